@@ -1,0 +1,58 @@
+// accumulate: running reductions, optionally starting with an initial value.
+#include "itertoolz.hpp"
+
+#include "../utils/call.hpp"
+#include "../utils/function_def.hpp"
+#include "../utils/native_iter.hpp"
+#include "../utils/py_source.hpp"
+
+namespace brisko {
+namespace {
+
+class AccumulateStep final : public Step {
+public:
+    AccumulateStep(PySource source, Owned binop, Owned initial)
+        : source_(std::move(source)), binop_(std::move(binop)), initial_(std::move(initial)) {}
+
+    PyObject* next() override {
+        if (initial_) {
+            running_ = std::move(initial_);
+            return Py_NewRef(running_.get());
+        }
+        Owned item = Owned::steal(source_.next());
+        if (!item) return nullptr;
+        if (running_) {
+            // On an error the element is dropped and the running value kept for the next step.
+            item = Owned::steal(call_two(binop_.get(), running_.get(), item.get()));
+            if (!item) return nullptr;
+        }
+        running_ = std::move(item);
+        return Py_NewRef(running_.get());
+    }
+
+private:
+    PySource source_;
+    Owned binop_;
+    Owned initial_;  // emitted first, then empty
+    Owned running_;
+};
+
+constexpr Signature ACCUMULATE_SIG = Signature::function("accumulate", {"binop", "seq"}).with_rest();
+PyObject* accumulate(Args<ACCUMULATE_SIG>& a) { return accumulate_impl(a[0], a[1], a.rest, a.n_rest); }
+
+}  // namespace
+
+PyObject* accumulate_impl(PyObject* binop, PyObject* seq, PyObject* const* rest, Py_ssize_t n_rest) {
+    if (n_rest > 1) {
+        PyErr_SetString(PyExc_TypeError, "accumulate takes at most 3 arguments");
+        return nullptr;
+    }
+    PySource source = PySource::from(seq);
+    if (!source) return nullptr;
+    Owned initial = n_rest == 1 ? Owned::borrow(rest[0]) : Owned();
+    return native_iter<AccumulateStep>(std::move(source), Owned::borrow(binop), std::move(initial));
+}
+
+PyMethodDef ACCUMULATE_DEF = function_def<ACCUMULATE_SIG, accumulate>("accumulate(binop, seq, *rest)\n--\n\n");
+
+}  // namespace brisko

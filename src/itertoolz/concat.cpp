@@ -1,0 +1,46 @@
+// concat, concatv and mapcat: flattening handed to the host's chain.from_iterable.
+#include "itertoolz.hpp"
+
+#include "../utils/cached_attr.hpp"
+#include "../utils/call.hpp"
+#include "../utils/function_def.hpp"
+#include "../utils/tuple.hpp"
+
+namespace brisko {
+
+PyObject* concat_impl(PyObject* seqs) {
+    PyObject* from_iterable = cached_attr(CHAIN_FROM_ITERABLE);
+    if (!from_iterable) return nullptr;
+    return call_one(from_iterable, seqs);
+}
+
+PyObject* mapcat_impl(PyObject* func, PyObject* seqs) {
+    PyObject* map = cached_attr(BUILTINS_MAP);
+    if (!map) return nullptr;
+    Owned mapped = Owned::steal(call_two(map, func, seqs));
+    if (!mapped) return nullptr;
+    return concat_impl(mapped.get());
+}
+
+namespace {
+
+constexpr Signature CONCAT_SIG = Signature::function("concat", {"seqs"});
+PyObject* concat(Args<CONCAT_SIG>& a) { return concat_impl(a[0]); }
+
+constexpr Signature CONCATV_SIG = Signature::function("concatv", {}).with_rest();
+PyObject* concatv(Args<CONCATV_SIG>& a) {
+    Owned seqs = Owned::steal(tuple_from_array(a.rest, a.n_rest));
+    if (!seqs) return nullptr;
+    return concat_impl(seqs.get());
+}
+
+constexpr Signature MAPCAT_SIG = Signature::function("mapcat", {"func", "seqs"});
+PyObject* mapcat(Args<MAPCAT_SIG>& a) { return mapcat_impl(a[0], a[1]); }
+
+}  // namespace
+
+PyMethodDef CONCAT_DEF = function_def<CONCAT_SIG, concat>("concat(seqs)\n--\n\n");
+PyMethodDef CONCATV_DEF = function_def<CONCATV_SIG, concatv>("concatv(*seqs)\n--\n\n");
+PyMethodDef MAPCAT_DEF = function_def<MAPCAT_SIG, mapcat>("mapcat(func, seqs)\n--\n\n");
+
+}  // namespace brisko

@@ -1,0 +1,40 @@
+// count: the number of elements, by iteration.
+#include "itertoolz.hpp"
+
+#include "../utils/errors.hpp"
+#include "../utils/function_def.hpp"
+
+namespace brisko {
+
+int count_impl(PyObject* seq, std::uint64_t& out) {
+    // Iterating an exact list or tuple runs no Python code and yields exactly its length.
+    if (PyList_CheckExact(seq) || PyTuple_CheckExact(seq)) {
+        out = std::uint64_t(PySequence_Fast_GET_SIZE(seq));
+        return 0;
+    }
+    Owned it = Owned::steal(PyObject_GetIter(seq));
+    if (!it) return -1;
+    std::uint64_t n = 0;
+    while (PyObject* item = iter_next(it.get())) {
+        Py_DECREF(item);
+        ++n;
+    }
+    if (PyErr_Occurred()) return -1;
+    out = n;
+    return 0;
+}
+
+namespace {
+
+constexpr Signature COUNT_SIG = Signature::function("count", {"seq"});
+PyObject* count(Args<COUNT_SIG>& a) {
+    std::uint64_t n;
+    if (count_impl(a[0], n) < 0) return nullptr;
+    return PyLong_FromUnsignedLongLong(n);
+}
+
+}  // namespace
+
+PyMethodDef COUNT_DEF = function_def<COUNT_SIG, count>("count(seq)\n--\n\n");
+
+}  // namespace brisko

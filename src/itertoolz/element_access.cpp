@@ -1,0 +1,116 @@
+// first, second, nth, last and peek: single elements picked out of a sequence or an iterator.
+#include "itertoolz.hpp"
+
+#include "../utils/cached_attr.hpp"
+#include "../utils/errors.hpp"
+#include "../utils/function_def.hpp"
+
+namespace brisko {
+namespace {
+
+// The next element, or StopIteration() when the iterator is exhausted.
+PyObject* next_or_stop(PyObject* it) {
+    if (PyObject* item = iter_next(it)) return item;
+    return PyErr_Occurred() ? nullptr : stop_iteration();
+}
+
+// Pulls and drops `n` elements; -1 with StopIteration() or the pull's error when that fails.
+int skip(PyObject* it, std::int64_t n) {
+    for (; n > 0; --n) {
+        Owned item = Owned::steal(next_or_stop(it));
+        if (!item) return -1;
+    }
+    return 0;
+}
+
+// Exact lists and tuples answer positional reads directly; iterating them gives the same element.
+bool exact_sequence(PyObject* seq) { return PyList_CheckExact(seq) || PyTuple_CheckExact(seq); }
+
+PyObject* item_or_stop(PyObject* seq, Py_ssize_t i) {
+    if (i >= PySequence_Fast_GET_SIZE(seq)) return stop_iteration();
+    return Py_NewRef(PySequence_Fast_GET_ITEM(seq, i));
+}
+
+constexpr Signature FIRST_SIG = Signature::function("first", {"seq"});
+PyObject* first(Args<FIRST_SIG>& a) {
+    if (exact_sequence(a[0])) return item_or_stop(a[0], 0);
+    Owned it = Owned::steal(PyObject_GetIter(a[0]));
+    if (!it) return nullptr;
+    return next_or_stop(it.get());
+}
+
+constexpr Signature SECOND_SIG = Signature::function("second", {"seq"});
+PyObject* second(Args<SECOND_SIG>& a) {
+    if (exact_sequence(a[0])) return item_or_stop(a[0], 1);
+    Owned it = Owned::steal(PyObject_GetIter(a[0]));
+    if (!it || skip(it.get(), 1) < 0) return nullptr;
+    return next_or_stop(it.get());
+}
+
+[[gnu::cold]] PyObject* bad_islice_index() {
+    PyErr_SetString(PyExc_ValueError, "Indices for islice() must be None or an integer: 0 <= x <= sys.maxsize.");
+    return nullptr;
+}
+
+constexpr Signature NTH_SIG = Signature::function("nth", {"n", "seq"});
+PyObject* nth(Args<NTH_SIG>& a) {
+    PyObject *n = a[0], *seq = a[1];
+    if (PyList_Check(seq) || PyTuple_Check(seq)) return PyObject_GetItem(seq, n);
+    PyObject* sequence_abc = cached_attr(SEQUENCE_ABC);
+    if (!sequence_abc) return nullptr;
+    int is_sequence = PyObject_IsInstance(seq, sequence_abc);
+    if (is_sequence < 0) return nullptr;
+    if (is_sequence) return PyObject_GetItem(seq, n);
+    long long index = PyLong_AsLongLong(n);
+    if (index < 0) {
+        PyErr_Clear();  // the conversion's own error gives way to islice's wording
+        return bad_islice_index();
+    }
+    Owned it = Owned::steal(PyObject_GetIter(seq));
+    if (!it || skip(it.get(), index) < 0) return nullptr;
+    return next_or_stop(it.get());
+}
+
+constexpr Signature LAST_SIG = Signature::function("last", {"seq"});
+PyObject* last(Args<LAST_SIG>& a) {
+    PyObject* seq = a[0];
+    if (exact_sequence(seq)) {
+        // The same element, and the same IndexError, as indexing the one-element tail slice.
+        Py_ssize_t size = PySequence_Fast_GET_SIZE(seq);
+        if (size > 0) return Py_NewRef(PySequence_Fast_GET_ITEM(seq, size - 1));
+        PyErr_SetString(PyExc_IndexError, PyList_Check(seq) ? "list index out of range" : "tuple index out of range");
+        return nullptr;
+    }
+    Owned tail = Owned::steal(tail_impl(1, seq));
+    if (!tail) return nullptr;
+    Owned zero = Owned::steal(PyLong_FromLong(0));
+    if (!zero) return nullptr;
+    return PyObject_GetItem(tail.get(), zero.get());
+}
+
+constexpr Signature PEEK_SIG = Signature::function("peek", {"seq"});
+PyObject* peek(Args<PEEK_SIG>& a) {
+    Owned it = Owned::steal(PyObject_GetIter(a[0]));
+    if (!it) return nullptr;
+    Owned head = Owned::steal(next_or_stop(it.get()));
+    if (!head) return nullptr;
+    // Looked up at every call, not cached: a replaced itertools.chain is honoured at once.
+    Owned chain = lookup_attr("itertools", "chain");
+    if (!chain) return nullptr;
+    Owned first = Owned::steal(PyTuple_Pack(1, head.get()));
+    if (!first) return nullptr;
+    PyObject* argv[] = {first.get(), it.get()};
+    Owned chained = Owned::steal(PyObject_Vectorcall(chain.get(), argv, 2, nullptr));
+    if (!chained) return nullptr;
+    return PyTuple_Pack(2, head.get(), chained.get());
+}
+
+}  // namespace
+
+PyMethodDef FIRST_DEF = function_def<FIRST_SIG, first>("first(seq)\n--\n\n");
+PyMethodDef SECOND_DEF = function_def<SECOND_SIG, second>("second(seq)\n--\n\n");
+PyMethodDef NTH_DEF = function_def<NTH_SIG, nth>("nth(n, seq)\n--\n\n");
+PyMethodDef LAST_DEF = function_def<LAST_SIG, last>("last(seq)\n--\n\n");
+PyMethodDef PEEK_DEF = function_def<PEEK_SIG, peek>("peek(seq)\n--\n\n");
+
+}  // namespace brisko

@@ -1,0 +1,18 @@
+// empty_iter: the NativeIter that yields nothing.
+#include "itertoolz.hpp"
+
+#include "../utils/native_iter.hpp"
+
+namespace brisko {
+namespace {
+
+class EmptyStep final : public Step {
+public:
+    PyObject* next() override { return nullptr; }
+};
+
+}  // namespace
+
+PyObject* empty_iter() { return native_iter<EmptyStep>(); }
+
+}  // namespace brisko

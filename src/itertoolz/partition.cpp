@@ -1,0 +1,133 @@
+// partition and partition_all: tuples of n consecutive elements, the last one padded, dropped or
+// shortened.
+#include <vector>
+
+#include "itertoolz.hpp"
+
+#include "../utils/function_def.hpp"
+#include "../utils/native_iter.hpp"
+#include "../utils/py_source.hpp"
+#include "../utils/tuple.hpp"
+
+namespace brisko {
+namespace {
+
+// Groups up to this size are filled straight into a tuple; larger ones grow a buffer as elements
+// arrive, so a huge n allocates nothing before its elements exist.
+constexpr std::uint64_t DIRECT_GROUP = 4096;
+
+enum class Tail { Drop, Pad, Short };
+
+class GroupStep final : public Step {
+public:
+    GroupStep(PySource source, std::uint64_t n, Tail tail, Owned pad)
+        : source_(std::move(source)), n_(n), tail_(tail), pad_(std::move(pad)) {}
+
+    PyObject* next() override {
+        if (n_ == 0) return nullptr;
+        return n_ <= DIRECT_GROUP ? next_direct() : next_buffered();
+    }
+
+private:
+    // Fills an n-tuple in place. When the caller has dropped the previous group, that tuple is
+    // reused, as the host's zip does; anything else gets a fresh one.
+    PyObject* next_direct() {
+        const auto n = Py_ssize_t(n_);
+        Owned group = std::move(last_);
+        bool reused = group && Py_REFCNT(group.get()) == 1;
+        if (!reused) group = Owned::steal(PyTuple_New(n));
+        if (!group) return nullptr;
+        for (Py_ssize_t i = 0; i < n; ++i) {
+            PyObject* item = source_.next();
+            if (!item) return finish(group, i);
+            put(group.get(), i, item);
+        }
+        if (reused && !PyObject_GC_IsTracked(group.get())) PyObject_GC_Track(group.get());
+        last_ = Owned::borrow(group.get());
+        return group.release();
+    }
+
+    // Replaces slot i, releasing a previous occupant only once the tuple is consistent again.
+    static void put(PyObject* tuple, Py_ssize_t i, PyObject* item) {
+        PyObject* old = PyTuple_GET_ITEM(tuple, i);
+        PyTuple_SET_ITEM(tuple, i, item);
+        Py_XDECREF(old);
+    }
+
+    // The source ended (or failed) after `filled` elements of `group`.
+    PyObject* finish(Owned& group, Py_ssize_t filled) {
+        if (PyErr_Occurred() || filled == 0) return nullptr;
+        switch (tail_) {
+            case Tail::Drop:
+                return nullptr;
+            case Tail::Pad:
+                for (Py_ssize_t i = filled; i < PyTuple_GET_SIZE(group.get()); ++i) {
+                    put(group.get(), i, Py_NewRef(pad_.get()));
+                }
+                if (!PyObject_GC_IsTracked(group.get())) PyObject_GC_Track(group.get());
+                return group.release();
+            case Tail::Short:
+                break;
+        }
+        return tuple_from_array(&PyTuple_GET_ITEM(group.get(), 0), filled);
+    }
+
+    PyObject* next_buffered() {
+        std::vector<Owned> buffer;
+        buffer.reserve(DIRECT_GROUP);
+        while (buffer.size() < n_) {
+            PyObject* item = source_.next();
+            if (!item) {
+                if (PyErr_Occurred() || buffer.empty() || tail_ == Tail::Drop) return nullptr;
+                if (tail_ == Tail::Short) return tuple_from_owned(buffer);
+                while (buffer.size() < n_) buffer.push_back(Owned::borrow(pad_.get()));
+                break;
+            }
+            buffer.push_back(Owned::steal(item));
+        }
+        return tuple_from_owned(buffer);
+    }
+
+    PySource source_;
+    std::uint64_t n_;
+    Tail tail_;
+    Owned pad_;   // the pad value (Tail::Pad only)
+    Owned last_;  // the previous direct group, kept for reuse
+};
+
+constexpr Signature PARTITION_SIG = Signature::function("partition", {"n", "seq"}).with_rest();
+PyObject* partition(Args<PARTITION_SIG>& a) {
+    std::int64_t n;
+    if (to_i64(PARTITION_SIG, 0, a[0], n) < 0) return nullptr;
+    if (a.n_rest > 1) {
+        PyErr_SetString(PyExc_TypeError, "partition takes at most 3 arguments");
+        return nullptr;
+    }
+    if (n < 1) return empty_iter();
+    PySource source = PySource::from(a[1]);
+    if (!source) return nullptr;
+    bool padded = a.n_rest == 1;
+    return native_iter<GroupStep>(std::move(source), std::uint64_t(n), padded ? Tail::Pad : Tail::Drop,
+                                  padded ? Owned::borrow(a.rest[0]) : Owned());
+}
+
+constexpr Signature PARTITION_ALL_SIG = Signature::function("partition_all", {"n", "seq"});
+PyObject* partition_all(Args<PARTITION_ALL_SIG>& a) {
+    std::int64_t n;
+    if (to_i64(PARTITION_ALL_SIG, 0, a[0], n) < 0) return nullptr;
+    if (n < 1) return empty_iter();
+    return partition_all_impl(std::uint64_t(n), a[1]);
+}
+
+}  // namespace
+
+PyObject* partition_all_impl(std::uint64_t n, PyObject* seq) {
+    PySource source = PySource::from(seq);
+    if (!source) return nullptr;
+    return native_iter<GroupStep>(std::move(source), n, Tail::Short, Owned());
+}
+
+PyMethodDef PARTITION_DEF = function_def<PARTITION_SIG, partition>("partition(n, seq, *rest)\n--\n\n");
+PyMethodDef PARTITION_ALL_DEF = function_def<PARTITION_ALL_SIG, partition_all>("partition_all(n, seq)\n--\n\n");
+
+}  // namespace brisko

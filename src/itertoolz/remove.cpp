@@ -1,0 +1,44 @@
+// remove: the elements for which the predicate is false.
+#include "itertoolz.hpp"
+
+#include "../utils/call.hpp"
+#include "../utils/function_def.hpp"
+#include "../utils/native_iter.hpp"
+#include "../utils/py_source.hpp"
+
+namespace brisko {
+namespace {
+
+class RemoveStep final : public Step {
+public:
+    RemoveStep(PySource source, Owned predicate) : source_(std::move(source)), predicate_(std::move(predicate)) {}
+
+    PyObject* next() override {
+        while (PyObject* raw = source_.next()) {
+            Owned item = Owned::steal(raw);
+            Owned verdict = Owned::steal(call_one(predicate_.get(), item.get()));
+            if (!verdict) return nullptr;
+            int drop = truth(verdict.get());
+            if (drop < 0) return nullptr;
+            if (!drop) return item.release();
+        }
+        return nullptr;
+    }
+
+private:
+    PySource source_;
+    Owned predicate_;
+};
+
+constexpr Signature REMOVE_SIG = Signature::function("remove", {"predicate", "seq"});
+PyObject* remove(Args<REMOVE_SIG>& a) {
+    PySource source = PySource::from(a[1]);
+    if (!source) return nullptr;
+    return native_iter<RemoveStep>(std::move(source), Owned::borrow(a[0]));
+}
+
+}  // namespace
+
+PyMethodDef REMOVE_DEF = function_def<REMOVE_SIG, remove>("remove(predicate, seq)\n--\n\n");
+
+}  // namespace brisko

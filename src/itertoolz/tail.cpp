@@ -1,0 +1,63 @@
+// tail: the last n elements, as a slice of the input when it slices, else as a tuple.
+#include <vector>
+
+#include "itertoolz.hpp"
+
+#include "../utils/errors.hpp"
+#include "../utils/function_def.hpp"
+
+namespace brisko {
+namespace {
+
+// Keeps the last `n` elements pulled; never holds more than `n` (none at all for n = 0).
+PyObject* tail_of_iterator(std::uint64_t n, PyObject* seq) {
+    Owned it = Owned::steal(PyObject_GetIter(seq));
+    if (!it) return nullptr;
+    std::vector<Owned> ring;  // grows to n as elements come, then wraps at `oldest`
+    std::size_t oldest = 0;
+    while (PyObject* raw = iter_next(it.get())) {
+        Owned item = Owned::steal(raw);
+        if (n == 0) continue;
+        if (ring.size() < n) {
+            ring.push_back(std::move(item));
+        } else {
+            std::swap(ring[oldest], item);  // the dropped element is released at end of scope
+            oldest = (oldest + 1) % ring.size();
+        }
+    }
+    if (PyErr_Occurred()) return nullptr;
+    Owned result = Owned::steal(PyTuple_New(Py_ssize_t(ring.size())));
+    if (!result) return nullptr;
+    for (std::size_t i = 0; i < ring.size(); ++i) {
+        PyTuple_SET_ITEM(result.get(), i, ring[(oldest + i) % ring.size()].release());
+    }
+    return result.release();
+}
+
+constexpr Signature TAIL_SIG = Signature::function("tail", {"n", "seq"});
+PyObject* tail(Args<TAIL_SIG>& a) {
+    std::uint64_t n;
+    if (to_count(TAIL_SIG, 0, a[0], n) < 0) return nullptr;
+    return tail_impl(n, a[1]);
+}
+
+}  // namespace
+
+PyObject* tail_impl(std::uint64_t n, PyObject* seq) {
+    // The last zero elements of anything are none of them: seq[0:0] rather than seq[-0:].
+    constexpr std::uint64_t MAX_START = 0x7fffffffffffffffULL;
+    Owned start = Owned::steal(PyLong_FromLongLong(-static_cast<long long>(n < MAX_START ? n : MAX_START)));
+    if (!start) return nullptr;
+    Owned stop = Owned::borrow(n == 0 ? start.get() : Py_None);
+    Owned slice = Owned::steal(PySlice_New(start.get(), stop.get(), nullptr));
+    if (!slice) return nullptr;
+    if (PyObject* sliced = PyObject_GetItem(seq, slice.get())) return sliced;
+    // A mapping looks the slice up as a missing key; a plain iterable cannot be subscripted.
+    if (!PyErr_ExceptionMatches(PyExc_TypeError) && !PyErr_ExceptionMatches(PyExc_KeyError)) return nullptr;
+    PyErr_Clear();
+    return tail_of_iterator(n, seq);
+}
+
+PyMethodDef TAIL_DEF = function_def<TAIL_SIG, tail>("tail(n, seq)\n--\n\n");
+
+}  // namespace brisko

@@ -1,0 +1,56 @@
+// The module definition and its exec step, which registers every exported name in a fixed order.
+#include <Python.h>
+
+#include <iterator>
+
+#include "../itertoolz/itertoolz.hpp"
+#include "../utils/native_iter.hpp"
+#include "../utils/panic.hpp"
+#include "registry.hpp"
+
+namespace brisko {
+namespace {
+
+// Element access, lazy transformers and the tools built on them, in export order.
+PyMethodDef* const SEQUENCE_TOOLS[] = {
+    &COUNT_DEF, &FIRST_DEF,      &SECOND_DEF,     &LAST_DEF,       &NTH_DEF,           &GET_DEF,
+    &PEEK_DEF,  &TAKE_DEF,       &DROP_DEF,       &TAKE_NTH_DEF,   &TAIL_DEF,          &CONS_DEF,
+    &CONCAT_DEF, &CONCATV_DEF,   &INTERLEAVE_DEF, &PARTITION_DEF,  &PARTITION_ALL_DEF, &MAPCAT_DEF,
+    &REMOVE_DEF, &ACCUMULATE_DEF, &ITERATE_DEF,
+};
+
+int register_all(PyObject* module) {
+    if (add_class(module, class_type(NATIVE_ITER_CLASS)) < 0) return -1;
+    if (add_functions_one_by_one(module, SEQUENCE_TOOLS, std::size(SEQUENCE_TOOLS)) < 0) return -1;
+    return 0;
+}
+
+int exec_module(PyObject* module) noexcept {
+    return boundary([&]() -> int {
+        if (!PyModule_Check(module)) {
+            PyErr_Format(PyExc_TypeError, "'%s' object cannot be converted to 'PyModule'", Py_TYPE(module)->tp_name);
+            return -1;
+        }
+        return register_all(module);
+    });
+}
+
+PyModuleDef_Slot module_slots[] = {
+    {Py_mod_exec, reinterpret_cast<void*>(&exec_module)},
+#ifdef Py_GIL_DISABLED
+    // The per-iterator borrow counters are plain words that rely on the interpreter lock.
+    {Py_mod_gil, Py_MOD_GIL_USED},
+#else
+    {Py_mod_gil, Py_MOD_GIL_NOT_USED},
+#endif
+    {0, nullptr},
+};
+
+PyModuleDef module_def = {
+    PyModuleDef_HEAD_INIT, "_brisko", "", 0, nullptr, module_slots, nullptr, nullptr, nullptr,
+};
+
+}  // namespace
+}  // namespace brisko
+
+PyMODINIT_FUNC PyInit__brisko() { return PyModuleDef_Init(&brisko::module_def); }

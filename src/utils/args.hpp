@@ -1,0 +1,99 @@
+// The one argument binder behind every registered function and method: fast-call, no allocation,
+// the host's wording for argument errors. A Signature sits next to each docstring.
+#pragma once
+
+#include <Python.h>
+
+#include <array>
+#include <cstdint>
+#include <initializer_list>
+
+#include "owned.hpp"
+
+namespace brisko {
+
+inline constexpr std::size_t MAX_PARAMS = 8;
+
+struct Signature {
+    const char* name = nullptr;   // the function or method name
+    const char* owner = nullptr;  // the class name for a method, else null
+    std::array<const char*, MAX_PARAMS> params{};  // positional-or-keyword first, then keyword-only
+    std::uint8_t n_positional = 0;
+    std::uint8_t n_required = 0;  // leading positional parameters without a default
+    std::uint8_t n_kwonly = 0;    // keyword-only parameters (all optional), after *rest
+    bool varargs = false;         // *rest gathers extra positionals
+    bool varkw = false;           // **kwargs gathers unknown keywords
+
+    // A function whose first `required` parameters have no default (all of them by default).
+    static constexpr Signature function(const char* name, std::initializer_list<const char*> positional,
+                                        int required = -1) {
+        Signature s;
+        s.name = name;
+        for (const char* p : positional) s.params[s.n_positional++] = p;
+        s.n_required = required < 0 ? s.n_positional : static_cast<std::uint8_t>(required);
+        return s;
+    }
+    static constexpr Signature method(const char* owner, const char* name,
+                                      std::initializer_list<const char*> positional, int required = -1) {
+        Signature s = function(name, positional, required);
+        s.owner = owner;
+        return s;
+    }
+    constexpr Signature with_rest() const {
+        Signature s = *this;
+        s.varargs = true;
+        return s;
+    }
+    constexpr Signature with_kwargs() const {
+        Signature s = *this;
+        s.varkw = true;
+        return s;
+    }
+    constexpr Signature keyword_only(std::initializer_list<const char*> names) const {
+        Signature s = *this;
+        for (const char* p : names) s.params[s.n_positional + s.n_kwonly++] = p;
+        return s;
+    }
+    constexpr std::size_t n_slots() const { return std::size_t(n_positional) + n_kwonly; }
+};
+
+// Bound arguments: parameter slots (borrowed, null when absent), the extra positionals of *rest
+// (a view into the caller's argument array) and, for **kwargs, a dict made only when needed.
+template <std::size_t N>
+struct Bound {
+    std::array<PyObject*, N> slots{};
+    PyObject* const* rest = nullptr;
+    Py_ssize_t n_rest = 0;
+    Owned kwargs;
+
+    PyObject* operator[](std::size_t i) const { return slots[i]; }
+};
+
+int bind_slow(const Signature& sig, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames,
+              PyObject** slots, PyObject* const** rest, Py_ssize_t* n_rest, Owned* kwargs);
+
+// Binds a fast-call argument vector to `sig`. Returns 0, or -1 with the host's TypeError set.
+template <std::size_t N>
+inline int bind(const Signature& sig, PyObject* const* args, Py_ssize_t nargsf, PyObject* kwnames,
+                Bound<N>& out) {
+    assert(sig.n_slots() <= N);
+    Py_ssize_t nargs = PyVectorcall_NARGS(nargsf);
+    if (kwnames == nullptr && nargs >= sig.n_required && (sig.varargs || nargs <= sig.n_positional)) {
+        Py_ssize_t n = nargs < sig.n_positional ? nargs : sig.n_positional;
+        for (Py_ssize_t i = 0; i < n; ++i) out.slots[i] = args[i];
+        out.rest = args + n;
+        out.n_rest = nargs - n;
+        return 0;
+    }
+    return bind_slow(sig, args, nargs, kwnames, out.slots.data(), &out.rest, &out.n_rest, &out.kwargs);
+}
+
+// Typed conversions of one bound argument. On failure the conversion's own exception propagates
+// with the note "while processing '<parameter>'".
+int to_count(const Signature& sig, std::size_t index, PyObject* obj, std::uint64_t& out);
+int to_i64(const Signature& sig, std::size_t index, PyObject* obj, std::int64_t& out);
+
+// Attaches "while processing '<name>'" to the pending exception.
+void add_processing_note(const char* name) noexcept;
+
+}  // namespace brisko

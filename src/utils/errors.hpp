@@ -1,0 +1,29 @@
+// Shared error rules: null results that must carry an exception, and the lookup-error rule.
+#pragma once
+
+#include <Python.h>
+
+namespace brisko {
+
+// For a host call whose null result we check ourselves: keeps the pending exception, or raises
+// SystemError "FFI call failed without setting an exception". Always returns null.
+[[gnu::cold]] PyObject* ffi_err() noexcept;
+// The same for the shared fetch of a pending exception: SystemError
+// "attempted to fetch exception but none was set" when nothing is pending.
+[[gnu::cold]] PyObject* fetch_err() noexcept;
+
+// A pending exception counts as a lookup error when it matches KeyError, IndexError or TypeError.
+bool is_lookup_error() noexcept;
+
+// Raises StopIteration with no arguments; returns null.
+[[gnu::cold]] PyObject* stop_iteration() noexcept;
+
+// Calls the iterator's own iternext slot. Returns the element, or null: with an exception set
+// for an error, with nothing set for the end (a StopIteration the slot raised is cleared).
+[[gnu::cold]] PyObject* iter_end_or_error() noexcept;
+inline PyObject* iter_next(PyObject* it) noexcept {
+    if (PyObject* item = Py_TYPE(it)->tp_iternext(it)) return item;
+    return iter_end_or_error();
+}
+
+}  // namespace brisko

@@ -1,0 +1,40 @@
+// NativeIter: the generic lazy iterator, owning one native step function and its captured state.
+#pragma once
+
+#include <Python.h>
+
+#include <memory>
+#include <utility>
+
+#include "../module/type_registry.hpp"
+
+namespace brisko {
+
+// A step produces the next element (new reference), the end (null, nothing set) or an error
+// (null, exception set). NativeIter does not latch the end: a step that has ended must end again on
+// every later call. The destructor releases whatever the step captured.
+class Step {
+public:
+    virtual ~Step() = default;
+    virtual PyObject* next() = 0;
+};
+
+struct NativeIter {
+    PyObject_HEAD
+    Py_ssize_t executing;  // 0 idle, -1 while the step runs
+    Step* step;            // owned
+
+    static PyObject* raw_next(NativeIter* self);
+};
+
+extern ClassDef NATIVE_ITER_CLASS;
+
+// Takes ownership of `step`; on failure the step is destroyed and null returned with the error.
+PyObject* make_native_iter(std::unique_ptr<Step> step);
+
+template <class S, class... A>
+PyObject* native_iter(A&&... args) {
+    return make_native_iter(std::make_unique<S>(std::forward<A>(args)...));
+}
+
+}  // namespace brisko

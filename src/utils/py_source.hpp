@@ -1,0 +1,39 @@
+// PySource: one view over an input. An exact list is read by index (its length re-read at every
+// step, the end latched); anything else, list subclasses included, through its iterator.
+#pragma once
+
+#include <Python.h>
+
+#include "errors.hpp"
+#include "owned.hpp"
+
+namespace brisko {
+
+class PySource {
+public:
+    PySource() = default;
+    // Null inside (exception set) when the input is not iterable; test with operator bool.
+    static PySource from(PyObject* obj);
+    explicit operator bool() const noexcept { return bool(obj_); }
+
+    // An element (new reference), the end (null, nothing set) or an error (null, exception set).
+    PyObject* next() {
+        if (!is_list_) return iter_next(obj_.get());
+        if (exhausted_) return nullptr;
+        PyObject* list = obj_.get();
+        if (index_ < PyList_GET_SIZE(list)) return Py_NewRef(PyList_GET_ITEM(list, index_++));
+        exhausted_ = true;
+        return nullptr;
+    }
+
+    // Elements left, never failing: a source whose own hint fails counts as 0.
+    Py_ssize_t length_hint() noexcept;
+
+private:
+    Owned obj_;  // the exact list, or the iterator
+    Py_ssize_t index_ = 0;
+    bool is_list_ = false;
+    bool exhausted_ = false;
+};
+
+}  // namespace brisko
