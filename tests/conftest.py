@@ -1,0 +1,98 @@
+"""Input shapes shared by the tests: every lazy tool runs over each of them."""
+
+import pytest
+
+
+class ListSubclass(list):
+    """A list subclass with its own __iter__, which the tools must honour."""
+
+    def __iter__(self):
+        return iter(tuple(super().__iter__()))
+
+
+class CustomIterator:
+    """A plain-Python iterator with a length hint."""
+
+    def __init__(self, values):
+        self._values = list(values)
+        self._i = 0
+
+    def __iter__(self):
+        return self
+
+    def __next__(self):
+        if self._i >= len(self._values):
+            raise StopIteration
+        self._i += 1
+        return self._values[self._i - 1]
+
+    def __length_hint__(self):
+        return len(self._values) - self._i
+
+
+class Boom(Exception):
+    """Raised by the failing inputs and callables of the tests."""
+
+
+def raising_after(values, k, exc=Boom):
+    """An iterator yielding the first k values, then raising exc on every later pull."""
+
+    class Failing:
+        def __init__(self):
+            self.i = 0
+
+        def __iter__(self):
+            return self
+
+        def __next__(self):
+            if self.i >= k:
+                raise exc("source failed")
+            self.i += 1
+            return values[self.i - 1]
+
+    return Failing()
+
+
+def _generator(values):
+    yield from values
+
+
+SHAPES = {
+    "list": list,
+    "list_subclass": ListSubclass,
+    "tuple": tuple,
+    "generator": _generator,
+    "custom_iterator": CustomIterator,
+}
+
+
+@pytest.fixture(params=sorted(SHAPES))
+def shape(request):
+    """A factory turning a list of values into a fresh input of one shape."""
+    return SHAPES[request.param]
+
+
+@pytest.fixture
+def boom():
+    return Boom
+
+
+def pytest_addoption(parser):
+    parser.addoption("--leaks", action="store_true", help="fail tests whose reference counts keep growing")
+
+
+def pytest_configure(config):
+    if config.getoption("--leaks"):
+        import refleak
+
+        refleak.configure(config)
+
+
+try:
+    from hypothesis import settings
+except ImportError:  # pragma: no cover - hypothesis is part of the environment
+    pass
+else:
+    # Timing is the benchmarks' business; a slow CI machine must not fail a property test.
+    settings.register_profile("brisko", deadline=None)
+    settings.load_profile("brisko")
