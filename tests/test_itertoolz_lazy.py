@@ -57,7 +57,7 @@ def test_flattening():
 def test_every_lazy_tool_over_every_shape(shape):
     # Large ints are not immortal, so a reference leaked on any path shows up under ./dev leaks.
     values = [2**70 + v for v in [3, 1, 4, 1, 5, 9, 2, 6]]
-    assert list(remove(lambda x: x % 2, shape(values))) == [4, 2, 6]
+    assert list(remove(lambda x: x % 2, shape(values))) == [v for v in values if not v % 2]
     assert list(accumulate(operator.add, shape(values))) == list(itertools.accumulate(values))
     assert list(accumulate(operator.add, shape(values), 10)) == list(itertools.accumulate(values, initial=10))
     assert list(partition(3, shape(values))) == groups(3, values)
