@@ -4,6 +4,7 @@
 #include "../utils/cached_attr.hpp"
 #include "../utils/errors.hpp"
 #include "../utils/function_def.hpp"
+#include "../utils/item_access.hpp"
 
 namespace brisko {
 namespace {
@@ -55,7 +56,7 @@ PyObject* second(Args<SECOND_SIG>& a) {
 constexpr Signature NTH_SIG = Signature::function("nth", {"n", "seq"});
 PyObject* nth(Args<NTH_SIG>& a) {
     PyObject *n = a[0], *seq = a[1];
-    if (PyList_Check(seq) || PyTuple_Check(seq)) return PyObject_GetItem(seq, n);
+    if (PyList_Check(seq) || PyTuple_Check(seq)) return get_item(seq, n);
     PyObject* sequence_abc = cached_attr(SEQUENCE_ABC);
     if (!sequence_abc) return nullptr;
     int is_sequence = PyObject_IsInstance(seq, sequence_abc);

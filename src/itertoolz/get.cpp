@@ -5,6 +5,7 @@
 
 #include "../utils/errors.hpp"
 #include "../utils/function_def.hpp"
+#include "../utils/item_access.hpp"
 #include "../utils/tuple.hpp"
 
 namespace brisko {
@@ -12,7 +13,7 @@ namespace {
 
 // coll[key]; with a default, a lookup error (KeyError, IndexError, TypeError) gives the default.
 PyObject* lookup(PyObject* coll, PyObject* key, PyObject* dflt) {
-    PyObject* item = PyObject_GetItem(coll, key);
+    PyObject* item = get_item(coll, key);
     if (item || !dflt || !is_lookup_error()) return item;
     PyErr_Clear();
     return Py_NewRef(dflt);

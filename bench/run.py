@@ -1,0 +1,31 @@
+"""./dev bench: prints the benchmark table. Misses are flagged, never failed."""
+
+import argparse
+import importlib
+import pathlib
+import sys
+
+sys.path.insert(0, str(pathlib.Path(__file__).parent))
+
+import harness  # noqa: E402
+
+MODULES = ["cases_itertoolz"]
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__)
+    parser.add_argument("-r", "--repeat", type=int, default=7, help="interleaved repeats per case (median)")
+    parser.add_argument("-k", "--filter", default="", help="only cases whose name contains this text")
+    parser.add_argument("--scale", type=float, default=1.0, help="fraction of the standard input sizes")
+    args = parser.parse_args()
+    cases = []
+    for name in MODULES:
+        module = importlib.import_module(name)
+        cases += [c for c in module.cases(args.scale) if args.filter in c.name]
+    if not cases:
+        parser.error("no benchmark matches")
+    harness.report(harness.run(cases, args.repeat))
+
+
+if __name__ == "__main__":
+    main()
