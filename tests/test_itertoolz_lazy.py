@@ -239,6 +239,23 @@ def test_recycled_groups_are_tracked_by_the_collector():
     assert gc.is_tracked(group)
 
 
+def test_groups_being_filled_are_invisible_to_the_collector():
+    def source():
+        for x in range(6):
+            # Touching every tracked tuple would crash on a half-filled one.
+            for obj in gc.get_objects():
+                if type(obj) is tuple:
+                    tuple(obj)
+            yield x
+
+    assert list(partition(3, source())) == [(0, 1, 2), (3, 4, 5)]
+
+
+def test_impossible_padding_is_a_memory_error():
+    with pytest.raises(MemoryError):
+        list(partition(2**62, [1], None))
+
+
 def test_partition_discards_a_failing_group_and_continues(boom):
     class Flaky:
         def __init__(self):

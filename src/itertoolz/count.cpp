@@ -17,7 +17,7 @@ int count_impl(PyObject* seq, std::uint64_t& out) {
     std::uint64_t n = 0;
     while (PyObject* item = iter_next(it.get())) {
         Py_DECREF(item);
-        ++n;
+        if (check_signals(++n) < 0) return -1;
     }
     if (PyErr_Occurred()) return -1;
     out = n;

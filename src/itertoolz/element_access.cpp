@@ -17,9 +17,9 @@ PyObject* next_or_stop(PyObject* it) {
 
 // Pulls and drops `n` elements; -1 with StopIteration() or the pull's error when that fails.
 int skip(PyObject* it, std::int64_t n) {
-    for (; n > 0; --n) {
+    for (std::int64_t i = 1; i <= n; ++i) {
         Owned item = Owned::steal(next_or_stop(it));
-        if (!item) return -1;
+        if (!item || check_signals(std::uint64_t(i)) < 0) return -1;
     }
     return 0;
 }

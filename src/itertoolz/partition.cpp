@@ -30,21 +30,28 @@ public:
 
 private:
     // Fills an n-tuple in place. When the caller has dropped the previous group, that tuple is
-    // reused, as the host's zip does; anything else gets a fresh one.
+    // reused, as the host's zip does; anything else gets a fresh one. A fresh tuple stays out of
+    // the collector's sight until it is full, so no Python code (gc.get_objects) sees empty slots.
     PyObject* next_direct() {
         const auto n = Py_ssize_t(n_);
         Owned group = std::move(last_);
-        bool reused = group && Py_REFCNT(group.get()) == 1;
-        if (!reused) group = Owned::steal(PyTuple_New(n));
-        if (!group) return nullptr;
+        if (!group || Py_REFCNT(group.get()) != 1) {
+            group = Owned::steal(PyTuple_New(n));
+            if (!group) return nullptr;
+            PyObject_GC_UnTrack(group.get());
+        }
         for (Py_ssize_t i = 0; i < n; ++i) {
             PyObject* item = source_.next();
             if (!item) return finish(group, i);
             put(group.get(), i, item);
         }
-        if (reused && !PyObject_GC_IsTracked(group.get())) PyObject_GC_Track(group.get());
+        track(group.get());
         last_ = Owned::borrow(group.get());
         return group.release();
+    }
+
+    static void track(PyObject* tuple) {
+        if (!PyObject_GC_IsTracked(tuple)) PyObject_GC_Track(tuple);
     }
 
     // Replaces slot i, releasing a previous occupant only once the tuple is consistent again.
@@ -64,7 +71,7 @@ private:
                 for (Py_ssize_t i = filled; i < PyTuple_GET_SIZE(group.get()); ++i) {
                     put(group.get(), i, Py_NewRef(pad_.get()));
                 }
-                if (!PyObject_GC_IsTracked(group.get())) PyObject_GC_Track(group.get());
+                track(group.get());
                 return group.release();
             case Tail::Short:
                 break;
@@ -79,13 +86,21 @@ private:
             PyObject* item = source_.next();
             if (!item) {
                 if (PyErr_Occurred() || buffer.empty() || tail_ == Tail::Drop) return nullptr;
-                if (tail_ == Tail::Short) return tuple_from_owned(buffer);
-                while (buffer.size() < n_) buffer.push_back(Owned::borrow(pad_.get()));
-                break;
+                return tail_ == Tail::Short ? tuple_from_owned(buffer) : padded(buffer);
             }
             buffer.push_back(Owned::steal(item));
         }
         return tuple_from_owned(buffer);
+    }
+
+    // The final group filled up to n with the pad value; the tuple is sized once, so an n too
+    // large for memory is a MemoryError before any padding is written.
+    PyObject* padded(std::vector<Owned>& buffer) {
+        Owned group = Owned::steal(PyTuple_New(Py_ssize_t(n_)));
+        if (!group) return nullptr;
+        for (std::size_t i = 0; i < buffer.size(); ++i) PyTuple_SET_ITEM(group.get(), i, buffer[i].release());
+        for (std::uint64_t i = buffer.size(); i < n_; ++i) PyTuple_SET_ITEM(group.get(), i, Py_NewRef(pad_.get()));
+        return group.release();
     }
 
     PySource source_;

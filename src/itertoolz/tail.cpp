@@ -15,8 +15,9 @@ PyObject* tail_of_iterator(std::uint64_t n, PyObject* seq) {
     if (!it) return nullptr;
     std::vector<Owned> ring;  // grows to n as elements come, then wraps at `oldest`
     std::size_t oldest = 0;
-    while (PyObject* raw = iter_next(it.get())) {
+    for (std::uint64_t pulled = 1; PyObject* raw = iter_next(it.get()); ++pulled) {
         Owned item = Owned::steal(raw);
+        if (check_signals(pulled) < 0) return nullptr;
         if (n == 0) continue;
         if (ring.size() < n) {
             ring.push_back(std::move(item));

@@ -3,6 +3,8 @@
 
 #include <Python.h>
 
+#include <cstdint>
+
 namespace brisko {
 
 // For a host call whose null result we check ourselves: keeps the pending exception, or raises
@@ -24,6 +26,12 @@ bool is_lookup_error() noexcept;
 inline PyObject* iter_next(PyObject* it) noexcept {
     if (PyObject* item = Py_TYPE(it)->tp_iternext(it)) return item;
     return iter_end_or_error();
+}
+
+// Eager loops over iterators can run for a long time: every 65536 steps, a pending signal
+// (Ctrl-C) gets its chance to raise. -1 with the exception set when it did.
+inline int check_signals(std::uint64_t step) noexcept {
+    return (step & 0xFFFF) == 0 ? PyErr_CheckSignals() : 0;
 }
 
 }  // namespace brisko
