@@ -1,0 +1,64 @@
+// brisko._testhooks: built only for the test suite (BRISKO_TEST_HOOKS). Its iterators break
+// their invariants on purpose, so the tests can check that the boundary reports every kind of
+// C++ failure as a host exception and leaves the iterator usable.
+#include <Python.h>
+
+#include <stdexcept>
+
+#include "../../src/utils/function_def.hpp"
+#include "../../src/utils/native_iter.hpp"
+
+namespace brisko {
+namespace {
+
+// Fails once, in the way `mode` selects, then yields its call count forever.
+class FailingStep final : public Step {
+public:
+    explicit FailingStep(long mode) : mode_(mode) {}
+
+    PyObject* next() override {
+        if (++calls_ == 1) {
+            switch (mode_) {
+                case 0: panic("broken invariant");
+                case 1: throw Panic();
+                case 2: throw std::bad_alloc();
+                default: throw std::runtime_error("escaped C++ exception");
+            }
+        }
+        return PyLong_FromLong(calls_);
+    }
+
+private:
+    long mode_;
+    long calls_ = 0;
+};
+
+constexpr Signature FAILING_ITER_SIG = Signature::function("failing_iter", {"mode"});
+PyObject* failing_iter(Args<FAILING_ITER_SIG>& a) {
+    long mode = PyLong_AsLong(a[0]);
+    if (mode == -1 && PyErr_Occurred()) return nullptr;
+    return native_iter<FailingStep>(mode);
+}
+
+constexpr Signature PANIC_NOW_SIG = Signature::function("panic_now", {});
+PyObject* panic_now(Args<PANIC_NOW_SIG>&) { panic("panic at a function boundary"); }
+
+PyMethodDef hook_methods[] = {
+    function_def<FAILING_ITER_SIG, failing_iter>("failing_iter(mode)\n--\n\n"),
+    function_def<PANIC_NOW_SIG, panic_now>("panic_now()\n--\n\n"),
+    {nullptr, nullptr, 0, nullptr},
+};
+
+PyModuleDef_Slot hook_slots[] = {
+    {Py_mod_gil, Py_MOD_GIL_NOT_USED},
+    {0, nullptr},
+};
+
+PyModuleDef hook_def = {
+    PyModuleDef_HEAD_INIT, "_testhooks", "", 0, hook_methods, hook_slots, nullptr, nullptr, nullptr,
+};
+
+}  // namespace
+}  // namespace brisko
+
+PyMODINIT_FUNC PyInit__testhooks() { return PyModuleDef_Init(&brisko::hook_def); }
