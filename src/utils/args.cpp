@@ -1,7 +1,6 @@
 // Argument binding off the fast path: keywords, *rest, **kwargs, and the host's error wording.
 #include "args.hpp"
 
-#include <cstring>
 
 namespace brisko {
 namespace {
