@@ -25,8 +25,12 @@ PyObject* get(Args<GET_SIG>& a) {
         PyErr_SetString(PyExc_TypeError, "get takes at most 3 arguments");
         return nullptr;
     }
-    PyObject *ind = a[0], *coll = a[1];
-    PyObject* dflt = a.n_rest == 1 ? a.rest[0] : nullptr;
+    return get_impl(a[0], a[1], a.n_rest == 1 ? a.rest[0] : nullptr);
+}
+
+}  // namespace
+
+PyObject* get_impl(PyObject* ind, PyObject* coll, PyObject* dflt) {
     // Only a list selects several keys; a tuple is one key (mappings keyed by tuples).
     if (!PyList_Check(ind)) return lookup(coll, ind, dflt);
     std::vector<Owned> items;
@@ -39,8 +43,6 @@ PyObject* get(Args<GET_SIG>& a) {
     }
     return tuple_from_owned(items);
 }
-
-}  // namespace
 
 PyMethodDef GET_DEF = function_def<GET_SIG, get>("get(ind, coll, *rest)\n--\n\n");
 

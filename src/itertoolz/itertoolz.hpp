@@ -5,6 +5,8 @@
 
 #include <cstdint>
 
+#include "../module/type_registry.hpp"
+
 namespace brisko {
 
 // Element access.
@@ -13,6 +15,11 @@ extern PyMethodDef TAKE_DEF, DROP_DEF, TAKE_NTH_DEF, TAIL_DEF, CONS_DEF;
 // Lazy transformers.
 extern PyMethodDef CONCAT_DEF, CONCATV_DEF, INTERLEAVE_DEF, PARTITION_DEF, PARTITION_ALL_DEF;
 extern PyMethodDef MAPCAT_DEF, REMOVE_DEF, ACCUMULATE_DEF, ITERATE_DEF;
+
+// Grouping, dedicated-iterator front ends and multi-sequence tools.
+extern PyMethodDef ISDISTINCT_DEF, FREQUENCIES_DEF, TOPK_DEF, INTERPOSE_DEF, SLIDING_WINDOW_DEF;
+extern PyMethodDef MERGE_SORTED_DEF, DIFF_DEF, GROUPBY_DEF, COUNTBY_DEF, REDUCEBY_DEF, PLUCK_DEF;
+extern PyMethodDef UNIQUE_DEF, JOIN_DEF;
 
 // Counts the elements of `seq`; -1 with an exception set on failure.
 int count_impl(PyObject* seq, std::uint64_t& out);
@@ -25,5 +32,25 @@ PyObject* accumulate_impl(PyObject* binop, PyObject* seq, PyObject* const* rest,
 PyObject* partition_all_impl(std::uint64_t n, PyObject* seq);
 // A NativeIter that yields nothing.
 PyObject* empty_iter();
+// coll[ind] (a tuple of lookups when `ind` is a list), `dflt` (when not null) replacing lookup errors.
+PyObject* get_impl(PyObject* ind, PyObject* coll, PyObject* dflt);
+
+// The key rule: key(item) for a callable key, the tuple of item[k] for a list of keys, else item[key].
+PyObject* apply_key(PyObject* key, PyObject* item);
+// 1 when items[0] == items[i] holds for every i (truth of the rich comparison), 0, or -1 with an
+// exception. `count` is at least 1.
+int all_equal(PyObject* const* items, std::size_t count);
+
+PyObject* sliding_window_impl(std::uint64_t n, PyObject* seq);
+// `rest` holds the optional default: zero or one items.
+PyObject* pluck_impl(PyObject* ind, PyObject* seqs, PyObject* const* rest, Py_ssize_t n_rest);
+// `key` may be null (no key).
+PyObject* unique_impl(PyObject* seq, PyObject* key);
+PyObject* groupby_impl(PyObject* key, PyObject* seq);
+PyObject* frequencies_impl(PyObject* seq);
+
+// The dedicated iterator classes, in the order registration installs them.
+extern ClassDef INTERPOSE_ITER_CLASS, SLIDING_WINDOW_ITER_CLASS, UNIQUE_ITER_CLASS, UNIQUE_I64_ITER_CLASS;
+extern ClassDef PLUCK_ITER_CLASS;
 
 }  // namespace brisko

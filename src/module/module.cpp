@@ -11,17 +11,43 @@
 namespace brisko {
 namespace {
 
-// Element access, lazy transformers and the tools built on them, in export order.
+// The sequence tools, in export order.
 PyMethodDef* const SEQUENCE_TOOLS[] = {
-    &COUNT_DEF, &FIRST_DEF,      &SECOND_DEF,     &LAST_DEF,       &NTH_DEF,           &GET_DEF,
-    &PEEK_DEF,  &TAKE_DEF,       &DROP_DEF,       &TAKE_NTH_DEF,   &TAIL_DEF,          &CONS_DEF,
-    &CONCAT_DEF, &CONCATV_DEF,   &INTERLEAVE_DEF, &PARTITION_DEF,  &PARTITION_ALL_DEF, &MAPCAT_DEF,
-    &REMOVE_DEF, &ACCUMULATE_DEF, &ITERATE_DEF,
+    &COUNT_DEF,        &FIRST_DEF,      &SECOND_DEF,      &LAST_DEF,           &NTH_DEF,        &GET_DEF,
+    &ISDISTINCT_DEF,   &FREQUENCIES_DEF, &TOPK_DEF,       &PEEK_DEF,           &TAKE_DEF,       &DROP_DEF,
+    &TAKE_NTH_DEF,     &TAIL_DEF,       &CONS_DEF,        &CONCAT_DEF,         &CONCATV_DEF,    &INTERPOSE_DEF,
+    &INTERLEAVE_DEF,   &SLIDING_WINDOW_DEF, &PARTITION_DEF, &PARTITION_ALL_DEF, &MERGE_SORTED_DEF, &DIFF_DEF,
+    &GROUPBY_DEF,      &COUNTBY_DEF,    &REDUCEBY_DEF,    &MAPCAT_DEF,         &PLUCK_DEF,      &REMOVE_DEF,
+    &ACCUMULATE_DEF,   &ITERATE_DEF,    &UNIQUE_DEF,      &JOIN_DEF,
 };
+
+// The dedicated iterator classes are not exported; their type objects are made here, at import.
+struct DedicatedClassRow {
+    ClassDef* def;
+    const char* name;
+};
+const DedicatedClassRow DEDICATED_ITERATORS[] = {
+    {&INTERPOSE_ITER_CLASS, "InterposeIter"},   {&SLIDING_WINDOW_ITER_CLASS, "SlidingWindowIter"},
+    {&UNIQUE_ITER_CLASS, "UniqueIter"},         {&UNIQUE_I64_ITER_CLASS, "UniqueI64Iter"},
+    {&PLUCK_ITER_CLASS, "PluckIter"},
+};
+
+int install_dedicated_iterators() {
+    for (const DedicatedClassRow& row : DEDICATED_ITERATORS) {
+        if (class_type(*row.def)) continue;
+        // Only exhausted memory or a broken host gets here: report the cause, then fail the import.
+        PyErr_WriteUnraisable(nullptr);
+        Owned message = Owned::steal(PyUnicode_FromFormat("failed to create type object for `%s`", row.name));
+        if (message) set_panic(PyUnicode_AsUTF8(message.get()));
+        return -1;
+    }
+    return 0;
+}
 
 int register_all(PyObject* module) {
     if (add_class(module, class_type(NATIVE_ITER_CLASS)) < 0) return -1;
     if (add_functions_one_by_one(module, SEQUENCE_TOOLS, std::size(SEQUENCE_TOOLS)) < 0) return -1;
+    if (install_dedicated_iterators() < 0) return -1;
     return 0;
 }
 

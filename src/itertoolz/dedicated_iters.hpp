@@ -1,0 +1,23 @@
+// Native constructors of the dedicated iterator classes. Each takes ownership of what it is given
+// and releases it if the object cannot be made.
+#pragma once
+
+#include <Python.h>
+
+#include <cstdint>
+#include <vector>
+
+#include "../utils/i64_buffer.hpp"
+#include "../utils/owned.hpp"
+#include "../utils/py_source.hpp"
+
+namespace brisko {
+
+PyObject* new_unique_iter(PySource source, Owned key);
+PyObject* new_unique_i64_iter(BufferView view);
+PyObject* new_interpose_iter(Owned el, PySource source, Owned pending, bool started, bool done);
+// `primed` holds up to n - 1 elements already taken from `source`, oldest first.
+PyObject* new_sliding_window_iter(std::uint64_t n, PySource source, std::vector<Owned> primed);
+PyObject* new_pluck_iter(Owned ind, PySource source);
+
+}  // namespace brisko

@@ -1,0 +1,87 @@
+// The grouping tools' native table: groups in order of first appearance, found through a
+// HashIndex keyed by host hash, so that an element costs one hash and, on a hit, one equality
+// test; the result dict is built once at the end.
+#pragma once
+
+#include <Python.h>
+
+#include <cstdint>
+#include <limits>
+#include <vector>
+
+#include "../utils/errors.hpp"
+#include "../utils/hash_index.hpp"
+#include "../utils/owned.hpp"
+#include "../utils/py_hash.hpp"
+
+namespace brisko {
+
+template <class Payload>
+class GroupTable {
+public:
+    GroupTable() : int_fast_(int_fast_hash_enabled()) {}
+
+    // The payload of `key`'s group, made (value-initialised) when the key is new; null with the
+    // exception set when hashing or an equality test fails. Valid until the next call.
+    Payload* group(PyObject* key) {
+        Py_hash_t hash = py_hash(key, int_fast_);
+        if (hash == -1) return nullptr;
+        if (keys_.size() == std::numeric_limits<std::uint32_t>::max()) return too_many_groups();
+        bool added;
+        std::int64_t position = index_.find_or_add(key, hash, std::uint32_t(keys_.size()), added);
+        if (position < 0) return nullptr;
+        if (added) {
+            keys_.push_back(Owned::borrow(key));  // the index borrows it from here
+            payloads_.emplace_back();
+        }
+        return &payloads_[std::size_t(position)];
+    }
+
+    // The result dict: each key with `convert(payload)` (a new reference, or null on error).
+    template <class Convert>
+    PyObject* to_dict(Convert convert) {
+        Owned result = Owned::steal(PyDict_New());
+        if (!result) return nullptr;
+        for (std::size_t i = 0; i < keys_.size(); ++i) {
+            Owned value = Owned::steal(convert(payloads_[i]));
+            if (!value || PyDict_SetItem(result.get(), keys_[i].get(), value.get()) < 0) return fetch_err();
+        }
+        return result.release();
+    }
+
+private:
+    [[gnu::cold]] static Payload* too_many_groups() {
+        PyErr_SetString(PyExc_OverflowError, "too many distinct keys (at most 2**32 - 1 per call)");
+        return nullptr;
+    }
+
+    std::vector<Owned> keys_;  // in order of first appearance; owns the keys the index borrows
+    std::vector<Payload> payloads_;
+    HashIndex index_;
+    bool int_fast_;
+};
+
+// Hands every element of `seq` to `step` (-> 0 or -1): an exact list by position (its length
+// re-read at every step), an exact tuple by position, anything else through its iterator.
+// The first error stops the traversal; returns 0 or -1.
+template <class Step>
+int for_each_element(PyObject* seq, Step&& step) {
+    if (PyList_CheckExact(seq) || PyTuple_CheckExact(seq)) {
+        bool is_list = PyList_CheckExact(seq);
+        for (Py_ssize_t i = 0; i < (is_list ? PyList_GET_SIZE(seq) : PyTuple_GET_SIZE(seq)); ++i) {
+            // Held across the step: user code there may shrink the list.
+            Owned item = Owned::borrow(is_list ? PyList_GET_ITEM(seq, i) : PyTuple_GET_ITEM(seq, i));
+            if (step(item.get()) < 0) return -1;
+        }
+        return 0;
+    }
+    Owned it = Owned::steal(PyObject_GetIter(seq));
+    if (!it) return -1;
+    while (PyObject* raw = iter_next(it.get())) {
+        Owned item = Owned::steal(raw);
+        if (step(item.get()) < 0) return -1;
+    }
+    return PyErr_Occurred() ? -1 : 0;
+}
+
+}  // namespace brisko

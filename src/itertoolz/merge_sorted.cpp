@@ -1,0 +1,49 @@
+// merge_sorted: a lazy merge of sorted inputs, with the ordering, stability and tie-breaking of
+// the host's heapq.merge, which does the work.
+#include "itertoolz.hpp"
+
+#include "../utils/cached_attr.hpp"
+#include "../utils/errors.hpp"
+#include "../utils/function_def.hpp"
+#include "../utils/native_iter.hpp"
+#include "../utils/tuple.hpp"
+
+namespace brisko {
+namespace {
+
+class ForwardStep final : public Step {
+public:
+    explicit ForwardStep(Owned it) : it_(std::move(it)) {}
+    PyObject* next() override { return iter_next(it_.get()); }
+
+private:
+    Owned it_;
+};
+
+constexpr Signature MERGE_SORTED_SIG = Signature::function("merge_sorted", {}).with_rest().keyword_only({"key"});
+PyObject* merge_sorted(Args<MERGE_SORTED_SIG>& a) {
+    // Imported at every call, so a replaced heapq.merge is honoured at once.
+    Owned merge = lookup_attr("heapq", "merge");
+    if (!merge) return nullptr;
+    PyObject* key = a[0] == Py_None ? nullptr : a[0];
+    Owned merged;
+    if (key) {
+        std::vector<PyObject*> argv(a.rest, a.rest + a.n_rest);
+        argv.push_back(key);
+        Owned kwnames = Owned::steal(Py_BuildValue("(s)", "key"));
+        if (!kwnames) return nullptr;
+        merged = Owned::steal(PyObject_Vectorcall(merge.get(), argv.data(), std::size_t(a.n_rest), kwnames.get()));
+    } else {
+        merged = Owned::steal(PyObject_Vectorcall(merge.get(), a.rest, std::size_t(a.n_rest), nullptr));
+    }
+    if (!merged) return nullptr;
+    Owned it = Owned::steal(PyObject_GetIter(merged.get()));
+    if (!it) return nullptr;
+    return native_iter<ForwardStep>(std::move(it));
+}
+
+}  // namespace
+
+PyMethodDef MERGE_SORTED_DEF = function_def<MERGE_SORTED_SIG, merge_sorted>("merge_sorted(*seqs, key=None)\n--\n\n");
+
+}  // namespace brisko

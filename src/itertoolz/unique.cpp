@@ -1,0 +1,50 @@
+// unique and isdistinct. unique picks its iterator once, at call time: the native int64 scan for a
+// flat int64 buffer without a key, the hashing UniqueIter for everything else.
+#include "itertoolz.hpp"
+
+#include "../utils/errors.hpp"
+#include "../utils/function_def.hpp"
+#include "dedicated_iters.hpp"
+
+namespace brisko {
+
+PyObject* unique_impl(PyObject* seq, PyObject* key) {
+    if (!key) {
+        if (BufferView view = readable_i64_buffer(seq)) return new_unique_i64_iter(std::move(view));
+    }
+    PySource source = PySource::from(seq);
+    if (!source) return nullptr;
+    return new_unique_iter(std::move(source), Owned::borrow(key));
+}
+
+namespace {
+
+constexpr Signature UNIQUE_SIG = Signature::function("unique", {"seq", "key"}, 1);
+PyObject* unique(Args<UNIQUE_SIG>& a) {
+    PyObject* key = a[1] == Py_None ? nullptr : a[1];
+    return unique_impl(a[0], key);
+}
+
+constexpr Signature ISDISTINCT_SIG = Signature::function("isdistinct", {"seq"});
+PyObject* isdistinct(Args<ISDISTINCT_SIG>& a) {
+    Owned seen = Owned::steal(PySet_New(nullptr));
+    if (!seen) return nullptr;
+    Owned it = Owned::steal(PyObject_GetIter(a[0]));
+    if (!it) return nullptr;
+    while (PyObject* raw = iter_next(it.get())) {
+        Owned item = Owned::steal(raw);
+        int present = PySet_Contains(seen.get(), item.get());
+        if (present < 0) return nullptr;
+        if (present) Py_RETURN_FALSE;
+        if (PySet_Add(seen.get(), item.get()) < 0) return nullptr;
+    }
+    if (PyErr_Occurred()) return nullptr;
+    Py_RETURN_TRUE;
+}
+
+}  // namespace
+
+PyMethodDef UNIQUE_DEF = function_def<UNIQUE_SIG, unique>("unique(seq, key=None)\n--\n\n");
+PyMethodDef ISDISTINCT_DEF = function_def<ISDISTINCT_SIG, isdistinct>("isdistinct(seq)\n--\n\n");
+
+}  // namespace brisko

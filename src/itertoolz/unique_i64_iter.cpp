@@ -1,0 +1,58 @@
+// UniqueI64Iter: unique over a flat int64 buffer. Values are read as machine integers and hashed
+// natively; a host int is made only for each value yielded.
+#include "itertoolz.hpp"
+
+#include "../utils/fx_table.hpp"
+#include "../utils/gil_ref_cell.hpp"
+#include "../utils/i64_buffer.hpp"
+#include "dedicated_iter.hpp"
+#include "dedicated_iters.hpp"
+
+namespace brisko {
+
+struct UniqueI64Iter {
+    static constexpr const char* NAME = "brisko._brisko.UniqueI64Iter";
+    static constexpr const char* DOC =
+        "Lazy `unique` over a 1-D contiguous i64 buffer: scans natively and boxes\n"
+        "only the values it yields, so early exits (`take(5, unique(big_array))`)\n"
+        "stay cheap while full scans skip per-element boxing and PyObject hashing.";
+    static constexpr const char* LENGTH_HINT_DOC =
+        "__length_hint__($self)\n--\n\n"
+        "Upper bound (PEP 424 allows estimates): every remaining element\n"
+        "could be new.";
+
+    struct State {
+        I64Set seen;  // values yielded so far
+        std::size_t position = 0;
+    };
+    BufferView view;  // held for the iterator's life; its contents are read at every call
+    GilRefCell<State> cell;
+
+    static PyObject* raw_next(UniqueI64Iter& self) {
+        auto state = self.cell.borrow();
+        if (!state) return nullptr;
+        if (!self.view.readable()) return nullptr;
+        const std::int64_t* data = self.view.data();
+        const std::size_t length = self.view.length();
+        while (state->position < length) {
+            std::int64_t v = data[state->position++];
+            if (state->seen.insert(v)) return PyLong_FromLongLong(v);
+        }
+        return nullptr;
+    }
+
+    static Py_ssize_t length_hint(UniqueI64Iter& self) {
+        auto state = self.cell.borrow();
+        if (!state) return -1;
+        std::size_t length = self.view.readable() ? self.view.length() : 0;
+        return length > state->position ? Py_ssize_t(length - state->position) : 0;
+    }
+};
+
+ClassDef UNIQUE_I64_ITER_CLASS = dedicated_class_def<UniqueI64Iter>();
+
+PyObject* new_unique_i64_iter(BufferView view) {
+    return make_dedicated(UNIQUE_I64_ITER_CLASS, UniqueI64Iter{std::move(view), GilRefCell<UniqueI64Iter::State>()});
+}
+
+}  // namespace brisko

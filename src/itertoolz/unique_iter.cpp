@@ -1,0 +1,62 @@
+// UniqueIter: unique over any input. One host hash and one native probe per element (PySeen)
+// instead of a host set's contains-then-add, read straight from the source.
+#include "itertoolz.hpp"
+
+#include "../utils/call.hpp"
+#include "../utils/gil_ref_cell.hpp"
+#include "../utils/py_seen.hpp"
+#include "../utils/py_source.hpp"
+#include "dedicated_iter.hpp"
+#include "dedicated_iters.hpp"
+
+namespace brisko {
+
+struct UniqueIter {
+    static constexpr const char* NAME = "brisko._brisko.UniqueIter";
+    static constexpr const char* DOC =
+        "Dedicated iterator for `unique`: raw iterator next, one host hash and one\n"
+        "native probe per element instead of a host set, and the \"iterator already\n"
+        "executing\" reentrancy contract.";
+    static constexpr const char* LENGTH_HINT_DOC =
+        "__length_hint__($self)\n--\n\n"
+        "Upper bound (PEP 424 allows estimates): every remaining source\n"
+        "element could be new. Lets consumers preallocate.";
+
+    struct State {
+        PySeen seen;  // elements, or key values when there is a key
+        PySource source;
+        Owned key;  // null: the elements themselves are compared
+    };
+    GilRefCell<State> cell;
+
+    static PyObject* raw_next(UniqueIter& self) {
+        auto state = self.cell.borrow();
+        if (!state) return nullptr;
+        while (PyObject* raw = state->source.next()) {
+            Owned item = Owned::steal(raw);
+            Owned value;
+            if (state->key) {
+                value = Owned::steal(call_one(state->key.get(), item.get()));
+                if (!value) return nullptr;
+            }
+            int added = state->seen.insert(value ? value.get() : item.get());
+            if (added < 0) return nullptr;
+            if (added) return item.release();
+        }
+        return nullptr;
+    }
+
+    static Py_ssize_t length_hint(UniqueIter& self) {
+        auto state = self.cell.borrow();
+        return state ? state->source.length_hint() : -1;
+    }
+};
+
+ClassDef UNIQUE_ITER_CLASS = dedicated_class_def<UniqueIter>();
+
+PyObject* new_unique_iter(PySource source, Owned key) {
+    return make_dedicated(UNIQUE_ITER_CLASS, UniqueIter{GilRefCell<UniqueIter::State>(
+                                                 UniqueIter::State{PySeen(), std::move(source), std::move(key)})});
+}
+
+}  // namespace brisko

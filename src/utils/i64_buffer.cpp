@@ -1,0 +1,42 @@
+// The acceptance rule for int64 buffers: anything doubtful takes the generic path instead.
+#include "i64_buffer.hpp"
+
+#include <cstring>
+
+namespace brisko {
+namespace {
+
+constexpr char NATIVE_ORDER = PY_LITTLE_ENDIAN ? '<' : '>';
+
+bool is_native_int64_format(const char* format) {
+    if (!format) return false;  // a missing format means "B"
+    if (format[0] == '=' || format[0] == NATIVE_ORDER) return std::strcmp(format + 1, "q") == 0;
+    if (format[0] == '@') ++format;
+    return (format[0] == 'q' || format[0] == 'l' || format[0] == 'n') && format[1] == '\0';
+}
+
+}  // namespace
+
+BufferView i64_buffer(PyObject* obj) noexcept {
+    BufferView result;
+    if (PyObject_CheckBuffer(obj) != 1) return result;
+    if (PyObject_GetBuffer(obj, &result.view_, PyBUF_FULL_RO) < 0) {
+        PyErr_Clear();
+        return result;
+    }
+    result.held_ = true;
+    const Py_buffer& v = result.view_;
+    bool accepted = v.shape != nullptr && v.strides != nullptr && v.itemsize == 8 &&
+                    is_native_int64_format(v.format) && reinterpret_cast<std::uintptr_t>(v.buf) % 8 == 0 &&
+                    v.ndim == 1;
+    if (!accepted) result.release();
+    return result;
+}
+
+BufferView readable_i64_buffer(PyObject* obj) noexcept {
+    BufferView view = i64_buffer(obj);
+    if (!view.readable()) view.release();
+    return view;
+}
+
+}  // namespace brisko

@@ -1,0 +1,34 @@
+// py_hash: the host hash of an object, computed natively for exact strs with a cached hash and,
+// when the self-check allows it, for compact exact ints.
+#pragma once
+
+#include <Python.h>
+
+#include "errors.hpp"
+
+namespace brisko {
+
+// True when the host hashes every compact int v to v (with -1 mapped to -2), checked once per
+// process on a set of sample values.
+bool int_fast_hash_enabled();
+
+[[gnu::cold]] Py_hash_t host_hash(PyObject* obj);
+
+// The host hash of `obj`, or -1 with the exception set (TypeError for unhashable objects).
+inline Py_hash_t py_hash(PyObject* obj, bool int_fast) {
+    if (PyUnicode_CheckExact(obj)) {
+        Py_hash_t cached = reinterpret_cast<PyASCIIObject*>(obj)->hash;
+        if (cached != -1) return cached;
+    } else if (int_fast && PyLong_CheckExact(obj) && PyUnstable_Long_IsCompact(reinterpret_cast<PyLongObject*>(obj))) {
+        Py_ssize_t v = PyUnstable_Long_CompactValue(reinterpret_cast<PyLongObject*>(obj));
+        return v == -1 ? -2 : v;
+    }
+    return host_hash(obj);
+}
+
+// Equality as a host dict decides it for two keys with equal hashes: identity, then ==.
+// Exact strs and compact exact ints are compared natively, which gives the same answer.
+// 1, 0, or -1 with the exception set.
+int keys_equal(PyObject* stored, PyObject* key);
+
+}  // namespace brisko
