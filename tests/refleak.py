@@ -4,6 +4,7 @@ every repetition, the criterion of CPython's own `-R` runs (single growths are n
 growth is a leak)."""
 
 import gc
+import os
 import sys
 
 import pytest
@@ -55,6 +56,9 @@ class RefLeakPlugin:
 def configure(config):
     if not hasattr(sys, "gettotalrefcount"):
         raise pytest.UsageError("--leaks needs a debug interpreter (sys.gettotalrefcount)")
+    # Extension modules built for the release interpreter (numpy) move references without
+    # updating the debug totals; test modules that need them skip themselves when this is set.
+    os.environ["BRISKO_LEAKS"] = "1"
     try:
         from hypothesis import settings
     except ImportError:

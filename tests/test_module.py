@@ -24,8 +24,9 @@ itemfilter Iter
 """.split()
 
 SEQUENCE_TOOLS = """
-NativeIter count first second last nth get peek take drop take_nth tail cons concat concatv
-interleave partition partition_all mapcat remove accumulate iterate
+NativeIter count first second last nth get isdistinct frequencies topk peek take drop take_nth tail
+cons concat concatv interpose interleave sliding_window partition partition_all merge_sorted diff
+groupby countby reduceby mapcat pluck remove accumulate iterate unique join
 """.split()
 
 STUB = pathlib.Path(brisko.__file__).with_name("_brisko.pyi")

@@ -11,11 +11,11 @@ constexpr unsigned INITIAL_BITS = 5;
 
 std::int64_t Chain::find(PyObject* key) const {
     int eq = keys_equal(one_.key, key);
-    if (eq != 0) return eq > 0 ? one_.index : -2;
+    if (eq != 0) return eq > 0 ? std::int64_t(one_.index) : -2;
     if (many_) {
         for (const Link& link : *many_) {
             eq = keys_equal(link.key, key);
-            if (eq != 0) return eq > 0 ? link.index : -2;
+            if (eq != 0) return eq > 0 ? std::int64_t(link.index) : -2;
         }
     }
     return -1;

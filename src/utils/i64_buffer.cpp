@@ -2,6 +2,7 @@
 #include "i64_buffer.hpp"
 
 #include <cstring>
+#include <new>
 
 namespace brisko {
 namespace {
@@ -20,12 +21,15 @@ bool is_native_int64_format(const char* format) {
 BufferView i64_buffer(PyObject* obj) noexcept {
     BufferView result;
     if (PyObject_CheckBuffer(obj) != 1) return result;
-    if (PyObject_GetBuffer(obj, &result.view_, PyBUF_FULL_RO) < 0) {
+    auto* view = new (std::nothrow) Py_buffer();
+    if (!view) return result;
+    if (PyObject_GetBuffer(obj, view, PyBUF_FULL_RO) < 0) {
+        delete view;
         PyErr_Clear();
         return result;
     }
-    result.held_ = true;
-    const Py_buffer& v = result.view_;
+    result.view_.reset(view);
+    const Py_buffer& v = *view;
     bool accepted = v.shape != nullptr && v.strides != nullptr && v.itemsize == 8 &&
                     is_native_int64_format(v.format) && reinterpret_cast<std::uintptr_t>(v.buf) % 8 == 0 &&
                     v.ndim == 1;

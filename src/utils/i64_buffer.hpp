@@ -4,45 +4,40 @@
 #include <Python.h>
 
 #include <cstdint>
-#include <utility>
+#include <memory>
 
 namespace brisko {
 
-// An acquired buffer view, released on destruction. Empty when nothing was acquired.
+// An acquired buffer view, released on destruction. The Py_buffer lives on the heap and never
+// moves: an exporter may point the view's shape or strides into the Py_buffer itself (array.array
+// does), so copying the struct would leave them dangling.
 class BufferView {
 public:
     BufferView() = default;
-    BufferView(BufferView&& other) noexcept : view_(other.view_), held_(std::exchange(other.held_, false)) {}
-    BufferView& operator=(BufferView&& other) noexcept {
-        if (this != &other) {
-            release();
-            view_ = other.view_;
-            held_ = std::exchange(other.held_, false);
-        }
-        return *this;
-    }
-    BufferView(const BufferView&) = delete;
-    BufferView& operator=(const BufferView&) = delete;
-    ~BufferView() { release(); }
+    BufferView(BufferView&&) noexcept = default;
+    BufferView& operator=(BufferView&&) noexcept = default;
 
-    explicit operator bool() const noexcept { return held_; }
-    Py_buffer* get() noexcept { return &view_; }
+    explicit operator bool() const noexcept { return bool(view_); }
 
     // Still C-contiguous with data behind it: the condition for reading it as a flat array.
     bool readable() const noexcept {
-        return held_ && view_.buf != nullptr && PyBuffer_IsContiguous(&view_, 'C');
+        return view_ && view_->buf != nullptr && PyBuffer_IsContiguous(view_.get(), 'C');
     }
-    const std::int64_t* data() const noexcept { return static_cast<const std::int64_t*>(view_.buf); }
-    std::size_t length() const noexcept { return std::size_t(view_.len / view_.itemsize); }
+    const std::int64_t* data() const noexcept { return static_cast<const std::int64_t*>(view_->buf); }
+    std::size_t length() const noexcept { return std::size_t(view_->len / view_->itemsize); }
 
-    void release() noexcept {
-        if (std::exchange(held_, false)) PyBuffer_Release(&view_);
-    }
+    void release() noexcept { view_.reset(); }
 
 private:
     friend BufferView i64_buffer(PyObject* obj) noexcept;
-    Py_buffer view_{};
-    bool held_ = false;
+
+    struct Release {
+        void operator()(Py_buffer* view) const noexcept {
+            PyBuffer_Release(view);
+            delete view;
+        }
+    };
+    std::unique_ptr<Py_buffer, Release> view_;
 };
 
 // The object's buffer when it is one-dimensional, 8-byte aligned, of item size 8 and an int64
