@@ -1,4 +1,6 @@
 // get: one element by key, or a tuple of elements for a list of keys, with an optional default.
+#include <array>
+#include <iterator>
 #include <vector>
 
 #include "itertoolz.hpp"
@@ -30,18 +32,40 @@ PyObject* get(Args<GET_SIG>& a) {
 
 }  // namespace
 
-PyObject* get_impl(PyObject* ind, PyObject* coll, PyObject* dflt) {
-    // Only a list selects several keys; a tuple is one key (mappings keyed by tuples).
-    if (!PyList_Check(ind)) return lookup(coll, ind, dflt);
-    std::vector<Owned> items;
-    // The keys list may change under a user __getitem__: its size is re-read and each key held.
-    for (Py_ssize_t i = 0; i < PyList_GET_SIZE(ind); ++i) {
+// The tuple of lookups for a list of keys, the keys re-read one at a time (a user __getitem__ may
+// change the list), after the `done` entries already made.
+static PyObject* lookups_one_by_one(PyObject* ind, PyObject* coll, PyObject* dflt, std::vector<Owned> done) {
+    for (Py_ssize_t i = Py_ssize_t(done.size()); i < PyList_GET_SIZE(ind); ++i) {
         Owned key = Owned::borrow(PyList_GET_ITEM(ind, i));
         Owned item = Owned::steal(lookup(coll, key.get(), dflt));
         if (!item) return nullptr;
-        items.push_back(std::move(item));
+        done.push_back(std::move(item));
     }
-    return tuple_from_owned(items);
+    return tuple_from_owned(done);
+}
+
+PyObject* get_impl(PyObject* ind, PyObject* coll, PyObject* dflt) {
+    // Only a list selects several keys; a tuple is one key (mappings keyed by tuples).
+    if (!PyList_Check(ind)) return lookup(coll, ind, dflt);
+    // Short key lists (pluck's usual case) collect into a stack buffer, so a lookup allocates
+    // nothing but its result tuple, which no Python code sees half-filled.
+    constexpr Py_ssize_t SHORT = 16;
+    const Py_ssize_t n = PyList_GET_SIZE(ind);
+    if (n > SHORT) return lookups_one_by_one(ind, coll, dflt, {});
+    std::array<Owned, SHORT> items;
+    for (Py_ssize_t i = 0; i < n; ++i) {
+        Owned key = Owned::borrow(PyList_GET_ITEM(ind, i));  // held: the list may drop it meanwhile
+        items[i] = Owned::steal(lookup(coll, key.get(), dflt));
+        if (!items[i]) return nullptr;
+        if (PyList_GET_SIZE(ind) != n) {
+            return lookups_one_by_one(ind, coll, dflt, std::vector<Owned>(std::make_move_iterator(items.begin()),
+                                                                          std::make_move_iterator(items.begin() + i + 1)));
+        }
+    }
+    PyObject* result = PyTuple_New(n);
+    if (!result) return nullptr;
+    for (Py_ssize_t i = 0; i < n; ++i) PyTuple_SET_ITEM(result, i, items[i].release());
+    return result;
 }
 
 PyMethodDef GET_DEF = function_def<GET_SIG, get>("get(ind, coll, *rest)\n--\n\n");

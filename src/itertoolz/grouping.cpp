@@ -1,5 +1,6 @@
 // groupby, countby and frequencies: eager grouping in a native table, dict built once at the end.
 // frequencies over a flat int64 buffer never makes a host object per element.
+#include <algorithm>
 #include <vector>
 
 #include "itertoolz.hpp"
@@ -19,7 +20,7 @@ PyObject* key_of(PyObject* key, bool callable, PyObject* item) {
         PyObject* value = call_one(key, item);
         return value ? value : ffi_err();
     }
-    PyObject* value = apply_key(key, item);
+    PyObject* value = lookup_key(key, item);
     return value ? value : fetch_err();
 }
 
@@ -41,32 +42,63 @@ PyObject* countby(Args<COUNTBY_SIG>& a) {
     return rc < 0 ? nullptr : table.to_dict(count_to_int);
 }
 
-// frequencies over a flat int64 buffer: counts keyed by machine integers, in first-appearance order.
-PyObject* frequencies_i64(const BufferView& view) {
-    struct Entry {
-        std::int64_t value;
-        std::uint64_t count;
-    };
-    std::vector<Entry> entries;
-    FxTable<std::size_t> positions;
-    const std::int64_t* data = view.data();
-    for (std::size_t i = 0, n = view.length(); i < n; ++i) {
-        bool added;
-        std::size_t& position = positions.find_or_add(data[i], added);
-        if (added) {
-            position = entries.size();
-            entries.push_back({data[i], 0});
-        }
-        ++entries[position].count;
-    }
+struct I64Count {
+    std::int64_t value;
+    std::uint64_t count;
+};
+
+// The counts as a dict, in the order given.
+PyObject* i64_counts_to_dict(const std::vector<I64Count>& counts) {
     Owned result = Owned::steal(PyDict_New());
     if (!result) return nullptr;
-    for (const Entry& e : entries) {
-        Owned key = Owned::steal(PyLong_FromLongLong(e.value));
-        Owned count = Owned::steal(PyLong_FromUnsignedLongLong(e.count));
-        if (!key || !count || PyDict_SetItem(result.get(), key.get(), count.get()) < 0) return fetch_err();
+    for (const I64Count& c : counts) {
+        Owned key = Owned::steal(PyLong_FromLongLong(c.value));
+        Owned count = key ? Owned::steal(PyLong_FromUnsignedLongLong(c.count)) : Owned();
+        if (!count || PyDict_SetItem(result.get(), key.get(), count.get()) < 0) return fetch_err();
     }
     return result.release();
+}
+
+// Values spanning a range no wider than this many slots per element (or this absolute number)
+// are counted in a flat array indexed by value - min, which beats any hash table.
+constexpr std::uint64_t DENSE_SLOTS_PER_ELEMENT = 4;
+constexpr std::uint64_t DENSE_MIN_SLOTS = 1 << 16;
+
+// Counts in first-appearance order, by direct indexing when the values are dense, else by
+// hashing them natively; never a host object per element.
+std::vector<I64Count> count_i64(const std::int64_t* data, std::size_t n) {
+    std::vector<I64Count> counts;
+    if (n == 0) return counts;
+    std::int64_t lo = data[0], hi = data[0];
+    for (std::size_t i = 1; i < n; ++i) {
+        lo = data[i] < lo ? data[i] : lo;
+        hi = data[i] > hi ? data[i] : hi;
+    }
+    const std::uint64_t span = std::uint64_t(hi) - std::uint64_t(lo);  // no overflow in unsigned
+    const std::uint64_t dense_limit = std::max(DENSE_MIN_SLOTS, DENSE_SLOTS_PER_ELEMENT * n);
+    if (span < dense_limit) {
+        std::vector<std::uint32_t> position(span + 1, 0);  // 1 + index into counts, 0 when unseen
+        for (std::size_t i = 0; i < n; ++i) {
+            std::uint32_t& p = position[std::uint64_t(data[i]) - std::uint64_t(lo)];
+            if (p == 0) {
+                counts.push_back({data[i], 0});
+                p = std::uint32_t(counts.size());
+            }
+            ++counts[p - 1].count;
+        }
+        return counts;
+    }
+    FxTable<std::size_t> positions;
+    for (std::size_t i = 0; i < n; ++i) {
+        bool added;
+        std::size_t& p = positions.find_or_add(data[i], added);
+        if (added) {
+            p = counts.size();
+            counts.push_back({data[i], 0});
+        }
+        ++counts[p].count;
+    }
+    return counts;
 }
 
 constexpr Signature GROUPBY_SIG = Signature::function("groupby", {"key", "seq"});
@@ -79,23 +111,25 @@ PyObject* frequencies(Args<FREQUENCIES_SIG>& a) { return frequencies_impl(a[0]);
 
 PyObject* groupby_impl(PyObject* key, PyObject* seq) {
     bool callable = PyCallable_Check(key);
-    GroupTable<Owned> table;  // each group's elements, in a host list built as they arrive
+    GroupTable<std::vector<Owned>> table;  // each group's elements, in input order
     int rc = for_each_element(seq, [&](PyObject* item) {
         Owned value = Owned::steal(key_of(key, callable, item));
         if (!value) return -1;
-        Owned* members = table.group(value.get());
+        std::vector<Owned>* members = table.group(value.get());
         if (!members) return -1;
-        if (!*members) {
-            *members = Owned::steal(PyList_New(0));
-            if (!*members) return -1;
-        }
-        return PyList_Append(members->get(), item);
+        members->push_back(Owned::borrow(item));
+        return 0;
     });
-    return rc < 0 ? nullptr : table.to_dict([](Owned& members) { return members.release(); });
+    return rc < 0 ? nullptr : table.to_dict([](std::vector<Owned>& members) -> PyObject* {
+        PyObject* list = PyList_New(Py_ssize_t(members.size()));
+        if (!list) return nullptr;
+        for (std::size_t i = 0; i < members.size(); ++i) PyList_SET_ITEM(list, Py_ssize_t(i), members[i].release());
+        return list;
+    });
 }
 
 PyObject* frequencies_impl(PyObject* seq) {
-    if (BufferView view = readable_i64_buffer(seq)) return frequencies_i64(view);
+    if (BufferView view = readable_i64_buffer(seq)) return i64_counts_to_dict(count_i64(view.data(), view.length()));
     GroupTable<std::uint64_t> table;
     int rc = for_each_element(seq, [&](PyObject* item) {
         std::uint64_t* count = table.group(item);

@@ -37,6 +37,8 @@ PyObject* get_impl(PyObject* ind, PyObject* coll, PyObject* dflt);
 
 // The key rule: key(item) for a callable key, the tuple of item[k] for a list of keys, else item[key].
 PyObject* apply_key(PyObject* key, PyObject* item);
+// The key rule for a key already known not to be callable.
+PyObject* lookup_key(PyObject* key, PyObject* item);
 // 1 when items[0] == items[i] holds for every i (truth of the rich comparison), 0, or -1 with an
 // exception. `count` is at least 1.
 int all_equal(PyObject* const* items, std::size_t count);

@@ -13,6 +13,10 @@ namespace brisko {
 
 PyObject* apply_key(PyObject* key, PyObject* item) {
     if (PyCallable_Check(key)) return call_one(key, item);
+    return lookup_key(key, item);
+}
+
+PyObject* lookup_key(PyObject* key, PyObject* item) {
     if (!PyList_Check(key)) return get_item(item, key);
     std::vector<Owned> parts;
     // A user __getitem__ may change the key list: its size is re-read and each key held.

@@ -1,6 +1,7 @@
 // HashIndex: the grouping tools' map from host hash to the Chain of distinct keys sharing that
-// hash. Flat open addressing keyed by PyHashHasher; a Chain allocates only when two distinct keys
-// have the same full hash.
+// hash. Flat open addressing over 24-byte slots with the host's own probe sequence, whose first
+// slot is the hash's low bits: dense int keys land in a dense run of slots, which keeps a large
+// table cache-friendly. A Chain allocates only when two distinct keys have the same full hash.
 #pragma once
 
 #include <Python.h>
@@ -11,30 +12,17 @@
 
 namespace brisko {
 
+// The hash of the map's slots, applied to a host hash. Identity: the host's hashes are already
+// mixed for strs and tuples, and for ints their low bits are exactly what gives locality.
 struct PyHashHasher {
-    static std::uint64_t hash(Py_hash_t h) noexcept { return std::uint64_t(h) * 0x9e3779b97f4a7c15ULL; }
+    static std::size_t hash(Py_hash_t h) noexcept { return static_cast<std::size_t>(h); }
 };
 
 // Distinct keys with one host hash, in order of first appearance. Keys are borrowed: the caller's
 // entry table owns them, and `index` is the key's position in that table.
-class Chain {
-public:
-    struct Link {
-        PyObject* key;
-        std::uint32_t index;
-    };
-
-    Chain() = default;
-    explicit Chain(Link first) : one_(first) {}
-
-    bool empty() const noexcept { return one_.key == nullptr; }
-    // The index of an equal key (identity or host ==), -1 when none, -2 on error.
-    std::int64_t find(PyObject* key) const;
-    void add(Link link);
-
-private:
-    Link one_{nullptr, 0};
-    std::unique_ptr<std::vector<Link>> many_;  // the keys after the first, when there are any
+struct Link {
+    PyObject* key;
+    std::uint32_t index;
 };
 
 class HashIndex {
@@ -46,18 +34,23 @@ public:
     std::int64_t find_or_add(PyObject* key, Py_hash_t hash, std::uint32_t next, bool& added);
 
 private:
+    // The first key with its hash inline; later ones, if any, in overflow_[more - 1].
+    struct Chain {
+        Link first;
+        std::uint32_t more;
+    };
     struct Slot {
         Py_hash_t hash;
-        Chain chain;  // empty marks a free slot
+        Chain chain;  // a null first key marks a free slot
     };
 
-    std::size_t home(Py_hash_t hash) const noexcept { return PyHashHasher::hash(hash) >> shift_; }
+    std::int64_t search_overflow(Chain& chain, PyObject* key, std::uint32_t next, bool& added);
     void grow();
 
     std::unique_ptr<Slot[]> slots_;
-    std::size_t capacity_;  // a power of two
-    unsigned shift_;        // 64 - log2(capacity)
+    std::size_t mask_;  // capacity - 1, capacity a power of two
     std::size_t used_ = 0;
+    std::vector<std::vector<Link>> overflow_;  // chains of distinct keys with equal hashes
 };
 
 }  // namespace brisko

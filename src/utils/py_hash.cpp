@@ -47,22 +47,11 @@ bool int_fast_hash_enabled() {
     return flag == Py_True;
 }
 
-int keys_equal(PyObject* stored, PyObject* key) {
-    if (stored == key) return 1;
-    PyTypeObject* type = Py_TYPE(stored);
-    if (type == Py_TYPE(key)) {
-        if (type == &PyUnicode_Type) {
-            Py_ssize_t len = PyUnicode_GET_LENGTH(stored);
-            return len == PyUnicode_GET_LENGTH(key) && PyUnicode_KIND(stored) == PyUnicode_KIND(key) &&
-                   std::memcmp(PyUnicode_DATA(stored), PyUnicode_DATA(key), std::size_t(len) * PyUnicode_KIND(key)) == 0;
-        }
-        if (type == &PyLong_Type) {
-            auto* a = reinterpret_cast<PyLongObject*>(stored);
-            auto* b = reinterpret_cast<PyLongObject*>(key);
-            if (PyUnstable_Long_IsCompact(a) && PyUnstable_Long_IsCompact(b)) {
-                return PyUnstable_Long_CompactValue(a) == PyUnstable_Long_CompactValue(b);
-            }
-        }
+int keys_equal_slow(PyObject* stored, PyObject* key) {
+    if (PyUnicode_CheckExact(stored) && PyUnicode_CheckExact(key)) {
+        Py_ssize_t len = PyUnicode_GET_LENGTH(stored);
+        return len == PyUnicode_GET_LENGTH(key) && PyUnicode_KIND(stored) == PyUnicode_KIND(key) &&
+               std::memcmp(PyUnicode_DATA(stored), PyUnicode_DATA(key), std::size_t(len) * PyUnicode_KIND(key)) == 0;
     }
     int eq = PyObject_RichCompareBool(stored, key, Py_EQ);
     if (eq < 0) ffi_err();

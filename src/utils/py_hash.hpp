@@ -26,9 +26,21 @@ inline Py_hash_t py_hash(PyObject* obj, bool int_fast) {
     return host_hash(obj);
 }
 
+[[gnu::cold]] int keys_equal_slow(PyObject* stored, PyObject* key);
+
 // Equality as a host dict decides it for two keys with equal hashes: identity, then ==.
 // Exact strs and compact exact ints are compared natively, which gives the same answer.
 // 1, 0, or -1 with the exception set.
-int keys_equal(PyObject* stored, PyObject* key);
+inline int keys_equal(PyObject* stored, PyObject* key) {
+    if (stored == key) return 1;
+    if (PyLong_CheckExact(stored) && PyLong_CheckExact(key)) {
+        auto* a = reinterpret_cast<PyLongObject*>(stored);
+        auto* b = reinterpret_cast<PyLongObject*>(key);
+        if (PyUnstable_Long_IsCompact(a) && PyUnstable_Long_IsCompact(b)) {
+            return PyUnstable_Long_CompactValue(a) == PyUnstable_Long_CompactValue(b);
+        }
+    }
+    return keys_equal_slow(stored, key);
+}
 
 }  // namespace brisko

@@ -1,0 +1,119 @@
+"""Hash-probing tools, dedicated iterators and multi-sequence tools on 1,000,000 elements."""
+
+import collections
+import itertools
+import random
+from collections import Counter, defaultdict, deque
+from operator import itemgetter
+
+import numpy as np
+
+from brisko._brisko import countby, frequencies, groupby, interpose, join, pluck, sliding_window, topk, unique
+from harness import Case
+
+
+def drain(it):
+    deque(it, maxlen=0)
+
+
+def same(name, a, b):
+    if a != b:
+        raise AssertionError(f"{name}: brisko and its baseline disagree")
+
+
+def lazy(name, ours, base_name, base, target, n):
+    same(name, list(ours()), list(base()))
+    return Case(name, n, lambda: drain(ours()), base_name, lambda: drain(base()), target)
+
+
+def eager(name, ours, base_name, base, target, n, normalise=lambda x: x):
+    same(name, normalise(ours()), normalise(base()))
+    return Case(name, n, ours, base_name, base, target)
+
+
+def deque_windows(n, seq):
+    window = deque(maxlen=n)
+    for x in seq:
+        window.append(x)
+        if len(window) == n:
+            yield tuple(window)
+
+
+def plain_interpose(el, seq):
+    it = iter(seq)
+    for x in it:
+        yield x
+        break
+    for x in it:
+        yield el
+        yield x
+
+
+def dict_join(left, right):
+    index = defaultdict(list)
+    for item in left:
+        index[item[0]].append(item)
+    out = []
+    for r in right:
+        for l in index.get(r[0], ()):
+            out.append((l, r))
+    return out
+
+
+def plain_groupby(key, seq):
+    groups = defaultdict(list)
+    for x in seq:
+        groups[key(x)].append(x)
+    return groups
+
+
+def cases(scale=1.0):
+    n = int(1_000_000 * scale)
+    rng = random.Random(7)
+    ints = [rng.randrange(n // 10) for _ in range(n)]  # 10% distinct
+    strs = [f"s{x}" for x in ints]  # equal strings are distinct objects
+    distinct = list(range(n))
+    rng.shuffle(distinct)
+    arr = np.array(ints, dtype=np.int64)
+    pairs = [(x % 1000, x) for x in ints]
+    triples = [(x % 1000, x, -x) for x in ints]
+    m = n // 10
+    left = [(rng.randrange(m * 10), i) for i in range(m)]  # about 10% of keys match
+    right = [(rng.randrange(m * 10), i) for i in range(m)]
+    key0, key01 = itemgetter(0), itemgetter(0, 1)
+    sort_items = lambda d: sorted(d.items())  # noqa: E731
+    return [
+        eager("list(unique(L)) ints 10%", lambda: list(unique(ints)), "list(dict.fromkeys(L))",
+              lambda: list(dict.fromkeys(ints)), 0.8, n),
+        eager("list(unique(L)) strs 10%", lambda: list(unique(strs)), "list(dict.fromkeys(L))",
+              lambda: list(dict.fromkeys(strs)), 0.8, n),
+        eager("list(unique(L)) distinct", lambda: list(unique(distinct)), "list(dict.fromkeys(L))",
+              lambda: list(dict.fromkeys(distinct)), 1.0, n),
+        eager("list(unique(a)) int64", lambda: list(unique(arr)), "np.unique(a)", lambda: np.unique(arr), 0.25, n,
+              normalise=lambda r: sorted(int(x) for x in r)),
+        eager("frequencies(a) int64", lambda: frequencies(arr), "np.unique(a, return_counts=True)",
+              lambda: np.unique(arr, return_counts=True), 0.25, n,
+              normalise=lambda r: sorted(r.items()) if isinstance(r, dict) else sorted(zip(r[0].tolist(), r[1].tolist()))),
+        eager("frequencies(L) ints", lambda: frequencies(ints), "Counter(L)", lambda: Counter(ints), 0.6, n,
+              normalise=sort_items),
+        eager("frequencies(L) strs", lambda: frequencies(strs), "Counter(L)", lambda: Counter(strs), 0.6, n,
+              normalise=sort_items),
+        eager("groupby(itemgetter(0), P)", lambda: groupby(key0, pairs), "defaultdict(list) loop",
+              lambda: plain_groupby(key0, pairs), 0.5, n, normalise=sort_items),
+        eager("groupby(0, P)", lambda: groupby(0, pairs), "defaultdict(list) loop",
+              lambda: plain_groupby(key0, pairs), 0.5, n, normalise=sort_items),
+        eager("countby(itemgetter(0), P)", lambda: countby(key0, pairs), "Counter(map(key, P))",
+              lambda: Counter(map(key0, pairs)), 0.8, n, normalise=sort_items),
+        lazy("sliding_window(2, L)", lambda: sliding_window(2, ints), "itertools.pairwise(L)",
+             lambda: itertools.pairwise(ints), 1.1, n),
+        lazy("sliding_window(5, L)", lambda: sliding_window(5, ints), "deque generator",
+             lambda: deque_windows(5, ints), 0.3, n),
+        lazy("pluck(0, P)", lambda: pluck(0, pairs), "map(itemgetter(0), P)", lambda: map(key0, pairs), 1.0, n),
+        lazy("pluck([0, 1], T)", lambda: pluck([0, 1], triples), "map(itemgetter(0, 1), T)",
+             lambda: map(key01, triples), 1.0, n),
+        lazy("interpose(0, L)", lambda: interpose(0, ints), "plain generator", lambda: plain_interpose(0, ints), 0.5, n),
+        eager("list(join(...)) 100k x 100k", lambda: list(join(0, left, 0, right)), "dict-of-lists join loop",
+              lambda: dict_join(left, right), 0.7, 2 * m, normalise=sorted),
+        eager("topk(10, L)", lambda: topk(10, ints), "sorted(L, reverse=True)[:10]",
+              lambda: tuple(sorted(ints, reverse=True)[:10]), 1.1, n),
+    ]
