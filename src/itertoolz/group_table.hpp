@@ -37,6 +37,16 @@ public:
         return &payloads_[std::size_t(position)];
     }
 
+    // The position of `key`'s group: -1 when there is none, -2 with the exception set when
+    // hashing or an equality test fails.
+    std::int64_t position(PyObject* key) const {
+        Py_hash_t hash = py_hash(key, int_fast_);
+        return hash == -1 ? -2 : index_.find(key, hash);
+    }
+
+    std::size_t size() const noexcept { return keys_.size(); }
+    Payload& payload(std::size_t position) noexcept { return payloads_[position]; }
+
     // The result dict: each key with `convert(payload)` (a new reference, or null on error).
     template <class Convert>
     PyObject* to_dict(Convert convert) {
@@ -59,6 +69,42 @@ private:
     std::vector<Payload> payloads_;
     HashIndex index_;
     bool int_fast_;
+};
+
+// The elements of one group, in input order. The first is held inline, so the many one-element
+// groups of a join or a near-unique key allocate nothing; a larger group grows one vector.
+class Members {
+public:
+    void append(PyObject* item) {
+        if (!first_) {
+            first_ = Owned::borrow(item);
+        } else {
+            rest_.push_back(Owned::borrow(item));
+        }
+    }
+    std::size_t size() const noexcept { return first_ ? 1 + rest_.size() : 0; }
+
+    // Calls `visit(item)` (borrowed) for each element, in input order.
+    template <class Visit>
+    void for_each(Visit&& visit) const {
+        if (!first_) return;
+        visit(first_.get());
+        for (const Owned& item : rest_) visit(item.get());
+    }
+
+    // Hands each element's reference to `take(item)`, in input order, leaving the group empty.
+    // Moving the references never touches the elements themselves, which may be far apart in memory.
+    template <class Take>
+    void release_each(Take&& take) {
+        if (!first_) return;
+        take(first_.release());
+        for (Owned& item : rest_) take(item.release());
+        rest_.clear();
+    }
+
+private:
+    Owned first_;
+    std::vector<Owned> rest_;
 };
 
 // Hands every element of `seq` to `step` (-> 0 or -1): an exact list by position (its length

@@ -111,19 +111,20 @@ PyObject* frequencies(Args<FREQUENCIES_SIG>& a) { return frequencies_impl(a[0]);
 
 PyObject* groupby_impl(PyObject* key, PyObject* seq) {
     bool callable = PyCallable_Check(key);
-    GroupTable<std::vector<Owned>> table;  // each group's elements, in input order
+    GroupTable<Members> table;
     int rc = for_each_element(seq, [&](PyObject* item) {
         Owned value = Owned::steal(key_of(key, callable, item));
         if (!value) return -1;
-        std::vector<Owned>* members = table.group(value.get());
+        Members* members = table.group(value.get());
         if (!members) return -1;
-        members->push_back(Owned::borrow(item));
+        members->append(item);
         return 0;
     });
-    return rc < 0 ? nullptr : table.to_dict([](std::vector<Owned>& members) -> PyObject* {
+    return rc < 0 ? nullptr : table.to_dict([](Members& members) -> PyObject* {
         PyObject* list = PyList_New(Py_ssize_t(members.size()));
         if (!list) return nullptr;
-        for (std::size_t i = 0; i < members.size(); ++i) PyList_SET_ITEM(list, Py_ssize_t(i), members[i].release());
+        Py_ssize_t i = 0;
+        members.release_each([&](PyObject* item) { PyList_SET_ITEM(list, i++, item); });
         return list;
     });
 }

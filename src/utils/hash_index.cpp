@@ -44,6 +44,24 @@ std::int64_t HashIndex::search_overflow(Chain& chain, PyObject* key, std::uint32
     return next;
 }
 
+std::int64_t HashIndex::find(PyObject* key, Py_hash_t hash) const {
+    std::size_t perturb = PyHashHasher::hash(hash);
+    std::size_t i = perturb & mask_;
+    for (; slots_[i].chain.first.key; perturb >>= PERTURB_SHIFT, i = (i * 5 + perturb + 1) & mask_) {
+        const Slot& slot = slots_[i];
+        if (slot.hash != hash) continue;
+        int eq = keys_equal(slot.chain.first.key, key);
+        if (eq != 0) return eq > 0 ? std::int64_t(slot.chain.first.index) : -2;
+        if (!slot.chain.more) return -1;
+        for (const Link& link : overflow_[slot.chain.more - 1]) {
+            eq = keys_equal(link.key, key);
+            if (eq != 0) return eq > 0 ? std::int64_t(link.index) : -2;
+        }
+        return -1;
+    }
+    return -1;
+}
+
 std::int64_t HashIndex::find_or_add(PyObject* key, Py_hash_t hash, std::uint32_t next, bool& added) {
     added = false;
     if ((used_ + 1) * 2 > mask_ + 1) grow();

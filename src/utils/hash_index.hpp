@@ -32,6 +32,9 @@ public:
     // The entry index of a key equal to `key`; otherwise `key` is recorded under `next`, which is
     // returned with `added` set. -1 with the exception set when an equality test fails.
     std::int64_t find_or_add(PyObject* key, Py_hash_t hash, std::uint32_t next, bool& added);
+    // The entry index of a key equal to `key`, -1 when there is none, -2 with the exception set
+    // when an equality test fails.
+    std::int64_t find(PyObject* key, Py_hash_t hash) const;
 
 private:
     // The first key with its hash inline; later ones, if any, in overflow_[more - 1].
