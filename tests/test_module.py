@@ -28,6 +28,8 @@ NativeIter count first second last nth get peek take drop take_nth tail cons con
 interleave partition partition_all mapcat remove accumulate iterate
 """.split()
 
+FUNCTION_TOOLS = ["curry"]
+
 STUB = pathlib.Path(brisko.__file__).with_name("_brisko.pyi")
 
 
@@ -36,6 +38,7 @@ def test_all_follows_the_table_order():
     exported = b.__all__
     assert isinstance(exported, list)
     assert set(SEQUENCE_TOOLS) <= set(exported) <= set(TABLE)
+    assert set(FUNCTION_TOOLS) <= set(exported)
     assert exported == [name for name in TABLE if name in exported]
     assert all(getattr(b, name) is not None for name in exported)
     assert brisko.__all__ == exported

@@ -3,6 +3,7 @@
 
 #include <iterator>
 
+#include "../functoolz/functoolz.hpp"
 #include "../itertoolz/itertoolz.hpp"
 #include "../utils/native_iter.hpp"
 #include "../utils/panic.hpp"
@@ -19,9 +20,15 @@ PyMethodDef* const SEQUENCE_TOOLS[] = {
     &REMOVE_DEF, &ACCUMULATE_DEF, &ITERATE_DEF,
 };
 
+// `curry` opens the function tools.
+int register_function_tools(PyObject* module) {
+    return add_class(module, class_type(CURRY_CLASS));
+}
+
 int register_all(PyObject* module) {
     if (add_class(module, class_type(NATIVE_ITER_CLASS)) < 0) return -1;
     if (add_functions_one_by_one(module, SEQUENCE_TOOLS, std::size(SEQUENCE_TOOLS)) < 0) return -1;
+    if (register_function_tools(module) < 0) return -1;
     return 0;
 }
 
