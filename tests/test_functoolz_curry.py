@@ -1,4 +1,4 @@
-"""curry: gathering, the host's signature binding, the once-per-chain signature lookup."""
+"""curry and flip: gathering, the host's signature binding, the once-per-chain signature lookup."""
 
 import gc
 import inspect
@@ -7,7 +7,7 @@ import time
 
 import pytest
 
-from brisko._brisko import curry
+from brisko._brisko import curry, flip
 from conftest import Boom
 
 X, Y, Z = 2**70, 2**71, 2**72  # not immortal, so a leaked reference shows up under ./dev leaks
@@ -155,3 +155,12 @@ def test_concurrent_first_calls_share_one_lookup():
         t.join(timeout=30)
     assert not any(t.is_alive() for t in threads), "a waiting thread kept the interpreter"
     assert results == [(X, Y)] * 8 and target.lookups == 1
+
+
+def test_flip_is_a_curry_over_a_builtin():
+    assert type(flip) is curry and type(flip(pow)) is curry
+    assert flip(pow, 2, 3) == flip(pow)(2)(3) == flip(pow, 2)(3) == 9
+    assert flip(func=pair, a=X, b=Y) == (Y, X)
+    with pytest.raises(TypeError) as info:
+        flip(pair, X, Y, Z)
+    assert str(info.value) == "flip() takes 3 positional arguments but 4 were given"

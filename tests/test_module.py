@@ -28,7 +28,9 @@ NativeIter count first second last nth get peek take drop take_nth tail cons con
 interleave partition partition_all mapcat remove accumulate iterate
 """.split()
 
-FUNCTION_TOOLS = ["curry"]
+FUNCTION_TOOLS = """
+curry identity apply pipe do compose compose_left complement juxt thread_first thread_last flip
+""".split()
 
 STUB = pathlib.Path(brisko.__file__).with_name("_brisko.pyi")
 

@@ -6,6 +6,7 @@
 #include "../functoolz/functoolz.hpp"
 #include "../itertoolz/itertoolz.hpp"
 #include "../utils/native_iter.hpp"
+#include "../utils/owned.hpp"
 #include "../utils/panic.hpp"
 #include "registry.hpp"
 
@@ -20,9 +21,20 @@ PyMethodDef* const SEQUENCE_TOOLS[] = {
     &REMOVE_DEF, &ACCUMULATE_DEF, &ITERATE_DEF,
 };
 
-// `curry` opens the function tools.
+// Function tools after `curry`, in export order; `flip` follows them.
+PyMethodDef* const FUNCTION_TOOLS[] = {
+    &IDENTITY_DEF,   &APPLY_DEF, &PIPE_DEF,         &DO_DEF,          &COMPOSE_DEF, &COMPOSE_LEFT_DEF,
+    &COMPLEMENT_DEF, &JUXT_DEF,  &THREAD_FIRST_DEF, &THREAD_LAST_DEF,
+};
+
+// `curry`, the function tools, then `flip`: a curry over its builtin, so that flip(f) and flip(f, a)
+// gather arguments.
 int register_function_tools(PyObject* module) {
-    return add_class(module, class_type(CURRY_CLASS));
+    if (add_class(module, class_type(CURRY_CLASS)) < 0) return -1;
+    if (add_functions_batch(module, FUNCTION_TOOLS, std::size(FUNCTION_TOOLS)) < 0) return -1;
+    Owned flip_apply = Owned::steal(make_function(&FLIP_DEF));
+    Owned flip = flip_apply ? Owned::steal(make_curry(flip_apply.get())) : Owned();
+    return flip ? add_name(module, "flip", flip.get()) : -1;
 }
 
 int register_all(PyObject* module) {
