@@ -1,5 +1,5 @@
 """Composition and application: compose, compose_left, pipe, thread_first, thread_last, juxt,
-complement, do, apply, identity, and the call-only classes behind them."""
+complement, do, apply, identity, and the call-only classes of all the function tools."""
 
 import collections
 import functools
@@ -19,8 +19,10 @@ from brisko._brisko import (
     compose_left,
     curry,
     do,
+    excepts,
     identity,
     juxt,
+    memoize,
     pipe,
     thread_first,
     thread_last,
@@ -133,6 +135,8 @@ def test_exceptions_from_user_callables_pass_through_untouched():
         lambda: complement(body)(X),
         lambda: do(body, X),
         lambda: apply(body, X),
+        lambda: memoize(body)(X),
+        lambda: excepts(KeyError, body)(X),
     ]
     for call in calls:
         with pytest.raises(Boom) as info:
@@ -146,6 +150,8 @@ def test_exceptions_from_user_callables_pass_through_untouched():
         (lambda: compose(inc), "Compose", 2),
         (lambda: juxt(inc), "Juxt", (2,)),
         (lambda: complement(inc), "Complement", False),
+        (lambda: memoize(inc), "Memoize", 2),
+        (lambda: excepts(Boom, inc), "Excepts", 2),
     ],
 )
 def test_call_only_classes(make, name, result):

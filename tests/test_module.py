@@ -29,7 +29,8 @@ interleave partition partition_all mapcat remove accumulate iterate
 """.split()
 
 FUNCTION_TOOLS = """
-curry identity apply pipe do compose compose_left complement juxt thread_first thread_last flip
+curry identity apply pipe do compose compose_left complement juxt excepts memoize thread_first
+thread_last flip
 """.split()
 
 STUB = pathlib.Path(brisko.__file__).with_name("_brisko.pyi")

@@ -14,7 +14,7 @@ PyObject* make_curry(PyObject* func);
 
 // Registered functions, in export order.
 extern PyMethodDef IDENTITY_DEF, APPLY_DEF, PIPE_DEF, DO_DEF, COMPOSE_DEF, COMPOSE_LEFT_DEF;
-extern PyMethodDef COMPLEMENT_DEF, JUXT_DEF, THREAD_FIRST_DEF, THREAD_LAST_DEF;
+extern PyMethodDef COMPLEMENT_DEF, JUXT_DEF, EXCEPTS_DEF, MEMOIZE_DEF, THREAD_FIRST_DEF, THREAD_LAST_DEF;
 // The builtin behind the exported `flip`, which is a curry over it.
 extern PyMethodDef FLIP_DEF;
 

@@ -23,8 +23,8 @@ PyMethodDef* const SEQUENCE_TOOLS[] = {
 
 // Function tools after `curry`, in export order; `flip` follows them.
 PyMethodDef* const FUNCTION_TOOLS[] = {
-    &IDENTITY_DEF,   &APPLY_DEF, &PIPE_DEF,         &DO_DEF,          &COMPOSE_DEF, &COMPOSE_LEFT_DEF,
-    &COMPLEMENT_DEF, &JUXT_DEF,  &THREAD_FIRST_DEF, &THREAD_LAST_DEF,
+    &IDENTITY_DEF, &APPLY_DEF,      &PIPE_DEF,    &DO_DEF,     &COMPOSE_DEF,      &COMPOSE_LEFT_DEF,
+    &COMPLEMENT_DEF, &JUXT_DEF,     &EXCEPTS_DEF, &MEMOIZE_DEF, &THREAD_FIRST_DEF, &THREAD_LAST_DEF,
 };
 
 // `curry`, the function tools, then `flip`: a curry over its builtin, so that flip(f) and flip(f, a)
