@@ -29,6 +29,11 @@ cons concat concatv interpose interleave sliding_window partition partition_all 
 groupby countby reduceby mapcat pluck remove accumulate iterate unique join
 """.split()
 
+FUNCTION_TOOLS = """
+curry identity apply pipe do compose compose_left complement juxt excepts memoize thread_first
+thread_last flip
+""".split()
+
 STUB = pathlib.Path(brisko.__file__).with_name("_brisko.pyi")
 
 
@@ -37,6 +42,7 @@ def test_all_follows_the_table_order():
     exported = b.__all__
     assert isinstance(exported, list)
     assert set(SEQUENCE_TOOLS) <= set(exported) <= set(TABLE)
+    assert set(FUNCTION_TOOLS) <= set(exported)
     assert exported == [name for name in TABLE if name in exported]
     assert all(getattr(b, name) is not None for name in exported)
     assert brisko.__all__ == exported

@@ -3,8 +3,10 @@
 
 #include <iterator>
 
+#include "../functoolz/functoolz.hpp"
 #include "../itertoolz/itertoolz.hpp"
 #include "../utils/native_iter.hpp"
+#include "../utils/owned.hpp"
 #include "../utils/panic.hpp"
 #include "registry.hpp"
 
@@ -44,10 +46,27 @@ int install_dedicated_iterators() {
     return 0;
 }
 
+// Function tools after `curry`, in export order; `flip` follows them.
+PyMethodDef* const FUNCTION_TOOLS[] = {
+    &IDENTITY_DEF, &APPLY_DEF,      &PIPE_DEF,    &DO_DEF,     &COMPOSE_DEF,      &COMPOSE_LEFT_DEF,
+    &COMPLEMENT_DEF, &JUXT_DEF,     &EXCEPTS_DEF, &MEMOIZE_DEF, &THREAD_FIRST_DEF, &THREAD_LAST_DEF,
+};
+
+// `curry`, the function tools, then `flip`: a curry over its builtin, so that flip(f) and flip(f, a)
+// gather arguments.
+int register_function_tools(PyObject* module) {
+    if (add_class(module, class_type(CURRY_CLASS)) < 0) return -1;
+    if (add_functions_batch(module, FUNCTION_TOOLS, std::size(FUNCTION_TOOLS)) < 0) return -1;
+    Owned flip_apply = Owned::steal(make_function(&FLIP_DEF));
+    Owned flip = flip_apply ? Owned::steal(make_curry(flip_apply.get())) : Owned();
+    return flip ? add_name(module, "flip", flip.get()) : -1;
+}
+
 int register_all(PyObject* module) {
     if (add_class(module, class_type(NATIVE_ITER_CLASS)) < 0) return -1;
     if (add_functions_one_by_one(module, SEQUENCE_TOOLS, std::size(SEQUENCE_TOOLS)) < 0) return -1;
     if (install_dedicated_iterators() < 0) return -1;
+    if (register_function_tools(module) < 0) return -1;
     return 0;
 }
 

@@ -55,10 +55,19 @@ int find_param(const Signature& sig, PyObject* keyword) {
     return -1;
 }
 
+// True when no keyword names a parameter, so every keyword belongs to **kwargs as given.
+bool all_extra(const Signature& sig, PyObject* kwnames) {
+    for (Py_ssize_t k = 0; k < PyTuple_GET_SIZE(kwnames); ++k) {
+        if (find_param(sig, PyTuple_GET_ITEM(kwnames, k)) >= 0) return false;
+    }
+    return true;
+}
+
 }  // namespace
 
 int bind_slow(const Signature& sig, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames,
-              PyObject** slots, PyObject* const** rest, Py_ssize_t* n_rest, Owned* kwargs) {
+              PyObject** slots, PyObject* const** rest, Py_ssize_t* n_rest, Owned* kwargs,
+              PyObject** forwarded) {
     if (nargs > sig.n_positional && !sig.varargs) return too_many_positional(sig, nargs);
     Py_ssize_t n = nargs < sig.n_positional ? nargs : sig.n_positional;
     for (Py_ssize_t i = 0; i < n; ++i) slots[i] = args[i];
@@ -66,6 +75,10 @@ int bind_slow(const Signature& sig, PyObject* const* args, Py_ssize_t nargs, PyO
     *n_rest = nargs - n;
 
     Py_ssize_t nkw = kwnames ? PyTuple_GET_SIZE(kwnames) : 0;
+    if (nkw && sig.forward_kwargs && all_extra(sig, kwnames)) {
+        *forwarded = kwnames;
+        nkw = 0;
+    }
     for (Py_ssize_t k = 0; k < nkw; ++k) {
         PyObject* keyword = PyTuple_GET_ITEM(kwnames, k);
         PyObject* value = args[nargs + k];
@@ -111,6 +124,13 @@ int to_count(const Signature& sig, std::size_t index, PyObject* obj, std::uint64
             return 0;
         }
     }
+    add_processing_note(sig.params[index]);
+    return -1;
+}
+
+int check_dict(const Signature& sig, std::size_t index, PyObject* obj) {
+    if (PyDict_Check(obj)) return 0;
+    PyErr_Format(PyExc_TypeError, "'%s' object cannot be converted to 'PyDict'", Py_TYPE(obj)->tp_name);
     add_processing_note(sig.params[index]);
     return -1;
 }

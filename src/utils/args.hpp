@@ -23,6 +23,7 @@ struct Signature {
     std::uint8_t n_kwonly = 0;    // keyword-only parameters (all optional), after *rest
     bool varargs = false;         // *rest gathers extra positionals
     bool varkw = false;           // **kwargs gathers unknown keywords
+    bool forward_kwargs = false;  // **kwargs stay in the caller's vector when no keyword names a parameter
 
     // A function whose first `required` parameters have no default (all of them by default).
     static constexpr Signature function(const char* name, std::initializer_list<const char*> positional,
@@ -49,6 +50,13 @@ struct Signature {
         s.varkw = true;
         return s;
     }
+    // **kwargs for a function that hands them on to another call: when no keyword names a
+    // parameter, the binder leaves them where the caller put them (`Bound::kwnames`) and makes no dict.
+    constexpr Signature forwarding_kwargs() const {
+        Signature s = with_kwargs();
+        s.forward_kwargs = true;
+        return s;
+    }
     constexpr Signature keyword_only(std::initializer_list<const char*> names) const {
         Signature s = *this;
         for (const char* p : names) s.params[s.n_positional + s.n_kwonly++] = p;
@@ -59,18 +67,22 @@ struct Signature {
 
 // Bound arguments: parameter slots (borrowed, null when absent), the extra positionals of *rest
 // (a view into the caller's argument array) and, for **kwargs, a dict made only when needed.
+// With `forwarding_kwargs`, the extra keywords are either the caller's own `kwnames` (borrowed;
+// their values follow `rest[n_rest - 1]` in the caller's array, ready for a vectorcall) or `kwargs`.
 template <std::size_t N>
 struct Bound {
     std::array<PyObject*, N> slots{};
     PyObject* const* rest = nullptr;
     Py_ssize_t n_rest = 0;
     Owned kwargs;
+    PyObject* kwnames = nullptr;
 
     PyObject* operator[](std::size_t i) const { return slots[i]; }
 };
 
 int bind_slow(const Signature& sig, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames,
-              PyObject** slots, PyObject* const** rest, Py_ssize_t* n_rest, Owned* kwargs);
+              PyObject** slots, PyObject* const** rest, Py_ssize_t* n_rest, Owned* kwargs,
+              PyObject** forwarded);
 
 // Binds a fast-call argument vector to `sig`. Returns 0, or -1 with the host's TypeError set.
 template <std::size_t N>
@@ -85,13 +97,16 @@ inline int bind(const Signature& sig, PyObject* const* args, Py_ssize_t nargsf, 
         out.n_rest = nargs - n;
         return 0;
     }
-    return bind_slow(sig, args, nargs, kwnames, out.slots.data(), &out.rest, &out.n_rest, &out.kwargs);
+    return bind_slow(sig, args, nargs, kwnames, out.slots.data(), &out.rest, &out.n_rest, &out.kwargs,
+                     &out.kwnames);
 }
 
 // Typed conversions of one bound argument. On failure the conversion's own exception propagates
 // with the note "while processing '<parameter>'".
 int to_count(const Signature& sig, std::size_t index, PyObject* obj, std::uint64_t& out);
 int to_i64(const Signature& sig, std::size_t index, PyObject* obj, std::int64_t& out);
+// A parameter that must be a dict (subclasses included): 0, or -1 with the host's conversion TypeError.
+int check_dict(const Signature& sig, std::size_t index, PyObject* obj);
 
 // Attaches "while processing '<name>'" to the pending exception.
 void add_processing_note(const char* name) noexcept;

@@ -27,4 +27,17 @@ constexpr PyMethodDef function_def(const char* doc) {
             METH_FASTCALL | METH_KEYWORDS, doc};
 }
 
+// A class constructor in vectorcall form, for the type's `Py_tp_vectorcall` slot: `cls(...)` binds
+// like any registered function and builds no argument tuple. The body allocates the instance.
+template <const Signature& SIG, PyObject* (*BODY)(Args<SIG>&)>
+PyObject* constructor_entry(PyObject*, PyObject* const* args, std::size_t nargsf, PyObject* kwnames) noexcept {
+    return function_entry<SIG, BODY>(nullptr, args, Py_ssize_t(PyVectorcall_NARGS(nargsf)), kwnames);
+}
+
+// tp_new of a class whose constructor is its type's vectorcall entry: `cls.__new__(cls, ...)`
+// unpacks its tuple and dict through PyVectorcall_Call, so both ways in bind the same way.
+inline PyObject* new_through_vectorcall(PyTypeObject* type, PyObject* args, PyObject* kwds) noexcept {
+    return PyVectorcall_Call(reinterpret_cast<PyObject*>(type), args, kwds);
+}
+
 }  // namespace brisko

@@ -1,0 +1,93 @@
+"""Function tools: one call per loop step against the same work written in plain Python."""
+
+import functools
+import inspect
+import operator
+
+from brisko._brisko import complement, compose, curry, flip, juxt, memoize, pipe
+from cases_itertoolz import per_call
+
+
+class PyCurry:
+    """What curry does, in Python: the signature is looked up once per chain and bound with
+    bind, then bind_partial."""
+
+    __slots__ = ("func", "args", "kwargs", "sig")
+
+    def __init__(self, func, *args, **kwargs):
+        self.func, self.args, self.kwargs, self.sig = func, args, kwargs, None
+
+    def __call__(self, *args, **kwargs):
+        args = self.args + args
+        kwargs = {**self.kwargs, **kwargs}
+        sig = self.sig
+        if sig is None:
+            try:
+                sig = self.sig = inspect.signature(self.func)
+            except (ValueError, TypeError):
+                return self.func(*args, **kwargs)
+        try:
+            sig.bind(*args, **kwargs)
+        except TypeError:
+            try:
+                sig.bind_partial(*args, **kwargs)
+            except TypeError:
+                return self.func(*args, **kwargs)
+            grown = PyCurry(self.func, *args, **kwargs)
+            grown.sig = sig
+            return grown
+        return self.func(*args, **kwargs)
+
+
+def py_flip_apply(func, a, b):
+    return func(b, a)
+
+
+def add2(x, y):
+    return x + y
+
+
+def cases(scale=1.0):
+    n = int(200_000 * scale)
+    f, g, h = abs, operator.neg, operator.invert
+    lru = functools.lru_cache(maxsize=None)(operator.neg)
+    memo = memoize(operator.neg)
+    indices = [i % 256 for i in range(n)]
+    for i in range(256):  # every timed call is a hit
+        lru(i), memo(i)
+
+    def piped(x):
+        return h(g(f(x)))
+
+    env = {
+        "indices": indices,
+        "f": f,
+        "g": g,
+        "h": h,
+        "cfg": compose(f, g),
+        "lfg": lambda x: f(g(x)),
+        "pipe": pipe,
+        "piped": piped,
+        "jfg": juxt(f, g),
+        "ljfg": lambda x: (f(x), g(x)),
+        "cf": complement(f),
+        "lcf": lambda x: not f(x),
+        "memo": memo,
+        "lru": lru,
+        "curry": curry,
+        "PyCurry": PyCurry,
+        "add2": add2,
+        "flip": flip,
+        "pyflip": PyCurry(py_flip_apply),
+    }
+    calls = max(1, n // 20)  # the signature-binding rows run Python's inspect: fewer repeats
+    slow_env = {**env, "indices": indices[:calls]}
+    return [
+        per_call("compose(f, g)(x)", "cfg(i)", "(lambda x: f(g(x)))(x)", "lfg(i)", 1.0, env),
+        per_call("pipe(x, f, g, h)", "pipe(i, f, g, h)", "h(g(f(x))) in a def", "piped(i)", 1.0, env),
+        per_call("juxt(f, g)(x)", "jfg(i)", "(lambda x: (f(x), g(x)))(x)", "ljfg(i)", 1.0, env),
+        per_call("complement(f)(x)", "cf(i)", "(lambda x: not f(x))(x)", "lcf(i)", 1.0, env),
+        per_call("memoize(f)(x), a hit", "memo(i)", "lru_cache(maxsize=None)(f)(x)", "lru(i)", 1.0, env),
+        per_call("curry(f)(1)(2)", "curry(add2)(i)(2)", "PyCurry(f)(1)(2)", "PyCurry(add2)(i)(2)", 0.5, slow_env),
+        per_call("flip(f, a, b)", "flip(add2, i, 2)", "PyCurry(flip)(f, a, b)", "pyflip(add2, i, 2)", 0.5, slow_env),
+    ]

@@ -1,0 +1,84 @@
+// compose and compose_left: a Compose calls its first function with every argument and each later
+// one with the previous result.
+#include <algorithm>
+#include <new>
+#include <vector>
+
+#include "functoolz.hpp"
+
+#include "../utils/call.hpp"
+#include "../utils/function_def.hpp"
+#include "../utils/vectorcall_class.hpp"
+
+namespace brisko {
+namespace {
+
+struct Compose {
+    PyObject_HEAD
+    vectorcallfunc vectorcall;
+    std::vector<Owned> funcs;  // in call order, fixed at creation; never empty when a factory made it
+};
+
+[[gnu::cold]] PyObject* nothing_to_compose() {
+    PyErr_SetString(PyExc_TypeError, "compose of nothing");
+    return nullptr;
+}
+
+// The first call receives the caller's vector untouched, PY_VECTORCALL_ARGUMENTS_OFFSET included:
+// that permission is ours to pass on for the duration of the call.
+PyObject* compose_call(PyObject* obj, PyObject* const* args, std::size_t nargsf, PyObject* kwnames) noexcept {
+    return boundary([&]() -> PyObject* {
+        const std::vector<Owned>& funcs = reinterpret_cast<Compose*>(obj)->funcs;
+        if (funcs.empty()) return nothing_to_compose();
+        Owned value = Owned::steal(PyObject_Vectorcall(funcs[0].get(), args, nargsf, kwnames));
+        for (std::size_t i = 1; value && i < funcs.size(); ++i) {
+            value = Owned::steal(call_one(funcs[i].get(), value.get()));
+        }
+        return value.release();
+    });
+}
+
+void compose_dealloc(PyObject* obj) noexcept {
+    reinterpret_cast<Compose*>(obj)->funcs.~vector();
+    free_instance(obj);
+}
+
+PyType_Slot compose_slots[] = {
+    {Py_tp_dealloc, reinterpret_cast<void*>(&compose_dealloc)},
+    {Py_tp_call, reinterpret_cast<void*>(&PyVectorcall_Call)},
+    {0, nullptr},
+};
+
+PyType_Spec compose_spec = {
+    "brisko._brisko.Compose", sizeof(Compose), 0, Py_TPFLAGS_DEFAULT | Py_TPFLAGS_DISALLOW_INSTANTIATION,
+    compose_slots,
+};
+
+ClassDef COMPOSE_CLASS{&compose_spec, &install_vectorcall<Compose>};
+
+// `funcs` in argument order; compose calls the last one first.
+PyObject* make_compose(PyObject* const* funcs, Py_ssize_t n, bool reverse) {
+    if (n == 0) return PyCMethod_New(&IDENTITY_DEF, nullptr, nullptr, nullptr);
+    std::vector<Owned> stored;
+    stored.reserve(std::size_t(n));
+    for (Py_ssize_t i = 0; i < n; ++i) stored.push_back(Owned::borrow(funcs[i]));
+    if (reverse) std::reverse(stored.begin(), stored.end());
+    auto* self = alloc_instance<Compose>(COMPOSE_CLASS);
+    if (!self) return nullptr;
+    self->vectorcall = &compose_call;
+    new (&self->funcs) std::vector<Owned>(std::move(stored));
+    return reinterpret_cast<PyObject*>(self);
+}
+
+constexpr Signature COMPOSE_SIG = Signature::function("compose", {}).with_rest();
+PyObject* compose(Args<COMPOSE_SIG>& a) { return make_compose(a.rest, a.n_rest, true); }
+
+constexpr Signature COMPOSE_LEFT_SIG = Signature::function("compose_left", {}).with_rest();
+PyObject* compose_left(Args<COMPOSE_LEFT_SIG>& a) { return make_compose(a.rest, a.n_rest, false); }
+
+}  // namespace
+
+PyMethodDef COMPOSE_DEF = function_def<COMPOSE_SIG, compose>("compose(*funcs)\n--\n\n");
+PyMethodDef COMPOSE_LEFT_DEF = function_def<COMPOSE_LEFT_SIG, compose_left>("compose_left(*funcs)\n--\n\n");
+
+}  // namespace brisko

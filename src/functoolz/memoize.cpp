@@ -1,0 +1,220 @@
+// memoize: a Memoize caches its function's results in a dict, under a key whose form is chosen once,
+// from the function's signature, when the wrapper is made.
+#include <new>
+
+#include "functoolz.hpp"
+
+#include "../utils/cached_attr.hpp"
+#include "../utils/call.hpp"
+#include "../utils/function_def.hpp"
+#include "../utils/tuple.hpp"
+#include "../utils/vectorcall_class.hpp"
+
+namespace brisko {
+namespace {
+
+// What the signature says about the keys. The cautious shape (every call keyed with its keywords)
+// stands whenever the signature cannot be read.
+struct KeyShape {
+    bool is_unary = false;          // exactly one required positional parameter and nothing else
+    bool may_take_keywords = true;  // a default, a keyword-only parameter or **kwargs
+};
+
+struct Memoize {
+    PyObject_HEAD
+    vectorcallfunc vectorcall;
+    Owned func;
+    Owned cache;  // a dict or dict subclass, the caller's own when given; read and written at the C level
+    Owned key;    // the user's key function, or null
+    KeyShape shape;
+};
+
+// The kinds of inspect.Parameter that the analysis compares with, and its `empty` marker.
+struct Kinds {
+    Owned empty, keyword_only, var_keyword, var_positional, positional_only, positional_or_keyword;
+
+    int fetch(PyObject* parameter) {
+        struct Field {
+            Owned& slot;
+            const char* name;
+        } fields[] = {{empty, "empty"},
+                      {keyword_only, "KEYWORD_ONLY"},
+                      {var_keyword, "VAR_KEYWORD"},
+                      {var_positional, "VAR_POSITIONAL"},
+                      {positional_only, "POSITIONAL_ONLY"},
+                      {positional_or_keyword, "POSITIONAL_OR_KEYWORD"}};
+        for (Field& f : fields) {
+            f.slot = Owned::steal(PyObject_GetAttrString(parameter, f.name));
+            if (!f.slot) return -1;
+        }
+        return 0;
+    }
+};
+
+// -1 with an exception, else whether `a == b` is true.
+int equals(PyObject* a, PyObject* b) {
+    Owned result = Owned::steal(PyObject_RichCompare(a, b, Py_EQ));
+    return result ? PyObject_IsTrue(result.get()) : -1;
+}
+
+// -1 with an exception, else whether `kind` equals either of two kinds (the second compared only
+// when the first is not equal, as `or` does).
+int either(PyObject* kind, const Owned& a, const Owned& b) {
+    int r = equals(kind, a.get());
+    return r == 0 ? equals(kind, b.get()) : r;
+}
+
+// One parameter's contribution; -1 with the exception set when a read or comparison fails.
+int note_parameter(PyObject* param, const Kinds& k, bool& varargs, bool& keywords, int& required) {
+    Owned kind = Owned::steal(PyObject_GetAttrString(param, "kind"));
+    Owned deflt = kind ? Owned::steal(PyObject_GetAttrString(param, "default")) : Owned();
+    if (!deflt) return -1;
+    int r = equals(kind.get(), k.var_positional.get());
+    if (r < 0) return -1;
+    varargs |= r > 0;
+    if (deflt.get() != k.empty.get()) {
+        keywords = true;
+        return 0;
+    }
+    if ((r = either(kind.get(), k.keyword_only, k.var_keyword)) < 0) return -1;
+    keywords |= r > 0;
+    if ((r = either(kind.get(), k.positional_only, k.positional_or_keyword)) < 0) return -1;
+    required += r;
+    return 0;
+}
+
+// Reads inspect.signature(func).parameters; -1 with the exception set when anything fails.
+int read_shape(PyObject* func, KeyShape& out) {
+    Owned name = Owned::steal(PyUnicode_FromString("inspect"));
+    Owned inspect = name ? Owned::steal(PyImport_Import(name.get())) : Owned();
+    Owned signature = inspect ? Owned::steal(PyObject_GetAttrString(inspect.get(), "signature")) : Owned();
+    Owned sig = signature ? Owned::steal(call_one(signature.get(), func)) : Owned();
+    Owned parameter = sig ? Owned::steal(PyObject_GetAttrString(inspect.get(), "Parameter")) : Owned();
+    Kinds kinds;
+    if (!parameter || kinds.fetch(parameter.get()) < 0) return -1;
+
+    Owned parameters = Owned::steal(PyObject_GetAttrString(sig.get(), "parameters"));
+    Owned values = parameters ? Owned::steal(PyObject_CallMethod(parameters.get(), "values", nullptr)) : Owned();
+    Owned it = values ? Owned::steal(PyObject_GetIter(values.get())) : Owned();
+    if (!it) return -1;
+    bool varargs = false, keywords = false;
+    int required = 0;
+    PyObject* raw;
+    int more;
+    while ((more = PyIter_NextItem(it.get(), &raw)) > 0) {
+        Owned param = Owned::steal(raw);
+        if (note_parameter(param.get(), kinds, varargs, keywords, required) < 0) return -1;
+    }
+    if (more < 0) return -1;
+    out.may_take_keywords = keywords;
+    out.is_unary = required == 1 && !varargs && !keywords;
+    return 0;
+}
+
+// memoize never fails because of the signature: whatever goes wrong leaves the cautious shape.
+KeyShape analyse(PyObject* func) {
+    KeyShape shape;
+    if (read_shape(func, shape) < 0) {
+        PyErr_Clear();
+        return KeyShape{};
+    }
+    return shape;
+}
+
+Owned kwargs_dict(PyObject* const* values, PyObject* kwnames) {
+    Owned kw = Owned::steal(PyDict_New());
+    for (Py_ssize_t k = 0; kw && k < PyTuple_GET_SIZE(kwnames); ++k) {
+        if (PyDict_SetItem(kw.get(), PyTuple_GET_ITEM(kwnames, k), values[k]) < 0) return Owned();
+    }
+    return kw;
+}
+
+// frozenset(iter(kw.items())), with frozenset looked up on builtins at every call.
+Owned frozen_kwargs(PyObject* kw) {
+    Owned items = Owned::steal(PyDict_Items(kw));
+    Owned it = items ? Owned::steal(PyObject_GetIter(items.get())) : Owned();
+    Owned frozenset = it ? lookup_attr("builtins", "frozenset") : Owned();
+    if (!frozenset) return Owned();
+    return Owned::steal(call_one(frozenset.get(), it.get()));
+}
+
+// The key rows after the unary one (which the caller handles inline).
+Owned make_key(Memoize* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
+    bool keywords = kwnames && PyTuple_GET_SIZE(kwnames) > 0;
+    Owned kw = keywords ? kwargs_dict(args + nargs, kwnames) : Owned::borrow(Py_None);
+    if (!kw) return kw;
+    if (self->key) {
+        Owned arg_tuple = Owned::steal(tuple_from_array(args, nargs));
+        if (!arg_tuple) return arg_tuple;
+        return Owned::steal(call_two(self->key.get(), arg_tuple.get(), kw.get()));
+    }
+    Owned positional =
+        nargs || !self->shape.may_take_keywords ? Owned::steal(tuple_from_array(args, nargs)) : Owned::borrow(Py_None);
+    if (!positional) return positional;
+    if (!self->shape.may_take_keywords && !keywords) return positional;
+    Owned frozen = keywords ? frozen_kwargs(kw.get()) : Owned::borrow(Py_None);
+    if (!frozen) return frozen;
+    return Owned::steal(PyTuple_Pack(2, positional.get(), frozen.get()));
+}
+
+// Recursion through the same wrapper is fine: a call only reads the fixed fields, and the cache
+// dict copes with being changed by the function it is caching.
+PyObject* memoize_call(PyObject* obj, PyObject* const* args, std::size_t nargsf, PyObject* kwnames) noexcept {
+    return boundary([&]() -> PyObject* {
+        auto* self = reinterpret_cast<Memoize*>(obj);
+        Py_ssize_t nargs = PyVectorcall_NARGS(nargsf);
+        bool unary = self->shape.is_unary && !self->key && nargs == 1 && !(kwnames && PyTuple_GET_SIZE(kwnames));
+        Owned key = unary ? Owned::borrow(args[0]) : make_key(self, args, nargs, kwnames);
+        if (!key) return nullptr;
+        PyObject* cached;
+        int found = PyDict_GetItemRef(self->cache.get(), key.get(), &cached);
+        if (found != 0) return found > 0 ? cached : nullptr;
+        Owned result = Owned::steal(PyObject_Vectorcall(self->func.get(), args, nargsf, kwnames));
+        if (!result || PyDict_SetItem(self->cache.get(), key.get(), result.get()) < 0) return nullptr;
+        return result.release();
+    });
+}
+
+void memoize_dealloc(PyObject* obj) noexcept {
+    auto* self = reinterpret_cast<Memoize*>(obj);
+    self->key.~Owned();
+    self->cache.~Owned();
+    self->func.~Owned();
+    free_instance(obj);
+}
+
+PyType_Slot memoize_slots[] = {
+    {Py_tp_dealloc, reinterpret_cast<void*>(&memoize_dealloc)},
+    {Py_tp_call, reinterpret_cast<void*>(&PyVectorcall_Call)},
+    {0, nullptr},
+};
+
+PyType_Spec memoize_spec = {
+    "brisko._brisko.Memoize", sizeof(Memoize), 0, Py_TPFLAGS_DEFAULT | Py_TPFLAGS_DISALLOW_INSTANTIATION,
+    memoize_slots,
+};
+
+ClassDef MEMOIZE_CLASS{&memoize_spec, &install_vectorcall<Memoize>};
+
+constexpr Signature MEMOIZE_SIG = Signature::function("memoize", {"func", "cache", "key"}, 1);
+PyObject* memoize(Args<MEMOIZE_SIG>& a) {
+    PyObject* given = a[1] == Py_None ? nullptr : a[1];
+    if (given && check_dict(MEMOIZE_SIG, 1, given) < 0) return nullptr;
+    KeyShape shape = analyse(a[0]);
+    Owned cache = given ? Owned::borrow(given) : Owned::steal(PyDict_New());
+    if (!cache) return nullptr;
+    auto* self = alloc_instance<Memoize>(MEMOIZE_CLASS);
+    if (!self) return nullptr;
+    self->vectorcall = &memoize_call;
+    new (&self->func) Owned(Owned::borrow(a[0]));
+    new (&self->cache) Owned(std::move(cache));
+    new (&self->key) Owned(a[2] && a[2] != Py_None ? Owned::borrow(a[2]) : Owned());
+    self->shape = shape;
+    return reinterpret_cast<PyObject*>(self);
+}
+
+}  // namespace
+
+PyMethodDef MEMOIZE_DEF = function_def<MEMOIZE_SIG, memoize>("memoize(func, cache=None, key=None)\n--\n\n");
+
+}  // namespace brisko

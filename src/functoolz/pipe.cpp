@@ -1,0 +1,53 @@
+// pipe, thread_first and thread_last: a value passed through a row of functions or call forms.
+#include "functoolz.hpp"
+
+#include "../utils/arg_vector.hpp"
+#include "../utils/call.hpp"
+#include "../utils/function_def.hpp"
+
+namespace brisko {
+namespace {
+
+constexpr Signature PIPE_SIG = Signature::function("pipe", {"data"}).with_rest();
+PyObject* pipe(Args<PIPE_SIG>& a) {
+    // The functions are borrowed from the caller's vector, which outlives this call.
+    Owned value = Owned::borrow(a[0]);
+    for (Py_ssize_t i = 0; value && i < a.n_rest; ++i) value = Owned::steal(call_one(a.rest[i], value.get()));
+    return value.release();
+}
+
+// A tuple form (subclasses included, read at the C level): its element 0 called with the value and
+// the other elements, the value first or last. An empty form raises the host's IndexError.
+PyObject* call_form(PyObject* form, PyObject* value, bool first) {
+    PyObject* func = PyTuple_GetItem(form, 0);
+    if (!func) return nullptr;
+    Py_ssize_t n_extra = PyTuple_GET_SIZE(form) - 1;
+    ArgVector argv(std::size_t(n_extra + 1));
+    Py_ssize_t at = first ? 1 : 0;
+    for (Py_ssize_t i = 0; i < n_extra; ++i) argv[std::size_t(at + i)] = PyTuple_GET_ITEM(form, 1 + i);
+    argv[std::size_t(first ? 0 : n_extra)] = value;
+    return PyObject_Vectorcall(func, argv.args(), std::size_t(n_extra + 1) | PY_VECTORCALL_ARGUMENTS_OFFSET, nullptr);
+}
+
+PyObject* thread(PyObject* val, PyObject* const* forms, Py_ssize_t n, bool first) {
+    Owned value = Owned::borrow(val);
+    for (Py_ssize_t i = 0; value && i < n; ++i) {
+        PyObject* form = forms[i];
+        value = Owned::steal(PyTuple_Check(form) ? call_form(form, value.get(), first) : call_one(form, value.get()));
+    }
+    return value.release();
+}
+
+constexpr Signature THREAD_FIRST_SIG = Signature::function("thread_first", {"val"}).with_rest();
+PyObject* thread_first(Args<THREAD_FIRST_SIG>& a) { return thread(a[0], a.rest, a.n_rest, true); }
+
+constexpr Signature THREAD_LAST_SIG = Signature::function("thread_last", {"val"}).with_rest();
+PyObject* thread_last(Args<THREAD_LAST_SIG>& a) { return thread(a[0], a.rest, a.n_rest, false); }
+
+}  // namespace
+
+PyMethodDef PIPE_DEF = function_def<PIPE_SIG, pipe>("pipe(data, *funcs)\n--\n\n");
+PyMethodDef THREAD_FIRST_DEF = function_def<THREAD_FIRST_SIG, thread_first>("thread_first(val, *forms)\n--\n\n");
+PyMethodDef THREAD_LAST_DEF = function_def<THREAD_LAST_SIG, thread_last>("thread_last(val, *forms)\n--\n\n");
+
+}  // namespace brisko

@@ -1,0 +1,166 @@
+"""curry and flip: gathering, the host's signature binding, the once-per-chain signature lookup."""
+
+import gc
+import inspect
+import threading
+import time
+
+import pytest
+
+from brisko._brisko import curry, flip
+from conftest import Boom
+
+X, Y, Z = 2**70, 2**71, 2**72  # not immortal, so a leaked reference shows up under ./dev leaks
+
+
+def pair(x, y):
+    return (x, y)
+
+
+class Signed:
+    """A callable whose signature lookups are counted, and can be slow or fail once."""
+
+    def __init__(self, fail=None, delay=0.0):
+        self.lookups, self.fail, self.delay = 0, fail, delay
+
+    @property
+    def __signature__(self):
+        self.lookups += 1
+        time.sleep(self.delay)  # releases the interpreter while other threads pile up
+        if self.fail is not None:
+            exc, self.fail = self.fail, None
+            raise exc
+        return inspect.signature(pair)
+
+    def __call__(self, x, y):
+        return (x, y)
+
+
+def test_arguments_gather_until_they_bind():
+    assert curry(pair)(X)(Y) == curry(pair, X)(Y) == curry(pair)(X, Y) == curry(pair)(y=Y)(X) == (X, Y)
+    assert curry(func=pair)(X, Y) == (X, Y)
+    assert curry(lambda x, y=0: (x, y))(X) == (X, 0)
+    assert type(curry(pair)()) is curry
+    start = curry(pair, y=Y)
+    assert start(y=Z)(X) == (X, Z)  # a later keyword wins...
+    assert start(X) == (X, Y)  # ...without touching the curry it came from
+
+
+def test_arguments_that_can_never_bind_reach_the_callable():
+    with pytest.raises(TypeError) as direct:
+        pair(X, Y, Z)
+    with pytest.raises(TypeError) as curried:
+        curry(pair, X, Y, Z)()
+    assert str(curried.value) == str(direct.value)
+    with pytest.raises(TypeError, match="unexpected keyword argument 'w'"):
+        curry(pair)(w=X)
+    with pytest.raises(TypeError, match="'int' object is not callable"):
+        curry(5)(1)
+    # inspect.signature(max) raises ValueError: the builtin is called at once, whatever the arguments.
+    assert curry(max)(X, Y) == Y
+    with pytest.raises(TypeError, match="not iterable"):
+        curry(max)(1)
+
+
+def test_a_type_error_inside_a_bound_call_is_not_missing_arguments():
+    def body(x, y):
+        raise TypeError("inside the body")
+
+    with pytest.raises(TypeError, match="inside the body"):
+        curry(body)(X)(Y)
+
+
+def test_construction_and_class_rules():
+    for call, message in [
+        (lambda: curry(), "curry.__new__() missing 1 required positional argument: 'func'"),
+        (lambda: curry(pair, func=pair), "curry.__new__() got multiple values for argument 'func'"),
+    ]:
+        with pytest.raises(TypeError) as info:
+            call()
+        assert str(info.value) == message
+    assert curry.__new__(curry, pair, X)(Y) == (X, Y)
+    assert curry.__module__ == "brisko._brisko"
+    assert curry.__text_signature__ == "(func, *args, **kwargs)" and curry.__doc__ == ""
+    c = curry(pair)
+    assert not gc.is_tracked(c)
+    assert [n for n in dir(c) if not n.startswith("__")] == [] and "__vectorcalloffset__" not in dir(c)
+    with pytest.raises(TypeError, match="not an acceptable base type"):
+        type("Sub", (curry,), {})
+
+    class Holder:
+        method = curry(pair)  # no __get__: the instance is not bound as `self`
+
+    assert Holder().method(X, Y) == (X, Y)
+
+
+def test_the_signature_is_looked_up_once_per_chain_and_retried_after_a_failure():
+    target = Signed(fail=Boom("lookup failed"))
+    c = curry(target)
+    with pytest.raises(Boom, match="lookup failed"):
+        c(X)
+    assert c(X)(Y) == c(X, Y) == (X, Y)
+    assert target.lookups == 2
+
+    target = Signed(fail=ValueError("no signature"))
+    c = curry(target)
+    with pytest.raises(TypeError):  # no signature: called straight away, with one argument
+        c(X)
+    assert c(X, Y) == (X, Y) and target.lookups == 1
+
+
+def test_errors_of_bind_other_than_type_error_propagate():
+    class Picky(inspect.Signature):
+        def bind(self, *args, **kwargs):
+            raise Boom("bind")
+
+    class Target:
+        __signature__ = Picky()
+
+        def __call__(self, *args):
+            return args
+
+    with pytest.raises(Boom, match="bind"):
+        curry(Target())(X)
+
+
+def test_a_lookup_that_reenters_its_curry_fails_instead_of_hanging():
+    class Reentrant:
+        @property
+        def __signature__(self):
+            return c(X)
+
+        def __call__(self, x):
+            return x
+
+    c = curry(Reentrant())
+    with pytest.raises(RuntimeError, match="recursive signature lookup"):
+        c(X)
+    c = None  # the property's closure refers to the curry, which the collector cannot see into
+
+
+def test_concurrent_first_calls_share_one_lookup():
+    target = Signed(delay=0.05)
+    c = curry(target)
+    start = threading.Barrier(8)
+    results = []
+
+    def worker():
+        start.wait()
+        results.append(c(X)(Y))
+
+    threads = [threading.Thread(target=worker, daemon=True) for _ in range(8)]
+    for t in threads:
+        t.start()
+    for t in threads:
+        t.join(timeout=30)
+    assert not any(t.is_alive() for t in threads), "a waiting thread kept the interpreter"
+    assert results == [(X, Y)] * 8 and target.lookups == 1
+
+
+def test_flip_is_a_curry_over_a_builtin():
+    assert type(flip) is curry and type(flip(pow)) is curry
+    assert flip(pow, 2, 3) == flip(pow)(2)(3) == flip(pow, 2)(3) == 9
+    assert flip(func=pair, a=X, b=Y) == (Y, X)
+    with pytest.raises(TypeError) as info:
+        flip(pair, X, Y, Z)
+    assert str(info.value) == "flip() takes 3 positional arguments but 4 were given"
