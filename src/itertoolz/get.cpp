@@ -1,6 +1,4 @@
 // get: one element by key, or a tuple of elements for a list of keys, with an optional default.
-#include <array>
-#include <iterator>
 #include <vector>
 
 #include "itertoolz.hpp"
@@ -52,19 +50,31 @@ PyObject* get_impl(PyObject* ind, PyObject* coll, PyObject* dflt) {
     constexpr Py_ssize_t SHORT = 16;
     const Py_ssize_t n = PyList_GET_SIZE(ind);
     if (n > SHORT) return lookups_one_by_one(ind, coll, dflt, {});
-    std::array<Owned, SHORT> items;
+    // Owned references in items[0..filled), released on any early return.
+    struct Collected {
+        PyObject* items[SHORT];
+        Py_ssize_t filled = 0;
+        ~Collected() {
+            for (Py_ssize_t i = 0; i < filled; ++i) Py_DECREF(items[i]);
+        }
+    } got;
     for (Py_ssize_t i = 0; i < n; ++i) {
         Owned key = Owned::borrow(PyList_GET_ITEM(ind, i));  // held: the list may drop it meanwhile
-        items[i] = Owned::steal(lookup(coll, key.get(), dflt));
-        if (!items[i]) return nullptr;
+        PyObject* item = lookup(coll, key.get(), dflt);
+        if (!item) return nullptr;
+        got.items[got.filled++] = item;
         if (PyList_GET_SIZE(ind) != n) {
-            return lookups_one_by_one(ind, coll, dflt, std::vector<Owned>(std::make_move_iterator(items.begin()),
-                                                                          std::make_move_iterator(items.begin() + i + 1)));
+            std::vector<Owned> done;
+            done.reserve(std::size_t(got.filled));  // the only step that can fail: nothing moved yet
+            for (Py_ssize_t j = 0; j < got.filled; ++j) done.push_back(Owned::steal(got.items[j]));
+            got.filled = 0;
+            return lookups_one_by_one(ind, coll, dflt, std::move(done));
         }
     }
     PyObject* result = PyTuple_New(n);
     if (!result) return nullptr;
-    for (Py_ssize_t i = 0; i < n; ++i) PyTuple_SET_ITEM(result, i, items[i].release());
+    for (Py_ssize_t i = 0; i < n; ++i) PyTuple_SET_ITEM(result, i, got.items[i]);
+    got.filled = 0;
     return result;
 }
 
