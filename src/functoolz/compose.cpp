@@ -1,7 +1,6 @@
 // compose and compose_left: a Compose calls its first function with every argument and each later
 // one with the previous result.
 #include <algorithm>
-#include <new>
 #include <vector>
 
 #include "functoolz.hpp"
@@ -13,48 +12,26 @@
 namespace brisko {
 namespace {
 
-struct Compose {
-    PyObject_HEAD
-    vectorcallfunc vectorcall;
-    std::vector<Owned> funcs;  // in call order, fixed at creation; never empty when a factory made it
-};
-
 [[gnu::cold]] PyObject* nothing_to_compose() {
     PyErr_SetString(PyExc_TypeError, "compose of nothing");
     return nullptr;
 }
 
-// The first call receives the caller's vector untouched, PY_VECTORCALL_ARGUMENTS_OFFSET included:
-// that permission is ours to pass on for the duration of the call.
-PyObject* compose_call(PyObject* obj, PyObject* const* args, std::size_t nargsf, PyObject* kwnames) noexcept {
-    return boundary([&]() -> PyObject* {
-        const std::vector<Owned>& funcs = reinterpret_cast<Compose*>(obj)->funcs;
-        if (funcs.empty()) return nothing_to_compose();
-        Owned value = Owned::steal(PyObject_Vectorcall(funcs[0].get(), args, nargsf, kwnames));
-        for (std::size_t i = 1; value && i < funcs.size(); ++i) {
-            value = Owned::steal(call_one(funcs[i].get(), value.get()));
+struct Compose {
+    static constexpr const char* NAME = "brisko._brisko.Compose";
+    std::vector<Owned> funcs;  // in call order; never empty when a factory made it
+
+    // The first call receives the caller's vector untouched, PY_VECTORCALL_ARGUMENTS_OFFSET
+    // included: that permission is ours to pass on for the duration of the call.
+    static PyObject* call(Compose& self, PyObject* const* args, std::size_t nargsf, PyObject* kwnames) {
+        if (self.funcs.empty()) return nothing_to_compose();
+        Owned value = Owned::steal(PyObject_Vectorcall(self.funcs[0].get(), args, nargsf, kwnames));
+        for (std::size_t i = 1; value && i < self.funcs.size(); ++i) {
+            value = Owned::steal(call_one(self.funcs[i].get(), value.get()));
         }
         return value.release();
-    });
-}
-
-void compose_dealloc(PyObject* obj) noexcept {
-    reinterpret_cast<Compose*>(obj)->funcs.~vector();
-    free_instance(obj);
-}
-
-PyType_Slot compose_slots[] = {
-    {Py_tp_dealloc, reinterpret_cast<void*>(&compose_dealloc)},
-    {Py_tp_call, reinterpret_cast<void*>(&PyVectorcall_Call)},
-    {0, nullptr},
+    }
 };
-
-PyType_Spec compose_spec = {
-    "brisko._brisko.Compose", sizeof(Compose), 0, Py_TPFLAGS_DEFAULT | Py_TPFLAGS_DISALLOW_INSTANTIATION,
-    compose_slots,
-};
-
-ClassDef COMPOSE_CLASS{&compose_spec, &install_vectorcall<Compose>};
 
 // `funcs` in argument order; compose calls the last one first.
 PyObject* make_compose(PyObject* const* funcs, Py_ssize_t n, bool reverse) {
@@ -63,11 +40,7 @@ PyObject* make_compose(PyObject* const* funcs, Py_ssize_t n, bool reverse) {
     stored.reserve(std::size_t(n));
     for (Py_ssize_t i = 0; i < n; ++i) stored.push_back(Owned::borrow(funcs[i]));
     if (reverse) std::reverse(stored.begin(), stored.end());
-    auto* self = alloc_instance<Compose>(COMPOSE_CLASS);
-    if (!self) return nullptr;
-    self->vectorcall = &compose_call;
-    new (&self->funcs) std::vector<Owned>(std::move(stored));
-    return reinterpret_cast<PyObject*>(self);
+    return CallOnly<Compose>::make(Compose{std::move(stored)});
 }
 
 constexpr Signature COMPOSE_SIG = Signature::function("compose", {}).with_rest();

@@ -1,6 +1,5 @@
 // memoize: a Memoize caches its function's results in a dict, under a key whose form is chosen once,
 // from the function's signature, when the wrapper is made.
-#include <new>
 
 #include "functoolz.hpp"
 
@@ -21,12 +20,13 @@ struct KeyShape {
 };
 
 struct Memoize {
-    PyObject_HEAD
-    vectorcallfunc vectorcall;
+    static constexpr const char* NAME = "brisko._brisko.Memoize";
     Owned func;
     Owned cache;  // a dict or dict subclass, the caller's own when given; read and written at the C level
     Owned key;    // the user's key function, or null
     KeyShape shape;
+
+    static PyObject* call(Memoize& self, PyObject* const* args, std::size_t nargsf, PyObject* kwnames);
 };
 
 // The kinds of inspect.Parameter that the analysis compares with, and its `empty` marker.
@@ -159,42 +159,18 @@ Owned make_key(Memoize* self, PyObject* const* args, Py_ssize_t nargs, PyObject*
 
 // Recursion through the same wrapper is fine: a call only reads the fixed fields, and the cache
 // dict copes with being changed by the function it is caching.
-PyObject* memoize_call(PyObject* obj, PyObject* const* args, std::size_t nargsf, PyObject* kwnames) noexcept {
-    return boundary([&]() -> PyObject* {
-        auto* self = reinterpret_cast<Memoize*>(obj);
-        Py_ssize_t nargs = PyVectorcall_NARGS(nargsf);
-        bool unary = self->shape.is_unary && !self->key && nargs == 1 && !(kwnames && PyTuple_GET_SIZE(kwnames));
-        Owned key = unary ? Owned::borrow(args[0]) : make_key(self, args, nargs, kwnames);
-        if (!key) return nullptr;
-        PyObject* cached;
-        int found = PyDict_GetItemRef(self->cache.get(), key.get(), &cached);
-        if (found != 0) return found > 0 ? cached : nullptr;
-        Owned result = Owned::steal(PyObject_Vectorcall(self->func.get(), args, nargsf, kwnames));
-        if (!result || PyDict_SetItem(self->cache.get(), key.get(), result.get()) < 0) return nullptr;
-        return result.release();
-    });
+PyObject* Memoize::call(Memoize& self, PyObject* const* args, std::size_t nargsf, PyObject* kwnames) {
+    Py_ssize_t nargs = PyVectorcall_NARGS(nargsf);
+    bool unary = self.shape.is_unary && !self.key && nargs == 1 && !(kwnames && PyTuple_GET_SIZE(kwnames));
+    Owned key = unary ? Owned::borrow(args[0]) : make_key(&self, args, nargs, kwnames);
+    if (!key) return nullptr;
+    PyObject* cached;
+    int found = PyDict_GetItemRef(self.cache.get(), key.get(), &cached);
+    if (found != 0) return found > 0 ? cached : nullptr;
+    Owned result = Owned::steal(PyObject_Vectorcall(self.func.get(), args, nargsf, kwnames));
+    if (!result || PyDict_SetItem(self.cache.get(), key.get(), result.get()) < 0) return nullptr;
+    return result.release();
 }
-
-void memoize_dealloc(PyObject* obj) noexcept {
-    auto* self = reinterpret_cast<Memoize*>(obj);
-    self->key.~Owned();
-    self->cache.~Owned();
-    self->func.~Owned();
-    free_instance(obj);
-}
-
-PyType_Slot memoize_slots[] = {
-    {Py_tp_dealloc, reinterpret_cast<void*>(&memoize_dealloc)},
-    {Py_tp_call, reinterpret_cast<void*>(&PyVectorcall_Call)},
-    {0, nullptr},
-};
-
-PyType_Spec memoize_spec = {
-    "brisko._brisko.Memoize", sizeof(Memoize), 0, Py_TPFLAGS_DEFAULT | Py_TPFLAGS_DISALLOW_INSTANTIATION,
-    memoize_slots,
-};
-
-ClassDef MEMOIZE_CLASS{&memoize_spec, &install_vectorcall<Memoize>};
 
 constexpr Signature MEMOIZE_SIG = Signature::function("memoize", {"func", "cache", "key"}, 1);
 PyObject* memoize(Args<MEMOIZE_SIG>& a) {
@@ -203,14 +179,8 @@ PyObject* memoize(Args<MEMOIZE_SIG>& a) {
     KeyShape shape = analyse(a[0]);
     Owned cache = given ? Owned::borrow(given) : Owned::steal(PyDict_New());
     if (!cache) return nullptr;
-    auto* self = alloc_instance<Memoize>(MEMOIZE_CLASS);
-    if (!self) return nullptr;
-    self->vectorcall = &memoize_call;
-    new (&self->func) Owned(Owned::borrow(a[0]));
-    new (&self->cache) Owned(std::move(cache));
-    new (&self->key) Owned(a[2] && a[2] != Py_None ? Owned::borrow(a[2]) : Owned());
-    self->shape = shape;
-    return reinterpret_cast<PyObject*>(self);
+    Owned key = a[2] && a[2] != Py_None ? Owned::borrow(a[2]) : Owned();
+    return CallOnly<Memoize>::make(Memoize{Owned::borrow(a[0]), std::move(cache), std::move(key), shape});
 }
 
 }  // namespace
