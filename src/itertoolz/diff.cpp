@@ -100,7 +100,7 @@ PyObject* diff(Args<DIFF_SIG>& a) {
     // A single list argument holds the sequences (a tuple or other iterable is one sequence).
     Owned listed;
     if (count == 1 && PyList_Check(seqs[0])) {
-        listed = Owned::steal(PySequence_Tuple(seqs[0]));
+        listed = Owned::steal(PyList_AsTuple(seqs[0]));
         if (!listed) return nullptr;
         seqs = &PyTuple_GET_ITEM(listed.get(), 0);
         count = PyTuple_GET_SIZE(listed.get());
