@@ -50,6 +50,7 @@ def test_flattening():
     assert list(concatv([1], "ab")) == [1, "a", "b"]
     assert list(mapcat(lambda x: [x, x], [1, 2])) == [1, 1, 2, 2]
     assert type(concat([])) is itertools.chain
+    assert list(interleave([[1, 2, 3], "ab", []])) == [1, "a", 2, "b", 3]
     with pytest.raises(TypeError):
         mapcat(len, 5)
 
@@ -102,11 +103,6 @@ def test_lazy_tools_pull_nothing_at_call_time():
 def test_non_iterables_fail_at_call_time(make):
     with pytest.raises(TypeError, match="'int' object is not iterable"):
         make()
-
-
-def test_interleave_order():
-    assert list(interleave([[1, 2, 3], "ab", []])) == [1, "a", 2, "b", 3]
-    assert list(interleave([])) == []
 
 
 def test_interleave_retries_the_failing_input(boom):

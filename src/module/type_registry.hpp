@@ -15,7 +15,7 @@ struct ClassDef {
     OnceCell cell{};
 };
 
-// The class's type object (borrowed), created on first use: from the spec, then `install`, then
+// The class's type object (borrowed), created on first use: from its PyType_Spec, then `install`, then
 // frozen so that Python code cannot reassign its slots. Null with an exception on failure.
 PyTypeObject* class_type(ClassDef& def) noexcept;
 
