@@ -12,21 +12,8 @@ import pytest
 from hypothesis import given
 from hypothesis import strategies as st
 
-from brisko._brisko import (
-    apply,
-    complement,
-    compose,
-    compose_left,
-    curry,
-    do,
-    excepts,
-    identity,
-    juxt,
-    memoize,
-    pipe,
-    thread_first,
-    thread_last,
-)
+from brisko._brisko import apply, complement, compose, compose_left, curry, do
+from brisko._brisko import excepts, identity, juxt, memoize, pipe, thread_first, thread_last
 from conftest import Boom
 
 X = 2**70  # not immortal, so a leaked reference shows up under ./dev leaks

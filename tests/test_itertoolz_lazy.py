@@ -9,18 +9,8 @@ import pytest
 from hypothesis import given
 from hypothesis import strategies as st
 
-from brisko._brisko import (
-    NativeIter,
-    accumulate,
-    concat,
-    concatv,
-    interleave,
-    iterate,
-    mapcat,
-    partition,
-    partition_all,
-    remove,
-)
+from brisko._brisko import NativeIter, accumulate, concat, concatv, interleave
+from brisko._brisko import iterate, mapcat, partition, partition_all, remove
 from conftest import raising_after
 
 
