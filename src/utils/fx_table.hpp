@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <limits>
 #include <memory>
+#include <utility>
 
 namespace brisko {
 
@@ -53,9 +54,10 @@ private:
     std::size_t home(std::int64_t key) const noexcept { return FxHasher::hash(key) >> shift_; }
 
     void grow() {
-        std::unique_ptr<Slot[]> old = std::move(slots_);
+        // Allocated before anything changes: should it fail, the table is still whole and usable.
+        std::unique_ptr<Slot[]> bigger = make_slots(65 - shift_);
+        std::unique_ptr<Slot[]> old = std::exchange(slots_, std::move(bigger));
         std::size_t old_capacity = capacity_;
-        slots_ = make_slots(65 - shift_);
         capacity_ *= 2;
         shift_ -= 1;
         const std::size_t mask = capacity_ - 1;

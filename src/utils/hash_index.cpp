@@ -1,6 +1,8 @@
 // HashIndex: lookups compare keys only when their full host hashes are equal.
 #include "hash_index.hpp"
 
+#include <utility>
+
 #include "py_hash.hpp"
 
 namespace brisko {
@@ -13,9 +15,10 @@ constexpr unsigned PERTURB_SHIFT = 5;
 HashIndex::HashIndex() : slots_(new Slot[INITIAL_CAPACITY]()), mask_(INITIAL_CAPACITY - 1) {}
 
 void HashIndex::grow() {
-    std::unique_ptr<Slot[]> old = std::move(slots_);
     std::size_t old_capacity = mask_ + 1;
-    slots_.reset(new Slot[old_capacity * 2]());
+    // Allocated before anything changes: should it fail, the index is still whole and usable.
+    std::unique_ptr<Slot[]> bigger(new Slot[old_capacity * 2]());
+    std::unique_ptr<Slot[]> old = std::exchange(slots_, std::move(bigger));
     mask_ = old_capacity * 2 - 1;
     for (std::size_t j = 0; j < old_capacity; ++j) {
         if (!old[j].chain.first.key) continue;

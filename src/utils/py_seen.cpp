@@ -1,6 +1,8 @@
 // PySeen probing: the host's own open-addressing probe sequence over (hash, object) slots.
 #include "py_seen.hpp"
 
+#include <utility>
+
 #include "py_hash.hpp"
 
 namespace brisko {
@@ -22,9 +24,10 @@ std::size_t PySeen::probe_empty(Py_hash_t hash) const noexcept {
 }
 
 void PySeen::grow() {
-    std::unique_ptr<Slot[]> old = std::move(slots_);
+    // Allocated before anything changes: should it fail, the set is still whole and usable.
+    std::unique_ptr<Slot[]> bigger(new Slot[size_ * 4]());
+    std::unique_ptr<Slot[]> old = std::exchange(slots_, std::move(bigger));
     std::size_t old_size = size_;
-    slots_.reset(new Slot[size_ * 4]());  // may throw; the set is still intact then
     size_ *= 4;
     mask_ = size_ - 1;
     for (std::size_t j = 0; j < old_size; ++j) {
