@@ -1,13 +1,9 @@
 // apply_key and all_equal: the key rule shared by grouping, join and topk, and the equality test
 // of diff.
-#include <vector>
-
 #include "itertoolz.hpp"
 
 #include "../utils/call.hpp"
 #include "../utils/errors.hpp"
-#include "../utils/item_access.hpp"
-#include "../utils/tuple.hpp"
 
 namespace brisko {
 
@@ -16,18 +12,8 @@ PyObject* apply_key(PyObject* key, PyObject* item) {
     return lookup_key(key, item);
 }
 
-PyObject* lookup_key(PyObject* key, PyObject* item) {
-    if (!PyList_Check(key)) return get_item(item, key);
-    std::vector<Owned> parts;
-    // A user __getitem__ may change the key list: its size is re-read and each key held.
-    for (Py_ssize_t i = 0; i < PyList_GET_SIZE(key); ++i) {
-        Owned k = Owned::borrow(PyList_GET_ITEM(key, i));
-        Owned part = Owned::steal(get_item(item, k.get()));
-        if (!part) return fetch_err();
-        parts.push_back(std::move(part));
-    }
-    return tuple_from_owned(parts);
-}
+// Without a default, the same lookups get makes: item[key], or the tuple of item[k] for a list.
+PyObject* lookup_key(PyObject* key, PyObject* item) { return get_impl(key, item, nullptr); }
 
 int all_equal(PyObject* const* items, std::size_t count) {
     for (std::size_t i = 1; i < count; ++i) {

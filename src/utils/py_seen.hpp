@@ -20,8 +20,6 @@ public:
     // present, -1 with the exception set (hashing or equality failed; the set is unchanged).
     int insert(PyObject* obj);
 
-    std::size_t size() const noexcept { return used_; }
-
 private:
     struct Slot {
         Py_hash_t hash;
