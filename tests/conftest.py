@@ -53,6 +53,30 @@ def raising_after(values, k, exc=Boom):
     return Failing()
 
 
+def hashed(results):
+    """Consumes tuples as set(), Counter and dict.fromkeys do: hash each one, then drop it (so an
+    iterator may recycle it). Returns each one's items and hash."""
+    return [(list(t), hash(t)) for t in results]
+
+
+class Collide:
+    """Equal when the values are; every instance hashes alike, so tables must fall back on ==."""
+
+    __slots__ = ("v",)
+
+    def __init__(self, v):
+        self.v = v
+
+    def __eq__(self, other):
+        return isinstance(other, Collide) and self.v == other.v
+
+    def __hash__(self):
+        return 7
+
+    def __repr__(self):
+        return f"Collide({self.v!r})"
+
+
 def _generator(values):
     yield from values
 
@@ -90,9 +114,18 @@ def pytest_configure(config):
 
 try:
     from hypothesis import settings
+    from hypothesis import strategies as st
 except ImportError:  # pragma: no cover - hypothesis is part of the environment
     pass
 else:
+    # Hashable values of mixed types, equal across types (1, 1.0, True) and colliding on purpose.
+    hashables = st.recursive(
+        st.integers(-3, 3) | st.floats(-2, 2).map(round) | st.booleans() | st.text("ab", max_size=2)
+        | st.integers().map(lambda v: v * 2**64) | st.integers(0, 3).map(Collide),
+        lambda inner: st.tuples(inner, inner),
+        max_leaves=4,
+    )
+
     # Timing is the benchmarks' business; a slow CI machine must not fail a property test.
     settings.register_profile("brisko", deadline=None)
     settings.load_profile("brisko")

@@ -35,7 +35,7 @@ private:
     PyObject* next_direct() {
         const auto n = Py_ssize_t(n_);
         Owned group = std::move(last_);
-        if (!group || Py_REFCNT(group.get()) != 1) {
+        if (!group || !recyclable(group.get())) {
             group = Owned::steal(PyTuple_New(n));
             if (!group) return nullptr;
             PyObject_GC_UnTrack(group.get());
@@ -45,13 +45,9 @@ private:
             if (!item) return finish(group, i);
             put(group.get(), i, item);
         }
-        track(group.get());
+        recycle(group.get());
         last_ = Owned::borrow(group.get());
         return group.release();
-    }
-
-    static void track(PyObject* tuple) {
-        if (!PyObject_GC_IsTracked(tuple)) PyObject_GC_Track(tuple);
     }
 
     // Replaces slot i, releasing a previous occupant only once the tuple is consistent again.
@@ -71,7 +67,7 @@ private:
                 for (Py_ssize_t i = filled; i < PyTuple_GET_SIZE(group.get()); ++i) {
                     put(group.get(), i, Py_NewRef(pad_.get()));
                 }
-                track(group.get());
+                recycle(group.get());
                 return group.release();
             case Tail::Short:
                 break;

@@ -7,6 +7,7 @@
 #include "../utils/function_def.hpp"
 #include "../utils/gil_ref_cell.hpp"
 #include "../utils/py_source.hpp"
+#include "../utils/tuple.hpp"
 #include "dedicated_iter.hpp"
 #include "dedicated_iters.hpp"
 
@@ -49,7 +50,7 @@ struct SlidingWindowIter {
         const auto n = Py_ssize_t(state->n);
         if (window.last) {
             // The caller dropped the previous window: shift it in place, as the host's pairwise does.
-            if (Py_REFCNT(window.last.get()) == 1) return shift(window.last.get(), n, item.release());
+            if (recyclable(window.last.get())) return shift(window.last.get(), n, item.release());
             PyObject* t = PyTuple_New(n);
             if (!t) return nullptr;
             for (Py_ssize_t i = 1; i < n; ++i) PyTuple_SET_ITEM(t, i - 1, Py_NewRef(PyTuple_GET_ITEM(window.last.get(), i)));
@@ -76,7 +77,7 @@ struct SlidingWindowIter {
         PyObject* oldest = PyTuple_GET_ITEM(t, 0);
         for (Py_ssize_t i = 1; i < n; ++i) PyTuple_SET_ITEM(t, i - 1, PyTuple_GET_ITEM(t, i));
         PyTuple_SET_ITEM(t, n - 1, item);
-        if (!PyObject_GC_IsTracked(t)) PyObject_GC_Track(t);
+        recycle(t);
         Py_INCREF(t);
         Py_DECREF(oldest);
         return t;

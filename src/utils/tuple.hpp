@@ -1,4 +1,4 @@
-// Building tuples from borrowed or owned elements.
+// Building tuples from borrowed or owned elements, and reusing a result tuple nobody else holds.
 #pragma once
 
 #include <Python.h>
@@ -24,6 +24,18 @@ inline PyObject* tuple_from_owned(std::vector<Owned>& items) {
     for (std::size_t i = 0; i < items.size(); ++i) PyTuple_SET_ITEM(tuple, Py_ssize_t(i), items[i].release());
     items.clear();
     return tuple;
+}
+
+// A result tuple may be refilled in place only while the iterator holds the one reference to it:
+// then no consumer can observe the change.
+inline bool recyclable(PyObject* tuple) noexcept { return Py_REFCNT(tuple) == 1; }
+
+// Call after refilling a recyclable tuple, before handing it out again. The host caches a tuple's
+// hash inside the tuple and the collector may have untracked it while it held only atomic values;
+// both are reset, so the tuple cannot be told from a fresh one.
+inline void recycle(PyObject* tuple) noexcept {
+    reinterpret_cast<PyTupleObject*>(tuple)->ob_hash = -1;
+    if (!PyObject_GC_IsTracked(tuple)) PyObject_GC_Track(tuple);
 }
 
 }  // namespace brisko
