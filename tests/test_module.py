@@ -163,3 +163,19 @@ print('ok')
 """
     out = subprocess.run([sys.executable, "-c", code], capture_output=True, text=True, check=True)
     assert out.stdout.strip() == "ok"
+
+
+def test_subinterpreters_cannot_import_it_and_leave_the_caches_alone():
+    code = """
+import _interpreters as I
+import brisko._brisko as B
+for config in ("legacy", "isolated"):
+    i = I.create(I.new_config(config))
+    err = I.exec(i, "import brisko._brisko as B; B.curry(max)(1, 2); B.nth(0, 'ab')")
+    I.destroy(i)
+    assert err is not None and err.type.__name__ == "ImportError", err
+assert B.nth(1, "abc") == "b" and B.curry(max)(1, 2) == 2
+print("ok")
+"""
+    out = subprocess.run([sys.executable, "-c", code], capture_output=True, text=True)
+    assert out.stdout.strip() == "ok", out.stderr

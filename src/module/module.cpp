@@ -76,12 +76,20 @@ int exec_module(PyObject* module) noexcept {
             PyErr_Format(PyExc_TypeError, "'%s' object cannot be converted to 'PyModule'", Py_TYPE(module)->tp_name);
             return -1;
         }
+        // A legacy-configured subinterpreter skips the host's own check of the slot below.
+        if (PyInterpreterState_Get() != PyInterpreterState_Main()) {
+            PyErr_SetString(PyExc_ImportError, "module brisko._brisko does not support loading in subinterpreters");
+            return -1;
+        }
         return register_all(module);
     });
 }
 
 PyModuleDef_Slot module_slots[] = {
     {Py_mod_exec, reinterpret_cast<void*>(&exec_module)},
+    // Type objects and cached lookups are process-wide and belong to the interpreter that made
+    // them: a second interpreter must not share them, so it cannot import the module at all.
+    {Py_mod_multiple_interpreters, Py_MOD_MULTIPLE_INTERPRETERS_NOT_SUPPORTED},
 #ifdef Py_GIL_DISABLED
     // The per-iterator borrow counters are plain words that rely on the interpreter lock.
     {Py_mod_gil, Py_MOD_GIL_USED},
