@@ -112,6 +112,16 @@ def test_tail(n, seq, expected):
     assert result == expected
 
 
+@pytest.mark.parametrize("mapping", [collections.defaultdict, collections.Counter, collections.OrderedDict, dict])
+def test_tail_and_last_read_a_mapping_s_keys_and_never_write(mapping):
+    d = mapping()
+    d.update(a=1, b=2)
+    assert tail(1, d) == ("b",)
+    assert tail(5, d) == ("a", "b")
+    assert last(d) == "b"
+    assert dict(d) == {"a": 1, "b": 2}
+
+
 def test_tail_of_iterator_consumes_it_and_propagates_other_errors(boom):
     it = iter(range(5))
     assert tail(0, it) == ()

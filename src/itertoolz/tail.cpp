@@ -45,6 +45,9 @@ PyObject* tail(Args<TAIL_SIG>& a) {
 }  // namespace
 
 PyObject* tail_impl(std::uint64_t n, PyObject* seq) {
+    // Subscripting a mapping with a slice is a key lookup, and a defaultdict or a Counter answers
+    // a missing key (the first one by writing it into the caller's dict): iterate its keys instead.
+    if (PyDict_Check(seq)) return tail_of_iterator(n, seq);
     // The last zero elements of anything are none of them: seq[0:0] rather than seq[-0:].
     constexpr std::uint64_t MAX_START = 0x7fffffffffffffffULL;
     Owned start = Owned::steal(PyLong_FromLongLong(-static_cast<long long>(n < MAX_START ? n : MAX_START)));
