@@ -5,6 +5,7 @@
 
 #include "../utils/cached_attr.hpp"
 #include "../utils/call.hpp"
+#include "../utils/errors.hpp"
 #include "../utils/function_def.hpp"
 #include "../utils/tuple.hpp"
 #include "../utils/vectorcall_class.hpp"
@@ -111,14 +112,12 @@ int read_shape(PyObject* func, KeyShape& out) {
     return 0;
 }
 
-// memoize never fails because of the signature: whatever goes wrong leaves the cautious shape.
-KeyShape analyse(PyObject* func) {
-    KeyShape shape;
-    if (read_shape(func, shape) < 0) {
-        PyErr_Clear();
-        return KeyShape{};
-    }
-    return shape;
+// memoize never fails because of the signature: whatever Exception goes wrong leaves the cautious
+// shape. Only an interrupt (or another BaseException-only failure) propagates: -1.
+int analyse(PyObject* func, KeyShape& shape) {
+    if (read_shape(func, shape) == 0) return 0;
+    shape = KeyShape{};
+    return discard_exception();
 }
 
 Owned kwargs_dict(PyObject* const* values, PyObject* kwnames) {
@@ -176,7 +175,8 @@ constexpr Signature MEMOIZE_SIG = Signature::function("memoize", {"func", "cache
 PyObject* memoize(Args<MEMOIZE_SIG>& a) {
     PyObject* given = a[1] == Py_None ? nullptr : a[1];
     if (given && check_dict(MEMOIZE_SIG, 1, given) < 0) return nullptr;
-    KeyShape shape = analyse(a[0]);
+    KeyShape shape;
+    if (analyse(a[0], shape) < 0) return nullptr;
     Owned cache = given ? Owned::borrow(given) : Owned::steal(PyDict_New());
     if (!cache) return nullptr;
     Owned key = a[2] && a[2] != Py_None ? Owned::borrow(a[2]) : Owned();

@@ -64,7 +64,8 @@ PyObject* nth(Args<NTH_SIG>& a) {
     if (is_sequence) return PyObject_GetItem(seq, n);
     long long index = PyLong_AsLongLong(n);
     if (index < 0) {
-        PyErr_Clear();  // the conversion's own error gives way to islice's wording
+        // The conversion's own error gives way to islice's wording.
+        if (PyErr_Occurred() && discard_exception() < 0) return nullptr;
         return bad_islice_index();
     }
     Owned it = Owned::steal(PyObject_GetIter(seq));

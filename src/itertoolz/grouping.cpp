@@ -131,6 +131,7 @@ PyObject* groupby_impl(PyObject* key, PyObject* seq) {
 
 PyObject* frequencies_impl(PyObject* seq) {
     if (BufferView view = readable_i64_buffer(seq)) return i64_counts_to_dict(count_i64(view.data(), view.length()));
+    if (PyErr_Occurred()) return nullptr;
     GroupTable<std::uint64_t> table;
     int rc = for_each_element(seq, [&](PyObject* item) {
         std::uint64_t* count = table.group(item);

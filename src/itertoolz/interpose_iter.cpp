@@ -52,6 +52,7 @@ struct InterposeIter {
         if (!state) return -1;
         if (state->done) return 0;
         Py_ssize_t k = state->source.length_hint();
+        if (k < 0) return -1;
         if (k > PY_SSIZE_T_MAX / 2 - 1) return PY_SSIZE_T_MAX;  // an estimate: saturate, never wrap
         if (state->pending) return 2 * k + 1;
         if (state->started) return 2 * k;

@@ -11,6 +11,7 @@ namespace brisko {
 PyObject* unique_impl(PyObject* seq, PyObject* key) {
     if (!key) {
         if (BufferView view = readable_i64_buffer(seq)) return new_unique_i64_iter(std::move(view));
+        if (PyErr_Occurred()) return nullptr;
     }
     PySource source = PySource::from(seq);
     if (!source) return nullptr;

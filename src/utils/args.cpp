@@ -1,6 +1,7 @@
 // Argument binding off the fast path: keywords, *rest, **kwargs, and the host's error wording.
 #include "args.hpp"
 
+#include "errors.hpp"
 
 namespace brisko {
 namespace {
@@ -110,8 +111,12 @@ void add_processing_note(const char* name) noexcept {
     if (!exc) return;
     Owned note = Owned::steal(PyUnicode_FromFormat("while processing '%s'", name));
     Owned done = note ? Owned::steal(PyObject_CallMethod(exc, "add_note", "O", note.get())) : Owned();
-    // Should the note itself fail (memory), the conversion's own error is still the one to report.
-    if (!done) PyErr_Clear();
+    // Should the note itself fail (memory), the conversion's own error is still the one to report,
+    // unless the failure is an interrupt: that one wins.
+    if (!done && discard_exception() < 0) {
+        Py_DECREF(exc);
+        return;
+    }
     PyErr_SetRaisedException(exc);
 }
 

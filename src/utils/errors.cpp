@@ -13,6 +13,12 @@ PyObject* fetch_err() noexcept {
     return nullptr;
 }
 
+int discard_exception() noexcept {
+    if (!PyErr_ExceptionMatches(PyExc_Exception)) return -1;
+    PyErr_Clear();
+    return 0;
+}
+
 bool is_lookup_error() noexcept {
     return PyErr_ExceptionMatches(PyExc_KeyError) || PyErr_ExceptionMatches(PyExc_IndexError) ||
            PyErr_ExceptionMatches(PyExc_TypeError);

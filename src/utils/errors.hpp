@@ -14,6 +14,10 @@ namespace brisko {
 // "attempted to fetch exception but none was set" when nothing is pending.
 [[gnu::cold]] PyObject* fetch_err() noexcept;
 
+// Where the code discards a failure on purpose: an Exception is cleared (0); anything else
+// (KeyboardInterrupt, SystemExit, ...) stays pending for the caller to propagate (-1).
+int discard_exception() noexcept;
+
 // A pending exception counts as a lookup error when it matches KeyError, IndexError or TypeError.
 bool is_lookup_error() noexcept;
 

@@ -1,6 +1,8 @@
 // The acceptance rule for int64 buffers: anything doubtful takes the generic path instead.
 #include "i64_buffer.hpp"
 
+#include "errors.hpp"
+
 #include <cstring>
 #include <new>
 
@@ -25,7 +27,7 @@ BufferView i64_buffer(PyObject* obj) noexcept {
     if (!view) return result;
     if (PyObject_GetBuffer(obj, view, PyBUF_FULL_RO) < 0) {
         delete view;
-        PyErr_Clear();
+        discard_exception();
         return result;
     }
     result.view_.reset(view);

@@ -41,7 +41,9 @@ private:
 };
 
 // The object's buffer when it is one-dimensional, 8-byte aligned, of item size 8 and an int64
-// format in native byte order; else an empty view. Never raises: an exporter's error is cleared.
+// format in native byte order; else an empty view. An exporter's Exception is cleared; only an
+// interrupt (or another BaseException-only failure) stays pending, so an empty view with an
+// exception set is an error.
 BufferView i64_buffer(PyObject* obj) noexcept;
 
 // i64_buffer, further required to be readable as a flat array (C-contiguous, data present).

@@ -21,10 +21,7 @@ Py_ssize_t PySource::length_hint() noexcept {
         return left > 0 ? left : 0;
     }
     Py_ssize_t hint = PyObject_LengthHint(obj_.get(), 0);
-    if (hint < 0) {
-        PyErr_Clear();
-        return 0;
-    }
+    if (hint < 0) return discard_exception();
     return hint;
 }
 

@@ -26,7 +26,8 @@ public:
         return nullptr;
     }
 
-    // Elements left, never failing: a source whose own hint fails counts as 0.
+    // Elements left: a source whose own hint fails with an Exception counts as 0; -1 (with the
+    // exception set) only for a KeyboardInterrupt or another BaseException-only failure.
     Py_ssize_t length_hint() noexcept;
 
 private:
