@@ -178,6 +178,23 @@ def test_buffer_contents_are_read_at_each_step():
     assert list(it) == [9]
 
 
+def test_a_value_that_could_not_be_boxed_is_yielded_next():
+    testcapi = pytest.importorskip("_testcapi")
+    big = [2**40, 2**40 + 1]  # not cached small ints: boxing them allocates
+    it = unique(array.array("q", big))
+    testcapi.set_nomemory(0, 1)
+    try:
+        next(it)
+    except MemoryError:
+        failed = True
+    else:
+        failed = False
+    finally:
+        testcapi.remove_mem_hooks()
+    assert failed
+    assert list(it) == big
+
+
 def test_released_view_ends_the_iteration():
     view = i64([1, 2, 3])
     it = unique(view)

@@ -1,6 +1,7 @@
 // groupby, countby and frequencies: eager grouping in a native table, dict built once at the end.
 // frequencies over a flat int64 buffer never makes a host object per element.
 #include <algorithm>
+#include <limits>
 #include <vector>
 
 #include "itertoolz.hpp"
@@ -76,7 +77,9 @@ std::vector<I64Count> count_i64(const std::int64_t* data, std::size_t n) {
     }
     const std::uint64_t span = std::uint64_t(hi) - std::uint64_t(lo);  // no overflow in unsigned
     const std::uint64_t dense_limit = std::max(DENSE_MIN_SLOTS, DENSE_SLOTS_PER_ELEMENT * n);
-    if (span < dense_limit) {
+    // A position is 32 bits wide: it holds every group as long as the elements (an upper bound
+    // on the groups) are fewer than 2**32.
+    if (span < dense_limit && n < std::numeric_limits<std::uint32_t>::max()) {
         std::vector<std::uint32_t> position(span + 1, 0);  // 1 + index into counts, 0 when unseen
         for (std::size_t i = 0; i < n; ++i) {
             std::uint32_t& p = position[std::uint64_t(data[i]) - std::uint64_t(lo)];

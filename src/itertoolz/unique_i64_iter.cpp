@@ -1,5 +1,7 @@
 // UniqueI64Iter: unique over a flat int64 buffer. Values are read as machine integers and hashed
 // natively; a host int is made only for each value yielded.
+#include <optional>
+
 #include "itertoolz.hpp"
 
 #include "../utils/fx_table.hpp"
@@ -22,8 +24,11 @@ struct UniqueI64Iter {
         "could be new.";
 
     struct State {
-        I64Set seen;  // values yielded so far
+        I64Set seen;  // values yielded so far, or due to be (see `unboxed`)
         std::size_t position = 0;
+        // A new value whose host int could not be made (memory): it is already in `seen`, so the
+        // next call yields it before reading on.
+        std::optional<std::int64_t> unboxed;
     };
     BufferView view;  // held for the iterator's life; its contents are read at every call
     GilRefCell<State> cell;
@@ -31,21 +36,32 @@ struct UniqueI64Iter {
     static PyObject* raw_next(UniqueI64Iter& self) {
         auto state = self.cell.borrow();
         if (!state) return nullptr;
+        if (state->unboxed) return box(*state);
         if (!self.view.readable()) return nullptr;
         const std::int64_t* data = self.view.data();
         const std::size_t length = self.view.length();
         while (state->position < length) {
             std::int64_t v = data[state->position++];
-            if (state->seen.insert(v)) return PyLong_FromLongLong(v);
+            if (state->seen.insert(v)) {
+                state->unboxed = v;
+                return box(*state);
+            }
         }
         return nullptr;
+    }
+
+    static PyObject* box(State& state) {
+        PyObject* value = PyLong_FromLongLong(*state.unboxed);
+        if (value) state.unboxed.reset();
+        return value;
     }
 
     static Py_ssize_t length_hint(UniqueI64Iter& self) {
         auto state = self.cell.borrow();
         if (!state) return -1;
         std::size_t length = self.view.readable() ? self.view.length() : 0;
-        return length > state->position ? Py_ssize_t(length - state->position) : 0;
+        std::size_t left = length > state->position ? length - state->position : 0;
+        return Py_ssize_t(left + (state->unboxed ? 1 : 0));
     }
 };
 
