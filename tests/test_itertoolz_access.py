@@ -223,26 +223,6 @@ def test_count(shape, boom):
         count(raising_after([1, 2], 2))
 
 
-@pytest.mark.parametrize(
-    "call", [lambda src: count(src), lambda src: tail(1, src), lambda src: nth(2**62, src)], ids=["count", "tail", "nth"]
-)
-def test_long_eager_loops_can_be_interrupted(call):
-    class Interrupted(Exception):
-        pass
-
-    def handler(signum, frame):
-        raise Interrupted
-
-    previous = signal.signal(signal.SIGALRM, handler)
-    try:
-        signal.setitimer(signal.ITIMER_REAL, 0.05)
-        with pytest.raises(Interrupted):
-            call(itertools.count())
-    finally:
-        signal.setitimer(signal.ITIMER_REAL, 0)
-        signal.signal(signal.SIGALRM, previous)
-
-
 @pytest.mark.parametrize("func", [first, second, last, count, peek])
 def test_non_iterables_raise_the_host_type_error(func):
     with pytest.raises(TypeError, match="'int' object is not iterable"):

@@ -3,7 +3,7 @@
 
 #include "functoolz.hpp"
 
-#include "../utils/errors.hpp"
+#include "../utils/for_each_element.hpp"
 #include "../utils/function_def.hpp"
 #include "../utils/vectorcall_class.hpp"
 
@@ -38,10 +38,10 @@ int collect_funcs(PyObject* const* args, Py_ssize_t n, std::vector<Owned>& out) 
         for (Py_ssize_t i = 0; i < n; ++i) out.push_back(Owned::borrow(args[i]));
         return 0;
     }
-    Owned it = Owned::steal(PyObject_GetIter(args[0]));
-    if (!it) return -1;
-    while (PyObject* func = iter_next(it.get())) out.push_back(Owned::steal(func));
-    return PyErr_Occurred() ? -1 : 0;
+    return for_each_element(args[0], [&](PyObject* func) {
+        out.push_back(Owned::borrow(func));
+        return 0;
+    });
 }
 
 constexpr Signature JUXT_SIG = Signature::function("juxt", {}).with_rest();

@@ -1,7 +1,7 @@
 // count: the number of elements, by iteration.
 #include "itertoolz.hpp"
 
-#include "../utils/errors.hpp"
+#include "../utils/for_each_element.hpp"
 #include "../utils/function_def.hpp"
 
 namespace brisko {
@@ -12,14 +12,8 @@ int count_impl(PyObject* seq, std::uint64_t& out) {
         out = std::uint64_t(PySequence_Fast_GET_SIZE(seq));
         return 0;
     }
-    Owned it = Owned::steal(PyObject_GetIter(seq));
-    if (!it) return -1;
     std::uint64_t n = 0;
-    while (PyObject* item = iter_next(it.get())) {
-        Py_DECREF(item);
-        if (check_signals(++n) < 0) return -1;
-    }
-    if (PyErr_Occurred()) return -1;
+    if (for_each_element(seq, [&](PyObject*) { return ++n, 0; }) < 0) return -1;
     out = n;
     return 0;
 }

@@ -18,12 +18,14 @@ public:
         : iters_(std::move(iters)), has_default_(has_default), default_(std::move(dflt)), key_(std::move(key)) {}
 
     PyObject* next() override {
-        while (!done_) {
+        // Positions where the sequences agree yield nothing: a long run of them answers signals.
+        for (std::uint64_t compared = 1; !done_; ++compared) {
             int gathered = gather();
             if (gathered <= 0) return nullptr;  // the end (done_ set) or an error
             int equal = compare();
             if (equal < 0) return nullptr;
             if (!equal) return tuple_from_owned(values_);
+            if (check_signals(compared) < 0) return nullptr;
         }
         return nullptr;
     }

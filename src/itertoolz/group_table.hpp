@@ -107,27 +107,4 @@ private:
     std::vector<Owned> rest_;
 };
 
-// Hands every element of `seq` to `step` (-> 0 or -1): an exact list by position (its length
-// re-read at every step), an exact tuple by position, anything else through its iterator.
-// The first error stops the traversal; returns 0 or -1.
-template <class Step>
-int for_each_element(PyObject* seq, Step&& step) {
-    if (PyList_CheckExact(seq) || PyTuple_CheckExact(seq)) {
-        bool is_list = PyList_CheckExact(seq);
-        for (Py_ssize_t i = 0; i < (is_list ? PyList_GET_SIZE(seq) : PyTuple_GET_SIZE(seq)); ++i) {
-            // Held across the step: user code there may shrink the list.
-            Owned item = Owned::borrow(is_list ? PyList_GET_ITEM(seq, i) : PyTuple_GET_ITEM(seq, i));
-            if (step(item.get()) < 0) return -1;
-        }
-        return 0;
-    }
-    Owned it = Owned::steal(PyObject_GetIter(seq));
-    if (!it) return -1;
-    while (PyObject* raw = iter_next(it.get())) {
-        Owned item = Owned::steal(raw);
-        if (step(item.get()) < 0) return -1;
-    }
-    return PyErr_Occurred() ? -1 : 0;
-}
-
 }  // namespace brisko

@@ -7,6 +7,7 @@
 #include "itertoolz.hpp"
 
 #include "../utils/call.hpp"
+#include "../utils/for_each_element.hpp"
 #include "../utils/function_def.hpp"
 #include "../utils/fx_table.hpp"
 #include "../utils/i64_buffer.hpp"

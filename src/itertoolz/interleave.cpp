@@ -4,6 +4,7 @@
 #include "itertoolz.hpp"
 
 #include "../utils/errors.hpp"
+#include "../utils/for_each_element.hpp"
 #include "../utils/function_def.hpp"
 #include "../utils/native_iter.hpp"
 
@@ -38,16 +39,12 @@ private:
 
 constexpr Signature INTERLEAVE_SIG = Signature::function("interleave", {"seqs"});
 PyObject* interleave(Args<INTERLEAVE_SIG>& a) {
-    Owned outer = Owned::steal(PyObject_GetIter(a[0]));
-    if (!outer) return nullptr;
     std::vector<Owned> iters;
-    while (PyObject* raw = iter_next(outer.get())) {
-        Owned seq = Owned::steal(raw);
-        Owned it = Owned::steal(PyObject_GetIter(seq.get()));
-        if (!it) return nullptr;
-        iters.push_back(std::move(it));
-    }
-    if (PyErr_Occurred()) return nullptr;
+    int rc = for_each_element(a[0], [&](PyObject* seq) {
+        iters.push_back(Owned::steal(PyObject_GetIter(seq)));
+        return iters.back() ? 0 : -1;
+    });
+    if (rc < 0) return nullptr;
     return native_iter<InterleaveStep>(std::move(iters));
 }
 

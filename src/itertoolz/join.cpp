@@ -8,6 +8,7 @@
 #include "itertoolz.hpp"
 
 #include "../utils/errors.hpp"
+#include "../utils/for_each_element.hpp"
 #include "../utils/function_def.hpp"
 #include "../utils/native_iter.hpp"
 #include "group_table.hpp"
@@ -34,7 +35,8 @@ public:
             if (!index_) return nullptr;
             matched_.assign(index_->size(), false);
         }
-        for (;;) {
+        // Right items without a match yield nothing: a long run of them answers signals.
+        for (std::uint64_t pulled = 1;; ++pulled) {
             if (!pending_.empty()) return pop(pending_);
             if (tail_built_) return tail_.empty() ? nullptr : pop(tail_);
             Owned item = Owned::steal(iter_next(right_.get()));
@@ -43,7 +45,7 @@ public:
                 build_tail();
                 continue;
             }
-            if (match(item) < 0) return nullptr;
+            if (match(item) < 0 || check_signals(pulled) < 0) return nullptr;
         }
     }
 
@@ -53,7 +55,7 @@ private:
         auto index = std::make_unique<LeftIndex>();
         int rc = for_each_element(leftseq_.get(), [&](PyObject* item) {
             Owned key = Owned::steal(apply_key(leftkey_.get(), item));
-            if (!key) return fetch_err(), -1;
+            if (!key) return fetch_status();
             Members* members = index->group(key.get());
             if (!members) return -1;
             members->append(item);
@@ -65,7 +67,7 @@ private:
     // Queues the pairs of one right item: its matches in left order, or the left-default pair.
     int match(Owned& item) {
         Owned key = Owned::steal(apply_key(rightkey_.get(), item.get()));
-        if (!key) return fetch_err(), -1;
+        if (!key) return fetch_status();
         std::int64_t group = index_->position(key.get());
         if (group == -2) return -1;
         if (group == -1) {

@@ -4,6 +4,7 @@
 
 #include "itertoolz.hpp"
 
+#include "../utils/errors.hpp"
 #include "../utils/function_def.hpp"
 #include "../utils/native_iter.hpp"
 #include "../utils/py_source.hpp"
@@ -79,6 +80,8 @@ private:
         std::vector<Owned> buffer;
         buffer.reserve(DIRECT_GROUP);
         while (buffer.size() < n_) {
+            // A group too large for memory takes long to fill from an endless source: answer signals.
+            if (check_signals(buffer.size() + 1) < 0) return nullptr;
             PyObject* item = source_.next();
             if (!item) {
                 if (PyErr_Occurred() || buffer.empty() || tail_ == Tail::Drop) return nullptr;

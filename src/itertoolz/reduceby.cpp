@@ -3,6 +3,7 @@
 
 #include "../utils/call.hpp"
 #include "../utils/errors.hpp"
+#include "../utils/for_each_element.hpp"
 #include "../utils/function_def.hpp"
 
 namespace brisko {
@@ -19,29 +20,26 @@ PyObject* reduceby(Args<REDUCEBY_SIG>& a) {
     bool fresh_start = initial && PyCallable_Check(initial);  // a factory: one new start per key
     Owned result = Owned::steal(PyDict_New());
     if (!result) return nullptr;
-    Owned it = Owned::steal(PyObject_GetIter(a[2]));
-    if (!it) return nullptr;
-    while (PyObject* raw = iter_next(it.get())) {
-        Owned item = Owned::steal(raw);
-        Owned k = Owned::steal(apply_key(key, item.get()));
-        if (!k) return fetch_err();
+    int rc = for_each_element(a[2], [&](PyObject* item) {
+        Owned k = Owned::steal(apply_key(key, item));
+        if (!k) return fetch_status();
         PyObject* found = nullptr;
-        if (PyDict_GetItemRef(result.get(), k.get(), &found) < 0) return nullptr;
+        if (PyDict_GetItemRef(result.get(), k.get(), &found) < 0) return -1;
         Owned current = Owned::steal(found);
         Owned next;
         if (current) {
-            next = Owned::steal(call_two(binop, current.get(), item.get()));
+            next = Owned::steal(call_two(binop, current.get(), item));
         } else if (!initial) {
-            next = std::move(item);
+            next = Owned::borrow(item);
         } else {
             Owned start = fresh_start ? Owned::steal(PyObject_CallNoArgs(initial)) : Owned::borrow(initial);
-            if (!start) return fetch_err();
-            next = Owned::steal(call_two(binop, start.get(), item.get()));
+            if (!start) return fetch_status();
+            next = Owned::steal(call_two(binop, start.get(), item));
         }
-        if (!next || PyDict_SetItem(result.get(), k.get(), next.get()) < 0) return fetch_err();
-    }
-    if (PyErr_Occurred()) return nullptr;
-    return result.release();
+        if (!next || PyDict_SetItem(result.get(), k.get(), next.get()) < 0) return fetch_status();
+        return 0;
+    });
+    return rc < 0 ? nullptr : result.release();
 }
 
 }  // namespace

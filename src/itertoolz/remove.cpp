@@ -14,15 +14,12 @@ public:
     RemoveStep(PySource source, Owned predicate) : source_(std::move(source)), predicate_(std::move(predicate)) {}
 
     PyObject* next() override {
-        while (PyObject* raw = source_.next()) {
-            Owned item = Owned::steal(raw);
-            Owned verdict = Owned::steal(call_one(predicate_.get(), item.get()));
-            if (!verdict) return nullptr;
-            int drop = truth(verdict.get());
-            if (drop < 0) return nullptr;
-            if (!drop) return item.release();
-        }
-        return nullptr;
+        PyObject* predicate = predicate_.get();
+        return source_.next_kept([&](PyObject* item) {
+            Owned verdict = Owned::steal(call_one(predicate, item));
+            int drop = verdict ? truth(verdict.get()) : -1;
+            return drop < 0 ? -1 : !drop;
+        });
     }
 
 private:

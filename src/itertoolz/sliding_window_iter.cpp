@@ -4,6 +4,7 @@
 
 #include "itertoolz.hpp"
 
+#include "../utils/errors.hpp"
 #include "../utils/function_def.hpp"
 #include "../utils/gil_ref_cell.hpp"
 #include "../utils/py_source.hpp"
@@ -109,6 +110,7 @@ PyObject* sliding_window_impl(std::uint64_t n, PyObject* seq) {
     std::vector<Owned> primed;
     primed.reserve(std::size_t(n - 1 < RESERVE ? n - 1 : RESERVE));
     while (primed.size() + 1 < n) {
+        if (check_signals(primed.size() + 1) < 0) return nullptr;
         PyObject* item = source.next();
         if (!item) {
             if (PyErr_Occurred()) return nullptr;

@@ -3,7 +3,7 @@
 
 #include "itertoolz.hpp"
 
-#include "../utils/errors.hpp"
+#include "../utils/for_each_element.hpp"
 #include "../utils/function_def.hpp"
 
 namespace brisko {
@@ -11,22 +11,19 @@ namespace {
 
 // Keeps the last `n` elements pulled; never holds more than `n` (none at all for n = 0).
 PyObject* tail_of_iterator(std::uint64_t n, PyObject* seq) {
-    Owned it = Owned::steal(PyObject_GetIter(seq));
-    if (!it) return nullptr;
     std::vector<Owned> ring;  // grows to n as elements come, then wraps at `oldest`
     std::size_t oldest = 0;
-    for (std::uint64_t pulled = 1; PyObject* raw = iter_next(it.get()); ++pulled) {
-        Owned item = Owned::steal(raw);
-        if (check_signals(pulled) < 0) return nullptr;
-        if (n == 0) continue;
+    int rc = for_each_element(seq, [&](PyObject* item) {
+        if (n == 0) return 0;
         if (ring.size() < n) {
-            ring.push_back(std::move(item));
+            ring.push_back(Owned::borrow(item));
         } else {
-            std::swap(ring[oldest], item);  // the dropped element is released at end of scope
+            ring[oldest] = Owned::borrow(item);  // the assignment releases the dropped element
             oldest = (oldest + 1) % ring.size();
         }
-    }
-    if (PyErr_Occurred()) return nullptr;
+        return 0;
+    });
+    if (rc < 0) return nullptr;
     Owned result = Owned::steal(PyTuple_New(Py_ssize_t(ring.size())));
     if (!result) return nullptr;
     for (std::size_t i = 0; i < ring.size(); ++i) {

@@ -2,6 +2,7 @@
 #include "itertoolz.hpp"
 
 #include "../utils/errors.hpp"
+#include "../utils/for_each_element.hpp"
 #include "../utils/function_def.hpp"
 
 namespace brisko {
@@ -22,17 +23,26 @@ int sort_descending(PyObject* list) {
 // and elements themselves are never compared.
 PyObject* decorated(PyObject* key, PyObject* seq) {
     Owned entries = Owned::steal(PyList_New(0));
-    Owned it = entries ? Owned::steal(PyObject_GetIter(seq)) : Owned();
-    if (!it) return nullptr;
-    for (long long position = 0; PyObject* raw = iter_next(it.get()); ++position) {
-        Owned item = Owned::steal(raw);
-        Owned k = Owned::steal(apply_key(key, item.get()));
-        if (!k) return fetch_err();
-        Owned rank = Owned::steal(PyLong_FromLongLong(-position));
-        Owned entry = rank ? Owned::steal(PyTuple_Pack(3, k.get(), rank.get(), item.get())) : Owned();
-        if (!entry || PyList_Append(entries.get(), entry.get()) < 0) return nullptr;
-    }
-    return PyErr_Occurred() ? nullptr : entries.release();
+    if (!entries) return nullptr;
+    long long position = 0;
+    int rc = for_each_element(seq, [&](PyObject* item) {
+        Owned k = Owned::steal(apply_key(key, item));
+        if (!k) return fetch_status();
+        Owned rank = Owned::steal(PyLong_FromLongLong(-position++));
+        Owned entry = rank ? Owned::steal(PyTuple_Pack(3, k.get(), rank.get(), item)) : Owned();
+        return entry ? PyList_Append(entries.get(), entry.get()) : -1;
+    });
+    return rc < 0 ? nullptr : entries.release();
+}
+
+// The elements as a new list. Exact lists and tuples are copied outright; anything else goes
+// through the traversal, so an endless input can still be interrupted.
+PyObject* listed(PyObject* seq) {
+    if (PyList_CheckExact(seq) || PyTuple_CheckExact(seq)) return PySequence_List(seq);
+    Owned entries = Owned::steal(PyList_New(0));
+    if (!entries) return nullptr;
+    int rc = for_each_element(seq, [&](PyObject* item) { return PyList_Append(entries.get(), item); });
+    return rc < 0 ? nullptr : entries.release();
 }
 
 constexpr Signature TOPK_SIG = Signature::function("topk", {"k", "seq", "key"}, 2);
@@ -40,7 +50,7 @@ PyObject* topk(Args<TOPK_SIG>& a) {
     std::uint64_t k;
     if (to_count(TOPK_SIG, 0, a[0], k) < 0) return nullptr;
     PyObject* key = a[2] == Py_None ? nullptr : a[2];
-    Owned entries = Owned::steal(key ? decorated(key, a[1]) : PySequence_List(a[1]));
+    Owned entries = Owned::steal(key ? decorated(key, a[1]) : listed(a[1]));
     if (!entries || sort_descending(entries.get()) < 0) return nullptr;
     Py_ssize_t size = PyList_GET_SIZE(entries.get());
     Py_ssize_t m = k < std::uint64_t(size) ? Py_ssize_t(k) : size;

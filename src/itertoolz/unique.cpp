@@ -3,6 +3,7 @@
 #include "itertoolz.hpp"
 
 #include "../utils/errors.hpp"
+#include "../utils/for_each_element.hpp"
 #include "../utils/function_def.hpp"
 #include "dedicated_iters.hpp"
 
@@ -30,17 +31,13 @@ constexpr Signature ISDISTINCT_SIG = Signature::function("isdistinct", {"seq"});
 PyObject* isdistinct(Args<ISDISTINCT_SIG>& a) {
     Owned seen = Owned::steal(PySet_New(nullptr));
     if (!seen) return nullptr;
-    Owned it = Owned::steal(PyObject_GetIter(a[0]));
-    if (!it) return nullptr;
-    while (PyObject* raw = iter_next(it.get())) {
-        Owned item = Owned::steal(raw);
-        int present = PySet_Contains(seen.get(), item.get());
-        if (present < 0) return nullptr;
-        if (present) Py_RETURN_FALSE;
-        if (PySet_Add(seen.get(), item.get()) < 0) return nullptr;
-    }
-    if (PyErr_Occurred()) return nullptr;
-    Py_RETURN_TRUE;
+    int duplicate = for_each_element(a[0], [&](PyObject* item) {
+        int present = PySet_Contains(seen.get(), item);
+        if (present != 0) return present;  // a duplicate ends the traversal early
+        return PySet_Add(seen.get(), item);
+    });
+    if (duplicate < 0) return nullptr;
+    return Py_NewRef(duplicate ? Py_False : Py_True);
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 
 #include "itertoolz.hpp"
 
+#include "../utils/errors.hpp"
 #include "../utils/fx_table.hpp"
 #include "../utils/gil_ref_cell.hpp"
 #include "../utils/i64_buffer.hpp"
@@ -46,6 +47,7 @@ struct UniqueI64Iter {
                 state->unboxed = v;
                 return box(*state);
             }
+            if (check_signals(state->position) < 0) return nullptr;
         }
         return nullptr;
     }

@@ -32,18 +32,13 @@ struct UniqueIter {
     static PyObject* raw_next(UniqueIter& self) {
         auto state = self.cell.borrow();
         if (!state) return nullptr;
-        while (PyObject* raw = state->source.next()) {
-            Owned item = Owned::steal(raw);
-            Owned value;
-            if (state->key) {
-                value = Owned::steal(call_one(state->key.get(), item.get()));
-                if (!value) return nullptr;
-            }
-            int added = state->seen.insert(value ? value.get() : item.get());
-            if (added < 0) return nullptr;
-            if (added) return item.release();
-        }
-        return nullptr;
+        PySeen& seen = state->seen;
+        if (!state->key) return state->source.next_kept([&](PyObject* item) { return seen.insert(item); });
+        PyObject* key = state->key.get();
+        return state->source.next_kept([&](PyObject* item) {
+            Owned value = Owned::steal(call_one(key, item));
+            return value ? seen.insert(value.get()) : -1;
+        });
     }
 
     static Py_ssize_t length_hint(UniqueIter& self) {

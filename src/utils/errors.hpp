@@ -13,6 +13,11 @@ namespace brisko {
 // The same for the shared fetch of a pending exception: SystemError
 // "attempted to fetch exception but none was set" when nothing is pending.
 [[gnu::cold]] PyObject* fetch_err() noexcept;
+// fetch_err for an int-returning routine: always -1.
+[[gnu::cold]] inline int fetch_status() noexcept {
+    fetch_err();
+    return -1;
+}
 
 // Where the code discards a failure on purpose: an Exception is cleared (0); anything else
 // (KeyboardInterrupt, SystemExit, ...) stays pending for the caller to propagate (-1).

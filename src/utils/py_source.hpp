@@ -4,6 +4,8 @@
 
 #include <Python.h>
 
+#include <cstdint>
+
 #include "errors.hpp"
 #include "owned.hpp"
 
@@ -23,6 +25,20 @@ public:
         PyObject* list = obj_.get();
         if (index_ < PyList_GET_SIZE(list)) return Py_NewRef(PyList_GET_ITEM(list, index_++));
         exhausted_ = true;
+        return nullptr;
+    }
+
+    // The next element that `keep(item)` accepts (1), skipping those it refuses (0); a -1 from
+    // `keep` is an error. This is the skipping loop of every lazy filter: a long run of refused
+    // elements answers signals, as the eager traversal does.
+    template <class Keep>
+    PyObject* next_kept(Keep&& keep) {
+        for (std::uint64_t skipped = 1; PyObject* raw = next(); ++skipped) {
+            Owned item = Owned::steal(raw);
+            int kept = keep(item.get());
+            if (kept != 0) return kept > 0 ? item.release() : nullptr;
+            if (check_signals(skipped) < 0) return nullptr;
+        }
         return nullptr;
     }
 

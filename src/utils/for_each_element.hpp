@@ -1,0 +1,41 @@
+// for_each_element: the one traversal behind every eager loop over an input. Long loops answer
+// signals, so Ctrl-C stops frequencies(itertools.count()) as it stops a Python loop.
+#pragma once
+
+#include <Python.h>
+
+#include <cstdint>
+
+#include "errors.hpp"
+#include "owned.hpp"
+
+namespace brisko {
+
+// Hands every element of `seq` to `step`: an exact list by position (its length re-read at every
+// step), an exact tuple by position, anything else through its iterator. `step` returns 0 to go
+// on, 1 to stop early or -1 for an error; the traversal returns 0 when every element was handed
+// over, else what `step` returned last (or -1 when iterating failed).
+template <class Step>
+int for_each_element(PyObject* seq, Step&& step) {
+    std::uint64_t n = 0;
+    if (PyList_CheckExact(seq) || PyTuple_CheckExact(seq)) {
+        bool is_list = PyList_CheckExact(seq);
+        for (Py_ssize_t i = 0; i < (is_list ? PyList_GET_SIZE(seq) : PyTuple_GET_SIZE(seq)); ++i) {
+            // Held across the step: user code there may shrink the list.
+            Owned item = Owned::borrow(is_list ? PyList_GET_ITEM(seq, i) : PyTuple_GET_ITEM(seq, i));
+            if (int rc = step(item.get())) return rc;
+            if (check_signals(++n) < 0) return -1;
+        }
+        return 0;
+    }
+    Owned it = Owned::steal(PyObject_GetIter(seq));
+    if (!it) return -1;
+    while (PyObject* raw = iter_next(it.get())) {
+        Owned item = Owned::steal(raw);
+        if (int rc = step(item.get())) return rc;
+        if (check_signals(++n) < 0) return -1;
+    }
+    return PyErr_Occurred() ? -1 : 0;
+}
+
+}  // namespace brisko
