@@ -145,7 +145,7 @@ def test_call_only_classes(make, name, result):
     obj = make()
     cls = type(obj)
     assert (cls.__name__, cls.__module__, cls.__doc__) == (name, "brisko._brisko", None)
-    assert not gc.is_tracked(obj)
+    assert gc.is_tracked(obj)
     assert [n for n in dir(obj) if not n.startswith("__")] == [] and "__vectorcalloffset__" not in dir(cls)
     assert obj(1) == obj.__call__(1) == result  # vectorcall and tp_call agree
     with pytest.raises(TypeError, match=f"cannot create 'brisko._brisko.{name}' instances"):

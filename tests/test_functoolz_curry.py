@@ -82,7 +82,7 @@ def test_construction_and_class_rules():
     assert curry.__module__ == "brisko._brisko"
     assert curry.__text_signature__ == "(func, *args, **kwargs)" and curry.__doc__ == ""
     c = curry(pair)
-    assert not gc.is_tracked(c)
+    assert gc.is_tracked(c)
     assert [n for n in dir(c) if not n.startswith("__")] == [] and "__vectorcalloffset__" not in dir(c)
     with pytest.raises(TypeError, match="not an acceptable base type"):
         type("Sub", (curry,), {})

@@ -1,10 +1,14 @@
 """Rules every tool keeps whatever the input: interrupts and exits are never swallowed, long loops
 answer signals, cycles through brisko objects are collected, deep chains raise RecursionError."""
 
+import array
 import gc
 import itertools
 import operator
 import signal
+import subprocess
+import sys
+import weakref
 
 import pytest
 
@@ -119,3 +123,142 @@ def alarm():
 def test_endless_loops_answer_signals(name, alarm):
     with pytest.raises(alarm):
         ENDLESS[name]()
+
+
+class Holder:
+    """Plays every role a user object plays (callable, key, element, separator, index) and
+    points back at the brisko object holding it, closing a cycle."""
+
+    def __call__(self, *args, **kwargs):
+        return args[0] if args else None
+
+
+class Exporter(array.array):
+    """An int64 buffer with a __dict__, so it can point back at the iterator viewing it."""
+
+
+def _memoized_recursion(holder):
+    @b.memoize
+    def fib(n):
+        return n if n < 2 or holder is None else fib(n - 1) + fib(n - 2)
+
+    fib(20)
+    return fib
+
+
+def _curry_in_its_own_closure(holder):
+    def f(x, y):
+        return holder, c
+
+    c = b.curry(f)
+    c(1)  # resolves and keeps the signature
+    return c
+
+
+def _started(it):
+    next(it)
+    return it
+
+
+CYCLES = {
+    "accumulate": lambda h: b.accumulate(h, [1, 2]),
+    "iterate": lambda h: b.iterate(h, 1),
+    "remove": lambda h: b.remove(h, [0, 1]),
+    "partition pad": lambda h: b.partition(2, [1], h),
+    "pluck default": lambda h: b.pluck(0, [[1]], h),
+    "diff key": lambda h: b.diff([1], [2], key=h),
+    "join": lambda h: _started(b.join(h, [1], h, [1])),
+    "interleave": lambda h: b.interleave([[h]]),
+    "merge_sorted": lambda h: b.merge_sorted([h]),
+    "unique key": lambda h: b.unique([1], key=h),
+    "unique element": lambda h: _started(b.unique([h, 1])),
+    "interpose": lambda h: b.interpose(h, [1, 2]),
+    "sliding_window": lambda h: b.sliding_window(3, [h, 1, 2]),
+    "pluck": lambda h: b.pluck(h, [{h: 1}]),
+    "unique int64": lambda h: b.unique(h.buffer),
+    "compose": lambda h: b.compose(h, h),
+    "juxt": lambda h: b.juxt(h),
+    "complement": lambda h: b.complement(h),
+    "excepts": lambda h: b.excepts(Exception, h, h),
+    "memoize": lambda h: b.memoize(h, {h: h}, key=h),
+    "memoized recursion": _memoized_recursion,
+    "curry": lambda h: b.curry(h, h, k=h),
+    "curry closure": _curry_in_its_own_closure,
+    "flip": lambda h: b.flip(h, h),
+}
+
+
+@pytest.mark.parametrize("name", sorted(CYCLES))
+def test_cycles_through_brisko_objects_are_collected(name):
+    holder = Holder()
+    holder.buffer = Exporter("q", [1, 2])
+    holder.buffer.holder = holder
+    holder.obj = CYCLES[name](holder)
+    ref = weakref.ref(holder)
+    del holder
+    gc.collect()
+    assert ref() is None
+
+
+def test_an_err_like_traceback_cycle_through_a_wrapper_is_collected():
+    class Marker:
+        pass
+
+    def failing():
+        marker = Marker()  # noqa: F841 - kept alive by the frame
+        raise ValueError
+
+    def run():
+        try:
+            failing()
+        except ValueError as e:
+            wrapped = b.juxt([e].copy)  # wrapper -> e -> traceback -> frame -> wrapper
+            return wrapped, e.__traceback__.tb_next.tb_frame.f_locals["marker"]
+
+    wrapped, marker = run()
+    ref = weakref.ref(marker)
+    del wrapped, marker
+    gc.collect()
+    assert ref() is None
+
+
+DEEP_CHAINS = """
+import functools, sys, threading
+import brisko._brisko as b
+
+CHAINS = {
+    "compose": lambda n: functools.reduce(b.compose, [abs] * n),
+    "juxt": lambda n: functools.reduce(lambda f, _: b.juxt(f), range(n), abs),
+    "complement": lambda n: functools.reduce(lambda f, _: b.complement(f), range(n), abs),
+    "excepts": lambda n: functools.reduce(lambda f, _: b.excepts(KeyError, f), range(n), abs),
+    "memoize": lambda n: functools.reduce(lambda f, _: b.memoize(f, key=lambda args, kwargs: args), range(n), abs),
+    "curry": lambda n: functools.reduce(lambda f, _: b.curry(f), range(n), abs),
+    "iterators": lambda n: functools.reduce(
+        lambda it, i: b.unique(it) if i % 2 else b.remove(callable, it), range(n), [-1]),
+}
+
+def check(n):
+    for name, make in CHAINS.items():
+        chain = make(n)
+        try:
+            list(chain) if name == "iterators" else chain(-1)
+        except RecursionError:
+            pass
+        except MemoryError as e:  # inspect.signature, deep inside a curry chain, parses a text signature
+            assert name == "curry" and "stack overflowed" in str(e), e
+        else:
+            raise AssertionError(name + " did not raise RecursionError")
+        del chain  # freeing the chain must not recurse without bound either
+
+check(100_000)
+threading.stack_size(1 << 20)
+t = threading.Thread(target=check, args=(20_000,))
+t.start()
+t.join()
+print("ok")
+"""
+
+
+def test_deep_chains_raise_recursion_error_and_free_cleanly():
+    out = subprocess.run([sys.executable, "-c", DEEP_CHAINS], capture_output=True, text=True, timeout=600)
+    assert out.returncode == 0 and out.stdout.strip() == "ok", out.stderr[-2000:]

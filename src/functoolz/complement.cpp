@@ -13,6 +13,8 @@ struct Complement {
     static constexpr const char* NAME = "brisko._brisko.Complement";
     Owned func;  // not tested for callability
 
+    int traverse(const GcVisit& visit) const { return visit(func); }
+
     static PyObject* call(Complement& self, PyObject* const* args, std::size_t nargsf, PyObject* kwnames) {
         Owned result = Owned::steal(PyObject_Vectorcall(self.func.get(), args, nargsf, kwnames));
         if (!result) return nullptr;

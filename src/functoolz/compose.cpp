@@ -21,6 +21,8 @@ struct Compose {
     static constexpr const char* NAME = "brisko._brisko.Compose";
     std::vector<Owned> funcs;  // in call order; never empty when a factory made it
 
+    int traverse(const GcVisit& visit) const { return visit(funcs); }
+
     // The first call receives the caller's vector untouched, PY_VECTORCALL_ARGUMENTS_OFFSET
     // included: that permission is ours to pass on for the duration of the call.
     static PyObject* call(Compose& self, PyObject* const* args, std::size_t nargsf, PyObject* kwnames) {

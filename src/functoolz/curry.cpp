@@ -14,12 +14,13 @@
 namespace brisko {
 namespace {
 
-// Every field is set when the curry is made and never changes, so a curry needs no borrow
-// tracking and calls may nest freely. The signature cell fills once, on the first call.
+// Every field is set when the curry is made and never changes (until the collector clears them
+// all), so a curry needs no borrow tracking and calls may nest freely. The signature cell fills
+// once, on the first call.
 struct Curry {
     PyObject_HEAD
     vectorcallfunc vectorcall;
-    Owned func;    // not tested for callability
+    Owned func;    // not tested for callability; null only once the collector cleared the curry
     Owned args;    // exact tuple
     Owned kwargs;  // exact dict; calls copy it, nothing changes it in place
     SigCell resolved_sig;
@@ -124,8 +125,15 @@ PyObject* call(Curry* self, PyObject* const* args, Py_ssize_t nargs, PyObject* k
     return call_through(self, g);
 }
 
+// The call may go on into another curry: a deep chain of them raises RecursionError.
 PyObject* curry_call(PyObject* obj, PyObject* const* args, std::size_t nargsf, PyObject* kwnames) noexcept {
-    return boundary([&] { return call(reinterpret_cast<Curry*>(obj), args, PyVectorcall_NARGS(nargsf), kwnames); });
+    return boundary([&]() -> PyObject* {
+        auto* self = reinterpret_cast<Curry*>(obj);
+        if (!self->func) return cleared_object(obj);
+        RecursionGuard guard(" while calling a Python object");
+        if (!guard) return nullptr;
+        return call(self, args, PyVectorcall_NARGS(nargsf), kwnames);
+    });
 }
 
 PyObject* new_curry(Owned func, Owned args, Owned kwargs, PyObject* resolved) {
@@ -152,20 +160,38 @@ PyObject* curry_new(Args<CURRY_NEW_SIG>& a) {
     return new_curry(Owned::borrow(a[0]), std::move(args), std::move(kwargs), nullptr);
 }
 
-void curry_dealloc(PyObject* obj) noexcept {
+int curry_traverse(PyObject* obj, visitproc visit, void* arg) noexcept {
     auto* self = reinterpret_cast<Curry*>(obj);
-    // Releasing the fields may run Python code; the curry is unreachable by then.
-    self->resolved_sig.~SigCell();
-    self->kwargs.~Owned();
-    self->args.~Owned();
-    self->func.~Owned();
-    free_instance(obj);
+    return GcVisit{visit, arg}.all(self->func, self->args, self->kwargs, self->resolved_sig);
+}
+
+int curry_clear(PyObject* obj) noexcept {
+    auto* self = reinterpret_cast<Curry*>(obj);
+    // Each reset empties its field before the release, which may run Python code.
+    self->func.reset();
+    self->args.reset();
+    self->kwargs.reset();
+    self->resolved_sig.clear();
+    return 0;
+}
+
+void curry_dealloc(PyObject* obj) noexcept {
+    dealloc_collected(obj, [&] {
+        curry_clear(obj);
+        auto* self = reinterpret_cast<Curry*>(obj);
+        self->resolved_sig.~SigCell();
+        self->kwargs.~Owned();
+        self->args.~Owned();
+        self->func.~Owned();
+    });
 }
 
 constexpr char curry_doc[] = "curry(func, *args, **kwargs)\n--\n\n";
 
 PyType_Slot curry_slots[] = {
     {Py_tp_dealloc, reinterpret_cast<void*>(&curry_dealloc)},
+    {Py_tp_traverse, reinterpret_cast<void*>(&curry_traverse)},
+    {Py_tp_clear, reinterpret_cast<void*>(&curry_clear)},
     {Py_tp_new, reinterpret_cast<void*>(&new_through_vectorcall)},
     {Py_tp_vectorcall, reinterpret_cast<void*>(&constructor_entry<CURRY_NEW_SIG, curry_new>)},
     {Py_tp_call, reinterpret_cast<void*>(&PyVectorcall_Call)},
@@ -174,7 +200,7 @@ PyType_Slot curry_slots[] = {
 };
 
 PyType_Spec curry_spec = {
-    "brisko._brisko.curry", sizeof(Curry), 0, Py_TPFLAGS_DEFAULT, curry_slots,
+    "brisko._brisko.curry", sizeof(Curry), 0, Py_TPFLAGS_DEFAULT | Py_TPFLAGS_HAVE_GC, curry_slots,
 };
 
 }  // namespace

@@ -16,6 +16,8 @@ struct Excepts {
     Owned func;
     Owned handler;  // null when absent
 
+    int traverse(const GcVisit& visit) const { return visit.all(exc, func, handler); }
+
     static PyObject* call(Excepts& self, PyObject* const* args, std::size_t nargsf, PyObject* kwnames) {
         if (PyObject* result = PyObject_Vectorcall(self.func.get(), args, nargsf, kwnames)) return result;
         // The raised exception is already normalised and carries its traceback.

@@ -3,7 +3,7 @@
 
 #include <Python.h>
 
-#include "../module/type_registry.hpp"
+#include "../utils/class_def.hpp"
 
 namespace brisko {
 

@@ -14,6 +14,8 @@ struct Juxt {
     static constexpr const char* NAME = "brisko._brisko.Juxt";
     std::vector<Owned> funcs;  // in argument order
 
+    int traverse(const GcVisit& visit) const { return visit(funcs); }
+
     // Every function receives the caller's vector as given; one call at a time, so passing
     // PY_VECTORCALL_ARGUMENTS_OFFSET on to each of them is sound.
     static PyObject* call(Juxt& self, PyObject* const* args, std::size_t nargsf, PyObject* kwnames) {

@@ -27,6 +27,7 @@ struct Memoize {
     Owned key;    // the user's key function, or null
     KeyShape shape;
 
+    int traverse(const GcVisit& visit) const { return visit.all(func, cache, key); }
     static PyObject* call(Memoize& self, PyObject* const* args, std::size_t nargsf, PyObject* kwnames);
 };
 

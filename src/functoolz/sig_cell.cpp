@@ -8,8 +8,10 @@
 
 namespace brisko {
 
-SigCell::~SigCell() {
-    PyObject* v = value_.load(std::memory_order_relaxed);
+SigCell::~SigCell() { clear(); }
+
+void SigCell::clear() noexcept {
+    PyObject* v = value_.exchange(nullptr, std::memory_order_acq_rel);
     if (v && v != no_signature()) Py_DECREF(v);
 }
 

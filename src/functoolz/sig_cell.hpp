@@ -5,6 +5,7 @@
 
 #include <atomic>
 
+#include "../utils/gc_visit.hpp"
 #include "../utils/owned.hpp"
 
 namespace brisko {
@@ -31,6 +32,14 @@ public:
         sig = v == no_signature() ? nullptr : v;
         return 0;
     }
+
+    // The signature object, for the collector (a parameter's default may refer back to the curry).
+    int traverse(const GcVisit& visit) const {
+        PyObject* v = value_.load(std::memory_order_acquire);
+        return v && v != no_signature() ? visit.visit(v, visit.arg) : 0;
+    }
+    // Empties the cell (the collector's clear); the next resolve would look the signature up again.
+    void clear() noexcept;
 
 private:
     int resolve_slow(PyObject* func, PyObject*& sig);

@@ -30,6 +30,8 @@ public:
         return Py_NewRef(running_.get());
     }
 
+    int traverse(const GcVisit& visit) const override { return visit.all(source_, binop_, initial_, running_); }
+
 private:
     PySource source_;
     Owned binop_;

@@ -1,6 +1,6 @@
 // What the five dedicated iterator classes share: an object layout with the class's fields after
-// PyObject_HEAD, the Python-level methods, dealloc and the slot table. Each class supplies its
-// fields, `raw_next`, `length_hint` and its docstrings.
+// PyObject_HEAD, the Python-level methods, the collector slots, dealloc and the slot table. Each
+// class supplies its fields, `raw_next`, `length_hint`, `traverse` and its docstrings.
 #pragma once
 
 #include <Python.h>
@@ -8,20 +8,23 @@
 #include <new>
 #include <utility>
 
-#include "../module/type_registry.hpp"
+#include "../utils/class_def.hpp"
+#include "../utils/gc_visit.hpp"
 #include "../utils/panic.hpp"
 #include "../utils/raw_iter_next.hpp"
 
 namespace brisko {
 
 // The object: the class's C++ fields live in `fields`, built by placement new once the object is
-// allocated and destroyed explicitly in dealloc.
+// allocated and destroyed explicitly, by the collector's clear or by dealloc, whichever comes first.
 template <class Fields>
 struct DedicatedIter {
     PyObject_HEAD
+    bool live;  // the fields exist: false until they are built and once they are destroyed
     Fields fields;
 
-    static PyObject* raw_next(DedicatedIter* self) { return Fields::raw_next(self->fields); }
+    // A cleared iterator has ended.
+    static PyObject* raw_next(DedicatedIter* self) { return self->live ? Fields::raw_next(self->fields) : nullptr; }
 };
 
 // A new instance owning `fields` (moved in, so a failure to allocate releases what it holds).
@@ -30,6 +33,7 @@ PyObject* make_dedicated(ClassDef& def, Fields&& fields) {
     auto* self = alloc_instance<DedicatedIter<Fields>>(def);
     if (!self) return nullptr;
     new (&self->fields) Fields(std::move(fields));
+    self->live = true;
     return reinterpret_cast<PyObject*>(self);
 }
 
@@ -37,15 +41,23 @@ template <class Fields>
 struct DedicatedClass {
     using Object = DedicatedIter<Fields>;
 
-    static void dealloc(PyObject* self) noexcept {
-        // The fields' release may run Python code; the object is unreachable by then.
-        reinterpret_cast<Object*>(self)->fields.~Fields();
-        free_instance(self);
+    static Object* object(PyObject* self) noexcept { return reinterpret_cast<Object*>(self); }
+
+    static int traverse(PyObject* self, visitproc visit, void* arg) noexcept {
+        return object(self)->live ? object(self)->fields.traverse(GcVisit{visit, arg}) : 0;
     }
+
+    static int clear(PyObject* self) noexcept {
+        // Marked first: releasing the fields may run Python code.
+        if (std::exchange(object(self)->live, false)) object(self)->fields.~Fields();
+        return 0;
+    }
+
+    static void dealloc(PyObject* self) noexcept { dealloc_collected(self, [&] { clear(self); }); }
 
     static PyObject* length_hint(PyObject* self, PyObject*) noexcept {
         return boundary([&]() -> PyObject* {
-            Py_ssize_t n = Fields::length_hint(reinterpret_cast<Object*>(self)->fields);
+            Py_ssize_t n = object(self)->live ? Fields::length_hint(object(self)->fields) : 0;
             return n < 0 ? nullptr : PyLong_FromSsize_t(n);
         });
     }
@@ -58,15 +70,15 @@ struct DedicatedClass {
 
     static inline PyType_Slot slots[] = {
         {Py_tp_dealloc, reinterpret_cast<void*>(&dealloc)},
+        {Py_tp_traverse, reinterpret_cast<void*>(&traverse)},
+        {Py_tp_clear, reinterpret_cast<void*>(&clear)},
         {Py_tp_iter, reinterpret_cast<void*>(&PyObject_SelfIter)},
         {Py_tp_methods, methods},
         {Py_tp_doc, const_cast<char*>(Fields::DOC)},
         {0, nullptr},
     };
 
-    static inline PyType_Spec spec = {
-        Fields::NAME, sizeof(Object), 0, Py_TPFLAGS_DEFAULT | Py_TPFLAGS_DISALLOW_INSTANTIATION, slots,
-    };
+    static inline PyType_Spec spec = {Fields::NAME, sizeof(Object), 0, COLLECTED_CLASS_FLAGS, slots};
 };
 
 // The class definition: type made from the shared spec, with raw_iternext installed.

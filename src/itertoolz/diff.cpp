@@ -30,6 +30,10 @@ public:
         return nullptr;
     }
 
+    int traverse(const GcVisit& visit) const override {
+        return visit.all(iters_, default_, key_, values_, keys_);
+    }
+
 private:
     // One value per slot into values_: 1, 0 at the end, -1 on error.
     int gather() {
@@ -40,7 +44,7 @@ private:
                 values_.push_back(Owned::borrow(default_.get()));
                 continue;
             }
-            PyObject* item = iter_next(it.get());
+            PyObject* item = nested_next(it.get());
             if (item) {
                 any_real = true;
                 values_.push_back(Owned::steal(item));

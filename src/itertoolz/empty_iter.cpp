@@ -9,6 +9,7 @@ namespace {
 class EmptyStep final : public Step {
 public:
     PyObject* next() override { return nullptr; }
+    int traverse(const GcVisit&) const override { return 0; }
 };
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "../utils/errors.hpp"
+#include "../utils/gc_visit.hpp"
 #include "../utils/hash_index.hpp"
 #include "../utils/owned.hpp"
 #include "../utils/py_hash.hpp"
@@ -45,6 +46,7 @@ public:
     }
 
     std::size_t size() const noexcept { return keys_.size(); }
+    int traverse(const GcVisit& visit) const { return visit.all(keys_, payloads_); }
     Payload& payload(std::size_t position) noexcept { return payloads_[position]; }
 
     // The result dict: each key with `convert(payload)` (a new reference, or null on error).
@@ -83,6 +85,7 @@ public:
         }
     }
     std::size_t size() const noexcept { return first_ ? 1 + rest_.size() : 0; }
+    int traverse(const GcVisit& visit) const { return visit.all(first_, rest_); }
 
     // Calls `visit(item)` (borrowed) for each element, in input order.
     template <class Visit>

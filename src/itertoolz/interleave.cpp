@@ -18,7 +18,7 @@ public:
     PyObject* next() override {
         while (!iters_.empty()) {
             if (pos_ >= iters_.size()) pos_ = 0;
-            if (PyObject* item = iter_next(iters_[pos_].get())) {
+            if (PyObject* item = nested_next(iters_[pos_].get())) {
                 ++pos_;
                 return item;
             }
@@ -31,6 +31,8 @@ public:
         }
         return nullptr;
     }
+
+    int traverse(const GcVisit& visit) const override { return visit(iters_); }
 
 private:
     std::vector<Owned> iters_;  // the inputs still running, in input order

@@ -25,9 +25,12 @@ struct InterposeIter {
         Owned pending;  // taken from the source; returned right after the separator before it
         bool started;   // the first element has been returned
         bool done;      // the source has reported its end
+        int traverse(const GcVisit& visit) const { return visit.all(source, pending); }
     };
     Owned el;
     GilRefCell<State> cell;
+
+    int traverse(const GcVisit& visit) const { return visit.all(el, cell); }
 
     static PyObject* raw_next(InterposeIter& self) {
         auto state = self.cell.borrow();

@@ -27,6 +27,8 @@ public:
         return Py_NewRef(value_.get());
     }
 
+    int traverse(const GcVisit& visit) const override { return visit.all(func_, value_); }
+
 private:
     Owned func_;
     Owned value_;  // the last value produced; empty once func has raised

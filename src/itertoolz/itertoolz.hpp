@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "../module/type_registry.hpp"
+#include "../utils/class_def.hpp"
 
 namespace brisko {
 

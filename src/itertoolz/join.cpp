@@ -18,6 +18,7 @@ namespace {
 
 struct Pair {
     Owned left, right;
+    int traverse(const GcVisit& visit) const { return visit.all(left, right); }
 };
 
 using LeftIndex = GroupTable<Members>;  // left key -> left items, keys in first-appearance order
@@ -39,7 +40,7 @@ public:
         for (std::uint64_t pulled = 1;; ++pulled) {
             if (!pending_.empty()) return pop(pending_);
             if (tail_built_) return tail_.empty() ? nullptr : pop(tail_);
-            Owned item = Owned::steal(iter_next(right_.get()));
+            Owned item = Owned::steal(nested_next(right_.get()));
             if (!item) {
                 if (PyErr_Occurred()) return nullptr;
                 build_tail();
@@ -47,6 +48,11 @@ public:
             }
             if (match(item) < 0 || check_signals(pulled) < 0) return nullptr;
         }
+    }
+
+    int traverse(const GcVisit& visit) const override {
+        return visit.all(leftkey_, leftseq_, rightkey_, right_, left_default_, right_default_, index_, pending_,
+                         tail_);
     }
 
 private:

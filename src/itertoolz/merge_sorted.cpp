@@ -14,7 +14,8 @@ namespace {
 class ForwardStep final : public Step {
 public:
     explicit ForwardStep(Owned it) : it_(std::move(it)) {}
-    PyObject* next() override { return iter_next(it_.get()); }
+    PyObject* next() override { return nested_next(it_.get()); }
+    int traverse(const GcVisit& visit) const override { return visit(it_); }
 
 private:
     Owned it_;

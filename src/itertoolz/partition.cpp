@@ -29,6 +29,9 @@ public:
         return n_ <= DIRECT_GROUP ? next_direct() : next_buffered();
     }
 
+    // The reused group is visited too: while it is being refilled, the collector may run.
+    int traverse(const GcVisit& visit) const override { return visit.all(source_, pad_, last_); }
+
 private:
     // Fills an n-tuple in place. When the caller has dropped the previous group, that tuple is
     // reused, as the host's zip does; anything else gets a fresh one. A fresh tuple stays out of

@@ -21,6 +21,8 @@ public:
         return get_impl(ind_.get(), item.get(), default_.get());
     }
 
+    int traverse(const GcVisit& visit) const override { return visit.all(source_, ind_, default_); }
+
 private:
     PySource source_;
     Owned ind_;

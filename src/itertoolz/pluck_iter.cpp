@@ -23,9 +23,12 @@ struct PluckIter {
 
     struct PluckState {
         PySource source;
+        int traverse(const GcVisit& visit) const { return visit(source); }
     };
     Owned ind;
     GilRefCell<PluckState> cell;
+
+    int traverse(const GcVisit& visit) const { return visit.all(ind, cell); }
 
     static PyObject* raw_next(PluckIter& self) {
         auto state = self.cell.borrow();

@@ -22,6 +22,8 @@ public:
         });
     }
 
+    int traverse(const GcVisit& visit) const override { return visit.all(source_, predicate_); }
+
 private:
     PySource source_;
     Owned predicate_;

@@ -36,8 +36,11 @@ struct SlidingWindowIter {
         PySource source;
         std::uint64_t n;  // at least 1
         bool done = false;
+        int traverse(const GcVisit& visit) const { return visit.all(window.filling, window.last, source); }
     };
     GilRefCell<State> cell;
+
+    int traverse(const GcVisit& visit) const { return visit(cell); }
 
     static PyObject* raw_next(SlidingWindowIter& self) {
         auto state = self.cell.borrow();

@@ -34,6 +34,8 @@ struct UniqueI64Iter {
     BufferView view;  // held for the iterator's life; its contents are read at every call
     GilRefCell<State> cell;
 
+    int traverse(const GcVisit& visit) const { return visit(view); }
+
     static PyObject* raw_next(UniqueI64Iter& self) {
         auto state = self.cell.borrow();
         if (!state) return nullptr;

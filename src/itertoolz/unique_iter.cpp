@@ -26,8 +26,11 @@ struct UniqueIter {
         PySeen seen;  // elements, or key values when there is a key
         PySource source;
         Owned key;  // null: the elements themselves are compared
+        int traverse(const GcVisit& visit) const { return visit.all(seen, source, key); }
     };
     GilRefCell<State> cell;
+
+    int traverse(const GcVisit& visit) const { return visit(cell); }
 
     static PyObject* raw_next(UniqueIter& self) {
         auto state = self.cell.borrow();

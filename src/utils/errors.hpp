@@ -5,6 +5,8 @@
 
 #include <cstdint>
 
+#include "recursion_guard.hpp"
+
 namespace brisko {
 
 // For a host call whose null result we check ourselves: keeps the pending exception, or raises
@@ -35,6 +37,14 @@ bool is_lookup_error() noexcept;
 inline PyObject* iter_next(PyObject* it) noexcept {
     if (PyObject* item = Py_TYPE(it)->tp_iternext(it)) return item;
     return iter_end_or_error();
+}
+
+// iter_next for a lazy step pulling from its source, which may be another of our iterators: a
+// deep chain of nested iterators raises RecursionError instead of overflowing the C stack.
+inline PyObject* nested_next(PyObject* it) noexcept {
+    RecursionGuard guard(" while iterating");
+    if (!guard) return nullptr;
+    return iter_next(it);
 }
 
 // Eager loops over iterators can run for a long time: every 65536 steps, a pending signal

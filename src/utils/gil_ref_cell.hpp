@@ -7,6 +7,8 @@
 
 #include <utility>
 
+#include "gc_visit.hpp"
+
 namespace brisko {
 
 [[gnu::cold]] inline void already_executing() noexcept {
@@ -45,6 +47,9 @@ public:
         flag_ = -1;
         return Guard(this);
     }
+
+    // For the collector only: it reads the state without a borrow (see GcVisit).
+    int traverse(const GcVisit& visit) const { return visit(value_); }
 
 private:
     T value_;

@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <memory>
 
+#include "gc_visit.hpp"
+
 namespace brisko {
 
 // An acquired buffer view, released on destruction. The Py_buffer lives on the heap and never
@@ -27,6 +29,11 @@ public:
     std::size_t length() const noexcept { return std::size_t(view_->len / view_->itemsize); }
 
     void release() noexcept { view_.reset(); }
+
+    // The exporter the view keeps alive.
+    int traverse(const GcVisit& visit) const {
+        return view_ && view_->obj ? visit.visit(view_->obj, visit.arg) : 0;
+    }
 
 private:
     friend BufferView i64_buffer(PyObject* obj) noexcept;

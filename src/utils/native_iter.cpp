@@ -1,6 +1,8 @@
 // NativeIter: one counter guards against reentrant use; everything else is the step's business.
 #include "native_iter.hpp"
 
+#include <utility>
+
 #include "gil_ref_cell.hpp"
 #include "raw_iter_next.hpp"
 
@@ -11,6 +13,7 @@ PyObject* NativeIter::raw_next(NativeIter* self) {
         already_executing();
         return nullptr;
     }
+    if (!self->step) return nullptr;
     // Restores the counter on every exit, including a panic unwinding out of the step.
     struct Executing {
         NativeIter* it;
@@ -28,11 +31,19 @@ PyObject* make_native_iter(std::unique_ptr<Step> step) {
     return reinterpret_cast<PyObject*>(self);
 }
 
+static int native_iter_traverse(PyObject* obj, visitproc visit, void* arg) noexcept {
+    Step* step = reinterpret_cast<NativeIter*>(obj)->step;
+    return step ? step->traverse(GcVisit{visit, arg}) : 0;
+}
+
+static int native_iter_clear(PyObject* obj) noexcept {
+    // Detached before it is destroyed: what the destructor releases may run Python code.
+    delete std::exchange(reinterpret_cast<NativeIter*>(obj)->step, nullptr);
+    return 0;
+}
+
 static void native_iter_dealloc(PyObject* obj) noexcept {
-    auto* self = reinterpret_cast<NativeIter*>(obj);
-    // The step's destructor may run Python code (a decref); the object is unreachable by then.
-    delete self->step;
-    free_instance(obj);
+    dealloc_collected(obj, [&] { native_iter_clear(obj); });
 }
 
 static PyMethodDef native_iter_methods[] = {
@@ -42,14 +53,15 @@ static PyMethodDef native_iter_methods[] = {
 
 static PyType_Slot native_iter_slots[] = {
     {Py_tp_dealloc, reinterpret_cast<void*>(&native_iter_dealloc)},
+    {Py_tp_traverse, reinterpret_cast<void*>(&native_iter_traverse)},
+    {Py_tp_clear, reinterpret_cast<void*>(&native_iter_clear)},
     {Py_tp_iter, reinterpret_cast<void*>(&PyObject_SelfIter)},
     {Py_tp_methods, native_iter_methods},
     {0, nullptr},
 };
 
 static PyType_Spec native_iter_spec = {
-    "brisko._brisko.NativeIter", sizeof(NativeIter), 0,
-    Py_TPFLAGS_DEFAULT | Py_TPFLAGS_DISALLOW_INSTANTIATION, native_iter_slots,
+    "brisko._brisko.NativeIter", sizeof(NativeIter), 0, COLLECTED_CLASS_FLAGS, native_iter_slots,
 };
 
 ClassDef NATIVE_ITER_CLASS{&native_iter_spec, &install_raw_iternext<NativeIter>};

@@ -6,23 +6,26 @@
 #include <memory>
 #include <utility>
 
-#include "../module/type_registry.hpp"
+#include "class_def.hpp"
+#include "gc_visit.hpp"
 
 namespace brisko {
 
 // A step produces the next element (new reference), the end (null, nothing set) or an error
 // (null, exception set). NativeIter does not latch the end: a step that has ended must end again on
-// every later call. The destructor releases whatever the step captured.
+// every later call. The destructor releases whatever the step captured; `traverse` shows it to
+// the collector.
 class Step {
 public:
     virtual ~Step() = default;
     virtual PyObject* next() = 0;
+    virtual int traverse(const GcVisit& visit) const = 0;
 };
 
 struct NativeIter {
     PyObject_HEAD
     Py_ssize_t executing;  // 0 idle, -1 while the step runs
-    Step* step;            // owned
+    Step* step;            // owned; null once the collector has cleared the iterator (it then ends)
 
     static PyObject* raw_next(NativeIter* self);
 };

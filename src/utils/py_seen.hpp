@@ -8,6 +8,7 @@
 #include <memory>
 #include <vector>
 
+#include "gc_visit.hpp"
 #include "owned.hpp"
 
 namespace brisko {
@@ -19,6 +20,8 @@ public:
     // 1 when `obj` was new and is now held (a new reference), 0 when an equal object is already
     // present, -1 with the exception set (hashing or equality failed; the set is unchanged).
     int insert(PyObject* obj);
+
+    int traverse(const GcVisit& visit) const { return visit(keys_); }
 
 private:
     struct Slot {

@@ -7,6 +7,7 @@
 #include <cstdint>
 
 #include "errors.hpp"
+#include "gc_visit.hpp"
 #include "owned.hpp"
 
 namespace brisko {
@@ -20,7 +21,7 @@ public:
 
     // An element (new reference), the end (null, nothing set) or an error (null, exception set).
     PyObject* next() {
-        if (!is_list_) return iter_next(obj_.get());
+        if (!is_list_) return nested_next(obj_.get());
         if (exhausted_) return nullptr;
         PyObject* list = obj_.get();
         if (index_ < PyList_GET_SIZE(list)) return Py_NewRef(PyList_GET_ITEM(list, index_++));
@@ -45,6 +46,8 @@ public:
     // Elements left: a source whose own hint fails with an Exception counts as 0; -1 (with the
     // exception set) only for a KeyboardInterrupt or another BaseException-only failure.
     Py_ssize_t length_hint() noexcept;
+
+    int traverse(const GcVisit& visit) const { return visit(obj_); }
 
 private:
     Owned obj_;  // the exact list, or the iterator

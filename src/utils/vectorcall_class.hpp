@@ -8,8 +8,10 @@
 #include <type_traits>
 #include <utility>
 
-#include "../module/type_registry.hpp"
+#include "class_def.hpp"
+#include "gc_visit.hpp"
 #include "panic.hpp"
+#include "recursion_guard.hpp"
 
 namespace brisko {
 
@@ -25,34 +27,50 @@ void install_vectorcall(PyTypeObject* type) noexcept {
 }
 
 // A class whose instances can only be called: no constructor, no attributes, no docstring. Fields
-// supplies NAME and `static PyObject* call(Fields&, args, nargsf, kwnames)`; the fields are set
-// once, when a factory makes the object, and never change.
+// supplies NAME, `static PyObject* call(Fields&, args, nargsf, kwnames)` and `traverse`; the
+// fields are set once, when a factory makes the object, and never change until the collector
+// clears them or the object dies.
 template <class Fields>
 struct CallOnly {
     struct Object {
         PyObject_HEAD
         vectorcallfunc vectorcall;
+        bool live;  // the fields exist: false until they are built and once they are destroyed
         Fields fields;
     };
 
+    static Object* object(PyObject* self) noexcept { return reinterpret_cast<Object*>(self); }
+
+    // The call may go on into another of our callables: a deep chain of them raises RecursionError.
     static PyObject* vectorcall(PyObject* self, PyObject* const* args, std::size_t nargsf, PyObject* kwnames) noexcept {
-        return boundary([&] { return Fields::call(reinterpret_cast<Object*>(self)->fields, args, nargsf, kwnames); });
+        return boundary([&]() -> PyObject* {
+            if (!object(self)->live) return cleared_object(self);
+            RecursionGuard guard(" while calling a Python object");
+            if (!guard) return nullptr;
+            return Fields::call(object(self)->fields, args, nargsf, kwnames);
+        });
     }
 
-    static void dealloc(PyObject* self) noexcept {
-        // Releasing the fields may run Python code; the object is unreachable by then.
-        reinterpret_cast<Object*>(self)->fields.~Fields();
-        free_instance(self);
+    static int traverse(PyObject* self, visitproc visit, void* arg) noexcept {
+        return object(self)->live ? object(self)->fields.traverse(GcVisit{visit, arg}) : 0;
     }
+
+    static int clear(PyObject* self) noexcept {
+        // Marked first: releasing the fields may run Python code.
+        if (std::exchange(object(self)->live, false)) object(self)->fields.~Fields();
+        return 0;
+    }
+
+    static void dealloc(PyObject* self) noexcept { dealloc_collected(self, [&] { clear(self); }); }
 
     static inline PyType_Slot slots[] = {
         {Py_tp_dealloc, reinterpret_cast<void*>(&dealloc)},
+        {Py_tp_traverse, reinterpret_cast<void*>(&traverse)},
+        {Py_tp_clear, reinterpret_cast<void*>(&clear)},
         {Py_tp_call, reinterpret_cast<void*>(&PyVectorcall_Call)},
         {0, nullptr},
     };
-    static inline PyType_Spec spec = {
-        Fields::NAME, sizeof(Object), 0, Py_TPFLAGS_DEFAULT | Py_TPFLAGS_DISALLOW_INSTANTIATION, slots,
-    };
+    static inline PyType_Spec spec = {Fields::NAME, sizeof(Object), 0, COLLECTED_CLASS_FLAGS, slots};
     static inline ClassDef CLASS{&spec, &install_vectorcall<Object>};
 
     // A new instance owning `fields` (moved in, so a failure releases what they hold).
@@ -61,6 +79,7 @@ struct CallOnly {
         if (!self) return nullptr;
         self->vectorcall = &vectorcall;
         new (&self->fields) Fields(std::move(fields));
+        self->live = true;
         return reinterpret_cast<PyObject*>(self);
     }
 };

@@ -28,6 +28,8 @@ public:
         return PyLong_FromLong(calls_);
     }
 
+    int traverse(const GcVisit&) const override { return 0; }
+
 private:
     long mode_;
     long calls_ = 0;

@@ -1,5 +1,5 @@
 // Type objects are made from specs once per process and shared by every module object.
-#include "type_registry.hpp"
+#include "class_def.hpp"
 
 namespace brisko {
 
