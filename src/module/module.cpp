@@ -14,7 +14,12 @@
 namespace brisko {
 namespace {
 
-// The Option and Result classes and the `Nothing` instance: the first names of the module.
+// The Option and Result classes, the `Nothing` instance, then the optional accessors: the first
+// names of the module.
+PyMethodDef* const OPTIONAL_ACCESSORS[] = {
+    &FIRST_OPT_DEF, &LAST_OPT_DEF, &NTH_OPT_DEF, &GET_OPT_DEF, &GET_IN_OPT_DEF, &PEEK_OPT_DEF,
+};
+
 int register_option_values(PyObject* module) {
     PyTypeObject* (*const classes[])() noexcept = {&some_type, &nothing_type, &option_ns_type,
                                                     &ok_type,   &err_type,     &result_ns_type};
@@ -22,7 +27,8 @@ int register_option_values(PyObject* module) {
         if (add_class(module, type()) < 0) return -1;
     }
     Owned nothing = Owned::steal(new_nothing());
-    return nothing ? add_name(module, "Nothing", nothing.get()) : -1;
+    if (!nothing || add_name(module, "Nothing", nothing.get()) < 0) return -1;
+    return add_functions_one_by_one(module, OPTIONAL_ACCESSORS, std::size(OPTIONAL_ACCESSORS));
 }
 
 // The sequence tools, in export order.

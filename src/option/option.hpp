@@ -1,8 +1,10 @@
-// Option and Result values: the classes for registration and the internal constructors every other
-// tool uses to build these values.
+// Option and Result values and the optional accessors: the classes for registration, the internal
+// constructors every other tool uses to build these values, and the accessor cores `Iter` shares.
 #pragma once
 
 #include <Python.h>
+
+#include <cstdint>
 
 #include "../utils/owned.hpp"
 
@@ -23,5 +25,13 @@ PyObject* ok_obj(Owned value);
 PyObject* err_obj(Owned error);
 // A new NothingType instance; nothing is ever shared, not even the module's `Nothing`.
 PyObject* new_nothing();
+
+// The optional accessors, in export order.
+extern PyMethodDef FIRST_OPT_DEF, LAST_OPT_DEF, NTH_OPT_DEF, GET_OPT_DEF, GET_IN_OPT_DEF, PEEK_OPT_DEF;
+
+// The accessor cores: a new Option value, or null with the exception of the iteration.
+PyObject* first_opt(PyObject* seq);
+PyObject* last_opt(PyObject* seq);
+PyObject* nth_opt(std::uint64_t n, PyObject* seq);
 
 }  // namespace brisko
