@@ -23,6 +23,8 @@ merge_with assoc dissoc assoc_in update_in get_in keymap valmap itemmap keyfilte
 itemfilter Iter
 """.split()
 
+OPTION_VALUES = "Some NothingType Option Ok Err Result Nothing first_opt last_opt nth_opt get_opt get_in_opt peek_opt".split()
+
 SEQUENCE_TOOLS = """
 NativeIter count first second last nth get isdistinct frequencies topk peek take drop take_nth tail
 cons concat concatv interpose interleave sliding_window partition partition_all merge_sorted diff
@@ -41,6 +43,7 @@ def test_all_follows_the_table_order():
     assert len(TABLE) == 76
     exported = b.__all__
     assert isinstance(exported, list)
+    assert exported[: len(OPTION_VALUES)] == OPTION_VALUES
     assert set(SEQUENCE_TOOLS) <= set(exported) <= set(TABLE)
     assert set(FUNCTION_TOOLS) <= set(exported)
     assert exported == [name for name in TABLE if name in exported]
@@ -159,6 +162,8 @@ assert first is not second
 assert first.NativeIter is second.NativeIter
 assert first.__all__ == second.__all__ and first.__all__ is not second.__all__
 assert type(second.remove(bool, [])) is first.NativeIter
+assert first.Some is second.Some and type(second.Nothing) is first.NothingType
+assert first.Nothing is not second.Nothing
 print('ok')
 """
     out = subprocess.run([sys.executable, "-c", code], capture_output=True, text=True, check=True)

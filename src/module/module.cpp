@@ -5,6 +5,7 @@
 
 #include "../functoolz/functoolz.hpp"
 #include "../itertoolz/itertoolz.hpp"
+#include "../option/option.hpp"
 #include "../utils/native_iter.hpp"
 #include "../utils/owned.hpp"
 #include "../utils/panic.hpp"
@@ -12,6 +13,23 @@
 
 namespace brisko {
 namespace {
+
+// The Option and Result classes, the `Nothing` instance, then the optional accessors: the first
+// names of the module.
+PyMethodDef* const OPTIONAL_ACCESSORS[] = {
+    &FIRST_OPT_DEF, &LAST_OPT_DEF, &NTH_OPT_DEF, &GET_OPT_DEF, &GET_IN_OPT_DEF, &PEEK_OPT_DEF,
+};
+
+int register_option_values(PyObject* module) {
+    PyTypeObject* (*const classes[])() noexcept = {&some_type, &nothing_type, &option_ns_type,
+                                                    &ok_type,   &err_type,     &result_ns_type};
+    for (auto type : classes) {
+        if (add_class(module, type()) < 0) return -1;
+    }
+    Owned nothing = Owned::steal(new_nothing());
+    if (!nothing || add_name(module, "Nothing", nothing.get()) < 0) return -1;
+    return add_functions_one_by_one(module, OPTIONAL_ACCESSORS, std::size(OPTIONAL_ACCESSORS));
+}
 
 // The sequence tools, in export order.
 PyMethodDef* const SEQUENCE_TOOLS[] = {
@@ -63,6 +81,7 @@ int register_function_tools(PyObject* module) {
 }
 
 int register_all(PyObject* module) {
+    if (register_option_values(module) < 0) return -1;
     if (add_class(module, class_type(NATIVE_ITER_CLASS)) < 0) return -1;
     if (add_functions_one_by_one(module, SEQUENCE_TOOLS, std::size(SEQUENCE_TOOLS)) < 0) return -1;
     if (install_dedicated_iterators() < 0) return -1;

@@ -1,0 +1,37 @@
+// Option and Result values and the optional accessors: the classes for registration, the internal
+// constructors every other tool uses to build these values, and the accessor cores `Iter` shares.
+#pragma once
+
+#include <Python.h>
+
+#include <cstdint>
+
+#include "../utils/owned.hpp"
+
+namespace brisko {
+
+// The exported classes (borrowed type objects, made on first use), in export order. Null with an
+// exception when a type object cannot be made.
+PyTypeObject* some_type() noexcept;
+PyTypeObject* nothing_type() noexcept;
+PyTypeObject* option_ns_type() noexcept;
+PyTypeObject* ok_type() noexcept;
+PyTypeObject* err_type() noexcept;
+PyTypeObject* result_ns_type() noexcept;
+
+// New values owning the reference they are given (released when allocation fails).
+PyObject* some(Owned value);
+PyObject* ok_obj(Owned value);
+PyObject* err_obj(Owned error);
+// A new NothingType instance; nothing is ever shared, not even the module's `Nothing`.
+PyObject* new_nothing();
+
+// The optional accessors, in export order.
+extern PyMethodDef FIRST_OPT_DEF, LAST_OPT_DEF, NTH_OPT_DEF, GET_OPT_DEF, GET_IN_OPT_DEF, PEEK_OPT_DEF;
+
+// The accessor cores: a new Option value, or null with the exception of the iteration.
+PyObject* first_opt(PyObject* seq);
+PyObject* last_opt(PyObject* seq);
+PyObject* nth_opt(std::uint64_t n, PyObject* seq);
+
+}  // namespace brisko

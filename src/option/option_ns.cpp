@@ -1,0 +1,39 @@
+// Option: a namespace class, never instantiated, carrying the constructor `Option.of`.
+#include "option.hpp"
+
+#include "method_def.hpp"
+
+#include "../module/type_registry.hpp"
+
+namespace brisko {
+namespace {
+
+// None (by identity) is the absence of a value; anything else, falsy ones included, is a value.
+constexpr Signature OF_SIG = Signature::method("Option", "of", {"v"});
+PyObject* of(Args<OF_SIG>& a) {
+    if (a[0] == Py_None) return new_nothing();
+    return some(Owned::borrow(a[0]));
+}
+
+PyMethodDef option_ns_methods[] = {
+    static_method_def<OF_SIG, of>("of(v)\n--\n\n"),
+    {nullptr, nullptr, 0, nullptr},
+};
+
+PyType_Slot option_ns_slots[] = {
+    {Py_tp_methods, option_ns_methods},
+    {0, nullptr},
+};
+
+PyType_Spec option_ns_spec = {
+    "brisko._brisko.Option", sizeof(PyObject), 0, Py_TPFLAGS_DEFAULT | Py_TPFLAGS_DISALLOW_INSTANTIATION,
+    option_ns_slots,
+};
+
+ClassDef OPTION_NS_CLASS{&option_ns_spec};
+
+}  // namespace
+
+PyTypeObject* option_ns_type() noexcept { return class_type(OPTION_NS_CLASS); }
+
+}  // namespace brisko

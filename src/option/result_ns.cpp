@@ -1,0 +1,49 @@
+// Result: a namespace class, never instantiated, carrying `Result.of`, which runs a callable and
+// keeps either what it returned or the Exception it raised.
+#include "option.hpp"
+
+#include "method_def.hpp"
+
+#include "../module/type_registry.hpp"
+#include "../utils/errors.hpp"
+
+namespace brisko {
+namespace {
+
+constexpr Signature OF_SIG = Signature::method("Result", "of", {"f"});
+PyObject* of(Args<OF_SIG>& a) {
+    Owned value = Owned::steal(PyObject_CallNoArgs(a[0]));
+    if (value) return ok_obj(std::move(value));
+    // The raised exception is already an instance with its traceback attached.
+    Owned exc = Owned::steal(PyErr_GetRaisedException());
+    if (!exc) return fetch_err();
+    // KeyboardInterrupt, SystemExit and GeneratorExit are requests to stop, not results.
+    if (!PyErr_GivenExceptionMatches(exc.get(), PyExc_Exception)) {
+        PyErr_SetRaisedException(exc.release());
+        return nullptr;
+    }
+    return err_obj(std::move(exc));
+}
+
+PyMethodDef result_ns_methods[] = {
+    static_method_def<OF_SIG, of>("of(f)\n--\n\n"),
+    {nullptr, nullptr, 0, nullptr},
+};
+
+PyType_Slot result_ns_slots[] = {
+    {Py_tp_methods, result_ns_methods},
+    {0, nullptr},
+};
+
+PyType_Spec result_ns_spec = {
+    "brisko._brisko.Result", sizeof(PyObject), 0, Py_TPFLAGS_DEFAULT | Py_TPFLAGS_DISALLOW_INSTANTIATION,
+    result_ns_slots,
+};
+
+ClassDef RESULT_NS_CLASS{&result_ns_spec};
+
+}  // namespace
+
+PyTypeObject* result_ns_type() noexcept { return class_type(RESULT_NS_CLASS); }
+
+}  // namespace brisko

@@ -1,0 +1,130 @@
+// The one-field value classes: allocation with the host's tracking rule, collector slots,
+// repr, equality and type creation.
+#include "value_class.hpp"
+
+#include <cstring>
+#include <new>
+
+#include "../utils/call.hpp"
+#include "../utils/panic.hpp"
+
+namespace brisko {
+namespace {
+
+static_assert(sizeof(Owned) == sizeof(PyObject*), "the `value` member reads the Owned field as a PyObject*");
+
+// Whether a value holding `obj` must be tracked by the collector. An object outside the collector
+// (int, str, float, None) can never lead back to the value. Neither can an exact tuple or another
+// value object that the collector does not track: both are immutable, and were left untracked
+// because everything they hold is of that kind. Anything else (a list, a dict, even an empty or
+// untracked one, which may gain a reference later) may close a cycle.
+bool may_be_in_cycle(PyObject* obj) {
+    PyTypeObject* type = Py_TYPE(obj);
+    if (!PyType_IS_GC(type)) return false;
+    if (type == &PyTuple_Type || type->tp_dealloc == &value_dealloc) return PyObject_GC_IsTracked(obj);
+    return type->tp_is_gc == nullptr || type->tp_is_gc(obj);
+}
+
+// Freed value objects, kept for reuse as the host keeps its tuples: a Some made and dropped per
+// call then skips the allocator and the collector's bookkeeping. Only the memory is reused (the
+// three classes share one layout); type, reference count and field are set afresh. The interpreter
+// lock guards the list, so a build without one keeps none.
+#ifdef Py_GIL_DISABLED
+constexpr int FREE_CAPACITY = 0;
+#else
+constexpr int FREE_CAPACITY = 80;
+#endif
+ValueObject* free_values[FREE_CAPACITY > 0 ? FREE_CAPACITY : 1];
+int n_free = 0;
+
+ValueObject* allocate(PyTypeObject* type) {
+    if (n_free == 0) return PyObject_GC_New(ValueObject, type);
+    ValueObject* self = free_values[--n_free];
+    PyObject_Init(reinterpret_cast<PyObject*>(self), type);
+    return self;
+}
+
+// The tail of dealloc, for an untracked object whose field is gone.
+void release(PyObject* self) {
+    if (n_free == FREE_CAPACITY) {
+        free_instance(self);
+        return;
+    }
+    PyTypeObject* type = Py_TYPE(self);
+    free_values[n_free++] = reinterpret_cast<ValueObject*>(self);
+    Py_DECREF(type);
+}
+
+}  // namespace
+
+PyObject* make_value(PyTypeObject* type, Owned value) {
+    if (!type) return nullptr;
+    ValueObject* self = allocate(type);
+    if (!self) return nullptr;
+    new (&self->value) Owned(std::move(value));
+    // Left untracked, a value over a small int costs the collector nothing, like the host's tuples.
+    if (may_be_in_cycle(self->value.get())) PyObject_GC_Track(self);
+    return reinterpret_cast<PyObject*>(self);
+}
+
+PyTypeObject* value_class_type(ClassDef& def, const char* field) noexcept {
+    PyObject* type = def.cell.get_or_init([&]() {
+        Owned made = Owned::steal(PyType_FromMetaclass(nullptr, nullptr, def.spec, nullptr));
+        if (!made) return made;
+        // Set before freezing: class patterns bind their one positional sub-pattern through it.
+        Owned names = Owned::steal(Py_BuildValue("(s)", field));
+        if (!names || PyObject_SetAttrString(made.get(), "__match_args__", names.get()) < 0) return Owned();
+        if (PyType_Freeze(reinterpret_cast<PyTypeObject*>(made.get())) < 0) return Owned();
+        return made;
+    });
+    return reinterpret_cast<PyTypeObject*>(type);
+}
+
+void value_dealloc(PyObject* self) noexcept {
+    PyObject_GC_UnTrack(self);
+    // Long chains (Some(Some(...))) are freed without deep C recursion: the host defers the
+    // deallocation of collector-aware objects once the stack runs low.
+    Py_TRASHCAN_BEGIN(self, value_dealloc)
+    // Releasing the field may run Python code, which may make and drop values of its own.
+    reinterpret_cast<ValueObject*>(self)->value.~Owned();
+    release(self);
+    Py_TRASHCAN_END
+}
+
+int value_traverse(PyObject* self, visitproc visit, void* arg) noexcept {
+    Py_VISIT(Py_TYPE(self));
+    Py_VISIT(held(self));
+    return 0;
+}
+
+int value_clear(PyObject* self) noexcept {
+    // None, not null, takes the place of the held object: the field stays valid for every method,
+    // should a finalizer still reach this object after the collector has broken its cycle.
+    reinterpret_cast<ValueObject*>(self)->value = Owned::borrow(Py_None);
+    return 0;
+}
+
+PyObject* value_repr(PyObject* self) noexcept {
+    return boundary([&]() -> PyObject* {
+        const char* name = Py_TYPE(self)->tp_name;
+        if (const char* dot = std::strrchr(name, '.')) name = dot + 1;
+        return PyUnicode_FromFormat("%s(%R)", name, held(self));
+    });
+}
+
+PyObject* value_richcompare(PyObject* self, PyObject* other, int op) noexcept {
+    return boundary([&]() -> PyObject* {
+        if (op != Py_EQ && op != Py_NE) Py_RETURN_NOTIMPLEMENTED;
+        int equal = 0;
+        if (Py_IS_TYPE(other, Py_TYPE(self))) {
+            // No identity shortcut: a value over NaN is not equal to itself.
+            Owned result = Owned::steal(PyObject_RichCompare(held(self), held(other), Py_EQ));
+            if (!result) return nullptr;
+            equal = truth(result.get());
+            if (equal < 0) return nullptr;
+        }
+        return PyBool_FromLong(op == Py_EQ ? equal : !equal);
+    });
+}
+
+}  // namespace brisko

@@ -1,0 +1,47 @@
+// What Some, Ok and Err share: one owned field, collector support that leaves alone the values
+// that can never be part of a cycle, and type objects that carry `__match_args__`.
+#pragma once
+
+#include <Python.h>
+
+#include <cstddef>
+
+#include "../module/type_registry.hpp"
+#include "../utils/owned.hpp"
+
+namespace brisko {
+
+struct ValueObject {
+    PyObject_HEAD
+    Owned value;  // never null, never replaced while the object is reachable
+};
+
+// The held object (borrowed). It lives as long as the caller's reference to `self`: only the
+// collector's clear replaces it, and only on an object nothing else reaches.
+inline PyObject* held(PyObject* self) noexcept { return reinterpret_cast<ValueObject*>(self)->value.get(); }
+
+// A new instance of `type` (one of the three value classes, or null with its exception) owning `value`.
+PyObject* make_value(PyTypeObject* type, Owned value);
+
+// The type object of a value class, created on first use with `__match_args__` = (field,) and frozen.
+PyTypeObject* value_class_type(ClassDef& def, const char* field) noexcept;
+
+// The slots every value class shares.
+void value_dealloc(PyObject* self) noexcept;
+int value_traverse(PyObject* self, visitproc visit, void* arg) noexcept;
+int value_clear(PyObject* self) noexcept;
+// "Some(1)": the bare class name around the held object's repr.
+PyObject* value_repr(PyObject* self) noexcept;
+// == is the equality of the held objects of two instances of one class; anything else is unequal.
+// Ordering is not defined.
+PyObject* value_richcompare(PyObject* self, PyObject* other, int op) noexcept;
+
+inline int always_true(PyObject*) noexcept { return 1; }
+inline int always_false(PyObject*) noexcept { return 0; }
+
+// The read-only attribute `name` over the held object.
+constexpr PyMemberDef value_member(const char* name) {
+    return {name, Py_T_OBJECT_EX, Py_ssize_t(offsetof(ValueObject, value)), Py_READONLY, nullptr};
+}
+
+}  // namespace brisko

@@ -1,0 +1,269 @@
+"""Option and Result values: the variants' methods, truth, repr, equality, pattern matching, class
+rules and the collector, with property tests against Option as "a 1-tuple or None"."""
+
+import gc
+import inspect
+import math
+import subprocess
+import sys
+import weakref
+
+import pytest
+from hypothesis import given
+from hypothesis import strategies as st
+
+from brisko._brisko import Err, Nothing, NothingType, Ok, Option, Result, Some
+from conftest import Boom
+
+OPTION_METHODS = ["map", "and_then", "filter", "unwrap", "unwrap_or", "unwrap_or_else", "ok_or", "is_some", "is_none"]
+RESULT_METHODS = ["map", "map_err", "and_then", "unwrap", "unwrap_or", "ok", "err", "is_ok", "is_err"]
+
+
+def boom(*args):
+    raise Boom("callback failed")
+
+
+@pytest.mark.parametrize(
+    "cls, methods, signature",
+    [(Some, OPTION_METHODS, "(value)"), (NothingType, OPTION_METHODS, "()"), (Ok, RESULT_METHODS, "(value)"),
+     (Err, RESULT_METHODS, "(error)")],
+)
+def test_class_rules(cls, methods, signature):
+    assert [n for n in vars(cls) if not n.startswith("_") and n not in ("value", "error")] == methods
+    assert (cls.__module__, cls.__doc__, cls.__text_signature__) == ("brisko._brisko", "", signature)
+    assert cls.__hash__ is None
+    instance = cls() if cls is NothingType else cls(1)
+    with pytest.raises(TypeError, match="unhashable"):
+        hash(instance)
+    with pytest.raises(TypeError, match="not an acceptable base type"):
+        type("Sub", (cls,), {})
+    with pytest.raises(TypeError):
+        weakref.ref(instance)
+    with pytest.raises(AttributeError):
+        instance.extra = 1
+    for field in ("value", "error"):
+        if hasattr(instance, field):
+            with pytest.raises(AttributeError):
+                setattr(instance, field, 2)
+    with pytest.raises(TypeError, match="not supported"):
+        instance < instance  # noqa: B015
+    assert str(inspect.signature(cls.map)) == "(self, /, f)"
+
+
+@pytest.mark.parametrize("ns, param", [(Option, "v"), (Result, "f")])
+def test_namespaces_only_carry_of(ns, param):
+    assert ns.__doc__ is None
+    assert [n for n in vars(ns) if not n.startswith("_")] == ["of"]
+    assert isinstance(vars(ns)["of"], staticmethod)
+    assert ns.of.__text_signature__ == f"({param})"
+    with pytest.raises(TypeError, match="cannot create"):
+        ns()
+
+
+def test_variants_answer_without_calling_what_they_ignore():
+    s = Some(value=0)
+    assert (s.unwrap(), s.unwrap_or_else(boom), s.is_some(), s.is_none(), bool(s), bool(Some(None))) == (
+        0, 0, True, False, True, True)
+    assert (Nothing.unwrap_or_else(lambda: 6), Nothing.is_some(), Nothing.is_none(), bool(NothingType())) == (
+        6, False, True, False)
+    ok, err = Ok(None), Err(3)
+    assert (ok.is_ok(), ok.is_err(), bool(ok), err.is_ok(), err.is_err(), bool(err)) == (
+        True, False, True, False, True, False)
+    assert ok.map_err(boom) == ok and err.map(boom) == err and err.and_then(boom) == err
+    filtered = s.filter(lambda v: True)
+    assert filtered == s and filtered is not s and filtered.value is s.value
+    fresh = (Nothing.map(None), Nothing.and_then(None), Nothing.filter(None), s.filter(lambda v: 0), ok.err(), err.ok())
+    assert all(type(n) is NothingType and n == Nothing and n is not Nothing for n in fresh)
+    assert Some(1).and_then(lambda v: Nothing) is Nothing and ok.and_then(lambda v: err) is err
+
+
+@pytest.mark.parametrize(
+    "call, exc, message",
+    [(Nothing.unwrap, ValueError, "called `unwrap` on Nothing"),
+     (Err(KeyError("k")).unwrap, ValueError, "called `unwrap` on Err(KeyError('k'))"),
+     (lambda: Some(1).and_then(lambda v: 1), TypeError, "and_then callback must return an Option"),
+     (lambda: Some(1).and_then(Ok), TypeError, "and_then callback must return an Option"),
+     (lambda: Ok(1).and_then(Some), TypeError, "and_then callback must return a Result"),
+     (lambda: Nothing.unwrap_or_else(abs), TypeError, "abs() takes exactly one argument (0 given)")],
+)
+def test_failures(call, exc, message):
+    with pytest.raises(exc) as info:
+        call()
+    assert str(info.value) == message
+
+
+class Raising:
+    def __bool__(self):
+        raise Boom
+
+    __eq__ = __repr__ = boom
+
+
+def test_repr_and_equality():
+    assert [repr(v) for v in (Some("a"), Some(Some(1)), Nothing, Ok(None), Err(KeyError(1)))] == [
+        "Some('a')", "Some(Some(1))", "Nothing", "Ok(None)", "Err(KeyError(1))"]
+    same = Some(math.nan)
+    assert same != same and not (same == same)
+    assert Some(1) == Some(1.0) and Some(None) != Nothing and Ok(1) != Err(1) and Ok(1) != Some(1)
+    assert Some(1) != 1 and 1 != Some(1) and NothingType() == Nothing and not (Nothing != NothingType())
+
+
+@pytest.mark.parametrize(
+    "call",
+    [lambda: repr(Some(Raising())), lambda: Err(Raising()).unwrap(), lambda: Ok(Raising()) == Ok(1),
+     lambda: Some(1) != Some(Raising()), lambda: Some(1).filter(lambda v: Raising()),
+     lambda: Nothing.unwrap_or_else(boom), lambda: Ok(1).and_then(boom)],
+)
+def test_exceptions_from_user_code_pass_through(call):
+    with pytest.raises(Boom):
+        call()
+
+
+def test_pattern_matching():
+    def describe(value):
+        match value:
+            case Some(x):
+                return ("some", x)
+            case NothingType():
+                return ("nothing",)
+            case Ok(v):
+                return ("ok", v)
+            case Err(e):
+                return ("err", e)
+
+    assert [describe(v) for v in (Some(5), Nothing, Ok(None), Err(2))] == [
+        ("some", 5), ("nothing",), ("ok", None), ("err", 2)]
+    assert (Some.__match_args__, Ok.__match_args__, Err.__match_args__) == (("value",), ("value",), ("error",))
+
+
+def test_result_of_keeps_exceptions_but_not_requests_to_stop():
+    assert Result.of(lambda: 5) == Ok(5)
+    error = ValueError("bad")
+
+    def fails():
+        raise error
+
+    captured = Result.of(fails)
+    assert type(captured) is Err and captured.error is error and error.__traceback__ is not None
+    assert type(Result.of(5).error) is TypeError
+    for exc in (KeyboardInterrupt, SystemExit, GeneratorExit):
+        with pytest.raises(exc):
+            Result.of(lambda: (_ for _ in ()).throw(exc))
+
+
+@pytest.mark.parametrize(
+    "call, message",
+    [(lambda: Some(), "Some.__new__() missing 1 required positional argument: 'value'"),
+     (lambda: NothingType(1), "NothingType.__new__() takes 0 positional arguments but 1 was given"),
+     (lambda: Err(value=1), "Err.__new__() got an unexpected keyword argument 'value'"),
+     (lambda: Some(1).map(), "Some.map() missing 1 required positional argument: 'f'"),
+     (lambda: Nothing.unwrap(1), "NothingType.unwrap() takes 0 positional arguments but 1 was given"),
+     (lambda: Ok(1).unwrap_or(1, default=2), "Ok.unwrap_or() got multiple values for argument 'default'"),
+     (lambda: Option.of(), "Option.of() missing 1 required positional argument: 'v'"),
+     (lambda: Result.of(g=1), "Result.of() got an unexpected keyword argument 'g'")],
+)
+def test_argument_errors(call, message):
+    with pytest.raises(TypeError) as info:
+        call()
+    assert str(info.value) == message
+
+
+def test_values_take_part_in_collection_only_when_they_can_close_a_cycle():
+    assert not gc.is_tracked(Some(1)) and not gc.is_tracked(Err("e")) and not gc.is_tracked(Ok(Some(1)))
+    assert gc.is_tracked(Some([])) and gc.is_tracked(Some({})) and gc.is_tracked(Ok(Some([])))
+    assert not gc.is_tracked(Nothing)
+
+    class Marker:
+        pass
+
+    def log_and_return():
+        marker = Marker()
+        try:
+            raise ValueError(marker)
+        except Exception as e:
+            err = Err(e)  # err -> e -> traceback -> this frame -> err
+            return weakref.ref(marker)
+
+    def through_empty_dict():
+        marker, d = Marker(), {}
+        held = Some(d)  # made while the dict holds nothing
+        d["self"], d["marker"] = held, marker
+        return weakref.ref(marker)
+
+    for make_cycle in (log_and_return, through_empty_dict):
+        ref = make_cycle()
+        gc.collect()
+        assert ref() is None, make_cycle.__name__
+
+
+def test_long_chains_are_freed_without_deep_recursion():
+    code = """
+from brisko._brisko import Err, Ok, Some
+for make in (Some, Ok, Err):
+    x = make([])
+    for _ in range(1_000_000):
+        x = make(x)
+    del x
+print('ok')
+"""
+    out = subprocess.run([sys.executable, "-c", code], capture_output=True, text=True, timeout=120)
+    assert out.stdout.strip() == "ok", out.stderr
+
+
+# Properties: Option against a 1-tuple or None, Result against ("ok", v) or ("err", e).
+values = st.one_of(st.integers(), st.text(max_size=3), st.none(), st.just(math.nan), st.floats(),
+                   st.tuples(st.integers()), st.lists(st.integers(), max_size=2))
+callbacks = st.sampled_from([repr, bool, lambda x: (x,), lambda x: None, lambda x: x, boom, lambda x: x is None])
+
+
+def model(value):
+    if isinstance(value, Some):
+        return (value.value,)
+    if isinstance(value, NothingType):
+        return None
+    return ("ok", value.value) if isinstance(value, Ok) else ("err", value.error)
+
+
+def outcome(call):
+    try:
+        return ("returned", call())
+    except Boom:
+        return ("raised",)
+
+
+def agree(ours, theirs):
+    ours = outcome(ours)
+    assert (ours if ours == ("raised",) else ("returned", model(ours[1]))) == outcome(theirs)
+
+
+@given(values, callbacks, values)
+def test_option_combinators_match_the_tuple_model(v, f, default):
+    for opt, t in ((Option.of(v), None if v is None else (v,)), (Nothing, None)):
+        assert model(opt) == t
+        agree(lambda: opt.map(f), lambda: t and (f(t[0]),))
+        agree(lambda: opt.filter(f), lambda: t if t is None or f(t[0]) else None)
+        agree(lambda: opt.and_then(lambda x: Option.of(f(x))),
+              lambda: t and (None if f(t[0]) is None else (f(t[0]),)))
+        assert opt.unwrap_or(default) is (default if t is None else t[0])
+        agree(lambda: opt.ok_or(default), lambda: ("err", default) if t is None else ("ok", t[0]))
+
+
+@given(values, callbacks)
+def test_result_conversions_match_the_model(v, f):
+    try:
+        expected = ("ok", f(v))
+    except Exception as e:
+        expected = ("err", type(e))
+    captured = Result.of(lambda: f(v))
+    assert (model(captured) if isinstance(captured, Ok) else ("err", type(captured.error))) == expected
+    for res, t in ((Ok(v), ("ok", v)), (Err(v), ("err", v))):
+        agree(lambda: res.map(f), lambda: ("ok", f(v)) if t[0] == "ok" else t)
+        agree(lambda: res.map_err(f), lambda: ("err", f(v)) if t[0] == "err" else t)
+        assert model(res.ok()) == ((v,) if t[0] == "ok" else None)
+        assert model(res.err()) == ((v,) if t[0] == "err" else None)
+
+
+@given(values, values)
+def test_equality_is_the_equality_of_the_held_values(a, b):
+    for make in (Some, Ok, Err):
+        assert (make(a) == make(b)) == (a == b) and (make(a) != make(b)) == (not a == b)
