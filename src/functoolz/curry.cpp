@@ -161,6 +161,7 @@ PyObject* curry_new(Args<CURRY_NEW_SIG>& a) {
 }
 
 int curry_traverse(PyObject* obj, visitproc visit, void* arg) noexcept {
+    Py_VISIT(Py_TYPE(obj));
     auto* self = reinterpret_cast<Curry*>(obj);
     return GcVisit{visit, arg}.all(self->func, self->args, self->kwargs, self->resolved_sig);
 }

@@ -44,6 +44,7 @@ struct DedicatedClass {
     static Object* object(PyObject* self) noexcept { return reinterpret_cast<Object*>(self); }
 
     static int traverse(PyObject* self, visitproc visit, void* arg) noexcept {
+        Py_VISIT(Py_TYPE(self));
         return object(self)->live ? object(self)->fields.traverse(GcVisit{visit, arg}) : 0;
     }
 

@@ -1,10 +1,10 @@
 // Err: the Result value of a computation that failed, holding its error (usually an exception).
 #include "option.hpp"
 
-#include "method_def.hpp"
 #include "value_class.hpp"
 
 #include "../utils/call.hpp"
+#include "../utils/function_def.hpp"
 
 namespace brisko {
 namespace {
@@ -84,11 +84,11 @@ PyType_Spec err_spec = {
     "brisko._brisko.Err", sizeof(ValueObject), 0, Py_TPFLAGS_DEFAULT | Py_TPFLAGS_HAVE_GC, err_slots,
 };
 
-ClassDef ERR_CLASS{&err_spec};
+ClassDef ERR_CLASS{&err_spec, &install_match_args<ERROR_FIELD>};
 
 }  // namespace
 
-PyTypeObject* err_type() noexcept { return value_class_type(ERR_CLASS, "error"); }
+PyTypeObject* err_type() noexcept { return class_type(ERR_CLASS); }
 
 PyObject* err_obj(Owned error) { return make_value(err_type(), std::move(error)); }
 

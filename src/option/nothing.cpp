@@ -1,10 +1,9 @@
 // NothingType: the Option value holding nothing. Instances are fresh objects, all equal.
 #include "option.hpp"
 
-#include "method_def.hpp"
-
-#include "../module/type_registry.hpp"
+#include "../utils/class_def.hpp"
 #include "../utils/call.hpp"
+#include "../utils/function_def.hpp"
 
 namespace brisko {
 namespace {

@@ -1,10 +1,10 @@
 // Ok: the Result value of a computation that succeeded.
 #include "option.hpp"
 
-#include "method_def.hpp"
 #include "value_class.hpp"
 
 #include "../utils/call.hpp"
+#include "../utils/function_def.hpp"
 
 namespace brisko {
 namespace {
@@ -90,11 +90,11 @@ PyType_Spec ok_spec = {
     "brisko._brisko.Ok", sizeof(ValueObject), 0, Py_TPFLAGS_DEFAULT | Py_TPFLAGS_HAVE_GC, ok_slots,
 };
 
-ClassDef OK_CLASS{&ok_spec};
+ClassDef OK_CLASS{&ok_spec, &install_match_args<VALUE_FIELD>};
 
 }  // namespace
 
-PyTypeObject* ok_type() noexcept { return value_class_type(OK_CLASS, "value"); }
+PyTypeObject* ok_type() noexcept { return class_type(OK_CLASS); }
 
 PyObject* ok_obj(Owned value) { return make_value(ok_type(), std::move(value)); }
 

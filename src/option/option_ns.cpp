@@ -1,9 +1,8 @@
 // Option: a namespace class, never instantiated, carrying the constructor `Option.of`.
 #include "option.hpp"
 
-#include "method_def.hpp"
-
-#include "../module/type_registry.hpp"
+#include "../utils/class_def.hpp"
+#include "../utils/function_def.hpp"
 
 namespace brisko {
 namespace {

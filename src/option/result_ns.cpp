@@ -2,10 +2,9 @@
 // keeps either what it returned or the Exception it raised.
 #include "option.hpp"
 
-#include "method_def.hpp"
-
-#include "../module/type_registry.hpp"
+#include "../utils/class_def.hpp"
 #include "../utils/errors.hpp"
+#include "../utils/function_def.hpp"
 
 namespace brisko {
 namespace {

@@ -1,10 +1,10 @@
 // Some: an Option value holding one object.
 #include "option.hpp"
 
-#include "method_def.hpp"
 #include "value_class.hpp"
 
 #include "../utils/call.hpp"
+#include "../utils/function_def.hpp"
 
 namespace brisko {
 namespace {
@@ -96,11 +96,11 @@ PyType_Spec some_spec = {
     "brisko._brisko.Some", sizeof(ValueObject), 0, Py_TPFLAGS_DEFAULT | Py_TPFLAGS_HAVE_GC, some_slots,
 };
 
-ClassDef SOME_CLASS{&some_spec};
+ClassDef SOME_CLASS{&some_spec, &install_match_args<VALUE_FIELD>};
 
 }  // namespace
 
-PyTypeObject* some_type() noexcept { return value_class_type(SOME_CLASS, "value"); }
+PyTypeObject* some_type() noexcept { return class_type(SOME_CLASS); }
 
 PyObject* some(Owned value) { return make_value(some_type(), std::move(value)); }
 

@@ -67,28 +67,19 @@ PyObject* make_value(PyTypeObject* type, Owned value) {
     return reinterpret_cast<PyObject*>(self);
 }
 
-PyTypeObject* value_class_type(ClassDef& def, const char* field) noexcept {
-    PyObject* type = def.cell.get_or_init([&]() {
-        Owned made = Owned::steal(PyType_FromMetaclass(nullptr, nullptr, def.spec, nullptr));
-        if (!made) return made;
-        // Set before freezing: class patterns bind their one positional sub-pattern through it.
-        Owned names = Owned::steal(Py_BuildValue("(s)", field));
-        if (!names || PyObject_SetAttrString(made.get(), "__match_args__", names.get()) < 0) return Owned();
-        if (PyType_Freeze(reinterpret_cast<PyTypeObject*>(made.get())) < 0) return Owned();
-        return made;
-    });
-    return reinterpret_cast<PyTypeObject*>(type);
+int set_match_args(PyTypeObject* type, const char* field) noexcept {
+    Owned names = Owned::steal(Py_BuildValue("(s)", field));
+    return names ? PyObject_SetAttrString(reinterpret_cast<PyObject*>(type), "__match_args__", names.get()) : -1;
 }
 
 void value_dealloc(PyObject* self) noexcept {
+    // As dealloc_collected does, with the free list in place of tp_free. Long chains
+    // (Some(Some(...))) are freed without deep C recursion: the host defers the deallocation of
+    // collected objects once the stack runs low.
     PyObject_GC_UnTrack(self);
-    // Long chains (Some(Some(...))) are freed without deep C recursion: the host defers the
-    // deallocation of collector-aware objects once the stack runs low.
-    Py_TRASHCAN_BEGIN(self, value_dealloc)
     // Releasing the field may run Python code, which may make and drop values of its own.
     reinterpret_cast<ValueObject*>(self)->value.~Owned();
     release(self);
-    Py_TRASHCAN_END
 }
 
 int value_traverse(PyObject* self, visitproc visit, void* arg) noexcept {

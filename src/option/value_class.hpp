@@ -6,7 +6,7 @@
 
 #include <cstddef>
 
-#include "../module/type_registry.hpp"
+#include "../utils/class_def.hpp"
 #include "../utils/owned.hpp"
 
 namespace brisko {
@@ -23,8 +23,15 @@ inline PyObject* held(PyObject* self) noexcept { return reinterpret_cast<ValueOb
 // A new instance of `type` (one of the three value classes, or null with its exception) owning `value`.
 PyObject* make_value(PyTypeObject* type, Owned value);
 
-// The type object of a value class, created on first use with `__match_args__` = (field,) and frozen.
-PyTypeObject* value_class_type(ClassDef& def, const char* field) noexcept;
+// The ClassDef install hook of a value class: `__match_args__` = (FIELD,), so that a class pattern
+// binds its one positional sub-pattern to the held object.
+int set_match_args(PyTypeObject* type, const char* field) noexcept;
+template <const char* FIELD>
+int install_match_args(PyTypeObject* type) noexcept {
+    return set_match_args(type, FIELD);
+}
+inline constexpr char VALUE_FIELD[] = "value";
+inline constexpr char ERROR_FIELD[] = "error";
 
 // The slots every value class shares.
 void value_dealloc(PyObject* self) noexcept;

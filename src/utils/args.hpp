@@ -92,7 +92,10 @@ inline int bind(const Signature& sig, PyObject* const* args, Py_ssize_t nargsf, 
     Py_ssize_t nargs = PyVectorcall_NARGS(nargsf);
     if (kwnames == nullptr && nargs >= sig.n_required && (sig.varargs || nargs <= sig.n_positional)) {
         Py_ssize_t n = nargs < sig.n_positional ? nargs : sig.n_positional;
-        for (Py_ssize_t i = 0; i < n; ++i) out.slots[i] = args[i];
+        // Bounded by N, a compile-time constant, so the copy unrolls into a few moves.
+        for (std::size_t i = 0; i < N; ++i) {
+            if (Py_ssize_t(i) < n) out.slots[i] = args[i];
+        }
         out.rest = args + n;
         out.n_rest = nargs - n;
         return 0;

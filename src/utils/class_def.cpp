@@ -8,8 +8,7 @@ PyTypeObject* class_type(ClassDef& def) noexcept {
         Owned made = Owned::steal(PyType_FromMetaclass(nullptr, nullptr, def.spec, nullptr));
         if (!made) return made;
         auto* tp = reinterpret_cast<PyTypeObject*>(made.get());
-        if (def.install) def.install(tp);
-        if (PyType_Freeze(tp) < 0) return Owned();
+        if ((def.install && def.install(tp) < 0) || PyType_Freeze(tp) < 0) return Owned();
         return made;
     });
     return reinterpret_cast<PyTypeObject*>(type);

@@ -7,11 +7,12 @@
 
 namespace brisko {
 
-// One class: its spec, an optional hook that fills slots a spec cannot name (the shared raw
-// iternext), and the cell holding its type object once made.
+// One class: its spec, an optional hook that completes the type before it is frozen (a slot a spec
+// cannot name, such as the shared raw iternext, or a class attribute; 0, or -1 with the exception
+// set), and the cell holding its type object once made.
 struct ClassDef {
     PyType_Spec* spec;
-    void (*install)(PyTypeObject*) = nullptr;
+    int (*install)(PyTypeObject*) = nullptr;
     OnceCell cell{};
 };
 

@@ -1,4 +1,5 @@
-// Turns a Signature and a body into a registered function: fast-call entry, binding, boundary.
+// Turns a Signature and a body into a registered function or method: fast-call entry, binding,
+// boundary.
 #pragma once
 
 #include <Python.h>
@@ -25,6 +26,31 @@ template <const Signature& SIG, PyObject* (*BODY)(Args<SIG>&)>
 constexpr PyMethodDef function_def(const char* doc) {
     return {SIG.name, reinterpret_cast<PyCFunction>(reinterpret_cast<void (*)()>(&function_entry<SIG, BODY>)),
             METH_FASTCALL | METH_KEYWORDS, doc};
+}
+
+template <const Signature& SIG, PyObject* (*BODY)(PyObject*, Args<SIG>&)>
+PyObject* method_entry(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) noexcept {
+    return boundary([&]() -> PyObject* {
+        Args<SIG> bound;
+        if (bind(SIG, args, nargs, kwnames, bound) < 0) return nullptr;
+        return BODY(self, bound);
+    });
+}
+
+// The method-table entry of an instance method, whose body also receives `self`; `doc` is
+// "name($self, ...)\n--\n\n".
+template <const Signature& SIG, PyObject* (*BODY)(PyObject*, Args<SIG>&)>
+constexpr PyMethodDef method_def(const char* doc) {
+    return {SIG.name, reinterpret_cast<PyCFunction>(reinterpret_cast<void (*)()>(&method_entry<SIG, BODY>)),
+            METH_FASTCALL | METH_KEYWORDS, doc};
+}
+
+// The method-table entry of a static method: a registered function that a class carries.
+template <const Signature& SIG, PyObject* (*BODY)(Args<SIG>&)>
+constexpr PyMethodDef static_method_def(const char* doc) {
+    PyMethodDef def = function_def<SIG, BODY>(doc);
+    def.ml_flags |= METH_STATIC;
+    return def;
 }
 
 // A class constructor in vectorcall form, for the type's `Py_tp_vectorcall` slot: `cls(...)` binds

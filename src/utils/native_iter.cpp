@@ -32,6 +32,7 @@ PyObject* make_native_iter(std::unique_ptr<Step> step) {
 }
 
 static int native_iter_traverse(PyObject* obj, visitproc visit, void* arg) noexcept {
+    Py_VISIT(Py_TYPE(obj));
     Step* step = reinterpret_cast<NativeIter*>(obj)->step;
     return step ? step->traverse(GcVisit{visit, arg}) : 0;
 }

@@ -25,8 +25,9 @@ PyObject* raw_iternext(PyObject* self) noexcept {
 // Puts raw_iternext<T> into the class's tp_iternext slot. The class's own `__next__` method stays
 // in its dict, so an explicit it.__next__() call still reaches next_method<T>.
 template <RawIterNext T>
-void install_raw_iternext(PyTypeObject* type) noexcept {
+int install_raw_iternext(PyTypeObject* type) noexcept {
     type->tp_iternext = &raw_iternext<T>;
+    return 0;
 }
 
 // The Python-level __next__: the same step, with the end turned into StopIteration.

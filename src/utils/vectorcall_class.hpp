@@ -20,10 +20,11 @@ namespace brisko {
 // The offset is set here rather than through a `__vectorcalloffset__` member, so the class shows no
 // such attribute.
 template <class T>
-void install_vectorcall(PyTypeObject* type) noexcept {
+int install_vectorcall(PyTypeObject* type) noexcept {
     static_assert(std::is_standard_layout_v<T>, "offsetof needs a standard-layout object struct");
     type->tp_vectorcall_offset = Py_ssize_t(offsetof(T, vectorcall));
     type->tp_flags |= Py_TPFLAGS_HAVE_VECTORCALL;
+    return 0;
 }
 
 // A class whose instances can only be called: no constructor, no attributes, no docstring. Fields
@@ -52,6 +53,7 @@ struct CallOnly {
     }
 
     static int traverse(PyObject* self, visitproc visit, void* arg) noexcept {
+        Py_VISIT(Py_TYPE(self));
         return object(self)->live ? object(self)->fields.traverse(GcVisit{visit, arg}) : 0;
     }
 
