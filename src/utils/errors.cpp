@@ -13,6 +13,18 @@ PyObject* fetch_err() noexcept {
     return nullptr;
 }
 
+PyObject* not_an_instance(PyObject* obj, const char* expected) noexcept {
+    if (obj == Py_None) {
+        PyErr_Format(PyExc_TypeError, "'None' is not an instance of '%s'", expected);
+        return nullptr;
+    }
+    PyObject* qualname = PyType_GetQualName(Py_TYPE(obj));
+    if (!qualname) return nullptr;
+    PyErr_Format(PyExc_TypeError, "'%U' object is not an instance of '%s'", qualname, expected);
+    Py_DECREF(qualname);
+    return nullptr;
+}
+
 bool is_lookup_error() noexcept {
     return PyErr_ExceptionMatches(PyExc_KeyError) || PyErr_ExceptionMatches(PyExc_IndexError) ||
            PyErr_ExceptionMatches(PyExc_TypeError);

@@ -14,6 +14,10 @@ namespace brisko {
 // "attempted to fetch exception but none was set" when nothing is pending.
 [[gnu::cold]] PyObject* fetch_err() noexcept;
 
+// TypeError "'<type qualname>' object is not an instance of '<expected>'" ("'None' is not an
+// instance of '<expected>'" for None), the message of a failed type test. Always returns null.
+[[gnu::cold]] PyObject* not_an_instance(PyObject* obj, const char* expected) noexcept;
+
 // A pending exception counts as a lookup error when it matches KeyError, IndexError or TypeError.
 bool is_lookup_error() noexcept;
 
