@@ -1,10 +1,15 @@
 """Type stubs for the native module brisko._brisko."""
 
-from collections.abc import Callable, Iterable, Iterator
-from typing import Any, TypeVar, final
+from collections.abc import Callable, Hashable, Iterable, Iterator, Mapping, MutableMapping
+from typing import Any, TypeVar, final, overload
 
 T = TypeVar("T")
 U = TypeVar("U")
+K = TypeVar("K")
+V = TypeVar("V")
+K2 = TypeVar("K2")
+W = TypeVar("W")
+M = TypeVar("M", bound=MutableMapping[Any, Any])
 
 @final
 class NativeIter(Iterator[Any]):
@@ -81,3 +86,26 @@ def thread_last(val: Any, *forms: Any) -> Any: ...
 
 # A curry over the builtin flip(func, a, b), which calls func(b, a).
 flip: curry
+
+# The mapping tools take any mapping (anything whose items() yields pairs) and return a new dict,
+# or a new container made by calling `factory`.
+@overload
+def merge(*dicts: Mapping[K, V] | Iterable[Mapping[K, V]], factory: None = None) -> dict[K, V]: ...
+@overload
+def merge(*dicts: Mapping[K, V] | Iterable[Mapping[K, V]], factory: Callable[[], M]) -> M: ...
+@overload
+def merge_with(
+    func: Callable[[list[V]], W], *dicts: Mapping[K, V] | Iterable[Mapping[K, V]], factory: None = None
+) -> dict[K, W]: ...
+@overload
+def merge_with(
+    func: Callable[[list[V]], W], *dicts: Mapping[K, V] | Iterable[Mapping[K, V]], factory: Callable[[], M]
+) -> M: ...
+@overload
+def assoc(d: Mapping[K, V], key: K, value: V, factory: None = None) -> dict[K, V]: ...
+@overload
+def assoc(d: Mapping[K, V], key: K, value: V, factory: Callable[[], M]) -> M: ...
+@overload
+def dissoc(d: Mapping[K, V], *keys: Hashable, factory: None = None) -> dict[K, V]: ...
+@overload
+def dissoc(d: Mapping[K, V], *keys: Hashable, factory: Callable[[], M]) -> M: ...

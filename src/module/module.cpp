@@ -3,6 +3,7 @@
 
 #include <iterator>
 
+#include "../dicttoolz/dicttoolz.hpp"
 #include "../functoolz/functoolz.hpp"
 #include "../itertoolz/itertoolz.hpp"
 #include "../utils/native_iter.hpp"
@@ -62,11 +63,17 @@ int register_function_tools(PyObject* module) {
     return flip ? add_name(module, "flip", flip.get()) : -1;
 }
 
+// The mapping tools, in export order.
+PyMethodDef* const MAPPING_TOOLS[] = {
+    &MERGE_DEF, &MERGE_WITH_DEF, &ASSOC_DEF, &DISSOC_DEF,
+};
+
 int register_all(PyObject* module) {
     if (add_class(module, class_type(NATIVE_ITER_CLASS)) < 0) return -1;
     if (add_functions_one_by_one(module, SEQUENCE_TOOLS, std::size(SEQUENCE_TOOLS)) < 0) return -1;
     if (install_dedicated_iterators() < 0) return -1;
     if (register_function_tools(module) < 0) return -1;
+    if (add_functions_batch(module, MAPPING_TOOLS, std::size(MAPPING_TOOLS)) < 0) return -1;
     return 0;
 }
 
