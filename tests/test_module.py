@@ -35,7 +35,7 @@ thread_last flip
 """.split()
 
 MAPPING_TOOLS = """
-merge merge_with assoc dissoc assoc_in update_in get_in
+merge merge_with assoc dissoc assoc_in update_in get_in keymap valmap itemmap keyfilter valfilter itemfilter
 """.split()
 
 STUB = pathlib.Path(brisko.__file__).with_name("_brisko.pyi")

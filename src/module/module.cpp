@@ -65,7 +65,8 @@ int register_function_tools(PyObject* module) {
 
 // The mapping tools, in export order.
 PyMethodDef* const MAPPING_TOOLS[] = {
-    &MERGE_DEF, &MERGE_WITH_DEF, &ASSOC_DEF, &DISSOC_DEF, &ASSOC_IN_DEF, &UPDATE_IN_DEF, &GET_IN_DEF,
+    &MERGE_DEF,  &MERGE_WITH_DEF, &ASSOC_DEF,   &DISSOC_DEF,    &ASSOC_IN_DEF,  &UPDATE_IN_DEF,  &GET_IN_DEF,
+    &KEYMAP_DEF, &VALMAP_DEF,     &ITEMMAP_DEF, &KEYFILTER_DEF, &VALFILTER_DEF, &ITEMFILTER_DEF,
 };
 
 int register_all(PyObject* module) {
