@@ -101,7 +101,7 @@ else:
 
 
 class MappingOnly(collections.abc.Mapping):
-    """A Mapping with its own __getitem__: keys() and items() come from the ABC."""
+    """A Mapping with its own __getitem__; keys() and items() come from the ABC."""
 
     def __init__(self, data):
         self._data = dict(data)
@@ -117,18 +117,19 @@ class MappingOnly(collections.abc.Mapping):
 
 
 class ItemsOnly:
-    """Not a mapping at all: only an items() method, which is all the mapping tools read."""
+    """No mapping at all, only keys() and items(): all that the mapping tools read."""
 
     def __init__(self, pairs):
         self._pairs = list(pairs)
 
     def keys(self):
-        return [k for k, _ in self._pairs]
+        return [p[0] for p in self._pairs]
 
     def items(self):
         return iter(self._pairs)
 
 
+# Each turns a dict into a fresh mapping of one kind with the same items in the same order.
 MAPPING_SHAPES = {
     "dict": dict,
     "ordered_dict": collections.OrderedDict,
@@ -138,9 +139,3 @@ MAPPING_SHAPES = {
     "mapping": MappingOnly,
     "items_only": lambda d: ItemsOnly(d.items()),
 }
-
-
-@pytest.fixture(params=sorted(MAPPING_SHAPES))
-def mapping_shape(request):
-    """A factory turning a dict into a fresh mapping of one kind with the same items in order."""
-    return MAPPING_SHAPES[request.param]

@@ -50,15 +50,17 @@ PyObject* get_in(Args<GET_IN_SIG>& a) {
         for (Py_ssize_t i = 0; i < PyList_GET_SIZE(keys); ++i) {
             Owned key = Owned::borrow(PyList_GET_ITEM(keys, i));
             if (!walk.step(key.get())) break;
+            if (check_signals(std::uint64_t(i) + 1) < 0) return nullptr;
         }
         return walk.current.release();
     }
     Owned it = Owned::steal(PyObject_GetIter(keys));
     if (!it) return nullptr;
-    for (;;) {
+    for (std::uint64_t step = 1;; ++step) {
         Owned key = Owned::steal(iter_next(it.get()));
         if (!key) return PyErr_Occurred() ? nullptr : walk.current.release();
         if (!walk.step(key.get())) return walk.current.release();
+        if (check_signals(step) < 0) return nullptr;
     }
 }
 
