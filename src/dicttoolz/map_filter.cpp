@@ -74,6 +74,8 @@ int apply_step(PyObject* result, PyObject* func, PyObject* key, PyObject* value)
 template <Step S>
 PyObject* map_or_filter(PyObject* func, PyObject* d, PyObject* factory) {
     // A mapping of an exact dict has as many entries as its input (fewer only when keys collide).
+    // A filter's result is not presized: a few entries kept from a large dict must not keep a
+    // table sized for all of them.
     constexpr bool maps = S == Step::keymap || S == Step::valmap || S == Step::itemmap;
     Owned result = make_container(factory, maps && PyDict_CheckExact(d) ? PyDict_GET_SIZE(d) : 0);
     if (!result) return nullptr;

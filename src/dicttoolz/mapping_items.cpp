@@ -12,11 +12,6 @@ PyObject* interned(OnceCell& cell, const char* text) {
     return cell.get_or_init([&]() { return Owned::steal(PyUnicode_InternFromString(text)); });
 }
 
-[[gnu::cold]] int dict_changed(const char* message) {
-    PyErr_SetString(PyExc_RuntimeError, message);
-    return -1;
-}
-
 }  // namespace
 
 PyObject* items_name() { return interned(ITEMS_NAME, "items"); }
@@ -28,17 +23,14 @@ int has_keys(PyObject* obj) {
     return name ? PyObject_HasAttrWithError(obj, name) : -1;
 }
 
-int DictItems::next(Owned& key, Owned& value) {
-    if (PyDict_GET_SIZE(dict_) != size_) return dict_changed("dictionary changed size during iteration");
-    PyObject *k, *v;
-    if (!PyDict_Next(dict_, &pos_, &k, &v)) return 0;
-    if (remaining_ == 0) return dict_changed("dictionary keys changed during iteration");
-    --remaining_;
-    // Both are held before either old reference goes: dropping one may run a __del__.
-    Owned held_key = Owned::borrow(k), held_value = Owned::borrow(v);
-    key = std::move(held_key);
-    value = std::move(held_value);
-    return 1;
+int DictItems::changed_size() {
+    PyErr_SetString(PyExc_RuntimeError, "dictionary changed size during iteration");
+    return -1;
+}
+
+int DictItems::changed_keys() {
+    PyErr_SetString(PyExc_RuntimeError, "dictionary keys changed during iteration");
+    return -1;
 }
 
 int unpack_entry(PyObject* item, PyObject** key, PyObject** value) {

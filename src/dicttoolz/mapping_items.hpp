@@ -29,9 +29,23 @@ public:
         : dict_(dict), size_(PyDict_GET_SIZE(dict)), remaining_(size_) {}
 
     // 1 with the next entry held in `key` and `value`, 0 at the end, -1 with the exception set.
-    int next(Owned& key, Owned& value);
+    int next(Owned& key, Owned& value) {
+        if (PyDict_GET_SIZE(dict_) != size_) return changed_size();
+        PyObject *k, *v;
+        if (!PyDict_Next(dict_, &pos_, &k, &v)) return 0;
+        if (remaining_-- == 0) return changed_keys();
+        // Both are held before either old reference goes: dropping one may run a __del__.
+        Py_INCREF(k);
+        Py_INCREF(v);
+        key = Owned::steal(k);
+        value = Owned::steal(v);
+        return 1;
+    }
 
 private:
+    [[gnu::cold]] static int changed_size();
+    [[gnu::cold]] static int changed_keys();
+
     PyObject* dict_;  // borrowed: the caller holds the dict for the whole walk
     Py_ssize_t pos_ = 0;
     Py_ssize_t size_;
