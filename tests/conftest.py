@@ -1,5 +1,7 @@
 """Input shapes shared by the tests: every lazy tool runs over each of them."""
 
+import collections.abc
+
 import pytest
 
 
@@ -129,3 +131,44 @@ else:
     # Timing is the benchmarks' business; a slow CI machine must not fail a property test.
     settings.register_profile("brisko", deadline=None)
     settings.load_profile("brisko")
+
+
+class MappingOnly(collections.abc.Mapping):
+    """A Mapping with its own __getitem__; keys() and items() come from the ABC."""
+
+    def __init__(self, data):
+        self._data = dict(data)
+
+    def __getitem__(self, key):
+        return self._data[key]
+
+    def __iter__(self):
+        return iter(self._data)
+
+    def __len__(self):
+        return len(self._data)
+
+
+class ItemsOnly:
+    """No mapping at all, only keys() and items(): all that the mapping tools read."""
+
+    def __init__(self, pairs):
+        self._pairs = list(pairs)
+
+    def keys(self):
+        return [p[0] for p in self._pairs]
+
+    def items(self):
+        return iter(self._pairs)
+
+
+# Each turns a dict into a fresh mapping of one kind with the same items in the same order.
+MAPPING_SHAPES = {
+    "dict": dict,
+    "ordered_dict": collections.OrderedDict,
+    "user_dict": collections.UserDict,
+    "counter": collections.Counter,
+    "defaultdict": lambda d: collections.defaultdict(list, d),
+    "mapping": MappingOnly,
+    "items_only": lambda d: ItemsOnly(d.items()),
+}

@@ -36,6 +36,10 @@ curry identity apply pipe do compose compose_left complement juxt excepts memoiz
 thread_last flip
 """.split()
 
+MAPPING_TOOLS = """
+merge merge_with assoc dissoc assoc_in update_in get_in keymap valmap itemmap keyfilter valfilter itemfilter
+""".split()
+
 STUB = pathlib.Path(brisko.__file__).with_name("_brisko.pyi")
 
 
@@ -46,6 +50,7 @@ def test_all_follows_the_table_order():
     assert exported[: len(OPTION_VALUES)] == OPTION_VALUES
     assert set(SEQUENCE_TOOLS) <= set(exported) <= set(TABLE)
     assert set(FUNCTION_TOOLS) <= set(exported)
+    assert exported[exported.index("flip") + 1 :][: len(MAPPING_TOOLS)] == MAPPING_TOOLS
     assert exported == [name for name in TABLE if name in exported]
     assert all(getattr(b, name) is not None for name in exported)
     assert brisko.__all__ == exported

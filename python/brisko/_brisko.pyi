@@ -1,12 +1,17 @@
 """Type stubs for the native module brisko._brisko."""
 
-from collections.abc import Callable, Iterable, Iterator
-from typing import Any, ClassVar, Generic, Literal, NoReturn, TypeAlias, TypeVar, final
+from collections.abc import Callable, Hashable, Iterable, Iterator, Mapping, MutableMapping
+from typing import Any, ClassVar, Generic, Literal, NoReturn, TypeAlias, TypeVar, final, overload
 
 T = TypeVar("T")
 U = TypeVar("U")
 E = TypeVar("E")
 F = TypeVar("F")
+K = TypeVar("K")
+V = TypeVar("V")
+K2 = TypeVar("K2")
+W = TypeVar("W")
+M = TypeVar("M", bound=MutableMapping[Any, Any])
 
 @final
 class Some(Generic[T]):
@@ -177,3 +182,67 @@ def thread_last(val: Any, *forms: Any) -> Any: ...
 
 # A curry over the builtin flip(func, a, b), which calls func(b, a).
 flip: curry
+
+# The mapping tools take any mapping (anything whose items() yields pairs) and return a new dict,
+# or a new container made by calling `factory`.
+@overload
+def merge(*dicts: Mapping[K, V] | Iterable[Mapping[K, V]], factory: None = None) -> dict[K, V]: ...
+@overload
+def merge(*dicts: Mapping[K, V] | Iterable[Mapping[K, V]], factory: Callable[[], M]) -> M: ...
+@overload
+def merge_with(
+    func: Callable[[list[V]], W], *dicts: Mapping[K, V] | Iterable[Mapping[K, V]], factory: None = None
+) -> dict[K, W]: ...
+@overload
+def merge_with(
+    func: Callable[[list[V]], W], *dicts: Mapping[K, V] | Iterable[Mapping[K, V]], factory: Callable[[], M]
+) -> M: ...
+@overload
+def assoc(d: Mapping[K, V], key: K, value: V, factory: None = None) -> dict[K, V]: ...
+@overload
+def assoc(d: Mapping[K, V], key: K, value: V, factory: Callable[[], M]) -> M: ...
+@overload
+def dissoc(d: Mapping[K, V], *keys: Hashable, factory: None = None) -> dict[K, V]: ...
+@overload
+def dissoc(d: Mapping[K, V], *keys: Hashable, factory: Callable[[], M]) -> M: ...
+@overload
+def assoc_in(d: Mapping[Any, Any], keys: Iterable[Any], value: Any, factory: None = None) -> dict[Any, Any]: ...
+@overload
+def assoc_in(d: Mapping[Any, Any], keys: Iterable[Any], value: Any, factory: Callable[[], M]) -> M: ...
+@overload
+def update_in(
+    d: Mapping[Any, Any],
+    keys: Iterable[Any],
+    func: Callable[[Any], Any],
+    default: Any = None,
+    factory: None = None,
+) -> dict[Any, Any]: ...
+@overload
+def update_in(
+    d: Mapping[Any, Any], keys: Iterable[Any], func: Callable[[Any], Any], default: Any, factory: Callable[[], M]
+) -> M: ...
+def get_in(keys: Iterable[Any], coll: Any, default: Any = None, no_default: bool = False) -> Any: ...
+@overload
+def keymap(func: Callable[[K], K2], d: Mapping[K, V], factory: None = None) -> dict[K2, V]: ...
+@overload
+def keymap(func: Callable[[K], K2], d: Mapping[K, V], factory: Callable[[], M]) -> M: ...
+@overload
+def valmap(func: Callable[[V], W], d: Mapping[K, V], factory: None = None) -> dict[K, W]: ...
+@overload
+def valmap(func: Callable[[V], W], d: Mapping[K, V], factory: Callable[[], M]) -> M: ...
+@overload
+def itemmap(func: Callable[[tuple[K, V]], tuple[K2, W]], d: Mapping[K, V], factory: None = None) -> dict[K2, W]: ...
+@overload
+def itemmap(func: Callable[[tuple[K, V]], Iterable[Any]], d: Mapping[K, V], factory: Callable[[], M]) -> M: ...
+@overload
+def keyfilter(predicate: Callable[[K], object], d: Mapping[K, V], factory: None = None) -> dict[K, V]: ...
+@overload
+def keyfilter(predicate: Callable[[K], object], d: Mapping[K, V], factory: Callable[[], M]) -> M: ...
+@overload
+def valfilter(predicate: Callable[[V], object], d: Mapping[K, V], factory: None = None) -> dict[K, V]: ...
+@overload
+def valfilter(predicate: Callable[[V], object], d: Mapping[K, V], factory: Callable[[], M]) -> M: ...
+@overload
+def itemfilter(predicate: Callable[[tuple[K, V]], object], d: Mapping[K, V], factory: None = None) -> dict[K, V]: ...
+@overload
+def itemfilter(predicate: Callable[[tuple[K, V]], object], d: Mapping[K, V], factory: Callable[[], M]) -> M: ...

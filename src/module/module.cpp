@@ -3,6 +3,7 @@
 
 #include <iterator>
 
+#include "../dicttoolz/dicttoolz.hpp"
 #include "../functoolz/functoolz.hpp"
 #include "../itertoolz/itertoolz.hpp"
 #include "../option/option.hpp"
@@ -80,12 +81,19 @@ int register_function_tools(PyObject* module) {
     return flip ? add_name(module, "flip", flip.get()) : -1;
 }
 
+// The mapping tools, in export order.
+PyMethodDef* const MAPPING_TOOLS[] = {
+    &MERGE_DEF,  &MERGE_WITH_DEF, &ASSOC_DEF,   &DISSOC_DEF,    &ASSOC_IN_DEF,  &UPDATE_IN_DEF,  &GET_IN_DEF,
+    &KEYMAP_DEF, &VALMAP_DEF,     &ITEMMAP_DEF, &KEYFILTER_DEF, &VALFILTER_DEF, &ITEMFILTER_DEF,
+};
+
 int register_all(PyObject* module) {
     if (register_option_values(module) < 0) return -1;
     if (add_class(module, class_type(NATIVE_ITER_CLASS)) < 0) return -1;
     if (add_functions_one_by_one(module, SEQUENCE_TOOLS, std::size(SEQUENCE_TOOLS)) < 0) return -1;
     if (install_dedicated_iterators() < 0) return -1;
     if (register_function_tools(module) < 0) return -1;
+    if (add_functions_batch(module, MAPPING_TOOLS, std::size(MAPPING_TOOLS)) < 0) return -1;
     return 0;
 }
 

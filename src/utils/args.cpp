@@ -1,6 +1,8 @@
 // Argument binding off the fast path: keywords, *rest, **kwargs, and the host's error wording.
 #include "args.hpp"
 
+#include <cstring>
+
 #include "errors.hpp"
 
 namespace brisko {
@@ -136,6 +138,26 @@ int to_count(const Signature& sig, std::size_t index, PyObject* obj, std::uint64
 int check_dict(const Signature& sig, std::size_t index, PyObject* obj) {
     if (PyDict_Check(obj)) return 0;
     PyErr_Format(PyExc_TypeError, "'%s' object cannot be converted to 'PyDict'", Py_TYPE(obj)->tp_name);
+    add_processing_note(sig.params[index]);
+    return -1;
+}
+
+int to_bool(const Signature& sig, std::size_t index, PyObject* obj, bool& out) {
+    if (PyBool_Check(obj)) {
+        out = obj == Py_True;
+        return 0;
+    }
+    // numpy's bool scalar is not a bool subclass; it is recognised by name, so numpy need not be loaded.
+    const char* name = Py_TYPE(obj)->tp_name;
+    if (std::strcmp(name, "numpy.bool") == 0 || std::strcmp(name, "numpy.bool_") == 0) {
+        int truth = PyObject_IsTrue(obj);
+        if (truth >= 0) {
+            out = truth != 0;
+            return 0;
+        }
+    } else {
+        not_an_instance(obj, "bool");
+    }
     add_processing_note(sig.params[index]);
     return -1;
 }

@@ -108,6 +108,9 @@ inline int bind(const Signature& sig, PyObject* const* args, Py_ssize_t nargsf, 
 // with the note "while processing '<parameter>'".
 int to_count(const Signature& sig, std::size_t index, PyObject* obj, std::uint64_t& out);
 int to_i64(const Signature& sig, std::size_t index, PyObject* obj, std::int64_t& out);
+// A flag: a bool, or a numpy bool scalar (read through its truth slot). Anything else fails the
+// type test with the host's cast message.
+int to_bool(const Signature& sig, std::size_t index, PyObject* obj, bool& out);
 // A parameter that must be a dict (subclasses included): 0, or -1 with the host's conversion TypeError.
 int check_dict(const Signature& sig, std::size_t index, PyObject* obj);
 

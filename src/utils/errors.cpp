@@ -1,6 +1,8 @@
 // Shared error rules.
 #include "errors.hpp"
 
+#include "owned.hpp"
+
 namespace brisko {
 
 PyObject* ffi_err() noexcept {
@@ -17,6 +19,16 @@ int discard_exception() noexcept {
     if (!PyErr_ExceptionMatches(PyExc_Exception)) return -1;
     PyErr_Clear();
     return 0;
+}
+
+PyObject* not_an_instance(PyObject* obj, const char* expected) noexcept {
+    if (obj == Py_None) {
+        PyErr_Format(PyExc_TypeError, "'None' is not an instance of '%s'", expected);
+        return nullptr;
+    }
+    Owned qualname = Owned::steal(PyType_GetQualName(Py_TYPE(obj)));
+    if (qualname) PyErr_Format(PyExc_TypeError, "'%U' object is not an instance of '%s'", qualname.get(), expected);
+    return nullptr;
 }
 
 bool is_lookup_error() noexcept {

@@ -25,6 +25,10 @@ namespace brisko {
 // (KeyboardInterrupt, SystemExit, ...) stays pending for the caller to propagate (-1).
 int discard_exception() noexcept;
 
+// TypeError "'<type qualname>' object is not an instance of '<expected>'" ("'None' is not an
+// instance of '<expected>'" for None), the message of a failed type test. Always returns null.
+[[gnu::cold]] PyObject* not_an_instance(PyObject* obj, const char* expected) noexcept;
+
 // A pending exception counts as a lookup error when it matches KeyError, IndexError or TypeError.
 bool is_lookup_error() noexcept;
 

@@ -1,0 +1,114 @@
+// keymap, valmap, itemmap and their filtering counterparts: one new mapping from one input,
+// entry by entry in items() order. The six share one loop and differ in a single step.
+#include "dicttoolz.hpp"
+
+#include "../utils/call.hpp"
+#include "../utils/errors.hpp"
+#include "../utils/function_def.hpp"
+#include "factory.hpp"
+#include "mapping_items.hpp"
+
+namespace brisko {
+namespace {
+
+enum class Step { keymap, valmap, itemmap, keyfilter, valfilter, itemfilter };
+
+[[gnu::cold]] int bad_pair_length(const char* relation) {
+    PyErr_Format(PyExc_ValueError, "dictionary update sequence element has length %s 2; 2 is required", relation);
+    return -1;
+}
+
+// The two elements of what itemmap's function returned: any iterable of exactly two elements.
+int unpack_pair(PyObject* pair, Owned& first, Owned& second) {
+    if (PyTuple_CheckExact(pair) || PyList_CheckExact(pair)) {
+        Py_ssize_t n = PySequence_Fast_GET_SIZE(pair);
+        if (n != 2) return bad_pair_length(n < 2 ? "<" : ">");
+        first = Owned::borrow(PySequence_Fast_GET_ITEM(pair, 0));
+        second = Owned::borrow(PySequence_Fast_GET_ITEM(pair, 1));
+        return 0;
+    }
+    Owned it = Owned::steal(PyObject_GetIter(pair));
+    if (!it) return -1;
+    Owned* slots[2] = {&first, &second};
+    for (Owned* slot : slots) {
+        *slot = Owned::steal(iter_next(it.get()));
+        if (!*slot) return PyErr_Occurred() ? -1 : bad_pair_length("<");
+    }
+    Owned extra = Owned::steal(iter_next(it.get()));
+    if (extra) return bad_pair_length(">");
+    return PyErr_Occurred() ? -1 : 0;
+}
+
+// Assigns `value` to `key` when `verdict` (a predicate's result) is true.
+int keep_if(PyObject* result, PyObject* verdict, PyObject* key, PyObject* value) {
+    if (!verdict) return -1;
+    int keep = truth(verdict);
+    if (keep <= 0) return keep;
+    return set_item(result, key, value);
+}
+
+template <Step S>
+int apply_step(PyObject* result, PyObject* func, PyObject* key, PyObject* value) {
+    if constexpr (S == Step::keymap || S == Step::valmap) {
+        Owned mapped = Owned::steal(call_one(func, S == Step::keymap ? key : value));
+        if (!mapped) return -1;
+        return S == Step::keymap ? set_item(result, mapped.get(), value) : set_item(result, key, mapped.get());
+    } else if constexpr (S == Step::keyfilter || S == Step::valfilter) {
+        Owned verdict = Owned::steal(call_one(func, S == Step::keyfilter ? key : value));
+        return keep_if(result, verdict.get(), key, value);
+    } else {
+        Owned entry = Owned::steal(PyTuple_Pack(2, key, value));
+        if (!entry) return -1;
+        Owned out = Owned::steal(call_one(func, entry.get()));
+        if (!out) return -1;
+        if constexpr (S == Step::itemfilter) {
+            return keep_if(result, out.get(), key, value);
+        } else {
+            Owned new_key, new_value;
+            if (unpack_pair(out.get(), new_key, new_value) < 0) return -1;
+            return set_item(result, new_key.get(), new_value.get());
+        }
+    }
+}
+
+template <Step S>
+PyObject* map_or_filter(PyObject* func, PyObject* d, PyObject* factory) {
+    // A mapping of an exact dict has as many entries as its input (fewer only when keys collide).
+    // A filter's result is not presized: a few entries kept from a large dict must not keep a
+    // table sized for all of them.
+    constexpr bool maps = S == Step::keymap || S == Step::valmap || S == Step::itemmap;
+    Owned result = make_container(factory, maps && PyDict_CheckExact(d) ? PyDict_GET_SIZE(d) : 0);
+    if (!result) return nullptr;
+    PyObject* target = result.get();
+    int rc = for_each_item(d, [&](PyObject* key, PyObject* value) { return apply_step<S>(target, func, key, value); });
+    return rc < 0 ? nullptr : result.release();
+}
+
+template <Step S, const Signature& SIG>
+PyObject* entry(Args<SIG>& a) {
+    return map_or_filter<S>(a[0], a[1], a[2]);
+}
+
+constexpr Signature KEYMAP_SIG = Signature::function("keymap", {"func", "d", "factory"}, 2);
+constexpr Signature VALMAP_SIG = Signature::function("valmap", {"func", "d", "factory"}, 2);
+constexpr Signature ITEMMAP_SIG = Signature::function("itemmap", {"func", "d", "factory"}, 2);
+constexpr Signature KEYFILTER_SIG = Signature::function("keyfilter", {"predicate", "d", "factory"}, 2);
+constexpr Signature VALFILTER_SIG = Signature::function("valfilter", {"predicate", "d", "factory"}, 2);
+constexpr Signature ITEMFILTER_SIG = Signature::function("itemfilter", {"predicate", "d", "factory"}, 2);
+
+}  // namespace
+
+PyMethodDef KEYMAP_DEF =
+    function_def<KEYMAP_SIG, entry<Step::keymap, KEYMAP_SIG>>("keymap(func, d, factory=None)\n--\n\n");
+PyMethodDef VALMAP_DEF =
+    function_def<VALMAP_SIG, entry<Step::valmap, VALMAP_SIG>>("valmap(func, d, factory=None)\n--\n\n");
+PyMethodDef ITEMMAP_DEF =
+    function_def<ITEMMAP_SIG, entry<Step::itemmap, ITEMMAP_SIG>>("itemmap(func, d, factory=None)\n--\n\n");
+PyMethodDef KEYFILTER_DEF = function_def<KEYFILTER_SIG, entry<Step::keyfilter, KEYFILTER_SIG>>(
+    "keyfilter(predicate, d, factory=None)\n--\n\n");
+PyMethodDef VALFILTER_DEF = function_def<VALFILTER_SIG, entry<Step::valfilter, VALFILTER_SIG>>(
+    "valfilter(predicate, d, factory=None)\n--\n\n");
+PyMethodDef ITEMFILTER_DEF = function_def<ITEMFILTER_SIG, entry<Step::itemfilter, ITEMFILTER_SIG>>(
+    "itemfilter(predicate, d, factory=None)\n--\n\n");
+
+}  // namespace brisko

@@ -1,0 +1,162 @@
+// get_in, assoc_in and update_in: reading and rewriting a value at the end of a path of keys.
+// The writers copy the mappings along the path and share everything off it.
+#include <vector>
+
+#include "dicttoolz.hpp"
+
+#include "../utils/call.hpp"
+#include "../utils/errors.hpp"
+#include "../utils/function_def.hpp"
+#include "factory.hpp"
+#include "mapping_items.hpp"
+#include "path_lookup.hpp"
+
+namespace brisko {
+namespace {
+
+// What get_in answers for a failed step: the default for a lookup error (unless no_default),
+// else the exception. `absent` marks a key missing from a dict, with nothing raised yet.
+PyObject* failed_step(PyObject* key, bool absent, PyObject* dflt, bool no_default) {
+    if (absent) return no_default ? raise_key_error(key) : Py_NewRef(dflt);
+    if (no_default || !is_lookup_error()) return nullptr;
+    PyErr_Clear();
+    return Py_NewRef(dflt);
+}
+
+// get_in's walk down the path: `current` is the object reached so far, and finally the answer.
+struct Walk {
+    Owned current;
+    PyObject* dflt;
+    bool no_default;
+
+    // Indexes `current` with `key`: true to go on, false when `current` now holds the answer for a
+    // failed lookup (the default), or is null with the exception set.
+    bool step(PyObject* key) {
+        Owned next;
+        int rc = path_lookup(current.get(), key, next);
+        current = rc > 0 ? std::move(next) : Owned::steal(failed_step(key, rc == 0, dflt, no_default));
+        return rc > 0;
+    }
+};
+
+constexpr Signature GET_IN_SIG = Signature::function("get_in", {"keys", "coll", "default", "no_default"}, 2);
+PyObject* get_in(Args<GET_IN_SIG>& a) {
+    bool no_default = false;
+    if (a[3] && to_bool(GET_IN_SIG, 3, a[3], no_default) < 0) return nullptr;
+    PyObject* keys = a[0];
+    Walk walk{Owned::borrow(a[1]), a[2] ? a[2] : Py_None, no_default};
+    if (PyList_CheckExact(keys)) {
+        // The size is re-read at every step: a __getitem__ on the path may change the list.
+        for (Py_ssize_t i = 0; i < PyList_GET_SIZE(keys); ++i) {
+            Owned key = Owned::borrow(PyList_GET_ITEM(keys, i));
+            if (!walk.step(key.get())) break;
+            if (check_signals(std::uint64_t(i) + 1) < 0) return nullptr;
+        }
+        return walk.current.release();
+    }
+    Owned it = Owned::steal(PyObject_GetIter(keys));
+    if (!it) return nullptr;
+    for (std::uint64_t step = 1;; ++step) {
+        Owned key = Owned::steal(iter_next(it.get()));
+        if (!key) return PyErr_Occurred() ? nullptr : walk.current.release();
+        if (!walk.step(key.get())) return walk.current.release();
+        if (check_signals(step) < 0) return nullptr;
+    }
+}
+
+// The keys of a path, all pulled before anything is read. 0, or -1 with the iteration's exception.
+int collect_path(PyObject* keys, std::vector<Owned>& path) {
+    if (PyList_CheckExact(keys) || PyTuple_CheckExact(keys)) {
+        Py_ssize_t n = PySequence_Fast_GET_SIZE(keys);
+        path.reserve(std::size_t(n));
+        for (Py_ssize_t i = 0; i < n; ++i) path.push_back(Owned::borrow(PySequence_Fast_GET_ITEM(keys, i)));
+        return 0;
+    }
+    Owned it = Owned::steal(PyObject_GetIter(keys));
+    if (!it) return -1;
+    for (std::uint64_t step = 1;; ++step) {
+        Owned key = Owned::steal(iter_next(it.get()));
+        if (!key) return PyErr_Occurred() ? -1 : 0;
+        path.push_back(std::move(key));
+        if (check_signals(step) < 0) return -1;
+    }
+}
+
+// One level of a rewrite: copies `source` into `level` and looks `key` up in it. 1 with `found`;
+// 0 when the key is missing (KeyError) or `source` is no mapping, which is replaced rather than
+// copied; -1 with any other exception.
+int read_level(PyObject* level, PyObject* source, PyObject* key, Owned& found) {
+    int mapping = has_keys(source);
+    if (mapping <= 0) return mapping;
+    if (copy_into(level, source) < 0) return -1;
+    int rc = path_lookup(source, key, found);
+    if (rc < 0 && PyErr_ExceptionMatches(PyExc_KeyError)) {
+        PyErr_Clear();
+        return 0;
+    }
+    return rc;
+}
+
+// A copy of `d` whose value at `path` (non-empty) is `f(old value)`, `f(nullptr)` when the path
+// ends at a missing key. Every mapping along the path is copied into a container from `factory`;
+// everything off it is shared. The levels are walked in a loop, so a long path needs no C stack.
+template <class F>
+PyObject* rec_update(PyObject* d, const std::vector<Owned>& path, F&& f, PyObject* factory) {
+    std::vector<Owned> levels;  // the new containers, outermost first
+    levels.reserve(path.size());
+    Owned source = Owned::borrow(d);
+    Owned old;
+    for (std::size_t i = 0;; ++i) {
+        Owned level = make_container(factory);
+        if (!level) return nullptr;
+        Owned found;
+        int rc = read_level(level.get(), source.get(), path[i].get(), found);
+        if (rc < 0) return nullptr;
+        levels.push_back(std::move(level));
+        if (i + 1 == path.size()) {
+            old = std::move(found);
+            break;
+        }
+        // A missing sub-mapping is stood in for by an empty container, read like a found one.
+        source = rc ? std::move(found) : make_container(factory);
+        if (!source || check_signals(i + 1) < 0) return nullptr;
+    }
+    Owned value = Owned::steal(f(old.get()));
+    if (!value) return nullptr;
+    for (std::size_t i = path.size(); i-- > 0;) {
+        if (set_item(levels[i].get(), path[i].get(), value.get()) < 0) return nullptr;
+        value = std::move(levels[i]);
+    }
+    return value.release();
+}
+
+constexpr Signature ASSOC_IN_SIG = Signature::function("assoc_in", {"d", "keys", "value", "factory"}, 3);
+PyObject* assoc_in(Args<ASSOC_IN_SIG>& a) {
+    std::vector<Owned> path;
+    if (collect_path(a[1], path) < 0) return nullptr;
+    if (path.empty()) return stop_iteration();
+    PyObject* value = a[2];
+    return rec_update(a[0], path, [value](PyObject*) { return Py_NewRef(value); }, a[3]);
+}
+
+constexpr Signature UPDATE_IN_SIG =
+    Signature::function("update_in", {"d", "keys", "func", "default", "factory"}, 3);
+PyObject* update_in(Args<UPDATE_IN_SIG>& a) {
+    std::vector<Owned> path;
+    if (collect_path(a[1], path) < 0) return nullptr;
+    if (path.empty()) return stop_iteration();
+    PyObject* func = a[2];
+    PyObject* dflt = a[3] ? a[3] : Py_None;
+    return rec_update(a[0], path, [&](PyObject* old) { return call_one(func, old ? old : dflt); }, a[4]);
+}
+
+}  // namespace
+
+PyMethodDef ASSOC_IN_DEF =
+    function_def<ASSOC_IN_SIG, assoc_in>("assoc_in(d, keys, value, factory=None)\n--\n\n");
+PyMethodDef UPDATE_IN_DEF =
+    function_def<UPDATE_IN_SIG, update_in>("update_in(d, keys, func, default=None, factory=None)\n--\n\n");
+PyMethodDef GET_IN_DEF =
+    function_def<GET_IN_SIG, get_in>("get_in(keys, coll, default=None, no_default=False)\n--\n\n");
+
+}  // namespace brisko

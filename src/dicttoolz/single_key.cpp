@@ -1,0 +1,43 @@
+// assoc and dissoc: a copy of one mapping with one key set, or with some keys removed.
+#include "dicttoolz.hpp"
+
+#include "../utils/errors.hpp"
+#include "../utils/function_def.hpp"
+#include "factory.hpp"
+
+namespace brisko {
+namespace {
+
+constexpr Signature ASSOC_SIG = Signature::function("assoc", {"d", "key", "value", "factory"}, 3);
+PyObject* assoc(Args<ASSOC_SIG>& a) {
+    Owned result = make_container(a[3]);
+    if (!result || copy_into(result.get(), a[0]) < 0) return nullptr;
+    if (set_item(result.get(), a[1], a[2]) < 0) return nullptr;
+    return result.release();
+}
+
+// Removes `key` from `target` when present: 0, or -1 with the exception of the test or deletion.
+int remove_key(PyObject* target, PyObject* key) {
+    // For an exact dict one lookup answers both membership and deletion.
+    if (PyDict_CheckExact(target)) return PyDict_Pop(target, key, nullptr) < 0 ? -1 : 0;
+    int present = PySequence_Contains(target, key);
+    if (present <= 0) return present;
+    return PyObject_DelItem(target, key);
+}
+
+constexpr Signature DISSOC_SIG = Signature::function("dissoc", {"d"}).with_rest().keyword_only({"factory"});
+PyObject* dissoc(Args<DISSOC_SIG>& a) {
+    Owned result = make_container(a[1]);
+    if (!result || copy_into(result.get(), a[0]) < 0) return nullptr;
+    for (Py_ssize_t i = 0; i < a.n_rest; ++i) {
+        if (remove_key(result.get(), a.rest[i]) < 0 || check_signals(std::uint64_t(i) + 1) < 0) return nullptr;
+    }
+    return result.release();
+}
+
+}  // namespace
+
+PyMethodDef ASSOC_DEF = function_def<ASSOC_SIG, assoc>("assoc(d, key, value, factory=None)\n--\n\n");
+PyMethodDef DISSOC_DEF = function_def<DISSOC_SIG, dissoc>("dissoc(d, *keys, factory=None)\n--\n\n");
+
+}  // namespace brisko
