@@ -8,7 +8,7 @@ from hypothesis import given
 from hypothesis import strategies as st
 
 from brisko._brisko import countby, frequencies, groupby, isdistinct, reduceby
-from conftest import raising_after
+from conftest import Collide, hashables, raising_after
 
 
 def test_groupby_key_forms():
@@ -143,7 +143,28 @@ def test_grouping_matches_dict_loops(key, items):
     assert reduceby(key, operator.add, items) == reduced
 
 
-@given(st.lists(st.one_of(st.integers(-3, 3), st.sampled_from(["a", "b", 1.0, True, None]))))
+@given(st.lists(hashables))
 def test_frequencies_matches_counter(values):
     assert list(frequencies(values).items()) == list(collections.Counter(values).items())
     assert isdistinct(values) == (len(set(values)) == len(values))
+
+
+# Enough distinct keys that counting moves from the native table into the result dict midway;
+# the tail mixes in keys equal across types and colliding keys, new and already seen.
+MANY = [f"k{i}" for i in range(140_000)] + [1, 1.0, True, Collide(1), Collide(1), "k7", "k139999", (1, 2)] * 3
+
+
+@pytest.mark.parametrize("count", [frequencies, lambda seq: countby(lambda x: x, seq)], ids=["frequencies", "countby"])
+def test_counting_many_keys_matches_counter(count):
+    assert list(count(iter(MANY)).items()) == list(collections.Counter(MANY).items())
+    with pytest.raises(TypeError, match="unhashable"):
+        count(MANY + [[1]])
+
+
+def test_grouping_many_keys_matches_dict_loops():
+    groups = collections.defaultdict(list)
+    for item in MANY:
+        groups[item].append(item)
+    result = groupby(lambda x: x, MANY)
+    assert list(result.items()) == list(groups.items())
+    assert all(type(members) is list for members in result.values())

@@ -1,14 +1,14 @@
 // The grouping tools' native table: groups in order of first appearance, found through a
 // HashIndex keyed by host hash, so that an element costs one hash and, on a hit, one equality
-// test; the result dict is built once at the end.
+// test. The result dict is built once at the end, presized, while the table is taken apart chunk
+// by chunk: the table and the result are never both whole in memory.
 #pragma once
 
 #include <Python.h>
 
 #include <cstdint>
-#include <limits>
-#include <vector>
 
+#include "../utils/chunked_array.hpp"
 #include "../utils/errors.hpp"
 #include "../utils/gc_visit.hpp"
 #include "../utils/hash_index.hpp"
@@ -27,15 +27,9 @@ public:
     Payload* group(PyObject* key) {
         Py_hash_t hash = py_hash(key, int_fast_);
         if (hash == -1) return nullptr;
-        if (keys_.size() == std::numeric_limits<std::uint32_t>::max()) return too_many_groups();
         bool added;
-        std::int64_t position = index_.find_or_add(key, hash, std::uint32_t(keys_.size()), added);
-        if (position < 0) return nullptr;
-        if (added) {
-            keys_.push_back(Owned::borrow(key));  // the index borrows it from here
-            payloads_.emplace_back();
-        }
-        return &payloads_[std::size_t(position)];
+        std::int64_t position = index_.find_or_add(key, hash, added);
+        return position < 0 ? nullptr : &index_.payload(std::size_t(position));
     }
 
     // The position of `key`'s group: -1 when there is none, -2 with the exception set when
@@ -45,69 +39,82 @@ public:
         return hash == -1 ? -2 : index_.find(key, hash);
     }
 
-    std::size_t size() const noexcept { return keys_.size(); }
-    int traverse(const GcVisit& visit) const { return visit.all(keys_, payloads_); }
-    Payload& payload(std::size_t position) noexcept { return payloads_[position]; }
+    std::size_t size() const noexcept { return index_.size(); }
+    Payload& payload(std::size_t position) noexcept { return index_.payload(position); }
+    int traverse(const GcVisit& visit) const { return visit(index_); }
 
-    // The result dict: each key with `convert(payload)` (a new reference, or null on error).
+    // The result dict: each key with `convert(payload)` (a new reference, or null on error). The
+    // table is used up, whatever the outcome.
     template <class Convert>
     PyObject* to_dict(Convert convert) {
+        index_.release_probing();
         Owned result = Owned::steal(PyDict_New());
         if (!result) return nullptr;
-        for (std::size_t i = 0; i < keys_.size(); ++i) {
-            Owned value = Owned::steal(convert(payloads_[i]));
-            if (!value || PyDict_SetItem(result.get(), keys_[i].get(), value.get()) < 0) return fetch_err();
-        }
-        return result.release();
+        int rc = index_.entries().drain([&](typename HashIndex<Payload>::Entry& entry) {
+            Owned value = Owned::steal(convert(entry.payload));
+            if (!value) return fetch_status();
+            return PyDict_SetItem(result.get(), entry.key.get(), value.get());
+        });
+        return rc < 0 ? nullptr : result.release();
     }
 
 private:
-    [[gnu::cold]] static Payload* too_many_groups() {
-        PyErr_SetString(PyExc_OverflowError, "too many distinct keys (at most 2**32 - 1 per call)");
-        return nullptr;
-    }
-
-    std::vector<Owned> keys_;  // in order of first appearance; owns the keys the index borrows
-    std::vector<Payload> payloads_;
-    HashIndex index_;
+    HashIndex<Payload> index_;
     bool int_fast_;
 };
 
-// The elements of one group, in input order. The first is held inline, so the many one-element
-// groups of a join or a near-unique key allocate nothing; a larger group grows one vector.
-class Members {
+// The elements of one group, in input order: the first one alone, and a host list once there
+// are two, so that the many one-element groups of a near-unique key cost no list until the end,
+// and a larger group is already the list the result will hold.
+class GroupList {
 public:
-    void append(PyObject* item) {
-        if (!first_) {
-            first_ = Owned::borrow(item);
-        } else {
-            rest_.push_back(Owned::borrow(item));
+    GroupList() = default;
+    GroupList(GroupList&& other) noexcept : bits_(std::exchange(other.bits_, 0)) {}
+    GroupList& operator=(GroupList&&) = delete;
+    ~GroupList() { Py_XDECREF(object()); }
+
+    // 0, or -1 with the exception set (memory).
+    int append(PyObject* item) {
+        if (bits_ == 0) {
+            bits_ = reinterpret_cast<std::uintptr_t>(Py_NewRef(item));
+            return 0;
         }
-    }
-    std::size_t size() const noexcept { return first_ ? 1 + rest_.size() : 0; }
-    int traverse(const GcVisit& visit) const { return visit.all(first_, rest_); }
-
-    // Calls `visit(item)` (borrowed) for each element, in input order.
-    template <class Visit>
-    void for_each(Visit&& visit) const {
-        if (!first_) return;
-        visit(first_.get());
-        for (const Owned& item : rest_) visit(item.get());
+        if (is_list()) return PyList_Append(object(), item);
+        PyObject* list = PyList_New(2);
+        if (!list) return -1;
+        PyList_SET_ITEM(list, 0, object());  // takes over the reference to the first element
+        PyList_SET_ITEM(list, 1, Py_NewRef(item));
+        bits_ = reinterpret_cast<std::uintptr_t>(list) | LIST_BIT;
+        return 0;
     }
 
-    // Hands each element's reference to `take(item)`, in input order, leaving the group empty.
-    // Moving the references never touches the elements themselves, which may be far apart in memory.
-    template <class Take>
-    void release_each(Take&& take) {
-        if (!first_) return;
-        take(first_.release());
-        for (Owned& item : rest_) take(item.release());
-        rest_.clear();
+    std::size_t size() const noexcept {
+        if (bits_ == 0) return 0;
+        return is_list() ? std::size_t(PyList_GET_SIZE(object())) : 1;
     }
+    // The i-th element (borrowed), i < size().
+    PyObject* operator[](std::size_t i) const noexcept {
+        return is_list() ? PyList_GET_ITEM(object(), Py_ssize_t(i)) : object();
+    }
+
+    // The group as a new list (a new reference), leaving the group empty; null on error.
+    PyObject* take_list() {
+        if (is_list()) return reinterpret_cast<PyObject*>(std::exchange(bits_, 0) & ~LIST_BIT);
+        PyObject* list = PyList_New(1);
+        if (!list) return nullptr;
+        PyList_SET_ITEM(list, 0, reinterpret_cast<PyObject*>(std::exchange(bits_, 0)));
+        return list;
+    }
+
+    int traverse(const GcVisit& visit) const { return bits_ ? visit.visit(object(), visit.arg) : 0; }
 
 private:
-    Owned first_;
-    std::vector<Owned> rest_;
+    // Objects are at least 8-byte aligned: the low bit is free to say which one `bits_` holds.
+    static constexpr std::uintptr_t LIST_BIT = 1;
+    bool is_list() const noexcept { return (bits_ & LIST_BIT) != 0; }
+    PyObject* object() const noexcept { return reinterpret_cast<PyObject*>(bits_ & ~LIST_BIT); }
+
+    std::uintptr_t bits_ = 0;  // 0, an element (owned), or a list (owned) | LIST_BIT
 };
 
 }  // namespace brisko

@@ -16,32 +16,57 @@
 namespace brisko {
 namespace {
 
-// The key value of one element: a callable key is called directly, anything else is the key rule.
-PyObject* key_of(PyObject* key, bool callable, PyObject* item) {
-    if (callable) {
-        PyObject* value = call_one(key, item);
-        return value ? value : ffi_err();
-    }
-    PyObject* value = lookup_key(key, item);
-    return value ? value : fetch_err();
-}
-
 PyObject* count_to_int(const std::uint64_t& count) { return PyLong_FromUnsignedLongLong(count); }
+
+// Counting, first in a native table and, past SPILL distinct keys, in the result dict itself: a
+// few keys are counted at native speed, and many keys never have their dict and a native copy of
+// it in memory at once. After the spill an element costs a host dict lookup (and, when its key
+// is already there, a store of the new count).
+class Counting {
+public:
+    // One more occurrence of `key`: 0, or -1 with the exception set.
+    int add(PyObject* key) {
+        if (dict_) return add_to_dict(key);
+        std::uint64_t* count = table_.group(key);
+        if (!count) return -1;
+        ++*count;
+        return table_.size() < SPILL ? 0 : spill();
+    }
+
+    // The counts as a dict, keys in first-appearance order (a new reference, or null).
+    PyObject* result() { return dict_ ? dict_.release() : table_.to_dict(count_to_int); }
+
+private:
+    static constexpr std::size_t SPILL = std::size_t(1) << 17;
+
+    int spill() {
+        dict_ = Owned::steal(table_.to_dict(count_to_int));
+        return dict_ ? 0 : -1;
+    }
+
+    int add_to_dict(PyObject* key) {
+        PyObject* one = PyLong_FromLong(1);  // a cached small int: cannot fail
+        PyObject* raw;
+        int present = PyDict_SetDefaultRef(dict_.get(), key, one, &raw);
+        Owned count = Owned::steal(raw);
+        if (present <= 0) return present;
+        Owned next = Owned::steal(PyLong_FromUnsignedLongLong(PyLong_AsUnsignedLongLong(count.get()) + 1));
+        return next ? PyDict_SetItem(dict_.get(), key, next.get()) : -1;
+    }
+
+    GroupTable<std::uint64_t> table_;
+    Owned dict_;  // the result, once spilled
+};
 
 constexpr Signature COUNTBY_SIG = Signature::function("countby", {"key", "seq"});
 PyObject* countby(Args<COUNTBY_SIG>& a) {
     PyObject* key = a[0];
-    bool callable = PyCallable_Check(key);
-    GroupTable<std::uint64_t> table;
+    Counting counting;
     int rc = for_each_element(a[1], [&](PyObject* item) {
-        Owned value = Owned::steal(key_of(key, callable, item));
-        if (!value) return -1;
-        std::uint64_t* count = table.group(value.get());
-        if (!count) return -1;
-        ++*count;
-        return 0;
+        Owned value = Owned::steal(apply_key(key, item));
+        return value ? counting.add(value.get()) : fetch_status();
     });
-    return rc < 0 ? nullptr : table.to_dict(count_to_int);
+    return rc < 0 ? nullptr : counting.result();
 }
 
 struct I64Count {
@@ -51,7 +76,7 @@ struct I64Count {
 
 // The counts as a dict, in the order given.
 PyObject* i64_counts_to_dict(const std::vector<I64Count>& counts) {
-    Owned result = Owned::steal(PyDict_New());
+    Owned result = Owned::steal(_PyDict_NewPresized(Py_ssize_t(counts.size())));
     if (!result) return nullptr;
     for (const I64Count& c : counts) {
         Owned key = Owned::steal(PyLong_FromLongLong(c.value));
@@ -114,36 +139,22 @@ PyObject* frequencies(Args<FREQUENCIES_SIG>& a) { return frequencies_impl(a[0]);
 }  // namespace
 
 PyObject* groupby_impl(PyObject* key, PyObject* seq) {
-    bool callable = PyCallable_Check(key);
-    GroupTable<Members> table;
+    GroupTable<GroupList> table;
     int rc = for_each_element(seq, [&](PyObject* item) {
-        Owned value = Owned::steal(key_of(key, callable, item));
-        if (!value) return -1;
-        Members* members = table.group(value.get());
-        if (!members) return -1;
-        members->append(item);
-        return 0;
+        Owned value = Owned::steal(apply_key(key, item));
+        if (!value) return fetch_status();
+        GroupList* members = table.group(value.get());
+        return members ? members->append(item) : -1;
     });
-    return rc < 0 ? nullptr : table.to_dict([](Members& members) -> PyObject* {
-        PyObject* list = PyList_New(Py_ssize_t(members.size()));
-        if (!list) return nullptr;
-        Py_ssize_t i = 0;
-        members.release_each([&](PyObject* item) { PyList_SET_ITEM(list, i++, item); });
-        return list;
-    });
+    return rc < 0 ? nullptr : table.to_dict([](GroupList& members) { return members.take_list(); });
 }
 
 PyObject* frequencies_impl(PyObject* seq) {
     if (BufferView view = readable_i64_buffer(seq)) return i64_counts_to_dict(count_i64(view.data(), view.length()));
     if (PyErr_Occurred()) return nullptr;
-    GroupTable<std::uint64_t> table;
-    int rc = for_each_element(seq, [&](PyObject* item) {
-        std::uint64_t* count = table.group(item);
-        if (!count) return -1;
-        ++*count;
-        return 0;
-    });
-    return rc < 0 ? nullptr : table.to_dict(count_to_int);
+    Counting counting;
+    int rc = for_each_element(seq, [&](PyObject* item) { return counting.add(item); });
+    return rc < 0 ? nullptr : counting.result();
 }
 
 PyMethodDef GROUPBY_DEF = function_def<GROUPBY_SIG, groupby>("groupby(key, seq)\n--\n\n");

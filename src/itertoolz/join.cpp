@@ -1,7 +1,6 @@
 // join: a lazy relational join of two sequences on computed keys. The left side is grouped by key
 // in a native table on the first step (host hashing and equality, as a dict would match keys);
 // right items stream through it, with optional outer-join fills.
-#include <algorithm>
 #include <memory>
 #include <vector>
 
@@ -21,7 +20,7 @@ struct Pair {
     int traverse(const GcVisit& visit) const { return visit.all(left, right); }
 };
 
-using LeftIndex = GroupTable<Members>;  // left key -> left items, keys in first-appearance order
+using LeftIndex = GroupTable<GroupList>;  // left key -> left items, keys in first-appearance order
 
 class JoinStep final : public Step {
 public:
@@ -62,10 +61,8 @@ private:
         int rc = for_each_element(leftseq_.get(), [&](PyObject* item) {
             Owned key = Owned::steal(apply_key(leftkey_.get(), item));
             if (!key) return fetch_status();
-            Members* members = index->group(key.get());
-            if (!members) return -1;
-            members->append(item);
-            return 0;
+            GroupList* members = index->group(key.get());
+            return members ? members->append(item) : -1;
         });
         return rc < 0 ? nullptr : std::move(index);
     }
@@ -95,14 +92,11 @@ private:
         }
     }
 
-    // Appends (left item, other) for every left item of `group`, in reverse order, so that they
-    // are taken from the end in input order.
-    static void queue_reversed(std::vector<Pair>& pairs, const Members& members, PyObject* other) {
-        std::size_t start = pairs.size();
-        members.for_each([&](PyObject* left) {
-            pairs.push_back({Owned::borrow(left), Owned::borrow(other)});
-        });
-        std::reverse(pairs.begin() + std::ptrdiff_t(start), pairs.end());
+    // Appends (left item, other) for every left item of `group`, last first, so that they are
+    // taken from the end in input order. Nothing here runs Python code between reads.
+    static void queue_reversed(std::vector<Pair>& pairs, const GroupList& members, PyObject* other) {
+        pairs.reserve(pairs.size() + members.size());
+        for (std::size_t i = members.size(); i-- > 0;) pairs.push_back({Owned::borrow(members[i]), Owned::borrow(other)});
     }
 
     static PyObject* pop(std::vector<Pair>& pairs) {

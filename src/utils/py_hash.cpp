@@ -48,11 +48,6 @@ bool int_fast_hash_enabled() {
 }
 
 int keys_equal_slow(PyObject* stored, PyObject* key) {
-    if (PyUnicode_CheckExact(stored) && PyUnicode_CheckExact(key)) {
-        Py_ssize_t len = PyUnicode_GET_LENGTH(stored);
-        return len == PyUnicode_GET_LENGTH(key) && PyUnicode_KIND(stored) == PyUnicode_KIND(key) &&
-               std::memcmp(PyUnicode_DATA(stored), PyUnicode_DATA(key), std::size_t(len) * PyUnicode_KIND(key)) == 0;
-    }
     int eq = PyObject_RichCompareBool(stored, key, Py_EQ);
     if (eq < 0) ffi_err();
     return eq;

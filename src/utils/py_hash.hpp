@@ -4,6 +4,8 @@
 
 #include <Python.h>
 
+#include <cstring>
+
 #include "errors.hpp"
 
 namespace brisko {
@@ -26,12 +28,20 @@ inline Py_hash_t py_hash(PyObject* obj, bool int_fast) {
     return host_hash(obj);
 }
 
+// The host's == for two keys with equal hashes: 1, 0, or -1 with the exception set.
 [[gnu::cold]] int keys_equal_slow(PyObject* stored, PyObject* key);
 
-// Equality as a host dict decides it for two keys with equal hashes: identity, then ==.
-// Exact strs and compact exact ints are compared natively, which gives the same answer.
-// 1, 0, or -1 with the exception set.
-inline int keys_equal(PyObject* stored, PyObject* key) {
+// Two exact strs compared as the host's == does.
+inline int unicode_equal(PyObject* a, PyObject* b) {
+    Py_ssize_t len = PyUnicode_GET_LENGTH(a);
+    return len == PyUnicode_GET_LENGTH(b) && PyUnicode_KIND(a) == PyUnicode_KIND(b) &&
+           std::memcmp(PyUnicode_DATA(a), PyUnicode_DATA(b), std::size_t(len) * PyUnicode_KIND(a)) == 0;
+}
+
+// What equality can decide without the host: identity, and two compact exact ints or two exact
+// strs compared natively (the host's == gives the same answer). 1 or 0; -1 when only the host can
+// tell (nothing is set).
+inline int keys_equal_native(PyObject* stored, PyObject* key) {
     if (stored == key) return 1;
     if (PyLong_CheckExact(stored) && PyLong_CheckExact(key)) {
         auto* a = reinterpret_cast<PyLongObject*>(stored);
@@ -40,7 +50,15 @@ inline int keys_equal(PyObject* stored, PyObject* key) {
             return PyUnstable_Long_CompactValue(a) == PyUnstable_Long_CompactValue(b);
         }
     }
-    return keys_equal_slow(stored, key);
+    if (PyUnicode_CheckExact(stored) && PyUnicode_CheckExact(key)) return unicode_equal(stored, key);
+    return -1;
+}
+
+// Equality as a host dict decides it for two keys with equal hashes: identity, then ==.
+// 1, 0, or -1 with the exception set.
+inline int keys_equal(PyObject* stored, PyObject* key) {
+    int eq = keys_equal_native(stored, key);
+    return eq >= 0 ? eq : keys_equal_slow(stored, key);
 }
 
 }  // namespace brisko

@@ -3,15 +3,40 @@
 
 #include <utility>
 
+#include "block_memory.hpp"
 #include "py_hash.hpp"
 
 namespace brisko {
 
 namespace {
+constexpr std::size_t INITIAL_CAPACITY = 32;
 constexpr unsigned PERTURB_SHIFT = 5;
+}  // namespace
+
+PySeen::PySeen()
+    : slots_(static_cast<Slot*>(allocate_block(INITIAL_CAPACITY * sizeof(Slot)))), mask_(INITIAL_CAPACITY - 1),
+      int_fast_(int_fast_hash_enabled()) {}
+
+PySeen::PySeen(PySeen&& other) noexcept
+    : slots_(std::exchange(other.slots_, nullptr)), mask_(std::exchange(other.mask_, 0)),
+      used_(std::exchange(other.used_, 0)), int_fast_(other.int_fast_) {}
+
+PySeen::~PySeen() {
+    // Detached first: a release may run Python code, and so a collection that traverses the set.
+    Slot* slots = std::exchange(slots_, nullptr);
+    if (!slots) return;
+    for (std::size_t i = 0; i <= mask_; ++i) Py_XDECREF(slots[i].obj);
+    free_block(slots, (mask_ + 1) * sizeof(Slot));
 }
 
-PySeen::PySeen() : slots_(new Slot[32]()), int_fast_(int_fast_hash_enabled()) {}
+int PySeen::traverse(const GcVisit& visit) const {
+    if (!slots_) return 0;
+    for (std::size_t i = 0; i <= mask_; ++i) {
+        if (!slots_[i].obj) continue;
+        if (int rc = visit.visit(slots_[i].obj, visit.arg)) return rc;
+    }
+    return 0;
+}
 
 std::size_t PySeen::probe_empty(Py_hash_t hash) const noexcept {
     auto perturb = static_cast<std::size_t>(hash);
@@ -24,15 +49,16 @@ std::size_t PySeen::probe_empty(Py_hash_t hash) const noexcept {
 }
 
 void PySeen::grow() {
+    std::size_t capacity = (mask_ + 1) * 2;
     // Allocated before anything changes: should it fail, the set is still whole and usable.
-    std::unique_ptr<Slot[]> bigger(new Slot[size_ * 4]());
-    std::unique_ptr<Slot[]> old = std::exchange(slots_, std::move(bigger));
-    std::size_t old_size = size_;
-    size_ *= 4;
-    mask_ = size_ - 1;
-    for (std::size_t j = 0; j < old_size; ++j) {
+    auto* bigger = static_cast<Slot*>(allocate_block(capacity * sizeof(Slot)));
+    Slot* old = std::exchange(slots_, bigger);
+    std::size_t old_capacity = mask_ + 1;
+    mask_ = capacity - 1;
+    for (std::size_t j = 0; j < old_capacity; ++j) {
         if (old[j].obj) slots_[probe_empty(old[j].hash)] = old[j];
     }
+    free_block(old, old_capacity * sizeof(Slot));
 }
 
 int PySeen::insert(PyObject* obj) {
@@ -42,23 +68,19 @@ int PySeen::insert(PyObject* obj) {
     std::size_t i = perturb & mask_;
     while (PyObject* stored = slots_[i].obj) {
         if (slots_[i].hash == hash) {
-            if (stored == obj) return 0;
             // __eq__ may run Python code, but nothing it can reach holds this set: the owning
-            // iterator is borrowed for the whole call. `stored` is kept alive by keys_.
+            // iterator is borrowed for the whole call. `stored` is owned by its slot.
             int eq = keys_equal(stored, obj);
             if (eq != 0) return eq > 0 ? 0 : -1;
         }
         perturb >>= PERTURB_SHIFT;
         i = (i * 5 + perturb + 1) & mask_;
     }
-    // Allocate before the table changes, so that a failure leaves it intact.
-    if (keys_.size() == keys_.capacity()) keys_.reserve(keys_.capacity() * 2 + 32);
-    if ((used_ + 1) * 3 > size_ * 2) {
+    if ((used_ + 1) * 3 > (mask_ + 1) * 2) {
         grow();
         i = probe_empty(hash);
     }
-    slots_[i] = Slot{hash, obj};
-    keys_.push_back(Owned::borrow(obj));
+    slots_[i] = Slot{hash, Py_NewRef(obj)};
     ++used_;
     return 1;
 }
