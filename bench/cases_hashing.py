@@ -7,6 +7,7 @@ from collections import Counter, defaultdict, deque
 from operator import itemgetter
 
 import numpy as np
+import pandas as pd
 
 from brisko._brisko import countby, frequencies, groupby, interpose, join, pluck, sliding_window, topk, unique
 from harness import Case
@@ -60,6 +61,13 @@ def dict_join(left, right):
     return out
 
 
+def numpy_counts(arr):
+    """The dict a user builds from numpy to get frequencies' result (keys sorted, not in order of
+    first appearance)."""
+    values, counts = np.unique(arr, return_counts=True)
+    return dict(zip(values.tolist(), counts.tolist()))
+
+
 def plain_groupby(key, seq):
     groups = defaultdict(list)
     for x in seq:
@@ -75,6 +83,7 @@ def cases(scale=1.0):
     distinct = list(range(n))
     rng.shuffle(distinct)
     arr = np.array(ints, dtype=np.int64)
+    arr63 = np.array([rng.randrange(n) for _ in range(n)], dtype=np.int64)  # about 63% distinct
     pairs = [(x % 1000, x) for x in ints]
     triples = [(x % 1000, x, -x) for x in ints]
     m = n // 10
@@ -91,9 +100,12 @@ def cases(scale=1.0):
               lambda: list(dict.fromkeys(distinct)), 1.0, n),
         eager("list(unique(a)) int64", lambda: list(unique(arr)), "np.unique(a)", lambda: np.unique(arr), 0.25, n,
               normalise=lambda r: sorted(int(x) for x in r)),
-        eager("frequencies(a) int64", lambda: frequencies(arr), "np.unique(a, return_counts=True)",
-              lambda: np.unique(arr, return_counts=True), 0.25, n,
-              normalise=lambda r: sorted(r.items()) if isinstance(r, dict) else sorted(zip(r[0].tolist(), r[1].tolist()))),
+        eager("frequencies(a) int64", lambda: frequencies(arr), "np.unique(a, return_counts=True) as a dict",
+              lambda: numpy_counts(arr), 0.5, n, normalise=sort_items),
+        eager("list(unique(a)) int64 10%", lambda: list(unique(arr)), "pd.unique(a).tolist()",
+              lambda: pd.unique(arr).tolist(), 1.0, n),
+        eager("list(unique(a)) int64 63%", lambda: list(unique(arr63)), "pd.unique(a).tolist()",
+              lambda: pd.unique(arr63).tolist(), 1.0, n),
         eager("frequencies(L) ints", lambda: frequencies(ints), "Counter(L)", lambda: Counter(ints), 0.6, n,
               normalise=sort_items),
         eager("frequencies(L) strs", lambda: frequencies(strs), "Counter(L)", lambda: Counter(strs), 0.6, n,

@@ -117,7 +117,7 @@ std::vector<I64Count> count_i64(const std::int64_t* data, std::size_t n) {
         }
         return counts;
     }
-    FxTable<std::size_t> positions;
+    FxTable<std::size_t> positions(n);
     for (std::size_t i = 0; i < n; ++i) {
         bool added;
         std::size_t& p = positions.find_or_add(data[i], added);

@@ -36,6 +36,9 @@ struct UniqueI64Iter {
 
     int traverse(const GcVisit& visit) const { return visit(view); }
 
+    // How far ahead of the current value the scan starts loading slots.
+    static constexpr std::size_t PREFETCH_AHEAD = 16;
+
     static PyObject* raw_next(UniqueI64Iter& self) {
         auto state = self.cell.borrow();
         if (!state) return nullptr;
@@ -44,6 +47,7 @@ struct UniqueI64Iter {
         const std::int64_t* data = self.view.data();
         const std::size_t length = self.view.length();
         while (state->position < length) {
+            if (state->position + PREFETCH_AHEAD < length) state->seen.prefetch(data[state->position + PREFETCH_AHEAD]);
             std::int64_t v = data[state->position++];
             if (state->seen.insert(v)) {
                 state->unboxed = v;
@@ -72,7 +76,9 @@ struct UniqueI64Iter {
 ClassDef UNIQUE_I64_ITER_CLASS = dedicated_class_def<UniqueI64Iter>();
 
 PyObject* new_unique_i64_iter(BufferView view) {
-    return make_dedicated(UNIQUE_I64_ITER_CLASS, UniqueI64Iter{std::move(view), GilRefCell<UniqueI64Iter::State>()});
+    // The buffer's length bounds the distinct values: the set is sized for it once.
+    I64Set seen(view.length());
+    return make_dedicated(UNIQUE_I64_ITER_CLASS, UniqueI64Iter{std::move(view), GilRefCell<UniqueI64Iter::State>(UniqueI64Iter::State{std::move(seen), 0, {}})});
 }
 
 }  // namespace brisko
