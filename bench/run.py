@@ -14,10 +14,16 @@ MODULES = ["cases_itertoolz", "cases_hashing", "cases_functoolz", "cases_option"
 
 def main():
     parser = argparse.ArgumentParser(description=__doc__)
-    parser.add_argument("-r", "--repeat", type=int, default=7, help="interleaved repeats per case (median)")
+    parser.add_argument("-r", "--repeat", type=int, default=8, help="interleaved repeats per case (median)")
     parser.add_argument("-k", "--filter", default="", help="only cases whose name contains this text")
     parser.add_argument("--scale", type=float, default=1.0, help="fraction of the standard input sizes")
+    parser.add_argument("--memory", action="store_true", help="print peak memory against the standard library instead")
     args = parser.parse_args()
+    if args.memory:
+        import memory
+
+        memory.report()
+        return
     cases = []
     for name in MODULES:
         module = importlib.import_module(name)
