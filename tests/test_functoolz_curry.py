@@ -7,6 +7,9 @@ import time
 
 import pytest
 
+from hypothesis import given
+from hypothesis import strategies as st
+
 from brisko._brisko import curry, flip
 from conftest import Boom
 
@@ -121,6 +124,83 @@ def test_errors_of_bind_other_than_type_error_propagate():
 
     with pytest.raises(Boom, match="bind"):
         curry(Target())(X)
+
+
+def test_a_signature_subclass_binds_on_every_call():
+    calls = []
+
+    class Counting(inspect.Signature):
+        def bind(self, *args, **kwargs):
+            calls.append(len(args))
+            return super().bind(*args, **kwargs)
+
+    class Target:
+        __signature__ = Counting.from_callable(pair)
+
+        def __call__(self, x, y):
+            return (x, y)
+
+    c = curry(Target())
+    assert [c(X, Y), c(X, Y), c(X)(Y)] == [(X, Y)] * 3
+    assert calls == [2, 2, 1, 2]
+
+
+class PlainCurry:
+    """What curry does, in Python: bind, then bind_partial, on every call."""
+
+    def __init__(self, func, *args, **kwargs):
+        self.func, self.args, self.kwargs = func, args, kwargs
+
+    def __call__(self, *args, **kwargs):
+        args, kwargs = self.args + args, {**self.kwargs, **kwargs}
+        sig = inspect.signature(self.func)
+        try:
+            sig.bind(*args, **kwargs)
+        except TypeError:
+            try:
+                sig.bind_partial(*args, **kwargs)
+            except TypeError:
+                return self.func(*args, **kwargs)
+            return PlainCurry(self.func, *args, **kwargs)
+        return self.func(*args, **kwargs)
+
+
+def three(a, b, /, c, d=0, *, e, f=1):
+    if a == "boom":
+        raise TypeError("inside the body")
+    return (a, b, c, d, e, f)
+
+
+def step(obj, positional, keywords):
+    """One call: the value, the TypeError's message, or a partial application to go on from."""
+    try:
+        result = obj(*positional, **keywords)
+    except TypeError as e:
+        return ("raised", str(e)), None
+    if isinstance(result, (curry, PlainCurry)):
+        return ("partial",), result
+    return ("value", result), None
+
+
+# A call: some positionals (a value, or one that makes the body raise TypeError) and keywords.
+calls = st.lists(
+    st.tuples(st.lists(st.sampled_from([1, "boom"]), max_size=4),
+              st.lists(st.sampled_from(["c", "d", "e", "f", "g", "a"]), max_size=3, unique=True)),
+    min_size=1, max_size=16,
+)
+
+
+@given(calls)
+def test_remembered_verdicts_agree_with_binding_every_call(sequence):
+    # One chain sees many shapes (more than it remembers), from curries at different stages.
+    root_ours, root_theirs = curry(three), PlainCurry(three)
+    ours, theirs = root_ours, root_theirs
+    for positional, names in sequence:
+        keywords = dict.fromkeys(names, 2)
+        mine, next_ours = step(ours, positional, keywords)
+        reference, next_theirs = step(theirs, positional, keywords)
+        assert mine == reference
+        ours, theirs = (next_ours, next_theirs) if next_ours is not None else (root_ours, root_theirs)
 
 
 def test_a_lookup_that_reenters_its_curry_fails_instead_of_hanging():

@@ -2,10 +2,11 @@
 // arguments onto the curry's, then either calls through (they bind) or returns a larger curry.
 #include <new>
 
+#include "curry_chain.hpp"
 #include "functoolz.hpp"
-#include "sig_cell.hpp"
 
 #include "../utils/arg_vector.hpp"
+#include "../utils/cached_attr.hpp"
 #include "../utils/function_def.hpp"
 #include "../utils/once_cell.hpp"
 #include "../utils/tuple.hpp"
@@ -15,24 +16,29 @@ namespace brisko {
 namespace {
 
 // Every field is set when the curry is made and never changes (until the collector clears them
-// all), so a curry needs no borrow tracking and calls may nest freely. The signature cell fills
-// once, on the first call.
+// all), so a curry needs no borrow tracking and calls may nest freely. The chain fills once, on
+// the first call, and is shared by every curry a partial bind makes from this one.
 struct Curry {
     PyObject_HEAD
     vectorcallfunc vectorcall;
     Owned func;    // not tested for callability; null only once the collector cleared the curry
     Owned args;    // exact tuple
     Owned kwargs;  // exact dict; calls copy it, nothing changes it in place
-    SigCell resolved_sig;
+    Owned chain;   // the chain object shared with the curries a partial bind makes from this one
 };
 
-// `resolved` is the signature for a curry made by a partial bind, or null for a new chain.
-PyObject* new_curry(Owned func, Owned args, Owned kwargs, PyObject* resolved);
+CurryChain& chain_of(Curry* self) noexcept { return *curry_chain(self->chain.get()); }
 
-// Interned method names, made once per process.
-OnceCell BIND_NAME, BIND_PARTIAL_NAME;
+PyObject* new_curry(Owned func, Owned args, Owned kwargs, Owned chain);
+
+// Interned method names and the shared empty kwargs dict, made once per process. The dict is
+// never changed: calls copy a curry's kwargs before they add to them.
+OnceCell BIND_NAME, BIND_PARTIAL_NAME, NO_KWARGS;
 PyObject* method_name(OnceCell& cell, const char* name) {
     return cell.get_or_init([&] { return Owned::steal(PyUnicode_InternFromString(name)); });
+}
+Owned no_kwargs() {
+    return Owned::borrow(NO_KWARGS.get_or_init([] { return Owned::steal(PyDict_New()); }));
 }
 
 // The gathered call: the arguments of `self` and of this call, merged once and reused for
@@ -95,75 +101,107 @@ int binds(OnceCell& name_cell, const char* name, Gathered& g) {
     return 0;
 }
 
-// A curry holding the larger set of arguments, born with the parent's signature.
-PyObject* grow(Curry* self, Gathered& g, PyObject* sig) {
-    Owned args = Owned::steal(tuple_from_array(g.vector.args() + 1, g.n_args));
-    if (!args) return nullptr;
-    Owned kwargs = g.kwargs ? std::move(g.kwargs) : Owned::steal(PyDict_New());
-    if (!kwargs) return nullptr;
-    return new_curry(Owned::borrow(self->func.get()), std::move(args), std::move(kwargs), sig);
+// What binding says of the gathered call: Full, Partial or Never, or Unknown with the exception
+// set. Only an inspect.Signature itself is known to decide by shape alone; a subclass (a callable's
+// own __signature__) may decide otherwise, so its bind and bind_partial run on every call.
+Verdict decide(Gathered& g) {
+    int full = binds(BIND_NAME, "bind", g);
+    if (full != 0) return full > 0 ? Verdict::Full : Verdict::Unknown;
+    int partial = binds(BIND_PARTIAL_NAME, "bind_partial", g);
+    if (partial != 0) return partial > 0 ? Verdict::Partial : Verdict::Unknown;
+    return Verdict::Never;
 }
 
-PyObject* call(Curry* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
+bool decides_by_shape(PyObject* sig) {
+    PyObject* exact = cached_attr(SIGNATURE_CLASS);
+    if (!exact) {
+        PyErr_Clear();  // the class cannot be found: decide afresh every time instead
+        return false;
+    }
+    return reinterpret_cast<PyObject*>(Py_TYPE(sig)) == exact;
+}
+
+// A curry holding the larger set of arguments, on the same chain.
+PyObject* grow(Curry* self, Gathered& g) {
+    Owned args = Owned::steal(tuple_from_array(g.vector.args() + 1, g.n_args));
+    if (!args) return nullptr;
+    Owned kwargs = g.kwargs ? std::move(g.kwargs) : no_kwargs();
+    if (!kwargs) return nullptr;
+    return new_curry(Owned::borrow(self->func.get()), std::move(args), std::move(kwargs),
+                     Owned::borrow(self->chain.get()));
+}
+
+PyObject* call(Curry* self, PyObject* const* args, std::size_t nargsf, PyObject* kwnames) {
+    Py_ssize_t nargs = PyVectorcall_NARGS(nargsf);
+    PyObject* sig;
+    if (chain_of(self).signature(self->func.get(), sig) < 0) return nullptr;
+    // Nothing gathered yet: the caller's own vector is the call, and its shape is all there is.
+    bool bare = PyTuple_GET_SIZE(self->args.get()) == 0 && PyDict_GET_SIZE(self->kwargs.get()) == 0;
+    if (bare && (!sig || chain_of(self).verdict(nargs, kwnames) == Verdict::Full)) {
+        return PyObject_Vectorcall(self->func.get(), args, nargsf, kwnames);
+    }
+
     Py_ssize_t n_args = PyTuple_GET_SIZE(self->args.get()) + nargs;
     Owned kwargs;
     if (merge_kwargs(self, args, nargs, kwnames, kwargs) < 0) return nullptr;
     Py_ssize_t n_kw = kwargs ? PyDict_GET_SIZE(kwargs.get()) : 0;
     Gathered g{ArgVector(std::size_t(1 + n_args + n_kw)), n_args, std::move(kwargs), Owned()};
-
-    PyObject* sig;
-    if (self->resolved_sig.resolve(self->func.get(), sig) < 0) return nullptr;
     if (lay_out(g, self, sig, args, nargs) < 0) return nullptr;
     if (!sig) return call_through(self, g);
 
     // Only the binding decides: a TypeError raised by func itself propagates as it is.
-    int full = binds(BIND_NAME, "bind", g);
-    if (full != 0) return full > 0 ? call_through(self, g) : nullptr;
-    int partial = binds(BIND_PARTIAL_NAME, "bind_partial", g);
-    if (partial != 0) return partial > 0 ? grow(self, g, sig) : nullptr;
-    // These arguments can never bind: the callable reports the problem in its own words.
-    return call_through(self, g);
+    Verdict verdict = chain_of(self).verdict(n_args, g.kwnames.get());
+    if (verdict == Verdict::Unknown) {
+        verdict = decide(g);
+        if (verdict == Verdict::Unknown) return nullptr;
+        if (decides_by_shape(sig)) chain_of(self).remember(n_args, g.kwnames.get(), verdict);
+    }
+    // Arguments that can never bind reach the callable, which reports them in its own words.
+    return verdict == Verdict::Partial ? grow(self, g) : call_through(self, g);
 }
 
 // The call may go on into another curry: a deep chain of them raises RecursionError.
 PyObject* curry_call(PyObject* obj, PyObject* const* args, std::size_t nargsf, PyObject* kwnames) noexcept {
     return boundary([&]() -> PyObject* {
         auto* self = reinterpret_cast<Curry*>(obj);
-        if (!self->func) return cleared_object(obj);
+        if (!self->func || !curry_chain(self->chain.get())) return cleared_object(obj);
         RecursionGuard guard(" while calling a Python object");
         if (!guard) return nullptr;
-        return call(self, args, PyVectorcall_NARGS(nargsf), kwnames);
+        return call(self, args, nargsf, kwnames);
     });
 }
 
-PyObject* new_curry(Owned func, Owned args, Owned kwargs, PyObject* resolved) {
+PyObject* new_curry(Owned func, Owned args, Owned kwargs, Owned chain) {
     auto* self = alloc_instance<Curry>(CURRY_CLASS);
     if (!self) return nullptr;
     self->vectorcall = &curry_call;
     new (&self->func) Owned(std::move(func));
     new (&self->args) Owned(std::move(args));
     new (&self->kwargs) Owned(std::move(kwargs));
-    if (resolved) {
-        new (&self->resolved_sig) SigCell(resolved_cell(resolved));
-    } else {
-        new (&self->resolved_sig) SigCell();
-    }
+    new (&self->chain) Owned(std::move(chain));
     return reinterpret_cast<PyObject*>(self);
+}
+
+// A new chain: its own signature lookup and verdicts.
+PyObject* start_curry(Owned func, Owned args, Owned kwargs) {
+    Owned chain = Owned::steal(new_curry_chain());
+    if (!chain) return nullptr;
+    return new_curry(std::move(func), std::move(args), std::move(kwargs), std::move(chain));
 }
 
 constexpr Signature CURRY_NEW_SIG = Signature::method("curry", "__new__", {"func"}).with_rest().with_kwargs();
 PyObject* curry_new(Args<CURRY_NEW_SIG>& a) {
     Owned args = Owned::steal(tuple_from_array(a.rest, a.n_rest));
     if (!args) return nullptr;
-    Owned kwargs = a.kwargs ? std::move(a.kwargs) : Owned::steal(PyDict_New());
+    Owned kwargs = a.kwargs ? std::move(a.kwargs) : no_kwargs();
     if (!kwargs) return nullptr;
-    return new_curry(Owned::borrow(a[0]), std::move(args), std::move(kwargs), nullptr);
+    return start_curry(Owned::borrow(a[0]), std::move(args), std::move(kwargs));
 }
 
 int curry_traverse(PyObject* obj, visitproc visit, void* arg) noexcept {
     Py_VISIT(Py_TYPE(obj));
     auto* self = reinterpret_cast<Curry*>(obj);
-    return GcVisit{visit, arg}.all(self->func, self->args, self->kwargs, self->resolved_sig);
+    return GcVisit{visit, arg}.all(self->func, self->args, self->kwargs, self->chain);
 }
 
 int curry_clear(PyObject* obj) noexcept {
@@ -172,7 +210,7 @@ int curry_clear(PyObject* obj) noexcept {
     self->func.reset();
     self->args.reset();
     self->kwargs.reset();
-    self->resolved_sig.clear();
+    self->chain.reset();
     return 0;
 }
 
@@ -180,7 +218,7 @@ void curry_dealloc(PyObject* obj) noexcept {
     dealloc_collected(obj, [&] {
         curry_clear(obj);
         auto* self = reinterpret_cast<Curry*>(obj);
-        self->resolved_sig.~SigCell();
+        self->chain.~Owned();
         self->kwargs.~Owned();
         self->args.~Owned();
         self->func.~Owned();
@@ -211,9 +249,9 @@ ClassDef CURRY_CLASS{&curry_spec, &install_vectorcall<Curry>};
 PyObject* make_curry(PyObject* func) {
     Owned args = Owned::steal(PyTuple_New(0));
     if (!args) return nullptr;
-    Owned kwargs = Owned::steal(PyDict_New());
+    Owned kwargs = no_kwargs();
     if (!kwargs) return nullptr;
-    return new_curry(Owned::borrow(func), std::move(args), std::move(kwargs), nullptr);
+    return start_curry(Owned::borrow(func), std::move(args), std::move(kwargs));
 }
 
 }  // namespace brisko

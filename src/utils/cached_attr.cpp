@@ -11,6 +11,8 @@ HostAttr CHAIN_FROM_ITERABLE{"itertools", "chain.from_iterable"};
 HostAttr BUILTINS_MAP{"builtins", "map"};
 HostAttr SEQUENCE_ABC{"collections.abc", "Sequence"};
 HostAttr SIGNATURE{"inspect", "signature"};
+HostAttr SIGNATURE_CLASS{"inspect", "Signature"};
+HostAttr PARAMETER_CLASS{"inspect", "Parameter"};
 
 Owned lookup_attr(const char* module, const char* path) {
     Owned name = Owned::steal(PyUnicode_FromString(module));

@@ -23,6 +23,8 @@ extern HostAttr CHAIN_FROM_ITERABLE;
 extern HostAttr BUILTINS_MAP;
 extern HostAttr SEQUENCE_ABC;
 extern HostAttr SIGNATURE;
+extern HostAttr SIGNATURE_CLASS;
+extern HostAttr PARAMETER_CLASS;
 
 // Looks `path` up on the freshly imported `module`, with no caching (for the callers that must see
 // the current value every time).

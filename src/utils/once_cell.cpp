@@ -5,10 +5,10 @@
 
 namespace brisko {
 
-bool OnceCell::enter() {
+bool OnceCell::enter(const char* recursion_message) {
     unsigned long me = PyThread_get_thread_ident();
     if (owner_.load(std::memory_order_relaxed) == me) {
-        PyErr_SetString(PyExc_RuntimeError, "recursive initialisation of a brisko process-wide cache");
+        PyErr_SetString(PyExc_RuntimeError, recursion_message);
         return false;
     }
     PyMutex_Lock(&mutex_);

@@ -1,5 +1,6 @@
-// OnceCell: a process-wide cell holding one strong reference, filled at most once.
-// Type objects, cached host lookups and once-computed flags live in these.
+// OnceCell: a cell holding one strong reference, filled at most once. Type objects, cached host
+// lookups and once-computed flags live in process-wide ones; a curry chain's signature in one of
+// its own.
 #pragma once
 
 #include <Python.h>
@@ -19,23 +20,33 @@ public:
     // Borrowed; null while the cell is empty.
     PyObject* get() const noexcept { return value_.load(std::memory_order_acquire); }
 
+    // A cell filled from the start (it keeps `value`).
+    explicit OnceCell(Owned value) noexcept : value_(value.release()) {}
+
     // Returns the stored object, running `init` (-> Owned) when the cell is empty. A null from
     // `init` leaves its exception set and the cell empty, so the next call tries again.
     // A thread that must wait for another thread's `init` is detached from the interpreter
     // while it waits (PyMutex_Lock does that), so an `init` that imports cannot deadlock with it.
+    // An `init` that comes back to the same cell on its own thread fails with RuntimeError
+    // `recursion_message` instead of waiting on itself.
     template <class Init>
-    PyObject* get_or_init(Init&& init) {
+    PyObject* get_or_init(Init&& init, const char* recursion_message = "recursive initialisation of a cached value") {
         if (PyObject* v = get()) return v;
-        return init_slow(init);
+        return init_slow(init, recursion_message);
     }
 
+    // Empties the cell, releasing what it held. Process-wide cells are never cleared (nor
+    // destroyed with a release: they outlive the interpreter); a cell inside an object is, when
+    // the object goes.
+    void clear() noexcept { Py_XDECREF(value_.exchange(nullptr, std::memory_order_acq_rel)); }
+
 private:
-    bool enter();  // false (exception set) when this thread is already running `init`
+    bool enter(const char* recursion_message);  // false (exception set) when this thread runs `init`
     void leave() noexcept;
 
     template <class Init>
-    PyObject* init_slow(Init& init) {
-        if (!enter()) return nullptr;
+    PyObject* init_slow(Init& init, const char* recursion_message) {
+        if (!enter(recursion_message)) return nullptr;
         struct Leave {
             OnceCell* cell;
             ~Leave() { cell->leave(); }

@@ -1,0 +1,120 @@
+// A curry chain's signature lookup and its table of verdicts per call shape.
+#include "curry_chain.hpp"
+
+#include <new>
+#include <utility>
+
+#include "../utils/cached_attr.hpp"
+#include "../utils/class_def.hpp"
+#include "../utils/call.hpp"
+#include "../utils/py_hash.hpp"
+
+namespace brisko {
+
+int CurryChain::signature(PyObject* func, PyObject*& sig) {
+    PyObject* found = signature_.get_or_init(
+        [&]() -> Owned {
+            PyObject* lookup = cached_attr(SIGNATURE);
+            if (!lookup) return Owned();
+            Owned result = Owned::steal(call_one(lookup, func));
+            if (result) return result;
+            if (!PyErr_ExceptionMatches(PyExc_ValueError) && !PyErr_ExceptionMatches(PyExc_TypeError)) return result;
+            PyErr_Clear();  // no signature metadata, or not a callable: calls go straight through
+            return Owned::borrow(Py_None);
+        },
+        "recursive signature lookup of the same curry");
+    if (!found) return -1;
+    sig = found == Py_None ? nullptr : found;
+    return 0;
+}
+
+bool CurryChain::Shape::matches(Py_ssize_t n, PyObject* kwnames) const noexcept {
+    std::size_t count = kwnames ? std::size_t(PyTuple_GET_SIZE(kwnames)) : 0;
+    if (n_args != n || n_names != count) return false;
+    // Keyword names are distinct within a call, so equal counts and every name found is a match.
+    for (std::size_t i = 0; i < count; ++i) {
+        PyObject* name = PyTuple_GET_ITEM(kwnames, Py_ssize_t(i));
+        bool found = false;
+        for (std::size_t j = 0; j < n_names && !found; ++j) {
+            found = names[j].get() == name || unicode_equal(names[j].get(), name);
+        }
+        if (!found) return false;
+    }
+    return true;
+}
+
+Verdict CurryChain::verdict(Py_ssize_t n_args, PyObject* kwnames) const noexcept {
+    for (const Shape& shape : shapes_) {
+        if (shape.matches(n_args, kwnames)) return shape.verdict;
+    }
+    return Verdict::Unknown;
+}
+
+void CurryChain::remember(Py_ssize_t n_args, PyObject* kwnames, Verdict verdict) noexcept {
+    std::size_t count = kwnames ? std::size_t(PyTuple_GET_SIZE(kwnames)) : 0;
+    if (count > MAX_NAMES) return;
+    Shape& shape = shapes_[next_];
+    next_ = (next_ + 1) % SHAPES;
+    // Filled before any old name goes: releasing a str runs no Python code, but the entry is
+    // consistent at every step regardless.
+    shape.n_args = -1;
+    for (std::size_t i = 0; i < MAX_NAMES; ++i) {
+        shape.names[i] = i < count ? Owned::borrow(PyTuple_GET_ITEM(kwnames, Py_ssize_t(i))) : Owned();
+    }
+    shape.n_names = count;
+    shape.verdict = verdict;
+    shape.n_args = n_args;
+}
+
+namespace {
+
+struct ChainObject {
+    PyObject_HEAD
+    bool live;  // the chain exists: false until it is built and once it is destroyed
+    CurryChain chain;
+};
+
+ChainObject* chain_object(PyObject* self) noexcept { return reinterpret_cast<ChainObject*>(self); }
+
+int chain_traverse(PyObject* self, visitproc visit, void* arg) noexcept {
+    Py_VISIT(Py_TYPE(self));
+    return chain_object(self)->live ? chain_object(self)->chain.traverse(GcVisit{visit, arg}) : 0;
+}
+
+int chain_clear(PyObject* self) noexcept {
+    // Marked first: releasing the signature may run Python code.
+    if (std::exchange(chain_object(self)->live, false)) chain_object(self)->chain.~CurryChain();
+    return 0;
+}
+
+void chain_dealloc(PyObject* self) noexcept { dealloc_collected(self, [&] { chain_clear(self); }); }
+
+PyType_Slot chain_slots[] = {
+    {Py_tp_dealloc, reinterpret_cast<void*>(&chain_dealloc)},
+    {Py_tp_traverse, reinterpret_cast<void*>(&chain_traverse)},
+    {Py_tp_clear, reinterpret_cast<void*>(&chain_clear)},
+    {0, nullptr},
+};
+
+PyType_Spec chain_spec = {
+    "brisko._brisko.CurryChain", sizeof(ChainObject), 0, COLLECTED_CLASS_FLAGS, chain_slots,
+};
+
+ClassDef CURRY_CHAIN_CLASS{&chain_spec};
+
+}  // namespace
+
+PyObject* new_curry_chain() {
+    auto* self = alloc_instance<ChainObject>(CURRY_CHAIN_CLASS);
+    if (!self) return nullptr;
+    new (&self->chain) CurryChain();
+    self->live = true;
+    return reinterpret_cast<PyObject*>(self);
+}
+
+CurryChain* curry_chain(PyObject* object) noexcept {
+    ChainObject* self = chain_object(object);
+    return self->live ? &self->chain : nullptr;
+}
+
+}  // namespace brisko
