@@ -118,6 +118,23 @@ def test_host_callables_are_looked_up_at_every_call():
     assert results == ((0,), ["filtered"])
 
 
+def test_lookups_go_through_import_hooks_and_sys_modules():
+    seen, original, functools_module = [], builtins.__import__, sys.modules["functools"]
+    fake = type(sys)("functools")
+    fake.reduce = lambda *args: "fake"
+    builtins.__import__ = lambda name, *args, **kwargs: seen.append(name) or original(name, *args, **kwargs)
+    try:
+        listed = Iter([1]).collect()
+    finally:
+        builtins.__import__ = original
+    sys.modules["functools"] = fake
+    try:
+        reduced = Iter([1]).reduce(max)
+    finally:
+        sys.modules["functools"] = functools_module
+    assert listed == [1] and seen == ["builtins"] and reduced == "fake"
+
+
 def test_cycles_through_an_iter_are_collected():
     class Holder:
         pass
