@@ -12,49 +12,148 @@ import pytest
 import brisko
 from brisko import _brisko as b
 
-# Every name the module exports, in registration order.
-TABLE = """
-Some NothingType Option Ok Err Result Nothing first_opt last_opt nth_opt get_opt get_in_opt peek_opt
-NativeIter count first second last nth get isdistinct frequencies topk peek take drop take_nth tail
-cons concat concatv interpose interleave sliding_window partition partition_all merge_sorted diff
-groupby countby reduceby mapcat pluck remove accumulate iterate unique join curry identity apply pipe
-do compose compose_left complement juxt excepts memoize thread_first thread_last flip merge
-merge_with assoc dissoc assoc_in update_in get_in keymap valmap itemmap keyfilter valfilter
-itemfilter Iter
-""".split()
+# Every exported name in registration order: its kind, then the text signature of a function or
+# of a class's constructor. A "namespace" is a class without a constructor.
+REGISTRATION = """
+Some            class       (value)
+NothingType     class       ()
+Option          namespace
+Ok              class       (value)
+Err             class       (error)
+Result          namespace
+Nothing         instance
+first_opt       function    (seq)
+last_opt        function    (seq)
+nth_opt         function    (n, seq)
+get_opt         function    (ind, coll)
+get_in_opt      function    (coll, *keys)
+peek_opt        function    (seq)
+NativeIter      namespace
+count           function    (seq)
+first           function    (seq)
+second          function    (seq)
+last            function    (seq)
+nth             function    (n, seq)
+get             function    (ind, coll, *rest)
+isdistinct      function    (seq)
+frequencies     function    (seq)
+topk            function    (k, seq, key=None)
+peek            function    (seq)
+take            function    (n, seq)
+drop            function    (n, seq)
+take_nth        function    (n, seq)
+tail            function    (n, seq)
+cons            function    (el, seq)
+concat          function    (seqs)
+concatv         function    (*seqs)
+interpose       function    (el, seq)
+interleave      function    (seqs)
+sliding_window  function    (n, seq)
+partition       function    (n, seq, *rest)
+partition_all   function    (n, seq)
+merge_sorted    function    (*seqs, key=None)
+diff            function    (*seqs, **kwargs)
+groupby         function    (key, seq)
+countby         function    (key, seq)
+reduceby        function    (key, binop, seq, *rest)
+mapcat          function    (func, seqs)
+pluck           function    (ind, seqs, *rest)
+remove          function    (predicate, seq)
+accumulate      function    (binop, seq, *rest)
+iterate         function    (func, x)
+unique          function    (seq, key=None)
+join            function    (leftkey, leftseq, rightkey, rightseq, left_default=None, right_default=None)
+curry           class       (func, *args, **kwargs)
+identity        function    (x)
+apply           function    (func, *args, **kwargs)
+pipe            function    (data, *funcs)
+do              function    (func, x)
+compose         function    (*funcs)
+compose_left    function    (*funcs)
+complement      function    (func)
+juxt            function    (*funcs)
+excepts         function    (exc, func, handler=None)
+memoize         function    (func, cache=None, key=None)
+thread_first    function    (val, *forms)
+thread_last     function    (val, *forms)
+flip            curry
+merge           function    (*dicts, factory=None)
+merge_with      function    (func, *dicts, factory=None)
+assoc           function    (d, key, value, factory=None)
+dissoc          function    (d, *keys, factory=None)
+assoc_in        function    (d, keys, value, factory=None)
+update_in       function    (d, keys, func, default=None, factory=None)
+get_in          function    (keys, coll, default=None, no_default=False)
+keymap          function    (func, d, factory=None)
+valmap          function    (func, d, factory=None)
+itemmap         function    (func, d, factory=None)
+keyfilter       function    (predicate, d, factory=None)
+valfilter       function    (predicate, d, factory=None)
+itemfilter      function    (predicate, d, factory=None)
+Iter            class       (inner)
+"""
 
-OPTION_VALUES = "Some NothingType Option Ok Err Result Nothing first_opt last_opt nth_opt get_opt get_in_opt peek_opt".split()
+_OPTION_METHODS = ["map f", "and_then f", "filter pred", "unwrap", "unwrap_or default", "unwrap_or_else f",
+                   "ok_or err", "is_some", "is_none"]
+_RESULT_METHODS = ["map f", "map_err f", "and_then f", "unwrap", "unwrap_or default", "ok", "err", "is_ok",
+                   "is_err"]
+_ITER_METHODS = ["map f", "filter f", "unique key=None", "take n", "drop n", "sliding_window n", "partition_all n",
+                 "flat_map f", "pluck ind", "interpose el", "accumulate binop", "collect", "reduce binop, *rest",
+                 "count", "frequencies", "group_by key", "to_dict", "first", "last", "nth i"]
 
-SEQUENCE_TOOLS = """
-NativeIter count first second last nth get isdistinct frequencies topk peek take drop take_nth tail
-cons concat concatv interpose interleave sliding_window partition partition_all merge_sorted diff
-groupby countby reduceby mapcat pluck remove accumulate iterate unique join
-""".split()
 
-FUNCTION_TOOLS = """
-curry identity apply pipe do compose compose_left complement juxt excepts memoize thread_first
-thread_last flip
-""".split()
+def _instance_methods(specs):
+    """{name: text signature} of methods written as "name params"."""
+    split = (spec.partition(" ") for spec in specs)
+    return {name: f"($self{', ' + params if params else ''})" for name, _, params in split}
 
-MAPPING_TOOLS = """
-merge merge_with assoc dissoc assoc_in update_in get_in keymap valmap itemmap keyfilter valfilter itemfilter
-""".split()
+
+# The public methods of each exported class, in definition order.
+METHODS = {
+    "Some": _instance_methods(_OPTION_METHODS),
+    "NothingType": _instance_methods(_OPTION_METHODS),
+    "Option": {"of": "(v)"},
+    "Ok": _instance_methods(_RESULT_METHODS),
+    "Err": _instance_methods(_RESULT_METHODS),
+    "Result": {"of": "(f)"},
+    "Iter": _instance_methods(_ITER_METHODS),
+}
+
+BASETYPE_FLAG = 1 << 10
 
 STUB = pathlib.Path(brisko.__file__).with_name("_brisko.pyi")
 
 
-def test_all_follows_the_table_order():
-    assert len(TABLE) == 76
-    exported = b.__all__
-    assert isinstance(exported, list)
-    assert exported[: len(OPTION_VALUES)] == OPTION_VALUES
-    assert set(SEQUENCE_TOOLS) <= set(exported) <= set(TABLE)
-    assert set(FUNCTION_TOOLS) <= set(exported)
-    assert exported[exported.index("flip") + 1 :][: len(MAPPING_TOOLS)] == MAPPING_TOOLS
-    assert exported == [name for name in TABLE if name in exported]
-    assert all(getattr(b, name) is not None for name in exported)
-    assert brisko.__all__ == exported
-    assert brisko.take is b.take
+def _public_methods(cls):
+    names = [n for n in vars(cls) if not n.startswith("_") and callable(getattr(cls, n))]
+    return [(n, getattr(cls, n).__text_signature__) for n in names]
+
+
+def test_the_registration_table():
+    rows = [line.split(None, 2) for line in REGISTRATION.strip().splitlines()]
+    assert len(rows) == 76
+    assert b.__all__ == [row[0] for row in rows]
+    assert brisko.__all__ == b.__all__ and brisko.take is b.take
+    for name, kind, *signature in rows:
+        obj = getattr(b, name)
+        text_signature = signature[0] if signature else None
+        if kind == "function":
+            assert inspect.isbuiltin(obj) and obj.__name__ == name and obj.__module__ == "brisko._brisko", name
+            assert obj.__text_signature__ == text_signature and obj.__doc__ is None, name
+        elif kind == "instance":
+            assert type(obj) is b.NothingType
+        elif kind == "curry":
+            assert type(obj) is b.curry
+        else:
+            assert isinstance(obj, type) and obj.__qualname__ == obj.__name__ == name, name
+            assert obj.__module__ == "brisko._brisko" and obj.__text_signature__ == text_signature, name
+            assert not obj.__flags__ & BASETYPE_FLAG, name
+            with pytest.raises(TypeError, match="is not an acceptable base type"):
+                type("Sub", (obj,), {})
+            if kind == "namespace":
+                with pytest.raises(TypeError, match=f"cannot create 'brisko._brisko.{name}' instances"):
+                    obj()
+            assert _public_methods(obj) == list(METHODS.get(name, {}).items()), name
 
 
 def _stub_functions():

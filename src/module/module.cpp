@@ -5,6 +5,7 @@
 
 #include "../dicttoolz/dicttoolz.hpp"
 #include "../functoolz/functoolz.hpp"
+#include "../iter/iter_cls.hpp"
 #include "../itertoolz/itertoolz.hpp"
 #include "../option/option.hpp"
 #include "../utils/native_iter.hpp"
@@ -94,7 +95,7 @@ int register_all(PyObject* module) {
     if (install_dedicated_iterators() < 0) return -1;
     if (register_function_tools(module) < 0) return -1;
     if (add_functions_batch(module, MAPPING_TOOLS, std::size(MAPPING_TOOLS)) < 0) return -1;
-    return 0;
+    return add_class(module, class_type(ITER_CLASS));
 }
 
 int exec_module(PyObject* module) noexcept {
