@@ -14,7 +14,6 @@ from typing import (
     Final,
     Generic,
     Literal,
-    Never,
     NoReturn,
     ParamSpec,
     Protocol,
@@ -161,8 +160,10 @@ _X6a = TypeVar("_X6a"); _X6b = TypeVar("_X6b"); _X6c = TypeVar("_X6c")
 _X7a = TypeVar("_X7a"); _X7b = TypeVar("_X7b"); _X7c = TypeVar("_X7c")
 _X8a = TypeVar("_X8a"); _X8b = TypeVar("_X8b"); _X8c = TypeVar("_X8c")
 
-# What an `int | str | list` key selects (an item, or a tuple of items) depends on each element's
-# own type, which no signature can name: key functions given that way give `Any` keys.
+# A key given as an index or a list of indices selects from each element something whose type
+# depends on the element's own type, which no signature can name: such keys give `Any` key values.
+# They are typed `int | str | list` rather than any hashable, so that a key function of the wrong
+# type is still reported (other index types work at run time; pass a lambda to have them typed).
 _KeySpec: TypeAlias = int | str | list[Any]
 
 # A thread_first/thread_last form: a callable, or a tuple of a callable and up to three extra
