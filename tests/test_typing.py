@@ -49,6 +49,20 @@ def test_stubtest_finds_nothing_beyond_the_allowlist():
     assert out.returncode == 0, out.stdout + out.stderr
 
 
+def test_the_stub_gives_every_name_a_docstring():
+    """Editors show these: a function's first overload, a class, or the string after a variable."""
+    body = ast.parse(STUB.read_text()).body
+    documented = set()
+    for node, following in zip(body, body[1:] + [None]):
+        if isinstance(node, (ast.FunctionDef, ast.ClassDef)):
+            if ast.get_docstring(node):
+                documented.add(node.name)
+        elif isinstance(node, ast.AnnAssign) and isinstance(following, ast.Expr):
+            if isinstance(following.value, ast.Constant) and isinstance(following.value.value, str):
+                documented.add(node.target.id)
+    assert sorted(set(brisko.__all__) - documented) == []
+
+
 def test_the_stub_is_strict_clean(mypy_errors):
     assert mypy_errors.get(STUB.name, []) == []
 
