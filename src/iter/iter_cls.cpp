@@ -38,10 +38,15 @@ PyObject* wrap(Owned result) {
     return reinterpret_cast<PyObject*>(self);
 }
 
-// Calls `module.name` looked up afresh: a replaced builtins.map or functools.reduce is honoured at
-// the next call.
-PyObject* call_looked_up(const char* module, const char* name, PyObject* const* argv, std::size_t n) {
-    Owned callable = lookup_attr(module, name);
+// Looked up afresh at every call: a replaced builtins.map or functools.reduce is honoured at once.
+FreshAttr MAP_LOOKUP{"builtins", "map"};
+FreshAttr FILTER_LOOKUP{"builtins", "filter"};
+FreshAttr LIST_LOOKUP{"builtins", "list"};
+FreshAttr DICT_LOOKUP{"builtins", "dict"};
+FreshAttr REDUCE_LOOKUP{"functools", "reduce"};
+
+PyObject* call_looked_up(FreshAttr& attr, PyObject* const* argv, std::size_t n) {
+    Owned callable = lookup_attr(attr);
     if (!callable) return nullptr;
     return PyObject_Vectorcall(callable.get(), argv, n, nullptr);
 }
@@ -61,13 +66,13 @@ PyObject* islice(PyObject* inner, std::uint64_t n, bool drop) {
 constexpr Signature MAP_SIG = Signature::method("Iter", "map", {"f"});
 PyObject* map(PyObject* self, Args<MAP_SIG>& a) {
     PyObject* argv[] = {a[0], inner_of(self)};
-    return wrap(Owned::steal(call_looked_up("builtins", "map", argv, 2)));
+    return wrap(Owned::steal(call_looked_up(MAP_LOOKUP, argv, 2)));
 }
 
 constexpr Signature FILTER_SIG = Signature::method("Iter", "filter", {"f"});
 PyObject* filter(PyObject* self, Args<FILTER_SIG>& a) {
     PyObject* argv[] = {a[0], inner_of(self)};
-    return wrap(Owned::steal(call_looked_up("builtins", "filter", argv, 2)));
+    return wrap(Owned::steal(call_looked_up(FILTER_LOOKUP, argv, 2)));
 }
 
 constexpr Signature UNIQUE_SIG = Signature::method("Iter", "unique", {"key"}, 0);
@@ -134,7 +139,7 @@ PyObject* accumulate(PyObject* self, Args<ACCUMULATE_SIG>& a) {
 constexpr Signature COLLECT_SIG = Signature::method("Iter", "collect", {});
 PyObject* collect(PyObject* self, Args<COLLECT_SIG>&) {
     PyObject* argv[] = {inner_of(self)};
-    return call_looked_up("builtins", "list", argv, 1);
+    return call_looked_up(LIST_LOOKUP, argv, 1);
 }
 
 [[gnu::cold]] PyObject* too_many_reduce_arguments() {
@@ -146,7 +151,7 @@ constexpr Signature REDUCE_SIG = Signature::method("Iter", "reduce", {"binop"}).
 PyObject* reduce(PyObject* self, Args<REDUCE_SIG>& a) {
     if (a.n_rest > 1) return too_many_reduce_arguments();
     PyObject* argv[] = {a[0], inner_of(self), a.n_rest == 1 ? a.rest[0] : nullptr};
-    return call_looked_up("functools", "reduce", argv, std::size_t(2 + a.n_rest));
+    return call_looked_up(REDUCE_LOOKUP, argv, std::size_t(2 + a.n_rest));
 }
 
 constexpr Signature COUNT_SIG = Signature::method("Iter", "count", {});
@@ -165,7 +170,7 @@ PyObject* group_by(PyObject* self, Args<GROUP_BY_SIG>& a) { return groupby_impl(
 constexpr Signature TO_DICT_SIG = Signature::method("Iter", "to_dict", {});
 PyObject* to_dict(PyObject* self, Args<TO_DICT_SIG>&) {
     PyObject* argv[] = {inner_of(self)};
-    return call_looked_up("builtins", "dict", argv, 1);
+    return call_looked_up(DICT_LOOKUP, argv, 1);
 }
 
 constexpr Signature FIRST_SIG = Signature::method("Iter", "first", {});

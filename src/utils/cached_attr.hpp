@@ -28,4 +28,14 @@ extern HostAttr SIGNATURE;
 // the current value every time).
 Owned lookup_attr(const char* module, const char* path);
 
+// One attribute of a module, imported and read afresh at every use like the above; only its names
+// are made once per process, so a lookup on a per-call path costs a few dictionary reads.
+struct FreshAttr {
+    const char* module;
+    const char* name;  // a single attribute, no dots
+    OnceCell module_name{};
+    OnceCell attr_name{};
+};
+Owned lookup_attr(FreshAttr& attr);
+
 }  // namespace brisko

@@ -1,6 +1,7 @@
 // brisko._testhooks: built only for the test suite (BRISKO_TEST_HOOKS). Its iterators break
 // their invariants on purpose, so the tests can check that the boundary reports every kind of
-// C++ failure as a host exception and leaves the iterator usable.
+// C++ failure as a host exception and leaves the iterator usable; it can also clear an object
+// the way the collector does.
 #include <Python.h>
 
 #include <stdexcept>
@@ -45,9 +46,19 @@ PyObject* failing_iter(Args<FAILING_ITER_SIG>& a) {
 constexpr Signature PANIC_NOW_SIG = Signature::function("panic_now", {});
 PyObject* panic_now(Args<PANIC_NOW_SIG>&) { panic("panic at a function boundary"); }
 
+// Runs the object's tp_clear, as the collector does on a cycle it frees, so that a test can reach
+// an object in the state a finalizer would find it in.
+constexpr Signature COLLECTOR_CLEAR_SIG = Signature::function("collector_clear", {"obj"});
+PyObject* collector_clear(Args<COLLECTOR_CLEAR_SIG>& a) {
+    inquiry clear = Py_TYPE(a[0])->tp_clear;
+    if (clear && clear(a[0]) < 0) return nullptr;
+    Py_RETURN_NONE;
+}
+
 PyMethodDef hook_methods[] = {
     function_def<FAILING_ITER_SIG, failing_iter>("failing_iter(mode)\n--\n\n"),
     function_def<PANIC_NOW_SIG, panic_now>("panic_now()\n--\n\n"),
+    function_def<COLLECTOR_CLEAR_SIG, collector_clear>("collector_clear(obj)\n--\n\n"),
     {nullptr, nullptr, 0, nullptr},
 };
 

@@ -1,0 +1,216 @@
+"""Iter: chain methods over every input shape, laziness and the shared inner object, terminal
+values, argument errors, the collector, and a property test of random chains."""
+
+import builtins
+import functools
+import gc
+import itertools
+import operator
+import subprocess
+import sys
+import weakref
+
+import pytest
+from hypothesis import given
+from hypothesis import strategies as st
+
+from brisko._brisko import Iter, Nothing, NothingType, Some
+from conftest import hashables, raising_after
+
+BIG = [2**70, 2**71, 2**70, 2**72]  # not immortal: leaks show under ./dev leaks
+
+
+# Each method against what it must equal, over BIG (the property test below covers the rest).
+METHOD_CASES = {
+    "unique key": (lambda it: it.unique(key=lambda x: x > 2**70).collect(), BIG[:2]),
+    "sliding_window": (lambda it: it.sliding_window(3).collect(), [tuple(BIG[:3]), tuple(BIG[1:])]),
+    "pluck": (lambda it: it.map(lambda x: divmod(x, 7)).pluck(0).collect(), [x // 7 for x in BIG]),
+    "interpose": (lambda it: it.interpose(0).take(3).collect(), [BIG[0], 0, BIG[1]]),
+    "reduce": (lambda it: it.reduce(operator.add), sum(BIG)),
+    "reduce initial": (lambda it: it.reduce(operator.add, -1), sum(BIG) - 1),
+    "group_by": (lambda it: it.group_by(lambda x: x > 2**70), {False: BIG[::2], True: BIG[1::2]}),
+    "to_dict": (lambda it: it.map(lambda x: (x, -x)).to_dict(), {x: -x for x in BIG}),
+    "nth": (lambda it: it.nth(2), Some(BIG[2])),
+    "nth past the end": (lambda it: it.nth(5), Nothing),
+    "for": (lambda it: [x for x in it], BIG),
+}
+
+
+@pytest.mark.parametrize("case", sorted(METHOD_CASES))
+def test_methods_over_every_shape(case, shape):
+    call, expected = METHOD_CASES[case]
+    assert call(Iter(shape(BIG))) == expected
+
+
+def test_chain_methods_pull_nothing_and_terminals_only_what_they_need():
+    pulled = []
+    it = Iter(pulled.append(x) or x for x in itertools.count())
+    for chain in (it.map(str), it.filter(bool), it.unique(), it.take(3), it.drop(3), it.sliding_window(1),
+                  it.partition_all(2), it.flat_map(list), it.pluck(0), it.interpose(0), it.accumulate(max)):
+        assert type(chain) is Iter
+    assert pulled == []
+    assert it.sliding_window(3).take(1).collect() == [(0, 1, 2)] and len(pulled) == 3
+    assert it.unique().take(10).collect() == list(range(3, 13)) and len(pulled) == 13
+    assert it.first() == Some(13) and it.nth(1) == Some(15) and len(pulled) == 16
+
+
+def test_derived_iters_share_the_inner_object():
+    it = Iter(iter([1, 2, 3, 4]))
+    assert it.take(1).collect() == [1] and it.map(str).first() == Some("2")
+    assert it.collect() == [3, 4] and it.collect() == []
+    listed = Iter([1, 2, 3])
+    assert listed.take(1).collect() == [1] and listed.drop(1).collect() == [2, 3] and listed.count() == 3
+    assert iter(listed) is not listed and list(listed) == list(listed) == [1, 2, 3]
+    with pytest.raises(TypeError, match="is not an iterator"):
+        next(listed)
+    with pytest.raises(TypeError, match="'int' object is not iterable"):
+        Iter(5).collect()
+
+
+@pytest.mark.parametrize(
+    "call",
+    [lambda f: Iter([1]).map(f).collect(), lambda f: Iter([1]).filter(f).collect(),
+     lambda f: Iter([1]).unique(key=f).collect(), lambda f: Iter([1]).flat_map(f).collect(),
+     lambda f: Iter([1, 2]).accumulate(f).collect(), lambda f: Iter([1, 2]).reduce(f),
+     lambda f: Iter([1]).group_by(f), lambda f: Iter(raising_after([1], 1)).collect()],
+)
+def test_exceptions_pass_through_unchanged(call, boom):
+    def fail(*args):
+        raise boom("user")
+
+    with pytest.raises(boom):
+        call(fail)
+
+
+@pytest.mark.parametrize(
+    "call, message",
+    [(lambda: Iter(), "Iter.__new__() missing 1 required positional argument: 'inner'"),
+     (lambda: Iter([], inner=[]), "Iter.__new__() got multiple values for argument 'inner'"),
+     (lambda: Iter([]).take(), "Iter.take() missing 1 required positional argument: 'n'"),
+     (lambda: Iter([]).map(str, str), "Iter.map() takes 1 positional arguments but 2 were given"),
+     (lambda: Iter([]).collect([]), "Iter.collect() takes 0 positional arguments but 1 was given"),
+     (lambda: Iter([]).unique(k=1), "Iter.unique() got an unexpected keyword argument 'k'"),
+     (lambda: Iter([1]).reduce(operator.add, 10, 20), "reduce takes at most 2 arguments"),
+     (lambda: Iter([]).reduce(operator.add), "reduce() of empty iterable with no initial value")],
+)
+def test_argument_errors(call, message):
+    with pytest.raises(TypeError) as info:
+        call()
+    assert str(info.value) == message
+
+
+@pytest.mark.parametrize("method, param", [("take", "n"), ("drop", "n"), ("sliding_window", "n"),
+                                           ("partition_all", "n"), ("nth", "i")])
+@pytest.mark.parametrize("value, exc", [(-1, OverflowError), (2**64, OverflowError), ("1", TypeError)])
+def test_counts_are_non_negative_words(method, param, value, exc):
+    with pytest.raises(exc) as info:
+        getattr(Iter([1]), method)(value)
+    assert type(info.value) is exc and info.value.__notes__ == [f"while processing '{param}'"]
+
+
+def test_host_callables_are_looked_up_at_every_call():
+    saved = functools.reduce, builtins.filter
+    functools.reduce, builtins.filter = (lambda *args: args[2:]), (lambda f, inner: ["filtered"])
+    try:
+        results = Iter([1]).reduce(max, 0), Iter([1]).filter(bool).collect()
+    finally:
+        functools.reduce, builtins.filter = saved
+    assert results == ((0,), ["filtered"])
+
+
+def test_lookups_go_through_import_hooks_and_sys_modules():
+    seen, original, functools_module = [], builtins.__import__, sys.modules["functools"]
+    fake = type(sys)("functools")
+    fake.reduce = lambda *args: "fake"
+    builtins.__import__ = lambda name, *args, **kwargs: seen.append(name) or original(name, *args, **kwargs)
+    try:
+        listed = Iter([1]).collect()
+    finally:
+        builtins.__import__ = original
+    sys.modules["functools"] = fake
+    try:
+        reduced = Iter([1]).reduce(max)
+    finally:
+        sys.modules["functools"] = functools_module
+    assert listed == [1] and seen == ["builtins"] and reduced == "fake"
+
+
+def test_cycles_through_an_iter_are_collected():
+    class Holder:
+        pass
+
+    holder = Holder()
+    holder.iters = [Iter([holder]), Iter([holder]).map(str).unique()]
+    ref = weakref.ref(holder)
+    assert gc.is_tracked(holder.iters[0])
+    del holder
+    gc.collect()
+    assert ref() is None
+
+
+def test_a_cleared_iter_reads_as_empty():
+    hooks = pytest.importorskip("brisko._testhooks")
+    it = Iter([1, 2])
+    hooks.collector_clear(it)
+    assert it.collect() == [] and it.count() == 0 and type(it.first()) is NothingType
+
+
+def test_deep_nesting_raises_recursion_error_and_frees_cleanly():
+    code = """
+import functools
+from brisko._brisko import Iter
+nested = functools.reduce(lambda it, _: Iter(it), range(200_000), [1])
+for use in (iter, Iter.collect, Iter.count):
+    try:
+        use(nested)
+        raise AssertionError("no RecursionError")
+    except RecursionError:
+        pass
+del nested
+print("ok")
+"""
+    out = subprocess.run([sys.executable, "-c", code], capture_output=True, text=True, timeout=300)
+    assert out.stdout.strip() == "ok", out.stderr[-2000:]
+
+
+def _unique(xs):
+    seen = set()
+    return [x for x in xs if not (x in seen or seen.add(x))]
+
+
+# (method arguments, plain-Python formulation over a list) for each step of a random chain.
+STEPS = {
+    "map": (lambda v: ((lambda x: (x,)),), lambda xs, v: [(x,) for x in xs]),
+    "filter": (lambda v: ((lambda x: hash(x) % 3 != v % 3),), lambda xs, v: [x for x in xs if hash(x) % 3 != v % 3]),
+    "unique": (lambda v: (), lambda xs, v: _unique(xs)),
+    "take": (lambda v: (v,), lambda xs, v: xs[:v]),
+    "drop": (lambda v: (v,), lambda xs, v: xs[v:]),
+    "sliding_window": (lambda v: (v,), lambda xs, v: [tuple(xs[i : i + v]) for i in range(len(xs) - v + 1)] if v else []),
+    "partition_all": (lambda v: (v,), lambda xs, v: [tuple(xs[i : i + v]) for i in range(0, len(xs), v)] if v else []),
+    "flat_map": (lambda v: ((lambda x: [x] * v),), lambda xs, v: [x for x in xs for _ in range(v)]),
+    "interpose": (lambda v: (v,), lambda xs, v: [y for x in xs for y in (v, x)][1:]),
+    "accumulate": (lambda v: ((lambda a, b: b if hash(b) % 2 else a),),
+                   lambda xs, v: list(itertools.accumulate(xs, lambda a, b: b if hash(b) % 2 else a))),
+}
+
+TERMINALS = {
+    "collect": lambda xs: xs,
+    "count": len,
+    "frequencies": lambda xs: {x: xs.count(x) for x in _unique(xs)},
+    "first": lambda xs: Some(xs[0]) if xs else Nothing,
+    "last": lambda xs: Some(xs[-1]) if xs else Nothing,
+}
+
+
+@given(
+    values=st.lists(hashables, max_size=12),
+    chain=st.lists(st.tuples(st.sampled_from(sorted(STEPS)), st.integers(0, 3)), max_size=5),
+    terminal=st.sampled_from(sorted(TERMINALS)),
+    as_iterator=st.booleans(),
+)
+def test_random_chains_match_plain_python(values, chain, terminal, as_iterator):
+    it, expected = Iter(iter(values) if as_iterator else values), list(values)
+    for name, v in chain:
+        make_args, plain = STEPS[name]
+        it, expected = getattr(it, name)(*make_args(v)), plain(expected, v)
+    assert getattr(it, terminal)() == TERMINALS[terminal](expected)
