@@ -157,19 +157,48 @@ def test_the_registration_table():
 
 
 def _stub_functions():
+    """{name: [def, ...]} of the module-level functions; an overloaded name has several defs."""
     tree = ast.parse(STUB.read_text())
-    return {node.name: node for node in tree.body if isinstance(node, ast.FunctionDef)}
+    defs = {}
+    for node in tree.body:
+        if isinstance(node, ast.FunctionDef):
+            defs.setdefault(node.name, []).append(node)
+    return defs
 
 
 def _stub_parameters(node):
     args = node.args
-    params = [(a.arg, "POSITIONAL_OR_KEYWORD") for a in args.args]
+    params = [(a.arg, "POSITIONAL_ONLY") for a in args.posonlyargs]
+    params += [(a.arg, "POSITIONAL_OR_KEYWORD") for a in args.args]
     if args.vararg:
         params.append((args.vararg.arg, "VAR_POSITIONAL"))
     params += [(a.arg, "KEYWORD_ONLY") for a in args.kwonlyargs]
     if args.kwarg:
         params.append((args.kwarg.arg, "VAR_KEYWORD"))
     return params
+
+
+def _overload_fits(stub, actual):
+    """Whether one overload describes a way of calling the function: its named parameters are the
+    function's, in order (an overload may make one positional- or keyword-only); the others stand
+    for what *args (positional-only ones) or **kwargs (keyword-only ones) gather."""
+    kinds = {name: kind for name, kind in actual if not kind.startswith("VAR_")}
+    gathers = {kind for _, kind in actual if kind.startswith("VAR_")}
+    positional = [name for name, kind in actual if kind == "POSITIONAL_OR_KEYWORD"]
+    stub_positional = [name for name, kind in stub if kind in ("POSITIONAL_ONLY", "POSITIONAL_OR_KEYWORD")]
+    named = stub_positional[: len([name for name in stub_positional if name in kinds])]
+    if named != positional[: len(named)]:
+        return False
+    for name, kind in stub:
+        if kind.startswith("VAR_"):
+            fits = (name, kind) in actual
+        elif name in kinds:
+            fits = kinds[name] in (kind, "POSITIONAL_OR_KEYWORD")
+        else:
+            fits = {"POSITIONAL_ONLY": "VAR_POSITIONAL", "KEYWORD_ONLY": "VAR_KEYWORD"}.get(kind) in gathers
+        if not fits:
+            return False
+    return True
 
 
 def test_functions_match_their_stubs():
@@ -181,7 +210,17 @@ def test_functions_match_their_stubs():
         assert func.__module__ == "brisko._brisko"
         assert func.__doc__ is None, name  # the docstring is only the signature line
         actual = [(p.name, p.kind.name) for p in inspect.signature(func).parameters.values()]
-        assert actual == _stub_parameters(stubs[name]), name
+        overloads = [_stub_parameters(node) for node in stubs[name]]
+        if len(overloads) == 1:
+            assert actual == overloads[0], name
+            continue
+        assert all(_overload_fits(stub, actual) for stub in overloads), name
+        described = {param for stub in overloads for param in stub}
+        named = {param for param, kind in actual if not kind.startswith("VAR_")}
+        stand_ins = {kind for stub in overloads for param, kind in stub if param not in named}
+        for param in actual:  # every parameter appears in some overload, *args and **kwargs maybe as stand-ins
+            stand_in = {"VAR_POSITIONAL": "POSITIONAL_ONLY", "VAR_KEYWORD": "KEYWORD_ONLY"}.get(param[1])
+            assert param in described or stand_in in stand_ins, (name, param)
     assert str(inspect.signature(b.take)) == "(n, seq)"
 
 

@@ -1,248 +1,1095 @@
-"""Type stubs for the native module brisko._brisko."""
+"""Type stubs for brisko._brisko, the native module behind the brisko package.
 
-from collections.abc import Callable, Hashable, Iterable, Iterator, Mapping, MutableMapping
-from typing import Any, ClassVar, Generic, Literal, NoReturn, TypeAlias, TypeVar, final, overload
+Every exported name is declared here with the most precise type the type system can express; the
+limits are written next to the declarations they concern. At run time the generic classes
+(`Some`, `Ok`, `Err`, `Iter`, ...) are not subscriptable: write `Some[int]` in annotations (which
+Python 3.14 evaluates lazily) or in strings, not in expressions that run.
+"""
 
-T = TypeVar("T")
-U = TypeVar("U")
-E = TypeVar("E")
-F = TypeVar("F")
-K = TypeVar("K")
-V = TypeVar("V")
-K2 = TypeVar("K2")
-W = TypeVar("W")
-M = TypeVar("M", bound=MutableMapping[Any, Any])
+from _typeshed import SupportsRichComparison, SupportsRichComparisonT
+from collections.abc import Callable, Hashable, Iterable, Iterator, Mapping, MutableMapping, Sequence
+from typing import (
+    Any,
+    ClassVar,
+    Final,
+    Generic,
+    Literal,
+    NoReturn,
+    ParamSpec,
+    Protocol,
+    Self,
+    SupportsIndex,
+    TypeAlias,
+    TypeGuard,
+    TypeIs,
+    TypeVar,
+    _ProtocolMeta,
+    final,
+    overload,
+    type_check_only,
+)
+
+from typing_extensions import disjoint_base
+
+__all__ = [
+    "Some",
+    "NothingType",
+    "Option",
+    "Ok",
+    "Err",
+    "Result",
+    "Nothing",
+    "first_opt",
+    "last_opt",
+    "nth_opt",
+    "get_opt",
+    "get_in_opt",
+    "peek_opt",
+    "NativeIter",
+    "count",
+    "first",
+    "second",
+    "last",
+    "nth",
+    "get",
+    "isdistinct",
+    "frequencies",
+    "topk",
+    "peek",
+    "take",
+    "drop",
+    "take_nth",
+    "tail",
+    "cons",
+    "concat",
+    "concatv",
+    "interpose",
+    "interleave",
+    "sliding_window",
+    "partition",
+    "partition_all",
+    "merge_sorted",
+    "diff",
+    "groupby",
+    "countby",
+    "reduceby",
+    "mapcat",
+    "pluck",
+    "remove",
+    "accumulate",
+    "iterate",
+    "unique",
+    "join",
+    "curry",
+    "identity",
+    "apply",
+    "pipe",
+    "do",
+    "compose",
+    "compose_left",
+    "complement",
+    "juxt",
+    "excepts",
+    "memoize",
+    "thread_first",
+    "thread_last",
+    "flip",
+    "merge",
+    "merge_with",
+    "assoc",
+    "dissoc",
+    "assoc_in",
+    "update_in",
+    "get_in",
+    "keymap",
+    "valmap",
+    "itemmap",
+    "keyfilter",
+    "valfilter",
+    "itemfilter",
+    "Iter",
+]
+
+_T = TypeVar("_T")
+_T_co = TypeVar("_T_co", covariant=True)
+_U = TypeVar("_U")
+_V = TypeVar("_V")
+_V_co = TypeVar("_V_co", covariant=True)
+_W = TypeVar("_W")
+_K = TypeVar("_K")
+_K_co = TypeVar("_K_co", covariant=True)
+_K_contra = TypeVar("_K_contra", contravariant=True)
+_K2 = TypeVar("_K2")
+_V2 = TypeVar("_V2")
+_A = TypeVar("_A")
+_D = TypeVar("_D")
+_E = TypeVar("_E")
+_E_co = TypeVar("_E_co", covariant=True)
+_F = TypeVar("_F")
+_R = TypeVar("_R")
+_H = TypeVar("_H", bound=Hashable)
+_M = TypeVar("_M", bound=MutableMapping[Any, Any])
+_X = TypeVar("_X", bound=BaseException)
+_O = TypeVar("_O", bound=Option[Any])
+_RO = TypeVar("_RO", bound=Result[Any, Any])
+_TL = TypeVar("_TL")
+_TR = TypeVar("_TR")
+_DL = TypeVar("_DL")
+_DR = TypeVar("_DR")
+_P = ParamSpec("_P")
+# Positional parameters of curried functions, and the stages of the pipelines.
+_A1 = TypeVar("_A1")
+_A2 = TypeVar("_A2")
+_A3 = TypeVar("_A3")
+_A4 = TypeVar("_A4")
+_T0 = TypeVar("_T0")
+_T1 = TypeVar("_T1")
+_T2 = TypeVar("_T2")
+_T3 = TypeVar("_T3")
+_T4 = TypeVar("_T4")
+_T5 = TypeVar("_T5")
+_T6 = TypeVar("_T6")
+_T7 = TypeVar("_T7")
+_T8 = TypeVar("_T8")
+_X1a = TypeVar("_X1a"); _X1b = TypeVar("_X1b"); _X1c = TypeVar("_X1c")
+_X2a = TypeVar("_X2a"); _X2b = TypeVar("_X2b"); _X2c = TypeVar("_X2c")
+_X3a = TypeVar("_X3a"); _X3b = TypeVar("_X3b"); _X3c = TypeVar("_X3c")
+_X4a = TypeVar("_X4a"); _X4b = TypeVar("_X4b"); _X4c = TypeVar("_X4c")
+_X5a = TypeVar("_X5a"); _X5b = TypeVar("_X5b"); _X5c = TypeVar("_X5c")
+_X6a = TypeVar("_X6a"); _X6b = TypeVar("_X6b"); _X6c = TypeVar("_X6c")
+_X7a = TypeVar("_X7a"); _X7b = TypeVar("_X7b"); _X7c = TypeVar("_X7c")
+_X8a = TypeVar("_X8a"); _X8b = TypeVar("_X8b"); _X8c = TypeVar("_X8c")
+
+# A key given as an index or a list of indices selects from each element something whose type
+# depends on the element's own type, which no signature can name: such keys give `Any` key values.
+# They are typed `int | str | list` rather than any hashable, so that a key function of the wrong
+# type is still reported (other index types work at run time; pass a lambda to have them typed).
+_KeySpec: TypeAlias = int | str | list[Any]
+
+# A thread_first/thread_last form: a callable, or a tuple of a callable and up to three extra
+# arguments, which go after (thread_first) or before (thread_last) the threaded value.
+_FirstForm: TypeAlias = (
+    Callable[[_T], _U]
+    | tuple[Callable[[_T], _U]]
+    | tuple[Callable[[_T, _X1a], _U], _X1a]
+    | tuple[Callable[[_T, _X1a, _X1b], _U], _X1a, _X1b]
+    | tuple[Callable[[_T, _X1a, _X1b, _X1c], _U], _X1a, _X1b, _X1c]
+)
+_LastForm: TypeAlias = (
+    Callable[[_T], _U]
+    | tuple[Callable[[_T], _U]]
+    | tuple[Callable[[_X1a, _T], _U], _X1a]
+    | tuple[Callable[[_X1a, _X1b, _T], _U], _X1a, _X1b]
+    | tuple[Callable[[_X1a, _X1b, _X1c, _T], _U], _X1a, _X1b, _X1c]
+)
+
+@type_check_only
+class _Indexable(Protocol[_K_contra, _V_co]):
+    def __getitem__(self, key: _K_contra, /) -> _V_co: ...
+
+@type_check_only
+class _SupportsItems(Protocol[_K_co, _V_co]):
+    def items(self) -> Iterable[tuple[_K_co, _V_co]]: ...
+
+# ---------------------------------------------------------------- Option and Result values
+#
+# At run time `Option` and `Result` are namespace classes whose one member is the static
+# constructor `of`. For a type checker `Option[T]` is a protocol that `Some[T]` and `NothingType`
+# both satisfy (and `Result[T, E]` one that `Ok[T]` and `Err[E]` satisfy): it offers the methods the
+# variants share, and `of` lives on a checker-only metaclass, so `Option.of(x)` is typed while
+# `Some.of` is not. Limits:
+# - Type checkers cannot close a protocol: a `match` over a value annotated `Option[T]` is not
+#   exhaustive, and mypy narrows its `case Some(x)` arm to `Some[Any]`. Every function here returns
+#   the closed union `Some[T] | NothingType` (`Ok[T] | Err[E]`), on which matches narrow fully and
+#   are exhaustive; annotate with that union where a value is matched.
+# - `isinstance(x, Option)` is False at run time for every value, so checkers reject it.
+
+@type_check_only
+class _OptionMethods(Protocol[_T_co]):
+    def map(self, f: Callable[[_T_co], _U]) -> Some[_U] | NothingType: ...
+    def and_then(self, f: Callable[[_T_co], _O]) -> _O | NothingType: ...
+    def filter(self, pred: Callable[[_T_co], object]) -> Some[_T_co] | NothingType: ...
+    def unwrap(self) -> _T_co: ...
+    def unwrap_or(self, default: _U) -> _T_co | _U: ...
+    def unwrap_or_else(self, f: Callable[[], _U]) -> _T_co | _U: ...
+    def ok_or(self, err: _E) -> Ok[_T_co] | Err[_E]: ...
+    def is_some(self) -> bool: ...
+    def is_none(self) -> bool: ...
+    def __bool__(self) -> bool: ...
+
+@type_check_only
+class _OptionNamespace(_ProtocolMeta):
+    def of(cls, v: _T | None) -> Some[_T] | NothingType:
+        """A new NothingType when `v` is None, else Some(v)."""
+
+class Option(_OptionMethods[_T_co], Protocol[_T_co], metaclass=_OptionNamespace):
+    """An optional value: a Some[T] or a NothingType. `Option.of(v)` makes one from a maybe-None v."""
+
 
 @final
-class Some(Generic[T]):
+class Some(Generic[_T_co]):
+    """A present value; `match` binds it with `case Some(x)`."""
+
     __match_args__ = ("value",)
     __hash__: ClassVar[None]  # type: ignore[assignment]
-    def __new__(cls, value: T) -> Some[T]: ...
+    def __new__(cls, value: _T_co) -> Some[_T_co]: ...
     @property
-    def value(self) -> T: ...
-    def map(self, f: Callable[[T], U]) -> Some[U]: ...
-    def and_then(self, f: Callable[[T], Option[U]]) -> Option[U]: ...
-    def filter(self, pred: Callable[[T], object]) -> Option[T]: ...
-    def unwrap(self) -> T: ...
-    def unwrap_or(self, default: object) -> T: ...
-    def unwrap_or_else(self, f: Callable[[], object]) -> T: ...
-    def ok_or(self, err: object) -> Ok[T]: ...
-    def is_some(self) -> Literal[True]: ...
-    def is_none(self) -> Literal[False]: ...
+    def value(self) -> _T_co:
+        """The wrapped object."""
+    def map(self, f: Callable[[_T_co], _U]) -> Some[_U]:
+        """A new Some(f(value))."""
+    def and_then(self, f: Callable[[_T_co], _O]) -> _O:
+        """What f(value) returns, which must be a Some or a NothingType (else TypeError)."""
+    def filter(self, pred: Callable[[_T_co], object]) -> Some[_T_co] | NothingType:
+        """A new Some(value) if pred(value) is true, else a new NothingType."""
+    def unwrap(self) -> _T_co:
+        """The wrapped value."""
+    def unwrap_or(self, default: object) -> _T_co:
+        """The wrapped value; `default` is ignored."""
+    def unwrap_or_else(self, f: Callable[[], object]) -> _T_co:
+        """The wrapped value; `f` is not called."""
+    def ok_or(self, err: object) -> Ok[_T_co]:
+        """A new Ok(value)."""
+    def is_some(self) -> Literal[True]:
+        """True."""
+    def is_none(self) -> Literal[False]:
+        """False."""
     def __bool__(self) -> Literal[True]: ...
-    def __eq__(self, other: object) -> bool: ...
-    def __ne__(self, other: object) -> bool: ...
 
 @final
 class NothingType:
-    __hash__: ClassVar[None]  # type: ignore[assignment]
-    def __new__(cls) -> NothingType: ...
-    def map(self, f: object) -> NothingType: ...
-    def and_then(self, f: object) -> NothingType: ...
-    def filter(self, pred: object) -> NothingType: ...
-    def unwrap(self) -> NoReturn: ...
-    def unwrap_or(self, default: U) -> U: ...
-    def unwrap_or_else(self, f: Callable[[], U]) -> U: ...
-    def ok_or(self, err: E) -> Err[E]: ...
-    def is_some(self) -> Literal[False]: ...
-    def is_none(self) -> Literal[True]: ...
-    def __bool__(self) -> Literal[False]: ...
-    def __eq__(self, other: object) -> bool: ...
-    def __ne__(self, other: object) -> bool: ...
+    """An absent value. All instances are equal; `Nothing` is a ready-made one."""
 
-# At run time `Option` is a namespace class whose one member is the static method
-# `Option.of(v)`: a new NothingType for None, else Some(v). For type checkers it names the union
-# of the two variants, so that `match` arms and `unwrap()` are checked.
-Option: TypeAlias = Some[T] | NothingType
-Nothing: NothingType
+    __hash__: ClassVar[None]  # type: ignore[assignment]
+    def __new__(cls) -> Self: ...
+    def map(self, f: object) -> NothingType:
+        """A new NothingType; `f` is not called."""
+    def and_then(self, f: object) -> NothingType:
+        """A new NothingType; `f` is not called."""
+    def filter(self, pred: object) -> NothingType:
+        """A new NothingType; `pred` is not called."""
+    def unwrap(self) -> NoReturn:
+        """Raises ValueError."""
+    def unwrap_or(self, default: _U) -> _U:
+        """`default` itself."""
+    def unwrap_or_else(self, f: Callable[[], _U]) -> _U:
+        """What f() returns."""
+    def ok_or(self, err: _E) -> Err[_E]:
+        """A new Err(err)."""
+    def is_some(self) -> Literal[False]:
+        """False."""
+    def is_none(self) -> Literal[True]:
+        """True."""
+    def __bool__(self) -> Literal[False]: ...
+
+Nothing: Final[NothingType]
+"""A ready-made NothingType instance (not the only one: compare with ==, not `is`)."""
+
+@type_check_only
+class _ResultMethods(Protocol[_T_co, _E_co]):
+    def map(self, f: Callable[[_T_co], _U]) -> Ok[_U] | Err[_E_co]: ...
+    def map_err(self, f: Callable[[_E_co], _F]) -> Ok[_T_co] | Err[_F]: ...
+    def and_then(self, f: Callable[[_T_co], _RO]) -> _RO | Err[_E_co]: ...
+    def unwrap(self) -> _T_co: ...
+    def unwrap_or(self, default: _U) -> _T_co | _U: ...
+    def ok(self) -> Some[_T_co] | NothingType: ...
+    def err(self) -> Some[_E_co] | NothingType: ...
+    def is_ok(self) -> bool: ...
+    def is_err(self) -> bool: ...
+    def __bool__(self) -> bool: ...
+
+@type_check_only
+class _ResultNamespace(_ProtocolMeta):
+    def of(cls, f: Callable[[], _T]) -> Ok[_T] | Err[Exception]:
+        """Ok(f()), or Err(exc) when f() raises an Exception (other BaseExceptions propagate)."""
+
+class Result(_ResultMethods[_T_co, _E_co], Protocol[_T_co, _E_co], metaclass=_ResultNamespace):
+    """An outcome: an Ok[T] or an Err[E]. `Result.of(f)` runs f and captures what it raises."""
+
 
 @final
-class Ok(Generic[T]):
+class Ok(Generic[_T_co]):
+    """A success value; `match` binds it with `case Ok(v)`."""
+
     __match_args__ = ("value",)
     __hash__: ClassVar[None]  # type: ignore[assignment]
-    def __new__(cls, value: T) -> Ok[T]: ...
+    def __new__(cls, value: _T_co) -> Ok[_T_co]: ...
     @property
-    def value(self) -> T: ...
-    def map(self, f: Callable[[T], U]) -> Ok[U]: ...
-    def map_err(self, f: object) -> Ok[T]: ...
-    def and_then(self, f: Callable[[T], Result[U, E]]) -> Result[U, E]: ...
-    def unwrap(self) -> T: ...
-    def unwrap_or(self, default: object) -> T: ...
-    def ok(self) -> Some[T]: ...
-    def err(self) -> NothingType: ...
-    def is_ok(self) -> Literal[True]: ...
-    def is_err(self) -> Literal[False]: ...
+    def value(self) -> _T_co:
+        """The success value."""
+    def map(self, f: Callable[[_T_co], _U]) -> Ok[_U]:
+        """A new Ok(f(value))."""
+    def map_err(self, f: object) -> Ok[_T_co]:
+        """A new Ok holding the same value; `f` is not called."""
+    def and_then(self, f: Callable[[_T_co], _RO]) -> _RO:
+        """What f(value) returns, which must be an Ok or an Err (else TypeError)."""
+    def unwrap(self) -> _T_co:
+        """The success value."""
+    def unwrap_or(self, default: object) -> _T_co:
+        """The success value; `default` is ignored."""
+    def ok(self) -> Some[_T_co]:
+        """A new Some(value)."""
+    def err(self) -> NothingType:
+        """A new NothingType."""
+    def is_ok(self) -> Literal[True]:
+        """True."""
+    def is_err(self) -> Literal[False]:
+        """False."""
     def __bool__(self) -> Literal[True]: ...
-    def __eq__(self, other: object) -> bool: ...
-    def __ne__(self, other: object) -> bool: ...
 
 @final
-class Err(Generic[E]):
+class Err(Generic[_E_co]):
+    """An error value; `match` binds it with `case Err(e)`."""
+
     __match_args__ = ("error",)
     __hash__: ClassVar[None]  # type: ignore[assignment]
-    def __new__(cls, error: E) -> Err[E]: ...
+    def __new__(cls, error: _E_co) -> Err[_E_co]: ...
     @property
-    def error(self) -> E: ...
-    def map(self, f: object) -> Err[E]: ...
-    def map_err(self, f: Callable[[E], F]) -> Err[F]: ...
-    def and_then(self, f: object) -> Err[E]: ...
-    def unwrap(self) -> NoReturn: ...
-    def unwrap_or(self, default: U) -> U: ...
-    def ok(self) -> NothingType: ...
-    def err(self) -> Some[E]: ...
-    def is_ok(self) -> Literal[False]: ...
-    def is_err(self) -> Literal[True]: ...
+    def error(self) -> _E_co:
+        """The error value."""
+    def map(self, f: object) -> Err[_E_co]:
+        """A new Err holding the same error; `f` is not called."""
+    def map_err(self, f: Callable[[_E_co], _F]) -> Err[_F]:
+        """A new Err(f(error))."""
+    def and_then(self, f: object) -> Err[_E_co]:
+        """A new Err holding the same error; `f` is not called."""
+    def unwrap(self) -> NoReturn:
+        """Raises ValueError naming the error."""
+    def unwrap_or(self, default: _U) -> _U:
+        """`default` itself."""
+    def ok(self) -> NothingType:
+        """A new NothingType."""
+    def err(self) -> Some[_E_co]:
+        """A new Some(error)."""
+    def is_ok(self) -> Literal[False]:
+        """False."""
+    def is_err(self) -> Literal[True]:
+        """True."""
     def __bool__(self) -> Literal[False]: ...
-    def __eq__(self, other: object) -> bool: ...
-    def __ne__(self, other: object) -> bool: ...
 
-# At run time `Result` is a namespace class whose one member is the static method
-# `Result.of(f)`: Ok(f()), or Err(exception) for an Exception that f raised.
-Result: TypeAlias = Ok[T] | Err[E]
+def first_opt(seq: Iterable[_T]) -> Some[_T] | NothingType:
+    """Some(first element), or a NothingType for an empty input."""
 
-def first_opt(seq: Iterable[T]) -> Option[T]: ...
-def last_opt(seq: Iterable[T]) -> Option[T]: ...
-def nth_opt(n: int, seq: Iterable[T]) -> Option[T]: ...
-def get_opt(ind: Any, coll: Any) -> Option[Any]: ...
-def get_in_opt(coll: Any, *keys: Any) -> Option[Any]: ...
-def peek_opt(seq: Iterable[T]) -> Option[tuple[T, Iterator[T]]]: ...
+def last_opt(seq: Iterable[_T]) -> Some[_T] | NothingType:
+    """Some(last element), or a NothingType for an empty input."""
+
+def nth_opt(n: SupportsIndex, seq: Iterable[_T]) -> Some[_T] | NothingType:
+    """Some(element at position n), or a NothingType when the input is shorter; n >= 0."""
+
+def get_opt(ind: _K, coll: _Indexable[_K, _V] | None) -> Some[_V] | NothingType:
+    """Some(coll[ind]), or a NothingType when the lookup raises KeyError, IndexError or TypeError."""
+
+def get_in_opt(coll: Any, *keys: Any) -> Some[Any] | NothingType:
+    """Some(coll[k1][k2]...), or a NothingType when a lookup raises KeyError, IndexError or TypeError."""
+
+def peek_opt(seq: Iterable[_T]) -> Some[tuple[_T, Iterator[_T]]] | NothingType:
+    """Some((first element, iterator over every element)), or a NothingType for an empty input."""
+
+# ---------------------------------------------------------------- sequence and iterator tools
 
 @final
-class NativeIter(Iterator[Any]):
-    def __iter__(self) -> NativeIter: ...
-    def __next__(self) -> Any: ...
+class NativeIter(Iterator[_T_co]):
+    """The iterator most lazy tools return: each next() runs one native step."""
 
-def count(seq: Iterable[Any]) -> int: ...
-def first(seq: Iterable[T]) -> T: ...
-def second(seq: Iterable[T]) -> T: ...
-def last(seq: Iterable[T]) -> T: ...
-def nth(n: int, seq: Iterable[T]) -> T: ...
-def get(ind: Any, coll: Any, *rest: Any) -> Any: ...
-def isdistinct(seq: Iterable[Any]) -> bool: ...
-def frequencies(seq: Iterable[T]) -> dict[T, int]: ...
-def topk(k: int, seq: Iterable[T], key: Any = None) -> tuple[T, ...]: ...
-def peek(seq: Iterable[T]) -> tuple[T, Iterator[T]]: ...
-def take(n: int, seq: Iterable[T]) -> Iterator[T]: ...
-def drop(n: int, seq: Iterable[T]) -> Iterator[T]: ...
-def take_nth(n: int, seq: Iterable[T]) -> Iterator[T]: ...
-def tail(n: int, seq: Iterable[T]) -> Any: ...
-def cons(el: T, seq: Iterable[T]) -> Iterator[T]: ...
-def concat(seqs: Iterable[Iterable[T]]) -> Iterator[T]: ...
-def concatv(*seqs: Iterable[T]) -> Iterator[T]: ...
-def interpose(el: T, seq: Iterable[T]) -> Iterator[T]: ...
-def interleave(seqs: Iterable[Iterable[T]]) -> NativeIter: ...
-def sliding_window(n: int, seq: Iterable[T]) -> Iterator[tuple[T, ...]]: ...
-def partition(n: int, seq: Iterable[T], *rest: Any) -> NativeIter: ...
-def partition_all(n: int, seq: Iterable[T]) -> NativeIter: ...
-def merge_sorted(*seqs: Iterable[T], key: Callable[[T], Any] | None = None) -> NativeIter: ...
-def diff(*seqs: Any, **kwargs: Any) -> NativeIter: ...
-def groupby(key: Any, seq: Iterable[T]) -> dict[Any, list[T]]: ...
-def countby(key: Any, seq: Iterable[T]) -> dict[Any, int]: ...
-def reduceby(key: Any, binop: Callable[[Any, T], Any], seq: Iterable[T], *rest: Any) -> dict[Any, Any]: ...
-def mapcat(func: Callable[[T], Iterable[U]], seqs: Iterable[T]) -> Iterator[U]: ...
-def pluck(ind: Any, seqs: Iterable[Any], *rest: Any) -> Iterator[Any]: ...
-def remove(predicate: Callable[[T], object], seq: Iterable[T]) -> NativeIter: ...
-def accumulate(binop: Callable[[T, T], T], seq: Iterable[T], *rest: T) -> NativeIter: ...
-def iterate(func: Callable[[T], T], x: T) -> NativeIter: ...
-def unique(seq: Iterable[T], key: Callable[[T], Any] | None = None) -> Iterator[T]: ...
+    def __iter__(self) -> Self: ...
+    def __next__(self) -> _T_co: ...
+
+def count(seq: Iterable[object]) -> int:
+    """The number of elements (the input is consumed; no len() shortcut)."""
+
+def first(seq: Iterable[_T]) -> _T:
+    """The first element; StopIteration for an empty input."""
+
+def second(seq: Iterable[_T]) -> _T:
+    """The second element; StopIteration for a shorter input."""
+
+def last(seq: Iterable[_T]) -> _T:
+    """The last element; IndexError for an empty input."""
+
+def nth(n: SupportsIndex, seq: Iterable[_T]) -> _T:
+    """seq[n] for sequences (negative n counts from the end), else the element at position n."""
+
+@overload
+def get(ind: list[_K], coll: _Indexable[_K, _V]) -> tuple[_V, ...]:
+    """coll[ind], or a tuple of coll[i] for a list `ind`; a default replaces failed lookups."""
+@overload
+def get(ind: list[_K], coll: _Indexable[_K, _V] | None, default: _D, /) -> tuple[_V | _D, ...]: ...
+@overload
+def get(ind: _K, coll: _Indexable[_K, _V]) -> _V: ...
+@overload
+def get(ind: _K, coll: _Indexable[_K, _V] | None, default: _D, /) -> _V | _D: ...
+
+def isdistinct(seq: Iterable[Hashable]) -> bool:
+    """True when no two elements are equal; stops at the first repeat."""
+
+def frequencies(seq: Iterable[_H]) -> dict[_H, int]:
+    """Each distinct element mapped to its number of occurrences, in first-appearance order."""
+
+@overload
+def topk(k: SupportsIndex, seq: Iterable[SupportsRichComparisonT], key: None = None) -> tuple[SupportsRichComparisonT, ...]:
+    """The k largest elements, largest first; ties keep input order."""
+@overload
+def topk(k: SupportsIndex, seq: Iterable[_T], key: Callable[[_T], SupportsRichComparison]) -> tuple[_T, ...]: ...
+@overload
+def topk(k: SupportsIndex, seq: Iterable[_T], key: _KeySpec) -> tuple[_T, ...]: ...
+
+def peek(seq: Iterable[_T]) -> tuple[_T, Iterator[_T]]:
+    """(first element, iterator over every element including it); StopIteration when empty."""
+
+def take(n: int, seq: Iterable[_T]) -> Iterator[_T]:
+    """The first n elements, lazily."""
+
+def drop(n: int, seq: Iterable[_T]) -> Iterator[_T]:
+    """Every element after the first n, lazily."""
+
+def take_nth(n: int, seq: Iterable[_T]) -> Iterator[_T]:
+    """Every n-th element starting with the first, lazily."""
+
+# A sliceable input gives its own slice; anything else gives a tuple. For an input known only as
+# an Iterable the checker cannot tell which, hence Sequence.
+@overload
+def tail(n: SupportsIndex, seq: list[_T]) -> list[_T]:
+    """The last n elements: seq[-n:] when seq can be sliced, else a tuple."""
+@overload
+def tail(n: SupportsIndex, seq: tuple[_T, ...]) -> tuple[_T, ...]: ...
+@overload
+def tail(n: SupportsIndex, seq: str) -> str: ...
+@overload
+def tail(n: SupportsIndex, seq: Iterator[_T]) -> tuple[_T, ...]: ...
+@overload
+def tail(n: SupportsIndex, seq: Iterable[_T]) -> Sequence[_T]: ...
+
+def cons(el: _U, seq: Iterable[_T]) -> Iterator[_T | _U]:
+    """`el` followed by the elements of seq, lazily."""
+
+def concat(seqs: Iterable[Iterable[_T]]) -> Iterator[_T]:
+    """The elements of each inner iterable in turn, lazily."""
+
+def concatv(*seqs: Iterable[_T]) -> Iterator[_T]:
+    """The elements of each argument in turn, lazily."""
+
+def interpose(el: _U, seq: Iterable[_T]) -> Iterator[_T | _U]:
+    """The elements with `el` between each two; takes the first element at once (StopIteration when empty)."""
+
+def interleave(seqs: Iterable[Iterable[_T]]) -> Iterator[_T]:
+    """Round robin over the inner iterables until every one is exhausted."""
+
+def sliding_window(n: SupportsIndex, seq: Iterable[_T]) -> Iterator[tuple[_T, ...]]:
+    """Overlapping n-tuples; takes the first n - 1 elements at once."""
+
+@overload
+def partition(n: SupportsIndex, seq: Iterable[_T]) -> Iterator[tuple[_T, ...]]:
+    """n-tuples; a short tail is dropped, or padded when a pad value is given."""
+@overload
+def partition(n: SupportsIndex, seq: Iterable[_T], pad: _U, /) -> Iterator[tuple[_T | _U, ...]]: ...
+
+def partition_all(n: SupportsIndex, seq: Iterable[_T]) -> Iterator[tuple[_T, ...]]:
+    """n-tuples, the last one possibly shorter."""
+
+@overload
+def merge_sorted(*seqs: Iterable[SupportsRichComparisonT], key: None = None) -> Iterator[SupportsRichComparisonT]:
+    """One sorted stream from inputs that are each sorted, lazily."""
+@overload
+def merge_sorted(*seqs: Iterable[_T], key: Callable[[_T], SupportsRichComparison]) -> Iterator[_T]: ...
+
+# A single list argument is the list of sequences. `default` fills exhausted inputs (None is a
+# fill value too); other keywords are accepted and ignored.
+@overload
+def diff(seqs: list[Iterable[_T]], /, *, key: Callable[[_T], object] | None = None) -> Iterator[tuple[_T, ...]]:
+    """The tuples of parallel elements that are not all equal (compared by key when given)."""
+@overload
+def diff(
+    seqs: list[Iterable[_T]], /, *, default: _D, key: Callable[[_T | _D], object] | None = None
+) -> Iterator[tuple[_T | _D, ...]]: ...
+@overload
+def diff(*seqs: Iterable[_T], key: Callable[[_T], object] | None = None) -> Iterator[tuple[_T, ...]]: ...
+@overload
+def diff(*seqs: Iterable[_T], default: _D, key: Callable[[_T | _D], object] | None = None) -> Iterator[tuple[_T | _D, ...]]: ...
+
+@overload
+def groupby(key: Callable[[_T], _H], seq: Iterable[_T]) -> dict[_H, list[_T]]:
+    """Each key value mapped to the list of elements with that key, in first-appearance order."""
+@overload
+def groupby(key: _KeySpec, seq: Iterable[_T]) -> dict[Any, list[_T]]: ...
+
+@overload
+def countby(key: Callable[[_T], _H], seq: Iterable[_T]) -> dict[_H, int]:
+    """Each key value mapped to the number of elements with that key."""
+@overload
+def countby(key: _KeySpec, seq: Iterable[_T]) -> dict[Any, int]: ...
+
+# A callable initial value is called once per key for a fresh start (list, dict, set, ...).
+@overload
+def reduceby(key: Callable[[_T], _H], binop: Callable[[_T, _T], _T], seq: Iterable[_T]) -> dict[_H, _T]:
+    """Each key value mapped to the reduction of its elements by binop, optionally from an initial value."""
+@overload
+def reduceby(key: Callable[[_T], _H], binop: Callable[[_A, _T], _A], seq: Iterable[_T], init: Callable[[], _A], /) -> dict[_H, _A]: ...
+@overload
+def reduceby(key: Callable[[_T], _H], binop: Callable[[_A, _T], _A], seq: Iterable[_T], init: _A, /) -> dict[_H, _A]: ...
+@overload
+def reduceby(key: _KeySpec, binop: Callable[[_T, _T], _T], seq: Iterable[_T]) -> dict[Any, _T]: ...
+@overload
+def reduceby(key: _KeySpec, binop: Callable[[_A, _T], _A], seq: Iterable[_T], init: Callable[[], _A], /) -> dict[Any, _A]: ...
+@overload
+def reduceby(key: _KeySpec, binop: Callable[[_A, _T], _A], seq: Iterable[_T], init: _A, /) -> dict[Any, _A]: ...
+
+def mapcat(func: Callable[[_T], Iterable[_U]], seqs: Iterable[_T]) -> Iterator[_U]:
+    """The elements of func(x) for each x in turn, lazily."""
+
+@overload
+def pluck(ind: list[_K], seqs: Iterable[_Indexable[_K, _V]]) -> Iterator[tuple[_V, ...]]:
+    """element[ind] for each element (a tuple of items for a list `ind`), lazily; a default replaces failed lookups."""
+@overload
+def pluck(ind: list[_K], seqs: Iterable[_Indexable[_K, _V]], default: _D, /) -> Iterator[tuple[_V | _D, ...]]: ...
+@overload
+def pluck(ind: _K, seqs: Iterable[_Indexable[_K, _V]]) -> Iterator[_V]: ...
+@overload
+def pluck(ind: _K, seqs: Iterable[_Indexable[_K, _V]], default: _D, /) -> Iterator[_V | _D]: ...
+
+def remove(predicate: Callable[[_T], object], seq: Iterable[_T]) -> Iterator[_T]:
+    """The elements for which predicate is false, lazily."""
+
+@overload
+def accumulate(binop: Callable[[_T, _T], _T], seq: Iterable[_T]) -> Iterator[_T]:
+    """Running reductions by binop, starting with the initial value when one is given, lazily."""
+@overload
+def accumulate(binop: Callable[[_A, _T], _A], seq: Iterable[_T], initial: _A, /) -> Iterator[_A]: ...
+
+def iterate(func: Callable[[_T], _T], x: _T) -> Iterator[_T]:
+    """x, func(x), func(func(x)), ... without end, lazily."""
+
+@overload
+def unique(seq: Iterable[_H], key: None = None) -> Iterator[_H]:
+    """The first occurrence of each distinct element (or key(element)), lazily."""
+@overload
+def unique(seq: Iterable[_T], key: Callable[[_T], Hashable]) -> Iterator[_T]: ...
+
+# `None` as a default means no default, so it never appears in the pairs.
+@overload
 def join(
-    leftkey: Any,
-    leftseq: Iterable[T],
-    rightkey: Any,
-    rightseq: Iterable[U],
-    left_default: Any = None,
-    right_default: Any = None,
-) -> NativeIter: ...
+    leftkey: Callable[[_TL], Hashable] | _KeySpec,
+    leftseq: Iterable[_TL],
+    rightkey: Callable[[_TR], Hashable] | _KeySpec,
+    rightseq: Iterable[_TR],
+    left_default: None = None,
+    right_default: None = None,
+) -> Iterator[tuple[_TL, _TR]]:
+    """(left, right) pairs whose keys are equal, lazily; defaults make it an outer join."""
+@overload
+def join(
+    leftkey: Callable[[_TL], Hashable] | _KeySpec,
+    leftseq: Iterable[_TL],
+    rightkey: Callable[[_TR], Hashable] | _KeySpec,
+    rightseq: Iterable[_TR],
+    left_default: _DL,
+    right_default: None = None,
+) -> Iterator[tuple[_TL | _DL, _TR]]: ...
+@overload
+def join(
+    leftkey: Callable[[_TL], Hashable] | _KeySpec,
+    leftseq: Iterable[_TL],
+    rightkey: Callable[[_TR], Hashable] | _KeySpec,
+    rightseq: Iterable[_TR],
+    left_default: None = None,
+    *,
+    right_default: _DR,
+) -> Iterator[tuple[_TL, _TR | _DR]]: ...
+@overload
+def join(
+    leftkey: Callable[[_TL], Hashable] | _KeySpec,
+    leftseq: Iterable[_TL],
+    rightkey: Callable[[_TR], Hashable] | _KeySpec,
+    rightseq: Iterable[_TR],
+    left_default: _DL | None,
+    right_default: _DR,
+) -> Iterator[tuple[_TL | _DL, _TR | _DR]]: ...
 
-@final
-class curry:
-    def __new__(cls, func: Callable[..., Any], *args: Any, **kwargs: Any) -> curry: ...
+# ---------------------------------------------------------------- function tools
+#
+# `curry` is typed for functions of up to four positional parameters, applied positionally: each
+# call with fewer arguments than remain gives a curry waiting for the rest, and a call with all of
+# them gives the result. A function is curried at its smallest arity (parameters with defaults and
+# *args are not part of the typed shape), and the curry is typed from the function's positional
+# parameters only. Anything else (keyword arguments, keyword-only parameters, more than four
+# parameters, overloaded callables that match none of the shapes) falls back to a `curry` whose
+# calls return Any.
+
+@disjoint_base
+class curry(Generic[_R]):
+    """A callable that gathers arguments until they bind to func's signature, then calls func."""
+
+    @overload
+    def __new__(cls, func: Callable[[], _R]) -> _Curried0[_R]: ...
+    @overload
+    def __new__(cls, func: Callable[[_A1], _R]) -> _Curried1[_A1, _R]: ...
+    @overload
+    def __new__(cls, func: Callable[[_A1], _R], a1: _A1, /) -> _Curried0[_R]: ...
+    @overload
+    def __new__(cls, func: Callable[[_A1, _A2], _R]) -> _Curried2[_A1, _A2, _R]: ...
+    @overload
+    def __new__(cls, func: Callable[[_A1, _A2], _R], a1: _A1, /) -> _Curried1[_A2, _R]: ...
+    @overload
+    def __new__(cls, func: Callable[[_A1, _A2], _R], a1: _A1, a2: _A2, /) -> _Curried0[_R]: ...
+    @overload
+    def __new__(cls, func: Callable[[_A1, _A2, _A3], _R]) -> _Curried3[_A1, _A2, _A3, _R]: ...
+    @overload
+    def __new__(cls, func: Callable[[_A1, _A2, _A3], _R], a1: _A1, /) -> _Curried2[_A2, _A3, _R]: ...
+    @overload
+    def __new__(cls, func: Callable[[_A1, _A2, _A3], _R], a1: _A1, a2: _A2, /) -> _Curried1[_A3, _R]: ...
+    @overload
+    def __new__(cls, func: Callable[[_A1, _A2, _A3], _R], a1: _A1, a2: _A2, a3: _A3, /) -> _Curried0[_R]: ...
+    @overload
+    def __new__(cls, func: Callable[[_A1, _A2, _A3, _A4], _R]) -> _Curried4[_A1, _A2, _A3, _A4, _R]: ...
+    @overload
+    def __new__(cls, func: Callable[[_A1, _A2, _A3, _A4], _R], a1: _A1, /) -> _Curried3[_A2, _A3, _A4, _R]: ...
+    @overload
+    def __new__(cls, func: Callable[[_A1, _A2, _A3, _A4], _R], a1: _A1, a2: _A2, /) -> _Curried2[_A3, _A4, _R]: ...
+    @overload
+    def __new__(cls, func: Callable[[_A1, _A2, _A3, _A4], _R], a1: _A1, a2: _A2, a3: _A3, /) -> _Curried1[_A4, _R]: ...
+    @overload
+    def __new__(cls, func: Callable[[_A1, _A2, _A3, _A4], _R], a1: _A1, a2: _A2, a3: _A3, a4: _A4, /) -> _Curried0[_R]: ...
+    @overload
+    def __new__(cls, func: Callable[..., _R], *args: Any, **kwargs: Any) -> curry[_R]: ...
     def __call__(self, *args: Any, **kwargs: Any) -> Any: ...
 
-def identity(x: T) -> T: ...
-def apply(func: Callable[..., T], *args: Any, **kwargs: Any) -> T: ...
-def pipe(data: Any, *funcs: Callable[[Any], Any]) -> Any: ...
-def do(func: Callable[[T], object], x: T) -> T: ...
-def compose(*funcs: Callable[..., Any]) -> Callable[..., Any]: ...
-def compose_left(*funcs: Callable[..., Any]) -> Callable[..., Any]: ...
-def complement(func: Callable[..., object]) -> Callable[..., bool]: ...
-def juxt(*funcs: Any) -> Callable[..., tuple[Any, ...]]: ...
+@type_check_only
+class _Curried0(curry[_R], Generic[_R]):
+    """A curry whose arguments are complete: calling it calls the function."""
+    def __call__(self) -> _R: ...
+
+@type_check_only
+class _Curried1(curry[_R], Generic[_A1, _R]):
+    """A curry still waiting for 1 positional argument."""
+    @overload
+    def __call__(self, a1: _A1, /) -> _R: ...
+    @overload
+    def __call__(self) -> _Curried1[_A1, _R]: ...
+
+@type_check_only
+class _Curried2(curry[_R], Generic[_A1, _A2, _R]):
+    """A curry still waiting for 2 positional arguments."""
+    @overload
+    def __call__(self, a1: _A1, a2: _A2, /) -> _R: ...
+    @overload
+    def __call__(self, a1: _A1, /) -> _Curried1[_A2, _R]: ...
+    @overload
+    def __call__(self) -> _Curried2[_A1, _A2, _R]: ...
+
+@type_check_only
+class _Curried3(curry[_R], Generic[_A1, _A2, _A3, _R]):
+    """A curry still waiting for 3 positional arguments."""
+    @overload
+    def __call__(self, a1: _A1, a2: _A2, a3: _A3, /) -> _R: ...
+    @overload
+    def __call__(self, a1: _A1, a2: _A2, /) -> _Curried1[_A3, _R]: ...
+    @overload
+    def __call__(self, a1: _A1, /) -> _Curried2[_A2, _A3, _R]: ...
+    @overload
+    def __call__(self) -> _Curried3[_A1, _A2, _A3, _R]: ...
+
+@type_check_only
+class _Curried4(curry[_R], Generic[_A1, _A2, _A3, _A4, _R]):
+    """A curry still waiting for 4 positional arguments."""
+    @overload
+    def __call__(self, a1: _A1, a2: _A2, a3: _A3, a4: _A4, /) -> _R: ...
+    @overload
+    def __call__(self, a1: _A1, a2: _A2, a3: _A3, /) -> _Curried1[_A4, _R]: ...
+    @overload
+    def __call__(self, a1: _A1, a2: _A2, /) -> _Curried2[_A3, _A4, _R]: ...
+    @overload
+    def __call__(self, a1: _A1, /) -> _Curried3[_A2, _A3, _A4, _R]: ...
+    @overload
+    def __call__(self) -> _Curried4[_A1, _A2, _A3, _A4, _R]: ...
+
+@type_check_only
+class _Flip(curry[Any]):
+    @overload
+    def __call__(self, func: Callable[[_A2, _A1], _R], a: _A1, b: _A2, /) -> _R: ...
+    @overload
+    def __call__(self, func: Callable[[_A2, _A1], _R], a: _A1, /) -> _Curried1[_A2, _R]: ...
+    @overload
+    def __call__(self, func: Callable[[_A2, _A1], _R], /) -> _Curried2[_A1, _A2, _R]: ...
+    @overload
+    def __call__(self) -> _Flip: ...
+
+flip: Final[_Flip]
+"""flip(func, a, b) is func(b, a); a curry, so flip(func) and flip(func, a) wait for the rest."""
+
+# apply, complement, compose, compose_left, excepts and memoize keep the wrapped function's
+# parameters (a ParamSpec), so a call with the wrong arguments is an error. A ParamSpec cannot
+# carry an overload set: for an overloaded callable (many builtins, such as max or sorted) the
+# checker keeps one of its signatures or none, so wrap a function with a single signature where the
+# parameters matter.
+
+def identity(x: _T) -> _T:
+    """x itself."""
+
+def apply(func: Callable[_P, _R], *args: _P.args, **kwargs: _P.kwargs) -> _R:
+    """func(*args, **kwargs)."""
+
+# pipe, compose, compose_left, thread_first and thread_last are typed stage by stage for up to
+# eight functions; beyond that every stage must map a type to itself (and the tuple forms of the
+# threads must share the types of their extra arguments).
+@overload
+def pipe(data: _T0) -> _T0:
+    """`data` passed through each function in turn: pipe(x, f, g) is g(f(x))."""
+@overload
+def pipe(data: _T0, f1: Callable[[_T0], _T1], /) -> _T1: ...
+@overload
+def pipe(data: _T0, f1: Callable[[_T0], _T1], f2: Callable[[_T1], _T2], /) -> _T2: ...
+@overload
+def pipe(data: _T0, f1: Callable[[_T0], _T1], f2: Callable[[_T1], _T2], f3: Callable[[_T2], _T3], /) -> _T3: ...
+@overload
+def pipe(data: _T0, f1: Callable[[_T0], _T1], f2: Callable[[_T1], _T2], f3: Callable[[_T2], _T3], f4: Callable[[_T3], _T4], /) -> _T4: ...
+@overload
+def pipe(data: _T0, f1: Callable[[_T0], _T1], f2: Callable[[_T1], _T2], f3: Callable[[_T2], _T3], f4: Callable[[_T3], _T4], f5: Callable[[_T4], _T5], /) -> _T5: ...
+@overload
+def pipe(data: _T0, f1: Callable[[_T0], _T1], f2: Callable[[_T1], _T2], f3: Callable[[_T2], _T3], f4: Callable[[_T3], _T4], f5: Callable[[_T4], _T5], f6: Callable[[_T5], _T6], /) -> _T6: ...
+@overload
+def pipe(data: _T0, f1: Callable[[_T0], _T1], f2: Callable[[_T1], _T2], f3: Callable[[_T2], _T3], f4: Callable[[_T3], _T4], f5: Callable[[_T4], _T5], f6: Callable[[_T5], _T6], f7: Callable[[_T6], _T7], /) -> _T7: ...
+@overload
+def pipe(data: _T0, f1: Callable[[_T0], _T1], f2: Callable[[_T1], _T2], f3: Callable[[_T2], _T3], f4: Callable[[_T3], _T4], f5: Callable[[_T4], _T5], f6: Callable[[_T5], _T6], f7: Callable[[_T6], _T7], f8: Callable[[_T7], _T8], /) -> _T8: ...
+@overload
+def pipe(data: _T, *funcs: Callable[[_T], _T]) -> _T: ...
+
+def do(func: Callable[[_T], object], x: _T) -> _T:
+    """x, after calling func(x) for its effect."""
+
+@overload
+def compose() -> Callable[[_T], _T]:
+    """A function calling the last of `funcs` first: compose(f, g)(x) is f(g(x)); no funcs is identity."""
+@overload
+def compose(f1: Callable[_P, _T1], /) -> Callable[_P, _T1]: ...
+@overload
+def compose(f2: Callable[[_T1], _T2], f1: Callable[_P, _T1], /) -> Callable[_P, _T2]: ...
+@overload
+def compose(f3: Callable[[_T2], _T3], f2: Callable[[_T1], _T2], f1: Callable[_P, _T1], /) -> Callable[_P, _T3]: ...
+@overload
+def compose(f4: Callable[[_T3], _T4], f3: Callable[[_T2], _T3], f2: Callable[[_T1], _T2], f1: Callable[_P, _T1], /) -> Callable[_P, _T4]: ...
+@overload
+def compose(f5: Callable[[_T4], _T5], f4: Callable[[_T3], _T4], f3: Callable[[_T2], _T3], f2: Callable[[_T1], _T2], f1: Callable[_P, _T1], /) -> Callable[_P, _T5]: ...
+@overload
+def compose(f6: Callable[[_T5], _T6], f5: Callable[[_T4], _T5], f4: Callable[[_T3], _T4], f3: Callable[[_T2], _T3], f2: Callable[[_T1], _T2], f1: Callable[_P, _T1], /) -> Callable[_P, _T6]: ...
+@overload
+def compose(f7: Callable[[_T6], _T7], f6: Callable[[_T5], _T6], f5: Callable[[_T4], _T5], f4: Callable[[_T3], _T4], f3: Callable[[_T2], _T3], f2: Callable[[_T1], _T2], f1: Callable[_P, _T1], /) -> Callable[_P, _T7]: ...
+@overload
+def compose(f8: Callable[[_T7], _T8], f7: Callable[[_T6], _T7], f6: Callable[[_T5], _T6], f5: Callable[[_T4], _T5], f4: Callable[[_T3], _T4], f3: Callable[[_T2], _T3], f2: Callable[[_T1], _T2], f1: Callable[_P, _T1], /) -> Callable[_P, _T8]: ...
+@overload
+def compose(*funcs: Callable[[_T], _T]) -> Callable[[_T], _T]: ...
+
+@overload
+def compose_left() -> Callable[[_T], _T]:
+    """A function calling the first of `funcs` first: compose_left(f, g)(x) is g(f(x))."""
+@overload
+def compose_left(f1: Callable[_P, _T1], /) -> Callable[_P, _T1]: ...
+@overload
+def compose_left(f1: Callable[_P, _T1], f2: Callable[[_T1], _T2], /) -> Callable[_P, _T2]: ...
+@overload
+def compose_left(f1: Callable[_P, _T1], f2: Callable[[_T1], _T2], f3: Callable[[_T2], _T3], /) -> Callable[_P, _T3]: ...
+@overload
+def compose_left(f1: Callable[_P, _T1], f2: Callable[[_T1], _T2], f3: Callable[[_T2], _T3], f4: Callable[[_T3], _T4], /) -> Callable[_P, _T4]: ...
+@overload
+def compose_left(f1: Callable[_P, _T1], f2: Callable[[_T1], _T2], f3: Callable[[_T2], _T3], f4: Callable[[_T3], _T4], f5: Callable[[_T4], _T5], /) -> Callable[_P, _T5]: ...
+@overload
+def compose_left(f1: Callable[_P, _T1], f2: Callable[[_T1], _T2], f3: Callable[[_T2], _T3], f4: Callable[[_T3], _T4], f5: Callable[[_T4], _T5], f6: Callable[[_T5], _T6], /) -> Callable[_P, _T6]: ...
+@overload
+def compose_left(f1: Callable[_P, _T1], f2: Callable[[_T1], _T2], f3: Callable[[_T2], _T3], f4: Callable[[_T3], _T4], f5: Callable[[_T4], _T5], f6: Callable[[_T5], _T6], f7: Callable[[_T6], _T7], /) -> Callable[_P, _T7]: ...
+@overload
+def compose_left(f1: Callable[_P, _T1], f2: Callable[[_T1], _T2], f3: Callable[[_T2], _T3], f4: Callable[[_T3], _T4], f5: Callable[[_T4], _T5], f6: Callable[[_T5], _T6], f7: Callable[[_T6], _T7], f8: Callable[[_T7], _T8], /) -> Callable[_P, _T8]: ...
+@overload
+def compose_left(*funcs: Callable[[_T], _T]) -> Callable[[_T], _T]: ...
+
+def complement(func: Callable[_P, object]) -> Callable[_P, bool]:
+    """A function returning `not func(...)`."""
+
+# The functions given to juxt may each take different parameters, so the combined function's
+# parameters are left unchecked; its results are typed.
+@overload
+def juxt() -> Callable[..., tuple[()]]:
+    """A function returning the tuple of each function's result for the same arguments."""
+@overload
+def juxt(funcs: Iterable[Callable[..., _T]], /) -> Callable[..., tuple[_T, ...]]: ...
+@overload
+def juxt(f1: Callable[..., _T1], /) -> Callable[..., tuple[_T1]]: ...
+@overload
+def juxt(f1: Callable[..., _T1], f2: Callable[..., _T2], /) -> Callable[..., tuple[_T1, _T2]]: ...
+@overload
+def juxt(f1: Callable[..., _T1], f2: Callable[..., _T2], f3: Callable[..., _T3], /) -> Callable[..., tuple[_T1, _T2, _T3]]: ...
+@overload
+def juxt(
+    f1: Callable[..., _T1], f2: Callable[..., _T2], f3: Callable[..., _T3], f4: Callable[..., _T4], /
+) -> Callable[..., tuple[_T1, _T2, _T3, _T4]]: ...
+@overload
+def juxt(*funcs: Callable[..., _T]) -> Callable[..., tuple[_T, ...]]: ...
+
+@overload
 def excepts(
-    exc: type[BaseException] | tuple[type[BaseException], ...],
-    func: Callable[..., T],
-    handler: Callable[[BaseException], U] | None = None,
-) -> Callable[..., T | U | None]: ...
+    exc: type[BaseException] | tuple[type[BaseException], ...], func: Callable[_P, _R], handler: None = None
+) -> Callable[_P, _R | None]:
+    """A function calling func; a matching exception gives handler(exc), or None without a handler."""
+@overload
+def excepts(exc: type[_X] | tuple[type[_X], ...], func: Callable[_P, _R], handler: Callable[[_X], _U]) -> Callable[_P, _R | _U]: ...
+
 def memoize(
-    func: Callable[..., T],
-    cache: dict[Any, Any] | None = None,
-    key: Callable[[tuple[Any, ...], dict[str, Any] | None], Any] | None = None,
-) -> Callable[..., T]: ...
-def thread_first(val: Any, *forms: Any) -> Any: ...
-def thread_last(val: Any, *forms: Any) -> Any: ...
+    func: Callable[_P, _R],
+    cache: dict[Any, _R] | None = None,
+    key: Callable[[tuple[Any, ...], dict[str, Any] | None], Hashable] | None = None,
+) -> Callable[_P, _R]:
+    """func with its results cached in `cache` (a new dict by default), keyed by the arguments or key(args, kwargs)."""
 
-# A curry over the builtin flip(func, a, b), which calls func(b, a).
-flip: curry
+@overload
+def thread_first(val: _T0) -> _T0:
+    """`val` threaded through `forms` as the first argument; a tuple form (f, *extra) calls f(val, *extra)."""
+@overload
+def thread_first(val: _T0, f1: _FirstForm[_T0, _T1, _X1a, _X1b, _X1c], /) -> _T1: ...
+@overload
+def thread_first(val: _T0, f1: _FirstForm[_T0, _T1, _X1a, _X1b, _X1c], f2: _FirstForm[_T1, _T2, _X2a, _X2b, _X2c], /) -> _T2: ...
+@overload
+def thread_first(val: _T0, f1: _FirstForm[_T0, _T1, _X1a, _X1b, _X1c], f2: _FirstForm[_T1, _T2, _X2a, _X2b, _X2c], f3: _FirstForm[_T2, _T3, _X3a, _X3b, _X3c], /) -> _T3: ...
+@overload
+def thread_first(val: _T0, f1: _FirstForm[_T0, _T1, _X1a, _X1b, _X1c], f2: _FirstForm[_T1, _T2, _X2a, _X2b, _X2c], f3: _FirstForm[_T2, _T3, _X3a, _X3b, _X3c], f4: _FirstForm[_T3, _T4, _X4a, _X4b, _X4c], /) -> _T4: ...
+@overload
+def thread_first(val: _T0, f1: _FirstForm[_T0, _T1, _X1a, _X1b, _X1c], f2: _FirstForm[_T1, _T2, _X2a, _X2b, _X2c], f3: _FirstForm[_T2, _T3, _X3a, _X3b, _X3c], f4: _FirstForm[_T3, _T4, _X4a, _X4b, _X4c], f5: _FirstForm[_T4, _T5, _X5a, _X5b, _X5c], /) -> _T5: ...
+@overload
+def thread_first(val: _T0, f1: _FirstForm[_T0, _T1, _X1a, _X1b, _X1c], f2: _FirstForm[_T1, _T2, _X2a, _X2b, _X2c], f3: _FirstForm[_T2, _T3, _X3a, _X3b, _X3c], f4: _FirstForm[_T3, _T4, _X4a, _X4b, _X4c], f5: _FirstForm[_T4, _T5, _X5a, _X5b, _X5c], f6: _FirstForm[_T5, _T6, _X6a, _X6b, _X6c], /) -> _T6: ...
+@overload
+def thread_first(val: _T0, f1: _FirstForm[_T0, _T1, _X1a, _X1b, _X1c], f2: _FirstForm[_T1, _T2, _X2a, _X2b, _X2c], f3: _FirstForm[_T2, _T3, _X3a, _X3b, _X3c], f4: _FirstForm[_T3, _T4, _X4a, _X4b, _X4c], f5: _FirstForm[_T4, _T5, _X5a, _X5b, _X5c], f6: _FirstForm[_T5, _T6, _X6a, _X6b, _X6c], f7: _FirstForm[_T6, _T7, _X7a, _X7b, _X7c], /) -> _T7: ...
+@overload
+def thread_first(val: _T0, f1: _FirstForm[_T0, _T1, _X1a, _X1b, _X1c], f2: _FirstForm[_T1, _T2, _X2a, _X2b, _X2c], f3: _FirstForm[_T2, _T3, _X3a, _X3b, _X3c], f4: _FirstForm[_T3, _T4, _X4a, _X4b, _X4c], f5: _FirstForm[_T4, _T5, _X5a, _X5b, _X5c], f6: _FirstForm[_T5, _T6, _X6a, _X6b, _X6c], f7: _FirstForm[_T6, _T7, _X7a, _X7b, _X7c], f8: _FirstForm[_T7, _T8, _X8a, _X8b, _X8c], /) -> _T8: ...
+@overload
+def thread_first(val: _T, *forms: _FirstForm[_T, _T, _X1a, _X1b, _X1c]) -> _T: ...
 
-# The mapping tools take any mapping (anything whose items() yields pairs) and return a new dict,
-# or a new container made by calling `factory`.
 @overload
-def merge(*dicts: Mapping[K, V] | Iterable[Mapping[K, V]], factory: None = None) -> dict[K, V]: ...
+def thread_last(val: _T0) -> _T0:
+    """`val` threaded through `forms` as the last argument; a tuple form (f, *extra) calls f(*extra, val)."""
 @overload
-def merge(*dicts: Mapping[K, V] | Iterable[Mapping[K, V]], factory: Callable[[], M]) -> M: ...
+def thread_last(val: _T0, f1: _LastForm[_T0, _T1, _X1a, _X1b, _X1c], /) -> _T1: ...
+@overload
+def thread_last(val: _T0, f1: _LastForm[_T0, _T1, _X1a, _X1b, _X1c], f2: _LastForm[_T1, _T2, _X2a, _X2b, _X2c], /) -> _T2: ...
+@overload
+def thread_last(val: _T0, f1: _LastForm[_T0, _T1, _X1a, _X1b, _X1c], f2: _LastForm[_T1, _T2, _X2a, _X2b, _X2c], f3: _LastForm[_T2, _T3, _X3a, _X3b, _X3c], /) -> _T3: ...
+@overload
+def thread_last(val: _T0, f1: _LastForm[_T0, _T1, _X1a, _X1b, _X1c], f2: _LastForm[_T1, _T2, _X2a, _X2b, _X2c], f3: _LastForm[_T2, _T3, _X3a, _X3b, _X3c], f4: _LastForm[_T3, _T4, _X4a, _X4b, _X4c], /) -> _T4: ...
+@overload
+def thread_last(val: _T0, f1: _LastForm[_T0, _T1, _X1a, _X1b, _X1c], f2: _LastForm[_T1, _T2, _X2a, _X2b, _X2c], f3: _LastForm[_T2, _T3, _X3a, _X3b, _X3c], f4: _LastForm[_T3, _T4, _X4a, _X4b, _X4c], f5: _LastForm[_T4, _T5, _X5a, _X5b, _X5c], /) -> _T5: ...
+@overload
+def thread_last(val: _T0, f1: _LastForm[_T0, _T1, _X1a, _X1b, _X1c], f2: _LastForm[_T1, _T2, _X2a, _X2b, _X2c], f3: _LastForm[_T2, _T3, _X3a, _X3b, _X3c], f4: _LastForm[_T3, _T4, _X4a, _X4b, _X4c], f5: _LastForm[_T4, _T5, _X5a, _X5b, _X5c], f6: _LastForm[_T5, _T6, _X6a, _X6b, _X6c], /) -> _T6: ...
+@overload
+def thread_last(val: _T0, f1: _LastForm[_T0, _T1, _X1a, _X1b, _X1c], f2: _LastForm[_T1, _T2, _X2a, _X2b, _X2c], f3: _LastForm[_T2, _T3, _X3a, _X3b, _X3c], f4: _LastForm[_T3, _T4, _X4a, _X4b, _X4c], f5: _LastForm[_T4, _T5, _X5a, _X5b, _X5c], f6: _LastForm[_T5, _T6, _X6a, _X6b, _X6c], f7: _LastForm[_T6, _T7, _X7a, _X7b, _X7c], /) -> _T7: ...
+@overload
+def thread_last(val: _T0, f1: _LastForm[_T0, _T1, _X1a, _X1b, _X1c], f2: _LastForm[_T1, _T2, _X2a, _X2b, _X2c], f3: _LastForm[_T2, _T3, _X3a, _X3b, _X3c], f4: _LastForm[_T3, _T4, _X4a, _X4b, _X4c], f5: _LastForm[_T4, _T5, _X5a, _X5b, _X5c], f6: _LastForm[_T5, _T6, _X6a, _X6b, _X6c], f7: _LastForm[_T6, _T7, _X7a, _X7b, _X7c], f8: _LastForm[_T7, _T8, _X8a, _X8b, _X8c], /) -> _T8: ...
+@overload
+def thread_last(val: _T, *forms: _LastForm[_T, _T, _X1a, _X1b, _X1c]) -> _T: ...
+
+# ---------------------------------------------------------------- mapping tools
+#
+# The result is a new dict, or what calling `factory` makes. A factory class given bare
+# (`factory=OrderedDict`) yields that class with `Any` type arguments: subscript it
+# (`factory=OrderedDict[str, int]`) or annotate the target to keep them. Any other callable
+# factory is typed as making a MutableMapping of the result's key and value types.
+
+@overload
+def merge(*dicts: Mapping[_K, _V], factory: None = None) -> dict[_K, _V]:
+    """Every key of every mapping, later mappings winning; one non-mapping argument is an iterable of mappings."""
+@overload
+def merge(dicts: Iterable[Mapping[_K, _V]], /, *, factory: None = None) -> dict[_K, _V]: ...
+@overload
+def merge(*dicts: Mapping[_K, _V], factory: type[_M]) -> _M: ...
+@overload
+def merge(dicts: Iterable[Mapping[_K, _V]], /, *, factory: type[_M]) -> _M: ...
+@overload
+def merge(*dicts: Mapping[_K, _V], factory: Callable[[], MutableMapping[_K, _V]]) -> MutableMapping[_K, _V]: ...
+@overload
+def merge(
+    dicts: Iterable[Mapping[_K, _V]], /, *, factory: Callable[[], MutableMapping[_K, _V]]
+) -> MutableMapping[_K, _V]: ...
+
+@overload
+def merge_with(func: Callable[[list[_V]], _W], *dicts: Mapping[_K, _V], factory: None = None) -> dict[_K, _W]:
+    """Each key mapped to func(list of its values across the mappings, in order)."""
+@overload
+def merge_with(func: Callable[[list[_V]], _W], dicts: Iterable[Mapping[_K, _V]], /, *, factory: None = None) -> dict[_K, _W]: ...
+@overload
+def merge_with(func: Callable[[list[_V]], _W], *dicts: Mapping[_K, _V], factory: type[_M]) -> _M: ...
+@overload
+def merge_with(func: Callable[[list[_V]], _W], dicts: Iterable[Mapping[_K, _V]], /, *, factory: type[_M]) -> _M: ...
 @overload
 def merge_with(
-    func: Callable[[list[V]], W], *dicts: Mapping[K, V] | Iterable[Mapping[K, V]], factory: None = None
-) -> dict[K, W]: ...
+    func: Callable[[list[_V]], _W], *dicts: Mapping[_K, _V], factory: Callable[[], MutableMapping[_K, _W]]
+) -> MutableMapping[_K, _W]: ...
 @overload
 def merge_with(
-    func: Callable[[list[V]], W], *dicts: Mapping[K, V] | Iterable[Mapping[K, V]], factory: Callable[[], M]
-) -> M: ...
+    func: Callable[[list[_V]], _W], dicts: Iterable[Mapping[_K, _V]], /, *, factory: Callable[[], MutableMapping[_K, _W]]
+) -> MutableMapping[_K, _W]: ...
+
 @overload
-def assoc(d: Mapping[K, V], key: K, value: V, factory: None = None) -> dict[K, V]: ...
+def assoc(d: _SupportsItems[_K, _V], key: _K2, value: _V2, factory: None = None) -> dict[_K | _K2, _V | _V2]:
+    """A copy of d with d[key] = value."""
 @overload
-def assoc(d: Mapping[K, V], key: K, value: V, factory: Callable[[], M]) -> M: ...
+def assoc(d: _SupportsItems[_K, _V], key: _K2, value: _V2, factory: type[_M]) -> _M: ...
 @overload
-def dissoc(d: Mapping[K, V], *keys: Hashable, factory: None = None) -> dict[K, V]: ...
+def assoc(
+    d: _SupportsItems[_K, _V], key: _K2, value: _V2, factory: Callable[[], MutableMapping[_K | _K2, _V | _V2]]
+) -> MutableMapping[_K | _K2, _V | _V2]: ...
+
 @overload
-def dissoc(d: Mapping[K, V], *keys: Hashable, factory: Callable[[], M]) -> M: ...
+def dissoc(d: _SupportsItems[_K, _V], *keys: Hashable, factory: None = None) -> dict[_K, _V]:
+    """A copy of d without the given keys (absent keys are skipped)."""
 @overload
-def assoc_in(d: Mapping[Any, Any], keys: Iterable[Any], value: Any, factory: None = None) -> dict[Any, Any]: ...
+def dissoc(d: _SupportsItems[_K, _V], *keys: Hashable, factory: type[_M]) -> _M: ...
 @overload
-def assoc_in(d: Mapping[Any, Any], keys: Iterable[Any], value: Any, factory: Callable[[], M]) -> M: ...
+def dissoc(
+    d: _SupportsItems[_K, _V], *keys: Hashable, factory: Callable[[], MutableMapping[_K, _V]]
+) -> MutableMapping[_K, _V]: ...
+
+# The nested tools address values whose types depend on the path, which no signature can follow.
+@overload
+def assoc_in(d: Mapping[Any, Any], keys: Iterable[Hashable], value: object, factory: None = None) -> dict[Any, Any]:
+    """A copy of nested d with the value at the path `keys` set; StopIteration for an empty path."""
+@overload
+def assoc_in(d: Mapping[Any, Any], keys: Iterable[Hashable], value: object, factory: Callable[[], _M]) -> _M: ...
+
 @overload
 def update_in(
-    d: Mapping[Any, Any],
-    keys: Iterable[Any],
-    func: Callable[[Any], Any],
-    default: Any = None,
-    factory: None = None,
-) -> dict[Any, Any]: ...
+    d: Mapping[Any, Any], keys: Iterable[Hashable], func: Callable[[Any], object], default: object = None, factory: None = None
+) -> dict[Any, Any]:
+    """A copy of nested d with the value at the path replaced by func(value), or func(default) when missing."""
 @overload
 def update_in(
-    d: Mapping[Any, Any], keys: Iterable[Any], func: Callable[[Any], Any], default: Any, factory: Callable[[], M]
-) -> M: ...
-def get_in(keys: Iterable[Any], coll: Any, default: Any = None, no_default: bool = False) -> Any: ...
+    d: Mapping[Any, Any], keys: Iterable[Hashable], func: Callable[[Any], object], default: object, factory: Callable[[], _M]
+) -> _M: ...
+
+def get_in(keys: Iterable[Any], coll: Any, default: Any = None, no_default: bool = False) -> Any:
+    """coll[k1][k2]..., or default when a lookup raises KeyError, IndexError or TypeError (re-raised with no_default)."""
+
 @overload
-def keymap(func: Callable[[K], K2], d: Mapping[K, V], factory: None = None) -> dict[K2, V]: ...
+def keymap(func: Callable[[_K], _K2], d: _SupportsItems[_K, _V], factory: None = None) -> dict[_K2, _V]:
+    """A new mapping with func(key) for each key."""
 @overload
-def keymap(func: Callable[[K], K2], d: Mapping[K, V], factory: Callable[[], M]) -> M: ...
+def keymap(func: Callable[[_K], _K2], d: _SupportsItems[_K, _V], factory: type[_M]) -> _M: ...
 @overload
-def valmap(func: Callable[[V], W], d: Mapping[K, V], factory: None = None) -> dict[K, W]: ...
+def keymap(
+    func: Callable[[_K], _K2], d: _SupportsItems[_K, _V], factory: Callable[[], MutableMapping[_K2, _V]]
+) -> MutableMapping[_K2, _V]: ...
+
 @overload
-def valmap(func: Callable[[V], W], d: Mapping[K, V], factory: Callable[[], M]) -> M: ...
+def valmap(func: Callable[[_V], _V2], d: _SupportsItems[_K, _V], factory: None = None) -> dict[_K, _V2]:
+    """A new mapping with func(value) for each value."""
 @overload
-def itemmap(func: Callable[[tuple[K, V]], tuple[K2, W]], d: Mapping[K, V], factory: None = None) -> dict[K2, W]: ...
+def valmap(func: Callable[[_V], _V2], d: _SupportsItems[_K, _V], factory: type[_M]) -> _M: ...
 @overload
-def itemmap(func: Callable[[tuple[K, V]], Iterable[Any]], d: Mapping[K, V], factory: Callable[[], M]) -> M: ...
+def valmap(
+    func: Callable[[_V], _V2], d: _SupportsItems[_K, _V], factory: Callable[[], MutableMapping[_K, _V2]]
+) -> MutableMapping[_K, _V2]: ...
+
 @overload
-def keyfilter(predicate: Callable[[K], object], d: Mapping[K, V], factory: None = None) -> dict[K, V]: ...
+def itemmap(
+    func: Callable[[tuple[_K, _V]], tuple[_K2, _V2]], d: _SupportsItems[_K, _V], factory: None = None
+) -> dict[_K2, _V2]:
+    """A new mapping with the pair func((key, value)) for each item."""
 @overload
-def keyfilter(predicate: Callable[[K], object], d: Mapping[K, V], factory: Callable[[], M]) -> M: ...
+def itemmap(func: Callable[[tuple[_K, _V]], tuple[_K2, _V2]], d: _SupportsItems[_K, _V], factory: type[_M]) -> _M: ...
 @overload
-def valfilter(predicate: Callable[[V], object], d: Mapping[K, V], factory: None = None) -> dict[K, V]: ...
+def itemmap(
+    func: Callable[[tuple[_K, _V]], tuple[_K2, _V2]],
+    d: _SupportsItems[_K, _V],
+    factory: Callable[[], MutableMapping[_K2, _V2]],
+) -> MutableMapping[_K2, _V2]: ...
+
 @overload
-def valfilter(predicate: Callable[[V], object], d: Mapping[K, V], factory: Callable[[], M]) -> M: ...
+def keyfilter(predicate: Callable[[_K], object], d: _SupportsItems[_K, _V], factory: None = None) -> dict[_K, _V]:
+    """A new mapping with the items whose key satisfies predicate."""
 @overload
-def itemfilter(predicate: Callable[[tuple[K, V]], object], d: Mapping[K, V], factory: None = None) -> dict[K, V]: ...
+def keyfilter(predicate: Callable[[_K], object], d: _SupportsItems[_K, _V], factory: type[_M]) -> _M: ...
 @overload
-def itemfilter(predicate: Callable[[tuple[K, V]], object], d: Mapping[K, V], factory: Callable[[], M]) -> M: ...
+def keyfilter(
+    predicate: Callable[[_K], object], d: _SupportsItems[_K, _V], factory: Callable[[], MutableMapping[_K, _V]]
+) -> MutableMapping[_K, _V]: ...
+
+@overload
+def valfilter(predicate: Callable[[_V], object], d: _SupportsItems[_K, _V], factory: None = None) -> dict[_K, _V]:
+    """A new mapping with the items whose value satisfies predicate."""
+@overload
+def valfilter(predicate: Callable[[_V], object], d: _SupportsItems[_K, _V], factory: type[_M]) -> _M: ...
+@overload
+def valfilter(
+    predicate: Callable[[_V], object], d: _SupportsItems[_K, _V], factory: Callable[[], MutableMapping[_K, _V]]
+) -> MutableMapping[_K, _V]: ...
+
+@overload
+def itemfilter(predicate: Callable[[tuple[_K, _V]], object], d: _SupportsItems[_K, _V], factory: None = None) -> dict[_K, _V]:
+    """A new mapping with the items whose (key, value) pair satisfies predicate."""
+@overload
+def itemfilter(predicate: Callable[[tuple[_K, _V]], object], d: _SupportsItems[_K, _V], factory: type[_M]) -> _M: ...
+@overload
+def itemfilter(
+    predicate: Callable[[tuple[_K, _V]], object], d: _SupportsItems[_K, _V], factory: Callable[[], MutableMapping[_K, _V]]
+) -> MutableMapping[_K, _V]: ...
+
+# ---------------------------------------------------------------- fluent iterator
+
+@final
+class Iter(Generic[_T_co]):
+    """A wrapper chaining the sequence tools as methods: Iter(data).map(f).unique().take(3).collect()."""
+
+    def __new__(cls, inner: Iterable[_T_co]) -> Iter[_T_co]: ...
+    def __iter__(self) -> Iterator[_T_co]: ...
+    def map(self, f: Callable[[_T_co], _U]) -> Iter[_U]:
+        """Iter over f(x) for each element."""
+    @overload
+    def filter(self: Iter[_T | None], f: None) -> Iter[_T]:
+        """Iter over the elements for which f(x) is true (truthy elements for None)."""
+    @overload
+    def filter(self, f: Callable[[_T_co], TypeGuard[_U]]) -> Iter[_U]: ...
+    @overload
+    def filter(self, f: Callable[[_T_co], TypeIs[_U]]) -> Iter[_U]: ...
+    @overload
+    def filter(self, f: Callable[[_T_co], object]) -> Iter[_T_co]: ...
+    @overload
+    def unique(self: Iter[_H], key: None = None) -> Iter[_H]:
+        """Iter over the first occurrence of each distinct element (or key)."""
+    @overload
+    def unique(self, key: Callable[[_T_co], Hashable]) -> Iter[_T_co]: ...
+    def take(self, n: SupportsIndex) -> Iter[_T_co]:
+        """Iter over the first n elements."""
+    def drop(self, n: SupportsIndex) -> Iter[_T_co]:
+        """Iter over the elements after the first n."""
+    def sliding_window(self, n: SupportsIndex) -> Iter[tuple[_T_co, ...]]:
+        """Iter over overlapping n-tuples."""
+    def partition_all(self, n: SupportsIndex) -> Iter[tuple[_T_co, ...]]:
+        """Iter over n-tuples, the last one possibly shorter."""
+    def flat_map(self, f: Callable[[_T_co], Iterable[_U]]) -> Iter[_U]:
+        """Iter over the elements of f(x) for each element."""
+    @overload
+    def pluck(self: Iter[_Indexable[_K, _V]], ind: list[_K]) -> Iter[tuple[_V, ...]]:
+        """Iter over element[ind] (a tuple of items for a list `ind`)."""
+    @overload
+    def pluck(self: Iter[_Indexable[_K, _V]], ind: _K) -> Iter[_V]: ...
+    def interpose(self, el: _U) -> Iter[_T_co | _U]:
+        """Iter over the elements with `el` between each two."""
+    def accumulate(self: Iter[_T], binop: Callable[[_T, _T], _T]) -> Iter[_T]:
+        """Iter over the running reductions by binop."""
+    def collect(self) -> list[_T_co]:
+        """The elements as a list."""
+    @overload
+    def reduce(self: Iter[_T], binop: Callable[[_T, _T], _T]) -> _T:
+        """functools.reduce(binop, elements[, initial])."""
+    @overload
+    def reduce(self, binop: Callable[[_A, _T_co], _A], initial: _A, /) -> _A: ...
+    def count(self) -> int:
+        """The number of elements."""
+    def frequencies(self: Iter[_H]) -> dict[_H, int]:
+        """Each distinct element mapped to its number of occurrences."""
+    @overload
+    def group_by(self, key: Callable[[_T_co], _H]) -> dict[_H, list[_T_co]]:
+        """Each key value mapped to the list of elements with that key."""
+    @overload
+    def group_by(self, key: _KeySpec) -> dict[Any, list[_T_co]]: ...
+    def to_dict(self: Iter[tuple[_K, _V]]) -> dict[_K, _V]:
+        """dict() of the (key, value) pairs."""
+    def first(self) -> Some[_T_co] | NothingType:
+        """Some(first element), or a NothingType."""
+    def last(self) -> Some[_T_co] | NothingType:
+        """Some(last element), or a NothingType."""
+    def nth(self, i: SupportsIndex) -> Some[_T_co] | NothingType:
+        """Some(element at position i), or a NothingType; i >= 0."""

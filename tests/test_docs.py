@@ -1,0 +1,42 @@
+"""The reference and the README: every example runs as written, and every exported name is
+documented, so neither can drift from the code."""
+
+import pathlib
+import re
+
+import pytest
+
+import brisko
+from doc_examples import doctests, run
+
+ROOT = pathlib.Path(__file__).resolve().parent.parent
+REFERENCE = ROOT / "docs" / "reference.md"
+README = ROOT / "README.md"
+
+CASES = [
+    pytest.param(setup, test, id=f"{path.name}::{title}")
+    for path in (REFERENCE, README)
+    for setup, tests in [doctests(path)]
+    for title, test in tests
+]
+
+
+@pytest.mark.parametrize("setup, test", CASES)
+def test_examples_run_as_written(setup, test):
+    report = run(setup, test)
+    assert not report, "\n" + report
+
+
+def test_the_reference_has_an_entry_for_every_name():
+    headings = re.findall(r"^#+ `([A-Za-z_]+)", REFERENCE.read_text(), re.MULTILINE)
+    assert sorted(set(brisko.__all__) - set(headings)) == []
+    assert sorted(set(headings) - set(brisko.__all__)) == []
+
+
+def test_the_readme_lists_every_name_and_links_the_reference():
+    text = README.read_text()
+    names = text[text.index("## What is in it") :]
+    names = names[: names.index("\n## ", 1)]
+    listed = re.findall(r"`([A-Za-z_]+)`", names)
+    assert sorted(listed) == sorted(brisko.__all__)
+    assert "docs/reference.md" in text

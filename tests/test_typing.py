@@ -1,0 +1,88 @@
+"""The stubs against the runtime and against mypy: stubtest finds nothing beyond its allow-list, the
+stub is clean under --strict, a program using every name type-checks and runs, and a file of
+mistakes fails with exactly the errors it announces."""
+
+import ast
+import os
+import pathlib
+import re
+import subprocess
+import sys
+
+import pytest
+
+import brisko
+
+pytestmark = pytest.mark.skipif(
+    bool(os.environ.get("BRISKO_LEAKS")), reason="mypy is compiled for the release interpreter: the typing checks run under ./dev test"
+)
+pytest.importorskip("mypy")
+
+ROOT = pathlib.Path(__file__).resolve().parent.parent
+TYPING = ROOT / "tests" / "typing"
+STUB = ROOT / "python" / "brisko" / "_brisko.pyi"
+USAGE = TYPING / "usage.py"
+MISTAKES = TYPING / "mistakes.py"
+EXPECTED = re.compile(r"#\s*E:\s*(.*?)\s*(?=#\s*E:|$)")
+REPORTED = re.compile(r"^(?P<file>[^:]+):(?P<line>\d+): error: (?P<message>.*)$")
+
+
+def _run(*args):
+    return subprocess.run([sys.executable, *args], capture_output=True, text=True, cwd=ROOT)
+
+
+@pytest.fixture(scope="module")
+def mypy_errors():
+    """{file name: [(line, message)]} of one `mypy --strict` run over the stub and both programs."""
+    out = _run("-m", "mypy", "--strict", "--cache-dir", os.devnull, str(STUB), str(USAGE), str(MISTAKES))
+    assert out.returncode in (0, 1), out.stdout + out.stderr
+    errors = {}
+    for line in out.stdout.splitlines():
+        match = REPORTED.match(line)
+        if match:
+            errors.setdefault(pathlib.Path(match["file"]).name, []).append((int(match["line"]), match["message"]))
+    return errors
+
+
+def test_stubtest_finds_nothing_beyond_the_allowlist():
+    out = _run("-m", "mypy.stubtest", "brisko._brisko", "--allowlist", str(TYPING / "stubtest_allowlist.txt"))
+    assert out.returncode == 0, out.stdout + out.stderr
+
+
+def test_the_stub_gives_every_name_a_docstring():
+    """Editors show these: a function's first overload, a class, or the string after a variable."""
+    body = ast.parse(STUB.read_text()).body
+    documented = set()
+    for node, following in zip(body, body[1:] + [None]):
+        if isinstance(node, (ast.FunctionDef, ast.ClassDef)):
+            if ast.get_docstring(node):
+                documented.add(node.name)
+        elif isinstance(node, ast.AnnAssign) and isinstance(following, ast.Expr):
+            if isinstance(following.value, ast.Constant) and isinstance(following.value.value, str):
+                documented.add(node.target.id)
+    assert sorted(set(brisko.__all__) - documented) == []
+
+
+def test_the_stub_is_strict_clean(mypy_errors):
+    assert mypy_errors.get(STUB.name, []) == []
+
+
+def test_the_usage_program_type_checks(mypy_errors):
+    assert mypy_errors.get(USAGE.name, []) == []
+
+
+def test_the_usage_program_runs_and_uses_every_name():
+    out = _run(str(USAGE))
+    assert out.returncode == 0, out.stderr
+    imported = {alias.name for node in ast.parse(USAGE.read_text()).body if isinstance(node, ast.ImportFrom) and node.module == "brisko" for alias in node.names}
+    assert sorted(set(brisko.__all__) - imported) == []
+
+
+def test_each_mistake_fails_as_announced(mypy_errors):
+    expected = [
+        (lineno, message)
+        for lineno, line in enumerate(MISTAKES.read_text().splitlines(), 1)
+        if "  # E: " in line
+        for message in EXPECTED.findall(line[line.index("  # E: ") :])
+    ]
+    assert expected and mypy_errors.get(MISTAKES.name, []) == expected
