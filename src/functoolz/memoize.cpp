@@ -87,13 +87,11 @@ int note_parameter(PyObject* param, const Kinds& k, bool& varargs, bool& keyword
 
 // Reads inspect.signature(func).parameters; -1 with the exception set when anything fails.
 int read_shape(PyObject* func, KeyShape& out) {
-    Owned name = Owned::steal(PyUnicode_FromString("inspect"));
-    Owned inspect = name ? Owned::steal(PyImport_Import(name.get())) : Owned();
-    Owned signature = inspect ? Owned::steal(PyObject_GetAttrString(inspect.get(), "signature")) : Owned();
-    Owned sig = signature ? Owned::steal(call_one(signature.get(), func)) : Owned();
-    Owned parameter = sig ? Owned::steal(PyObject_GetAttrString(inspect.get(), "Parameter")) : Owned();
+    PyObject* signature = cached_attr(SIGNATURE);
+    Owned sig = signature ? Owned::steal(call_one(signature, func)) : Owned();
+    PyObject* parameter = sig ? cached_attr(PARAMETER_CLASS) : nullptr;
     Kinds kinds;
-    if (!parameter || kinds.fetch(parameter.get()) < 0) return -1;
+    if (!parameter || kinds.fetch(parameter) < 0) return -1;
 
     Owned parameters = Owned::steal(PyObject_GetAttrString(sig.get(), "parameters"));
     Owned values = parameters ? Owned::steal(PyObject_CallMethod(parameters.get(), "values", nullptr)) : Owned();

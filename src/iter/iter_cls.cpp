@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <new>
 
-#include "../itertoolz/dedicated_iters.hpp"
+#include "../itertoolz/dedicated_constructors.hpp"
 #include "../itertoolz/itertoolz.hpp"
 #include "../option/option.hpp"
 #include "../utils/cached_attr.hpp"

@@ -1,4 +1,6 @@
 // get: one element by key, or a tuple of elements for a list of keys, with an optional default.
+#include <array>
+#include <iterator>
 #include <vector>
 
 #include "itertoolz.hpp"
@@ -45,36 +47,24 @@ static PyObject* lookups_one_by_one(PyObject* ind, PyObject* coll, PyObject* dfl
 PyObject* get_impl(PyObject* ind, PyObject* coll, PyObject* dflt) {
     // Only a list selects several keys; a tuple is one key (mappings keyed by tuples).
     if (!PyList_Check(ind)) return lookup(coll, ind, dflt);
-    // Short key lists (pluck's usual case) collect into a stack buffer, so a lookup allocates
-    // nothing but its result tuple, which no Python code sees half-filled.
+    // Short key lists (pluck's usual case) collect on the stack, so a lookup allocates nothing
+    // but its result tuple, which no Python code sees half-filled.
     constexpr Py_ssize_t SHORT = 16;
     const Py_ssize_t n = PyList_GET_SIZE(ind);
     if (n > SHORT) return lookups_one_by_one(ind, coll, dflt, {});
-    // Owned references in items[0..filled), released on any early return.
-    struct Collected {
-        PyObject* items[SHORT];
-        Py_ssize_t filled = 0;
-        ~Collected() {
-            for (Py_ssize_t i = 0; i < filled; ++i) Py_DECREF(items[i]);
-        }
-    } got;
+    std::array<Owned, SHORT> got;
     for (Py_ssize_t i = 0; i < n; ++i) {
         Owned key = Owned::borrow(PyList_GET_ITEM(ind, i));  // held: the list may drop it meanwhile
-        PyObject* item = lookup(coll, key.get(), dflt);
-        if (!item) return nullptr;
-        got.items[got.filled++] = item;
+        got[std::size_t(i)] = Owned::steal(lookup(coll, key.get(), dflt));
+        if (!got[std::size_t(i)]) return nullptr;
         if (PyList_GET_SIZE(ind) != n) {
-            std::vector<Owned> done;
-            done.reserve(std::size_t(got.filled));  // the only step that can fail: nothing moved yet
-            for (Py_ssize_t j = 0; j < got.filled; ++j) done.push_back(Owned::steal(got.items[j]));
-            got.filled = 0;
+            std::vector<Owned> done(std::make_move_iterator(got.begin()), std::make_move_iterator(got.begin() + i + 1));
             return lookups_one_by_one(ind, coll, dflt, std::move(done));
         }
     }
     PyObject* result = PyTuple_New(n);
     if (!result) return nullptr;
-    for (Py_ssize_t i = 0; i < n; ++i) PyTuple_SET_ITEM(result, i, got.items[i]);
-    got.filled = 0;
+    for (Py_ssize_t i = 0; i < n; ++i) PyTuple_SET_ITEM(result, i, got[std::size_t(i)].release());
     return result;
 }
 

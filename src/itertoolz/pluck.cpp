@@ -5,7 +5,7 @@
 #include "../utils/function_def.hpp"
 #include "../utils/native_iter.hpp"
 #include "../utils/py_source.hpp"
-#include "dedicated_iters.hpp"
+#include "dedicated_constructors.hpp"
 
 namespace brisko {
 namespace {

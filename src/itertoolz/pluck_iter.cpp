@@ -5,8 +5,8 @@
 #include "../utils/gil_ref_cell.hpp"
 #include "../utils/item_access.hpp"
 #include "../utils/py_source.hpp"
-#include "dedicated_iter.hpp"
-#include "dedicated_iters.hpp"
+#include "dedicated_class.hpp"
+#include "dedicated_constructors.hpp"
 
 namespace brisko {
 

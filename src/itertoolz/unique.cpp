@@ -5,7 +5,7 @@
 #include "../utils/errors.hpp"
 #include "../utils/for_each_element.hpp"
 #include "../utils/function_def.hpp"
-#include "dedicated_iters.hpp"
+#include "dedicated_constructors.hpp"
 
 namespace brisko {
 

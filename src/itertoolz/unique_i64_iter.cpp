@@ -8,8 +8,8 @@
 #include "../utils/fx_table.hpp"
 #include "../utils/gil_ref_cell.hpp"
 #include "../utils/i64_buffer.hpp"
-#include "dedicated_iter.hpp"
-#include "dedicated_iters.hpp"
+#include "dedicated_class.hpp"
+#include "dedicated_constructors.hpp"
 
 namespace brisko {
 

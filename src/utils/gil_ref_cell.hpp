@@ -44,6 +44,13 @@ public:
             already_executing();
             return Guard(nullptr);
         }
+        return try_borrow();
+    }
+
+    // An empty guard, with nothing set, when the cell is already borrowed: for the collector's
+    // clear, which must leave no exception behind.
+    [[nodiscard]] Guard try_borrow() noexcept {
+        if (flag_ != 0) return Guard(nullptr);
         flag_ = -1;
         return Guard(this);
     }

@@ -1,50 +1,40 @@
-// NativeIter: one counter guards against reentrant use; everything else is the step's business.
+// NativeIter: one borrow cell guards against reentrant use; everything else is the step's business.
 #include "native_iter.hpp"
 
+#include <new>
 #include <utility>
 
-#include "gil_ref_cell.hpp"
 #include "raw_iter_next.hpp"
 
 namespace brisko {
 
 PyObject* NativeIter::raw_next(NativeIter* self) {
-    if (self->executing != 0) {
-        already_executing();
-        return nullptr;
-    }
-    if (!self->step) return nullptr;
-    // Restores the counter on every exit, including a panic unwinding out of the step.
-    struct Executing {
-        NativeIter* it;
-        ~Executing() { it->executing += 1; }
-    } guard{self};
-    self->executing = -1;
-    return self->step->next();
+    auto step = self->step.borrow();
+    if (!step || !*step) return nullptr;
+    return (*step)->next();
 }
 
 PyObject* make_native_iter(std::unique_ptr<Step> step) {
     auto* self = alloc_instance<NativeIter>(NATIVE_ITER_CLASS);
     if (!self) return nullptr;
-    self->executing = 0;
-    self->step = step.release();
+    new (&self->step) GilRefCell<std::unique_ptr<Step>>(std::move(step));
     return reinterpret_cast<PyObject*>(self);
 }
 
 static int native_iter_traverse(PyObject* obj, visitproc visit, void* arg) noexcept {
     Py_VISIT(Py_TYPE(obj));
-    Step* step = reinterpret_cast<NativeIter*>(obj)->step;
-    return step ? step->traverse(GcVisit{visit, arg}) : 0;
+    return reinterpret_cast<NativeIter*>(obj)->step.traverse(GcVisit{visit, arg});
 }
 
 static int native_iter_clear(PyObject* obj) noexcept {
-    // Detached before it is destroyed: what the destructor releases may run Python code.
-    delete std::exchange(reinterpret_cast<NativeIter*>(obj)->step, nullptr);
+    // A running step is never cleared: whoever runs it holds the iterator. The step is detached
+    // before it is destroyed, since what its destructor releases may run Python code.
+    if (auto step = reinterpret_cast<NativeIter*>(obj)->step.try_borrow()) std::unique_ptr<Step> gone = std::move(*step);
     return 0;
 }
 
 static void native_iter_dealloc(PyObject* obj) noexcept {
-    dealloc_collected(obj, [&] { native_iter_clear(obj); });
+    dealloc_collected(obj, [&] { reinterpret_cast<NativeIter*>(obj)->step.~GilRefCell(); });
 }
 
 static PyMethodDef native_iter_methods[] = {

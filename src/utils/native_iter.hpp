@@ -8,6 +8,7 @@
 
 #include "class_def.hpp"
 #include "gc_visit.hpp"
+#include "gil_ref_cell.hpp"
 
 namespace brisko {
 
@@ -24,8 +25,8 @@ public:
 
 struct NativeIter {
     PyObject_HEAD
-    Py_ssize_t executing;  // 0 idle, -1 while the step runs
-    Step* step;            // owned; null once the collector has cleared the iterator (it then ends)
+    // Borrowed while the step runs; empty once the collector has cleared the iterator (it then ends).
+    GilRefCell<std::unique_ptr<Step>> step;
 
     static PyObject* raw_next(NativeIter* self);
 };
