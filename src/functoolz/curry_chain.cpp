@@ -6,6 +6,7 @@
 
 #include "../utils/cached_attr.hpp"
 #include "../utils/class_def.hpp"
+#include "../utils/collected_fields.hpp"
 #include "../utils/call.hpp"
 #include "../utils/py_hash.hpp"
 
@@ -71,28 +72,14 @@ namespace {
 struct ChainObject {
     PyObject_HEAD
     bool live;  // the chain exists: false until it is built and once it is destroyed
-    CurryChain chain;
+    CurryChain fields;
 };
-
-ChainObject* chain_object(PyObject* self) noexcept { return reinterpret_cast<ChainObject*>(self); }
-
-int chain_traverse(PyObject* self, visitproc visit, void* arg) noexcept {
-    Py_VISIT(Py_TYPE(self));
-    return chain_object(self)->live ? chain_object(self)->chain.traverse(GcVisit{visit, arg}) : 0;
-}
-
-int chain_clear(PyObject* self) noexcept {
-    // Marked first: releasing the signature may run Python code.
-    if (std::exchange(chain_object(self)->live, false)) chain_object(self)->chain.~CurryChain();
-    return 0;
-}
-
-void chain_dealloc(PyObject* self) noexcept { dealloc_collected(self, [&] { chain_clear(self); }); }
+using Collected = CollectedFields<ChainObject>;
 
 PyType_Slot chain_slots[] = {
-    {Py_tp_dealloc, reinterpret_cast<void*>(&chain_dealloc)},
-    {Py_tp_traverse, reinterpret_cast<void*>(&chain_traverse)},
-    {Py_tp_clear, reinterpret_cast<void*>(&chain_clear)},
+    {Py_tp_dealloc, reinterpret_cast<void*>(&Collected::dealloc)},
+    {Py_tp_traverse, reinterpret_cast<void*>(&Collected::traverse)},
+    {Py_tp_clear, reinterpret_cast<void*>(&Collected::clear)},
     {0, nullptr},
 };
 
@@ -107,14 +94,14 @@ ClassDef CURRY_CHAIN_CLASS{&chain_spec};
 PyObject* new_curry_chain() {
     auto* self = alloc_instance<ChainObject>(CURRY_CHAIN_CLASS);
     if (!self) return nullptr;
-    new (&self->chain) CurryChain();
+    new (&self->fields) CurryChain();
     self->live = true;
     return reinterpret_cast<PyObject*>(self);
 }
 
 CurryChain* curry_chain(PyObject* object) noexcept {
-    ChainObject* self = chain_object(object);
-    return self->live ? &self->chain : nullptr;
+    ChainObject* self = Collected::object(object);
+    return self->live ? &self->fields : nullptr;
 }
 
 }  // namespace brisko

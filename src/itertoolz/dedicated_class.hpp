@@ -9,6 +9,7 @@
 #include <utility>
 
 #include "../utils/class_def.hpp"
+#include "../utils/collected_fields.hpp"
 #include "../utils/gc_visit.hpp"
 #include "../utils/panic.hpp"
 #include "../utils/raw_iter_next.hpp"
@@ -32,29 +33,14 @@ template <class Fields>
 PyObject* make_dedicated(ClassDef& def, Fields&& fields) {
     auto* self = alloc_instance<DedicatedIter<Fields>>(def);
     if (!self) return nullptr;
-    new (&self->fields) Fields(std::move(fields));
-    self->live = true;
-    return reinterpret_cast<PyObject*>(self);
+    return CollectedFields<DedicatedIter<Fields>>::build(self, std::move(fields));
 }
 
 template <class Fields>
-struct DedicatedClass {
+struct DedicatedClass : CollectedFields<DedicatedIter<Fields>> {
     using Object = DedicatedIter<Fields>;
-
-    static Object* object(PyObject* self) noexcept { return reinterpret_cast<Object*>(self); }
-
-    static int traverse(PyObject* self, visitproc visit, void* arg) noexcept {
-        Py_VISIT(Py_TYPE(self));
-        return object(self)->live ? object(self)->fields.traverse(GcVisit{visit, arg}) : 0;
-    }
-
-    static int clear(PyObject* self) noexcept {
-        // Marked first: releasing the fields may run Python code.
-        if (std::exchange(object(self)->live, false)) object(self)->fields.~Fields();
-        return 0;
-    }
-
-    static void dealloc(PyObject* self) noexcept { dealloc_collected(self, [&] { clear(self); }); }
+    using Base = CollectedFields<Object>;
+    using Base::object;
 
     static PyObject* length_hint(PyObject* self, PyObject*) noexcept {
         return boundary([&]() -> PyObject* {
@@ -70,9 +56,9 @@ struct DedicatedClass {
     };
 
     static inline PyType_Slot slots[] = {
-        {Py_tp_dealloc, reinterpret_cast<void*>(&dealloc)},
-        {Py_tp_traverse, reinterpret_cast<void*>(&traverse)},
-        {Py_tp_clear, reinterpret_cast<void*>(&clear)},
+        {Py_tp_dealloc, reinterpret_cast<void*>(&Base::dealloc)},
+        {Py_tp_traverse, reinterpret_cast<void*>(&Base::traverse)},
+        {Py_tp_clear, reinterpret_cast<void*>(&Base::clear)},
         {Py_tp_iter, reinterpret_cast<void*>(&PyObject_SelfIter)},
         {Py_tp_methods, methods},
         {Py_tp_doc, const_cast<char*>(Fields::DOC)},

@@ -65,23 +65,9 @@ PyMemberDef err_members[] = {value_member("error"), {nullptr, 0, 0, 0, nullptr}}
 
 constexpr char err_doc[] = "Err(error)\n--\n\n";
 
-PyType_Slot err_slots[] = {
-    {Py_tp_dealloc, reinterpret_cast<void*>(&value_dealloc)},
-    {Py_tp_traverse, reinterpret_cast<void*>(&value_traverse)},
-    {Py_tp_clear, reinterpret_cast<void*>(&value_clear)},
-    {Py_tp_new, reinterpret_cast<void*>(&new_through_vectorcall)},
-    {Py_tp_vectorcall, reinterpret_cast<void*>(&constructor_entry<ERR_NEW_SIG, err_new>)},
-    {Py_nb_bool, reinterpret_cast<void*>(&always_false)},
-    {Py_tp_repr, reinterpret_cast<void*>(&value_repr)},
-    {Py_tp_richcompare, reinterpret_cast<void*>(&value_richcompare)},
-    {Py_tp_methods, err_methods},
-    {Py_tp_members, err_members},
-    {Py_tp_doc, const_cast<char*>(err_doc)},
-    {0, nullptr},
-};
-
 PyType_Spec err_spec = {
-    "brisko._brisko.Err", sizeof(ValueObject), 0, Py_TPFLAGS_DEFAULT | Py_TPFLAGS_HAVE_GC, err_slots,
+    "brisko._brisko.Err", sizeof(ValueObject), 0, Py_TPFLAGS_DEFAULT | Py_TPFLAGS_HAVE_GC,
+    value_slots<&constructor_entry<ERR_NEW_SIG, err_new>, &always_false, err_methods, err_members, err_doc>,
 };
 
 ClassDef ERR_CLASS{&err_spec, &install_match_args<ERROR_FIELD>};

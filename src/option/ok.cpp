@@ -71,23 +71,9 @@ PyMemberDef ok_members[] = {value_member("value"), {nullptr, 0, 0, 0, nullptr}};
 
 constexpr char ok_doc[] = "Ok(value)\n--\n\n";
 
-PyType_Slot ok_slots[] = {
-    {Py_tp_dealloc, reinterpret_cast<void*>(&value_dealloc)},
-    {Py_tp_traverse, reinterpret_cast<void*>(&value_traverse)},
-    {Py_tp_clear, reinterpret_cast<void*>(&value_clear)},
-    {Py_tp_new, reinterpret_cast<void*>(&new_through_vectorcall)},
-    {Py_tp_vectorcall, reinterpret_cast<void*>(&constructor_entry<OK_NEW_SIG, ok_new>)},
-    {Py_nb_bool, reinterpret_cast<void*>(&always_true)},
-    {Py_tp_repr, reinterpret_cast<void*>(&value_repr)},
-    {Py_tp_richcompare, reinterpret_cast<void*>(&value_richcompare)},
-    {Py_tp_methods, ok_methods},
-    {Py_tp_members, ok_members},
-    {Py_tp_doc, const_cast<char*>(ok_doc)},
-    {0, nullptr},
-};
-
 PyType_Spec ok_spec = {
-    "brisko._brisko.Ok", sizeof(ValueObject), 0, Py_TPFLAGS_DEFAULT | Py_TPFLAGS_HAVE_GC, ok_slots,
+    "brisko._brisko.Ok", sizeof(ValueObject), 0, Py_TPFLAGS_DEFAULT | Py_TPFLAGS_HAVE_GC,
+    value_slots<&constructor_entry<OK_NEW_SIG, ok_new>, &always_true, ok_methods, ok_members, ok_doc>,
 };
 
 ClassDef OK_CLASS{&ok_spec, &install_match_args<VALUE_FIELD>};

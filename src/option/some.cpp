@@ -77,23 +77,9 @@ PyMemberDef some_members[] = {value_member("value"), {nullptr, 0, 0, 0, nullptr}
 
 constexpr char some_doc[] = "Some(value)\n--\n\n";
 
-PyType_Slot some_slots[] = {
-    {Py_tp_dealloc, reinterpret_cast<void*>(&value_dealloc)},
-    {Py_tp_traverse, reinterpret_cast<void*>(&value_traverse)},
-    {Py_tp_clear, reinterpret_cast<void*>(&value_clear)},
-    {Py_tp_new, reinterpret_cast<void*>(&new_through_vectorcall)},
-    {Py_tp_vectorcall, reinterpret_cast<void*>(&constructor_entry<SOME_NEW_SIG, some_new>)},
-    {Py_nb_bool, reinterpret_cast<void*>(&always_true)},
-    {Py_tp_repr, reinterpret_cast<void*>(&value_repr)},
-    {Py_tp_richcompare, reinterpret_cast<void*>(&value_richcompare)},
-    {Py_tp_methods, some_methods},
-    {Py_tp_members, some_members},
-    {Py_tp_doc, const_cast<char*>(some_doc)},
-    {0, nullptr},
-};
-
 PyType_Spec some_spec = {
-    "brisko._brisko.Some", sizeof(ValueObject), 0, Py_TPFLAGS_DEFAULT | Py_TPFLAGS_HAVE_GC, some_slots,
+    "brisko._brisko.Some", sizeof(ValueObject), 0, Py_TPFLAGS_DEFAULT | Py_TPFLAGS_HAVE_GC,
+    value_slots<&constructor_entry<SOME_NEW_SIG, some_new>, &always_true, some_methods, some_members, some_doc>,
 };
 
 ClassDef SOME_CLASS{&some_spec, &install_match_args<VALUE_FIELD>};

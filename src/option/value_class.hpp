@@ -7,6 +7,7 @@
 #include <cstddef>
 
 #include "../utils/class_def.hpp"
+#include "../utils/function_def.hpp"
 #include "../utils/owned.hpp"
 
 namespace brisko {
@@ -45,6 +46,24 @@ PyObject* value_richcompare(PyObject* self, PyObject* other, int op) noexcept;
 
 inline int always_true(PyObject*) noexcept { return 1; }
 inline int always_false(PyObject*) noexcept { return 0; }
+
+// The slot table of a value class: what Some, Ok and Err share, with the class's own constructor
+// (its vectorcall entry), truth value, methods, read-only attribute and docstring.
+template <vectorcallfunc CONSTRUCT, inquiry TRUTH, PyMethodDef* METHODS, PyMemberDef* MEMBERS, const char* DOC>
+inline PyType_Slot value_slots[] = {
+    {Py_tp_dealloc, reinterpret_cast<void*>(&value_dealloc)},
+    {Py_tp_traverse, reinterpret_cast<void*>(&value_traverse)},
+    {Py_tp_clear, reinterpret_cast<void*>(&value_clear)},
+    {Py_tp_new, reinterpret_cast<void*>(&new_through_vectorcall)},
+    {Py_tp_vectorcall, reinterpret_cast<void*>(CONSTRUCT)},
+    {Py_nb_bool, reinterpret_cast<void*>(TRUTH)},
+    {Py_tp_repr, reinterpret_cast<void*>(&value_repr)},
+    {Py_tp_richcompare, reinterpret_cast<void*>(&value_richcompare)},
+    {Py_tp_methods, METHODS},
+    {Py_tp_members, MEMBERS},
+    {Py_tp_doc, const_cast<char*>(DOC)},
+    {0, nullptr},
+};
 
 // The read-only attribute `name` over the held object.
 constexpr PyMemberDef value_member(const char* name) {

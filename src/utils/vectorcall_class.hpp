@@ -9,6 +9,7 @@
 #include <utility>
 
 #include "class_def.hpp"
+#include "collected_fields.hpp"
 #include "gc_visit.hpp"
 #include "panic.hpp"
 #include "recursion_guard.hpp"
@@ -40,7 +41,8 @@ struct CallOnly {
         Fields fields;
     };
 
-    static Object* object(PyObject* self) noexcept { return reinterpret_cast<Object*>(self); }
+    using Collected = CollectedFields<Object>;
+    static Object* object(PyObject* self) noexcept { return Collected::object(self); }
 
     // The call may go on into another of our callables: a deep chain of them raises RecursionError.
     static PyObject* vectorcall(PyObject* self, PyObject* const* args, std::size_t nargsf, PyObject* kwnames) noexcept {
@@ -52,23 +54,10 @@ struct CallOnly {
         });
     }
 
-    static int traverse(PyObject* self, visitproc visit, void* arg) noexcept {
-        Py_VISIT(Py_TYPE(self));
-        return object(self)->live ? object(self)->fields.traverse(GcVisit{visit, arg}) : 0;
-    }
-
-    static int clear(PyObject* self) noexcept {
-        // Marked first: releasing the fields may run Python code.
-        if (std::exchange(object(self)->live, false)) object(self)->fields.~Fields();
-        return 0;
-    }
-
-    static void dealloc(PyObject* self) noexcept { dealloc_collected(self, [&] { clear(self); }); }
-
     static inline PyType_Slot slots[] = {
-        {Py_tp_dealloc, reinterpret_cast<void*>(&dealloc)},
-        {Py_tp_traverse, reinterpret_cast<void*>(&traverse)},
-        {Py_tp_clear, reinterpret_cast<void*>(&clear)},
+        {Py_tp_dealloc, reinterpret_cast<void*>(&Collected::dealloc)},
+        {Py_tp_traverse, reinterpret_cast<void*>(&Collected::traverse)},
+        {Py_tp_clear, reinterpret_cast<void*>(&Collected::clear)},
         {Py_tp_call, reinterpret_cast<void*>(&PyVectorcall_Call)},
         {0, nullptr},
     };
@@ -80,9 +69,7 @@ struct CallOnly {
         auto* self = alloc_instance<Object>(CLASS);
         if (!self) return nullptr;
         self->vectorcall = &vectorcall;
-        new (&self->fields) Fields(std::move(fields));
-        self->live = true;
-        return reinterpret_cast<PyObject*>(self);
+        return Collected::build(self, std::move(fields));
     }
 };
 
