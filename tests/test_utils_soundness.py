@@ -185,6 +185,11 @@ CYCLES = {
     "curry": lambda h: b.curry(h, h, k=h),
     "curry closure": _curry_in_its_own_closure,
     "flip": lambda h: b.flip(h, h),
+    "Some": lambda h: b.Some(h),
+    "Ok": lambda h: b.Ok(h),
+    "Err": lambda h: b.Err(h),
+    "Iter": lambda h: b.Iter(h),
+    "Iter chain": lambda h: b.Iter([h]).map(h).unique(key=h),
 }
 
 
