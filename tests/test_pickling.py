@@ -222,20 +222,20 @@ def test_random_function_objects_come_back_behaving_alike(func, how, xs):
 # ---------------------------------------------------------------- what cannot cross
 
 
-def local_function(x):
-    return x
+def make_local_function():
+    def local_function(x):
+        return x
 
-
-local_function.__qualname__ = "test_pickling.<locals>.local_function"  # as if defined in a test
+    return local_function
 
 
 @pytest.mark.parametrize(
     "make, exc, message, note",
     [
         (lambda: curry(lambda x: x, 1), pickle.PicklingError, "<lambda>", "curry"),
-        (lambda: compose(str, local_function), pickle.PicklingError, "local_function", "Compose"),
+        (lambda: compose(str, make_local_function()), pickle.PicklingError, "local_function", "Compose"),
         (lambda: juxt(abs, lambda x: x), pickle.PicklingError, "<lambda>", "Juxt"),
-        (lambda: memoize(local_function), pickle.PicklingError, "local_function", "Memoize"),
+        (lambda: memoize(make_local_function()), pickle.PicklingError, "local_function", "Memoize"),
         (lambda: excepts(ValueError, abs, lambda e: 0), pickle.PicklingError, "<lambda>", "Excepts"),
         (lambda: Some(lambda: 0), pickle.PicklingError, "<lambda>", "Some"),
         (lambda: Iter(x for x in [1]), TypeError, "cannot pickle 'generator' object", "Iter"),

@@ -26,8 +26,8 @@ PyTypeObject* complement_type() noexcept;
 PyTypeObject* excepts_type() noexcept;
 PyTypeObject* memoize_type() noexcept;
 // The parts of an instance of the class named (the caller checks the type), as a new reference, or
-// null with ReferenceError once the collector has cleared the object. Readers never hand out what
-// the object itself would change or keep: keywords are copied, a cache is named only by its type.
+// null with ReferenceError once the collector has cleared the object. Nothing the object shares is
+// lent out: the keywords come as a copy, and the cache is named by its type alone.
 PyObject* curry_parts(PyObject* curry);            // (func, args, kwargs or None)
 PyObject* compose_funcs(PyObject* compose);        // the functions, in call order
 PyObject* juxt_funcs(PyObject* juxt);              // the functions, in argument order
