@@ -11,30 +11,10 @@ import pytest
 from hypothesis import given
 from hypothesis import strategies as st
 
-import brisko
 import pickling_helpers as h
-from brisko import _introspect, _testhooks
-from brisko import (
-    Err,
-    Iter,
-    Nothing,
-    NothingType,
-    Ok,
-    Some,
-    complement,
-    compose,
-    compose_left,
-    curry,
-    excepts,
-    flip,
-    interpose,
-    juxt,
-    memoize,
-    partition_all,
-    pluck,
-    sliding_window,
-    unique,
-)
+from brisko import Err, Iter, Nothing, NothingType, Ok, Some, _introspect, _testhooks
+from brisko import complement, compose, compose_left, curry, excepts, flip, juxt, memoize
+from brisko import interpose, partition_all, pluck, sliding_window, unique
 
 PROTOCOLS = range(2, pickle.HIGHEST_PROTOCOL + 1)
 ROUND_TRIPS = {f"pickle{p}": (lambda x, p=p: pickle.loads(pickle.dumps(x, p))) for p in PROTOCOLS}
@@ -51,15 +31,7 @@ def outcome(call):
 
 # ---------------------------------------------------------------- values
 
-VALUES = [
-    Some(1),
-    Some(None),
-    Some(Some(NothingType())),
-    Ok([1, {"a": (2, 3.5)}]),
-    Ok(Err(Some("x"))),
-    Err("bad"),
-    NothingType(),
-]
+VALUES = [Some(None), Some(Some(NothingType())), Ok([1, {"a": (2, 3.5)}]), Ok(Err(Some("x"))), Err("bad")]
 
 
 @pytest.mark.parametrize("value", VALUES, ids=repr)
@@ -73,19 +45,12 @@ def test_nothing_comes_back_as_itself():
     assert all(round_trip(Nothing) is Nothing for round_trip in ROUND_TRIPS.values())
 
 
-def test_copy_shares_the_held_object_and_deepcopy_copies_it():
-    value = Ok([1, [2]])
-    assert copy.copy(value).value is value.value
-    deep = copy.deepcopy(value)
-    assert deep.value == value.value and deep.value is not value.value and deep.value[1] is not value.value[1]
-
-
-@pytest.mark.parametrize("protocol", PROTOCOLS)
-def test_an_err_keeps_its_exception_type_message_and_notes(protocol):
+def test_an_err_keeps_its_exception_type_message_and_notes():
     exc = h.Rejected("negative input: -1")
     exc.add_note("while checking")
-    back = pickle.loads(pickle.dumps(Err(exc), protocol)).error
-    assert type(back) is h.Rejected and back.args == exc.args and back.__notes__ == ["while checking"]
+    for protocol in PROTOCOLS:
+        back = pickle.loads(pickle.dumps(Err(exc), protocol)).error
+        assert type(back) is h.Rejected and back.args == exc.args and back.__notes__ == ["while checking"]
 
 
 scalars = st.none() | st.booleans() | st.integers() | st.floats(allow_nan=False) | st.text(max_size=4)
@@ -114,31 +79,23 @@ FUNCTIONS = {
     "curry": (lambda: curry(h.add, 1), [lambda f: f(2), lambda f: f()(5), lambda f: f(2, 3)]),
     "curry_keywords": (lambda: curry(h.add, b=10), [lambda f: f(1), lambda f: f(a=2), lambda f: f(1, b=3)]),
     "curry_of_module_curry": (lambda: h.add3(1), [lambda f: f(2, 3), lambda f: f(2)(3), lambda f: f(c=3)(b=2)]),
-    "curry_of_module_curry_keywords": (lambda: h.add3(1, c=5), [lambda f: f(2)]),
     "curry_in_a_class": (lambda: h.Tools.sub(10), [lambda f: f(3)]),
     "curry_over_module_memoize": (lambda: curry(h.square), [lambda f: f(3)]),
     "partial_under_module_memoize": (lambda: h.power(2), [lambda f: f(10), lambda f: f(exp=3)]),
-    "curry_over_curry": (lambda: curry(h.add3, 1), [lambda f: f(2)(3)]),
-    "flip": (lambda: flip(operator.sub), [lambda f: f(1, 10), lambda f: f(1)(10)]),
     "flip_partial": (lambda: flip(operator.sub, 1), [lambda f: f(10)]),
     "flip_keywords": (lambda: flip(operator.sub, b=5), [lambda f: f(1)]),
-    "compose": (lambda: compose(str, abs), [lambda f: f(-3)]),
+    "compose": (lambda: compose(h.half, h.inverse), [lambda f: f(5), lambda f: f(0)]),
     "compose_left": (lambda: compose_left(abs, h.half, str), [lambda f: f(-7)]),
-    "compose_raising": (lambda: compose(h.half, h.inverse), [lambda f: f(5), lambda f: f(0)]),
     "juxt": (lambda: juxt(abs, str, h.add3(1, 2)), [lambda f: f(-4)]),
     "juxt_of_one_non_callable": (lambda: juxt([5]), [lambda f: f(1)]),
     "juxt_of_one_module_curry_partial": (lambda: juxt(h.add3(1, 2)), [lambda f: f(3)]),
-    "juxt_of_nothing": (lambda: juxt(), [lambda f: f(1)]),
-    "complement": (lambda: complement(bool), [lambda f: f(0), lambda f: f([1])]),
-    "complement_of_module_memoize": (lambda: complement(h.square), [lambda f: f(0), lambda f: f(2)]),
+    "complement": (lambda: complement(h.square), [lambda f: f(0), lambda f: f(2)]),
     "excepts": (lambda: excepts(ZeroDivisionError, h.inverse, h.minus_one), [lambda f: f(0), lambda f: f(4)]),
-    "excepts_tuple": (lambda: excepts((KeyError, ZeroDivisionError), h.inverse), [lambda f: f(0)]),
-    "excepts_no_match": (lambda: excepts(ValueError, h.inverse), [lambda f: f(0)]),
+    "excepts_no_match": (lambda: excepts((ValueError, KeyError), h.inverse), [lambda f: f(0)]),
     "memoize": (lambda: memoize(h.add), [lambda f: f(1, 2), lambda f: f(1, b=2)]),
     "memoize_key": (lambda: memoize(h.add, key=h.first_arg), [lambda f: (f(1, 2), f(1, 3))]),
     "memoize_cache_subclass": (lambda: memoize(h.half, h.OrderedCache()), [lambda f: f(9)]),
     "iter": (lambda: Iter([3, 1, 3]), [lambda f: f.unique().collect(), lambda f: f.collect()]),
-    "iter_of_range": (lambda: Iter(range(5)), [lambda f: f.map(operator.neg).collect()]),
 }
 
 
@@ -234,10 +191,8 @@ def make_local_function():
     [
         (lambda: curry(lambda x: x, 1), pickle.PicklingError, "<lambda>", "curry"),
         (lambda: compose(str, make_local_function()), pickle.PicklingError, "local_function", "Compose"),
-        (lambda: juxt(abs, lambda x: x), pickle.PicklingError, "<lambda>", "Juxt"),
         (lambda: memoize(make_local_function()), pickle.PicklingError, "local_function", "Memoize"),
         (lambda: excepts(ValueError, abs, lambda e: 0), pickle.PicklingError, "<lambda>", "Excepts"),
-        (lambda: Some(lambda: 0), pickle.PicklingError, "<lambda>", "Some"),
         (lambda: Iter(x for x in [1]), TypeError, "cannot pickle 'generator' object", "Iter"),
         (lambda: curry(abs, unique([1])), TypeError, "cannot pickle 'brisko._brisko.UniqueIter' object", "curry"),
     ],
@@ -256,17 +211,14 @@ LAZY = {
     "SlidingWindowIter": lambda: sliding_window(2, [1, 2, 3]),
     "PluckIter": lambda: pluck(0, [[1], [2]]),
 }
-COPIERS = {f"pickle{p}": (lambda x, p=p: pickle.dumps(x, p)) for p in PROTOCOLS} | {
-    "copy": copy.copy,
-    "deepcopy": copy.deepcopy,
-}
+COPIERS = [*(lambda x, p=p: pickle.dumps(x, p) for p in PROTOCOLS), copy.copy, copy.deepcopy]
 
 
 @pytest.mark.parametrize("name, make", LAZY.items(), ids=list(LAZY))
 def test_lazy_iterators_refuse_and_stay_usable(name, make):
     it = make()
     assert type(it).__qualname__ == name
-    for copier in COPIERS.values():
+    for copier in COPIERS:
         with pytest.raises(TypeError, match=f"^cannot pickle 'brisko._brisko.{name}' object$"):
             copier(it)
     assert list(it) == list(make())
@@ -274,25 +226,18 @@ def test_lazy_iterators_refuse_and_stay_usable(name, make):
 
 # ---------------------------------------------------------------- the reading module
 
-READERS = {
-    "curry_parts": "curry",
-    "compose_funcs": "Compose",
-    "juxt_funcs": "Juxt",
-    "complement_func": "Complement",
-    "excepts_parts": "Excepts",
-    "memoize_parts": "Memoize",
-    "iter_inner": "Iter",
-}
+READERS = {"curry_parts": "curry", "compose_funcs": "Compose", "juxt_funcs": "Juxt", "complement_func": "Complement",
+           "excepts_parts": "Excepts", "memoize_parts": "Memoize", "iter_inner": "Iter"}
 
 
-@pytest.mark.parametrize("reader, cls", READERS.items())
-def test_readers_take_only_their_own_class(reader, cls):
-    read = getattr(_introspect, reader)
-    for other in (1, None, compose(abs, abs) if cls == "Juxt" else juxt(abs)):
-        with pytest.raises(TypeError, match=f" is not an instance of 'brisko._brisko.{cls}'$"):
-            read(other)
-    with pytest.raises(TypeError, match=re.escape(f"{reader}() missing 1 required positional argument: 'obj'")):
-        read()
+def test_readers_take_only_their_own_class():
+    for reader, cls in READERS.items():
+        read = getattr(_introspect, reader)
+        for other in (None, compose(abs, abs) if cls == "Juxt" else juxt(abs)):
+            with pytest.raises(TypeError, match=f" is not an instance of 'brisko._brisko.{cls}'$"):
+                read(other)
+        with pytest.raises(TypeError, match=re.escape(f"{reader}() missing 1 required positional argument: 'obj'")):
+            read()
 
 
 def test_readers_copy_what_the_object_would_share():
@@ -317,11 +262,3 @@ def test_a_cleared_object_raises_reference_error_instead_of_pickling():
         _testhooks.collector_clear(obj)
         with pytest.raises(ReferenceError, match="was cleared by the garbage collector"):
             pickle.dumps(obj)
-
-
-def test_the_package_registers_with_copyreg():
-    import copyreg
-
-    for cls in (Some, NothingType, Ok, Err, curry, Iter, _introspect.Compose, _introspect.Memoize):
-        assert cls in copyreg.dispatch_table
-    assert brisko.__all__ == brisko._brisko.__all__
