@@ -9,7 +9,10 @@ sys.path.insert(0, str(pathlib.Path(__file__).parent))
 
 import harness  # noqa: E402
 
-MODULES = ["cases_itertoolz", "cases_hashing", "cases_functoolz", "cases_option", "cases_dicttoolz", "cases_iter"]
+MODULES = [
+    "cases_itertoolz", "cases_hashing", "cases_functoolz", "cases_option", "cases_dicttoolz", "cases_iter",
+    "cases_pickling",
+]
 
 
 def main():

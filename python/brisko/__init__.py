@@ -1,6 +1,9 @@
 """brisko: a functional-programming toolkit whose every entry point is native code."""
 
-from brisko import _brisko
+from brisko import _brisko, _pickling
 from brisko._brisko import *  # noqa: F403
 
 __all__ = list(_brisko.__all__)
+
+# pickle and copy find brisko's values and function objects through copyreg's table.
+_pickling.register()

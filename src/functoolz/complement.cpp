@@ -31,4 +31,11 @@ PyObject* complement(Args<COMPLEMENT_SIG>& a) { return CallOnly<Complement>::mak
 
 PyMethodDef COMPLEMENT_DEF = function_def<COMPLEMENT_SIG, complement>("complement(func)\n--\n\n");
 
+PyTypeObject* complement_type() noexcept { return CallOnly<Complement>::type(); }
+
+PyObject* complement_func(PyObject* obj) {
+    const Complement* self = CallOnly<Complement>::fields_of(obj);
+    return self ? Py_NewRef(self->func.get()) : nullptr;
+}
+
 }  // namespace brisko

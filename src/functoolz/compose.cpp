@@ -7,6 +7,7 @@
 
 #include "../utils/call.hpp"
 #include "../utils/function_def.hpp"
+#include "../utils/tuple.hpp"
 #include "../utils/vectorcall_class.hpp"
 
 namespace brisko {
@@ -55,5 +56,12 @@ PyObject* compose_left(Args<COMPOSE_LEFT_SIG>& a) { return make_compose(a.rest, 
 
 PyMethodDef COMPOSE_DEF = function_def<COMPOSE_SIG, compose>("compose(*funcs)\n--\n\n");
 PyMethodDef COMPOSE_LEFT_DEF = function_def<COMPOSE_LEFT_SIG, compose_left>("compose_left(*funcs)\n--\n\n");
+
+PyTypeObject* compose_type() noexcept { return CallOnly<Compose>::type(); }
+
+PyObject* compose_funcs(PyObject* obj) {
+    const Compose* self = CallOnly<Compose>::fields_of(obj);
+    return self ? tuple_from_held(self->funcs) : nullptr;
+}
 
 }  // namespace brisko

@@ -246,6 +246,16 @@ PyType_Spec curry_spec = {
 
 ClassDef CURRY_CLASS{&curry_spec, &install_vectorcall<Curry>};
 
+PyObject* curry_parts(PyObject* obj) {
+    auto* self = reinterpret_cast<Curry*>(obj);
+    if (!self->func) return cleared_object(obj);
+    // The gathered keywords may be the dict every bare curry shares: never lent out.
+    PyObject* gathered = self->kwargs.get();
+    Owned kwargs = PyDict_GET_SIZE(gathered) ? Owned::steal(PyDict_Copy(gathered)) : Owned::borrow(Py_None);
+    if (!kwargs) return nullptr;
+    return PyTuple_Pack(3, self->func.get(), self->args.get(), kwargs.get());
+}
+
 PyObject* make_curry(PyObject* func) {
     Owned args = Owned::steal(PyTuple_New(0));
     if (!args) return nullptr;

@@ -42,4 +42,13 @@ PyObject* excepts(Args<EXCEPTS_SIG>& a) {
 
 PyMethodDef EXCEPTS_DEF = function_def<EXCEPTS_SIG, excepts>("excepts(exc, func, handler=None)\n--\n\n");
 
+PyTypeObject* excepts_type() noexcept { return CallOnly<Excepts>::type(); }
+
+PyObject* excepts_parts(PyObject* obj) {
+    const Excepts* self = CallOnly<Excepts>::fields_of(obj);
+    if (!self) return nullptr;
+    PyObject* handler = self->handler ? self->handler.get() : Py_None;
+    return PyTuple_Pack(3, self->exc.get(), self->func.get(), handler);
+}
+
 }  // namespace brisko

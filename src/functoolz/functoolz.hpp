@@ -18,4 +18,21 @@ extern PyMethodDef COMPLEMENT_DEF, JUXT_DEF, EXCEPTS_DEF, MEMOIZE_DEF, THREAD_FI
 // The builtin behind the exported `flip`, which is a curry over it.
 extern PyMethodDef FLIP_DEF;
 
+// What pickling reads back from the function objects (brisko._introspect). The classes the factories
+// make (borrowed type objects, made on first use; null with an exception when one cannot be made):
+PyTypeObject* compose_type() noexcept;
+PyTypeObject* juxt_type() noexcept;
+PyTypeObject* complement_type() noexcept;
+PyTypeObject* excepts_type() noexcept;
+PyTypeObject* memoize_type() noexcept;
+// The parts of an instance of the class named (the caller checks the type), as a new reference, or
+// null with ReferenceError once the collector has cleared the object. Nothing the object shares is
+// lent out: the keywords come as a copy, and the cache is named by its type alone.
+PyObject* curry_parts(PyObject* curry);            // (func, args, kwargs or None)
+PyObject* compose_funcs(PyObject* compose);        // the functions, in call order
+PyObject* juxt_funcs(PyObject* juxt);              // the functions, in argument order
+PyObject* complement_func(PyObject* complement);   // the function
+PyObject* excepts_parts(PyObject* excepts);        // (exc, func, handler or None)
+PyObject* memoize_parts(PyObject* memoize);        // (func, type of the cache, key or None)
+
 }  // namespace brisko

@@ -5,6 +5,7 @@
 
 #include "../utils/for_each_element.hpp"
 #include "../utils/function_def.hpp"
+#include "../utils/tuple.hpp"
 #include "../utils/vectorcall_class.hpp"
 
 namespace brisko {
@@ -56,5 +57,12 @@ PyObject* juxt(Args<JUXT_SIG>& a) {
 }  // namespace
 
 PyMethodDef JUXT_DEF = function_def<JUXT_SIG, juxt>("juxt(*funcs)\n--\n\n");
+
+PyTypeObject* juxt_type() noexcept { return CallOnly<Juxt>::type(); }
+
+PyObject* juxt_funcs(PyObject* obj) {
+    const Juxt* self = CallOnly<Juxt>::fields_of(obj);
+    return self ? tuple_from_held(self->funcs) : nullptr;
+}
 
 }  // namespace brisko

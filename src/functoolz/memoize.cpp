@@ -186,4 +186,13 @@ PyObject* memoize(Args<MEMOIZE_SIG>& a) {
 
 PyMethodDef MEMOIZE_DEF = function_def<MEMOIZE_SIG, memoize>("memoize(func, cache=None, key=None)\n--\n\n");
 
+PyTypeObject* memoize_type() noexcept { return CallOnly<Memoize>::type(); }
+
+PyObject* memoize_parts(PyObject* obj) {
+    const Memoize* self = CallOnly<Memoize>::fields_of(obj);
+    if (!self) return nullptr;
+    PyObject* key = self->key ? self->key.get() : Py_None;
+    return PyTuple_Pack(3, self->func.get(), reinterpret_cast<PyObject*>(Py_TYPE(self->cache.get())), key);
+}
+
 }  // namespace brisko

@@ -265,4 +265,6 @@ PyType_Spec iter_spec = {
 
 ClassDef ITER_CLASS{&iter_spec};
 
+PyObject* iter_inner(PyObject* iter) { return Py_NewRef(inner_of(iter)); }
+
 }  // namespace brisko

@@ -17,6 +17,14 @@ inline PyObject* tuple_from_array(PyObject* const* items, Py_ssize_t n) {
     return tuple;
 }
 
+// A new tuple holding new references to the objects `items` owns (which keeps them too).
+inline PyObject* tuple_from_held(const std::vector<Owned>& items) {
+    PyObject* tuple = PyTuple_New(Py_ssize_t(items.size()));
+    if (!tuple) return nullptr;
+    for (std::size_t i = 0; i < items.size(); ++i) PyTuple_SET_ITEM(tuple, Py_ssize_t(i), Py_NewRef(items[i].get()));
+    return tuple;
+}
+
 // A new tuple taking over the references in `items` (left empty only on success).
 inline PyObject* tuple_from_owned(std::vector<Owned>& items) {
     PyObject* tuple = PyTuple_New(Py_ssize_t(items.size()));

@@ -44,6 +44,17 @@ struct CallOnly {
     using Collected = CollectedFields<Object>;
     static Object* object(PyObject* self) noexcept { return Collected::object(self); }
 
+    // The class's type object (borrowed, made on first use), or null with an exception.
+    static PyTypeObject* type() noexcept { return class_type(CLASS); }
+
+    // The fields of an instance, for a reader outside the call path (pickling); null with
+    // ReferenceError once the collector has cleared them.
+    static const Fields* fields_of(PyObject* self) noexcept {
+        if (object(self)->live) return &object(self)->fields;
+        cleared_object(self);
+        return nullptr;
+    }
+
     // The call may go on into another of our callables: a deep chain of them raises RecursionError.
     static PyObject* vectorcall(PyObject* self, PyObject* const* args, std::size_t nargsf, PyObject* kwnames) noexcept {
         return boundary([&]() -> PyObject* {

@@ -1,0 +1,264 @@
+"""Pickling and copying: values and function objects come back equal or behaving alike, module-level
+definitions come back as themselves, and what cannot cross is refused in the host's words."""
+
+import array
+import copy
+import operator
+import pickle
+import re
+
+import pytest
+from hypothesis import given
+from hypothesis import strategies as st
+
+import pickling_helpers as h
+from brisko import Err, Iter, Nothing, NothingType, Ok, Some, _introspect, _testhooks
+from brisko import complement, compose, compose_left, curry, excepts, flip, juxt, memoize
+from brisko import interpose, partition_all, pluck, sliding_window, unique
+
+PROTOCOLS = range(2, pickle.HIGHEST_PROTOCOL + 1)
+ROUND_TRIPS = {f"pickle{p}": (lambda x, p=p: pickle.loads(pickle.dumps(x, p))) for p in PROTOCOLS}
+ROUND_TRIPS |= {"copy": copy.copy, "deepcopy": copy.deepcopy}
+
+
+def outcome(call):
+    """What a call gives: its value, or the type and arguments of what it raised."""
+    try:
+        return ("value", call())
+    except Exception as exc:
+        return ("raised", type(exc), exc.args)
+
+
+# ---------------------------------------------------------------- values
+
+VALUES = [Some(None), Some(Some(NothingType())), Ok([1, {"a": (2, 3.5)}]), Ok(Err(Some("x"))), Err("bad")]
+
+
+@pytest.mark.parametrize("value", VALUES, ids=repr)
+def test_values_come_back_equal(value):
+    for how, round_trip in ROUND_TRIPS.items():
+        back = round_trip(value)
+        assert back == value and type(back) is type(value) and repr(back) == repr(value), how
+
+
+def test_nothing_comes_back_as_itself():
+    assert all(round_trip(Nothing) is Nothing for round_trip in ROUND_TRIPS.values())
+
+
+def test_an_err_keeps_its_exception_type_message_and_notes():
+    exc = h.Rejected("negative input: -1")
+    exc.add_note("while checking")
+    for protocol in PROTOCOLS:
+        back = pickle.loads(pickle.dumps(Err(exc), protocol)).error
+        assert type(back) is h.Rejected and back.args == exc.args and back.__notes__ == ["while checking"]
+
+
+scalars = st.none() | st.booleans() | st.integers() | st.floats(allow_nan=False) | st.text(max_size=4)
+nested_values = st.recursive(
+    scalars,
+    lambda inner: st.tuples(inner, inner)
+    | st.lists(inner, max_size=3)
+    | inner.map(Some)
+    | inner.map(Ok)
+    | inner.map(Err)
+    | st.just(Nothing)
+    | st.builds(NothingType),
+    max_leaves=12,
+)
+
+
+@given(nested_values, st.sampled_from(list(ROUND_TRIPS)))
+def test_random_nested_values_come_back_equal(value, how):
+    assert ROUND_TRIPS[how](value) == value
+
+
+# ---------------------------------------------------------------- function objects
+
+# name: (make, probes). Each probe calls the object; the original and what comes back must agree.
+FUNCTIONS = {
+    "curry": (lambda: curry(h.add, 1), [lambda f: f(2), lambda f: f()(5), lambda f: f(2, 3)]),
+    "curry_keywords": (lambda: curry(h.add, b=10), [lambda f: f(1), lambda f: f(a=2), lambda f: f(1, b=3)]),
+    "curry_of_module_curry": (lambda: h.add3(1), [lambda f: f(2, 3), lambda f: f(2)(3), lambda f: f(c=3)(b=2)]),
+    "curry_in_a_class": (lambda: h.Tools.sub(10), [lambda f: f(3)]),
+    "curry_over_module_memoize": (lambda: curry(h.square), [lambda f: f(3)]),
+    "partial_under_module_memoize": (lambda: h.power(2), [lambda f: f(10), lambda f: f(exp=3)]),
+    "flip_partial": (lambda: flip(operator.sub, 1), [lambda f: f(10)]),
+    "flip_keywords": (lambda: flip(operator.sub, b=5), [lambda f: f(1)]),
+    "compose": (lambda: compose(h.half, h.inverse), [lambda f: f(5), lambda f: f(0)]),
+    "compose_left": (lambda: compose_left(abs, h.half, str), [lambda f: f(-7)]),
+    "juxt": (lambda: juxt(abs, str, h.add3(1, 2)), [lambda f: f(-4)]),
+    "juxt_of_one_non_callable": (lambda: juxt([5]), [lambda f: f(1)]),
+    "juxt_of_one_module_curry_partial": (lambda: juxt(h.add3(1, 2)), [lambda f: f(3)]),
+    "complement": (lambda: complement(h.square), [lambda f: f(0), lambda f: f(2)]),
+    "excepts": (lambda: excepts(ZeroDivisionError, h.inverse, h.minus_one), [lambda f: f(0), lambda f: f(4)]),
+    "excepts_no_match": (lambda: excepts((ValueError, KeyError), h.inverse), [lambda f: f(0)]),
+    "memoize": (lambda: memoize(h.add), [lambda f: f(1, 2), lambda f: f(1, b=2)]),
+    "memoize_key": (lambda: memoize(h.add, key=h.first_arg), [lambda f: (f(1, 2), f(1, 3))]),
+    "memoize_cache_subclass": (lambda: memoize(h.half, h.OrderedCache()), [lambda f: f(9)]),
+    "iter": (lambda: Iter([3, 1, 3]), [lambda f: f.unique().collect(), lambda f: f.collect()]),
+}
+
+
+@pytest.mark.parametrize("make, probes", FUNCTIONS.values(), ids=list(FUNCTIONS))
+def test_function_objects_come_back_behaving_alike(make, probes):
+    for how, round_trip in ROUND_TRIPS.items():
+        original = make()
+        back = round_trip(original)
+        assert type(back) is type(original), how
+        expected = [outcome(lambda: probe(original)) for probe in probes]
+        assert [outcome(lambda: probe(back)) for probe in probes] == expected, how
+    # Pickles rebuild through public constructors and factories, never through the reading module.
+    assert all(b"_introspect" not in pickle.dumps(make(), protocol) for protocol in PROTOCOLS)
+
+
+BY_NAME = {
+    "module_curry": h.add3,
+    "module_memoize": h.square,
+    "curry_over_memoize": h.scaled,
+    "memoize_over_curry": h.power,
+    "curry_in_a_class": h.Tools.sub,
+    "flip": flip,
+    # what the decorator above holds: reached from the name, one step down
+    "memoize_under_curry": _introspect.curry_parts(h.scaled)[0],
+    "curry_under_memoize": _introspect.memoize_parts(h.power)[0],
+}
+
+
+@pytest.mark.parametrize("obj", BY_NAME.values(), ids=list(BY_NAME))
+def test_module_level_definitions_come_back_as_themselves(obj):
+    for how, round_trip in ROUND_TRIPS.items():
+        assert round_trip(obj) is obj, how
+
+
+def test_a_partial_application_keeps_the_function_named_above_it():
+    # h.power is a memoize over a curry: the function two steps down is named only from there.
+    power = _introspect.curry_parts(_introspect.memoize_parts(h.power)[0])[0]
+    flip_builtin = _introspect.curry_parts(flip)[0]
+    for how, round_trip in ROUND_TRIPS.items():
+        assert _introspect.curry_parts(round_trip(h.power(2)))[0] is power, how
+        assert _introspect.curry_parts(round_trip(flip(abs)))[0] is flip_builtin, how
+
+
+def test_memoize_keeps_its_key_and_cache_type_but_not_its_entries():
+    cache = h.OrderedCache()
+    m = memoize(h.half, cache, key=h.first_arg)
+    empty = pickle.dumps(m)
+    for i in range(100):
+        m(i)
+    assert len(cache) == 100 and pickle.dumps(m) == empty
+    assert _introspect.memoize_parts(pickle.loads(empty)) == (h.half, h.OrderedCache, h.first_arg)
+    assert _introspect.memoize_parts(copy.copy(memoize(h.half)))[1] is dict
+
+
+# One-argument functions on ints, built from module-level pieces by every wrapper there is.
+LEAF_MAKERS = [
+    lambda k: curry(h.add, k),
+    lambda k: h.add3(k, 1),
+    lambda k: flip(operator.sub, k),
+    lambda k: curry(operator.mul)(k),
+]
+function_objects = st.recursive(
+    st.sampled_from([abs, operator.neg, h.half, h.inverse])
+    | st.builds(lambda make, k: make(k), st.sampled_from(LEAF_MAKERS), st.integers(-3, 3)),
+    lambda inner: st.lists(inner, min_size=1, max_size=3).map(lambda fs: compose(*fs))
+    | st.lists(inner, min_size=1, max_size=3).map(lambda fs: compose_left(*fs))
+    | st.lists(inner, max_size=3).map(lambda fs: compose(sum, juxt(*fs)))
+    | inner.map(complement)
+    | inner.map(lambda f: excepts(ZeroDivisionError, f, h.minus_one))
+    | inner.map(memoize),
+    max_leaves=6,
+)
+
+
+@given(function_objects, st.sampled_from(list(ROUND_TRIPS)), st.lists(st.integers(-20, 20), max_size=6))
+def test_random_function_objects_come_back_behaving_alike(func, how, xs):
+    back = ROUND_TRIPS[how](func)
+    assert [outcome(lambda: back(x)) for x in xs] == [outcome(lambda: func(x)) for x in xs]
+
+
+# ---------------------------------------------------------------- what cannot cross
+
+
+def make_local_function():
+    def local_function(x):
+        return x
+
+    return local_function
+
+
+@pytest.mark.parametrize(
+    "make, exc, message, note",
+    [
+        (lambda: curry(lambda x: x, 1), pickle.PicklingError, "<lambda>", "curry"),
+        (lambda: compose(str, make_local_function()), pickle.PicklingError, "local_function", "Compose"),
+        (lambda: memoize(make_local_function()), pickle.PicklingError, "local_function", "Memoize"),
+        (lambda: excepts(ValueError, abs, lambda e: 0), pickle.PicklingError, "<lambda>", "Excepts"),
+        (lambda: Iter(x for x in [1]), TypeError, "cannot pickle 'generator' object", "Iter"),
+        (lambda: curry(abs, unique([1])), TypeError, "cannot pickle 'brisko._brisko.UniqueIter' object", "curry"),
+    ],
+)
+def test_what_cannot_be_pickled_is_named_in_the_error(make, exc, message, note):
+    with pytest.raises(exc, match=re.escape(message)) as info:
+        pickle.dumps(make())
+    assert f"when serializing brisko._brisko.{note} object" in info.value.__notes__
+
+
+LAZY = {
+    "NativeIter": lambda: partition_all(2, [1, 2, 3]),
+    "UniqueIter": lambda: unique([1, 2, 1]),
+    "UniqueI64Iter": lambda: unique(array.array("q", [1, 2, 1])),
+    "InterposeIter": lambda: interpose(0, [1, 2]),
+    "SlidingWindowIter": lambda: sliding_window(2, [1, 2, 3]),
+    "PluckIter": lambda: pluck(0, [[1], [2]]),
+}
+COPIERS = [*(lambda x, p=p: pickle.dumps(x, p) for p in PROTOCOLS), copy.copy, copy.deepcopy]
+
+
+@pytest.mark.parametrize("name, make", LAZY.items(), ids=list(LAZY))
+def test_lazy_iterators_refuse_and_stay_usable(name, make):
+    it = make()
+    assert type(it).__qualname__ == name
+    for copier in COPIERS:
+        with pytest.raises(TypeError, match=f"^cannot pickle 'brisko._brisko.{name}' object$"):
+            copier(it)
+    assert list(it) == list(make())
+
+
+# ---------------------------------------------------------------- the reading module
+
+READERS = {"curry_parts": "curry", "compose_funcs": "Compose", "juxt_funcs": "Juxt", "complement_func": "Complement",
+           "excepts_parts": "Excepts", "memoize_parts": "Memoize", "iter_inner": "Iter"}
+
+
+def test_readers_take_only_their_own_class():
+    for reader, cls in READERS.items():
+        read = getattr(_introspect, reader)
+        for other in (None, compose(abs, abs) if cls == "Juxt" else juxt(abs)):
+            with pytest.raises(TypeError, match=f" is not an instance of 'brisko._brisko.{cls}'$"):
+                read(other)
+        with pytest.raises(TypeError, match=re.escape(f"{reader}() missing 1 required positional argument: 'obj'")):
+            read()
+
+
+def test_readers_copy_what_the_object_would_share():
+    c = curry(h.add, b=1)
+    func, args, kwargs = _introspect.curry_parts(c)
+    kwargs["b"] = 100
+    assert (func, args, c(1)) == (h.add, (), 2)
+    assert _introspect.curry_parts(curry(h.add))[2] is None  # a bare curry's keywords are shared
+
+
+def test_wrapped_steps_down_single_function_decorators_only():
+    assert _introspect.wrapped(curry(abs, 1)) is abs
+    assert _introspect.wrapped(memoize(abs)) is abs
+    assert _introspect.wrapped(complement(abs)) is abs
+    assert _introspect.wrapped(excepts(ValueError, abs)) is abs
+    for other in (compose(abs), juxt(abs), Iter([]), abs, None):
+        assert _introspect.wrapped(other) is None
+
+
+def test_a_cleared_object_raises_reference_error_instead_of_pickling():
+    for obj in (curry(abs), compose(abs), juxt(abs), complement(abs), excepts(ValueError, abs), memoize(abs)):
+        _testhooks.collector_clear(obj)
+        with pytest.raises(ReferenceError, match="was cleared by the garbage collector"):
+            pickle.dumps(obj)
