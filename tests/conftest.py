@@ -56,9 +56,16 @@ def raising_after(values, k, exc=Boom):
 
 
 def hashed(results):
-    """Consumes tuples as set(), Counter and dict.fromkeys do: hash each one, then drop it (so an
-    iterator may recycle it). Returns each one's items and hash."""
-    return [(list(t), hash(t)) for t in results]
+    """Consumes tuples as users do: hashes each one (as set(), Counter and dict.fromkeys do), keeps
+    every other one and drops the rest (so an iterator may recycle it). Returns each one's items and
+    hash, once the kept ones are found intact."""
+    seen, kept = [], []
+    for i, t in enumerate(results):
+        seen.append((list(t), hash(t)))
+        if i % 2 == 0:
+            kept.append(t)
+    assert [(list(t), hash(t)) for t in kept] == seen[::2], "a tuple handed out was changed"
+    return seen
 
 
 class Collide:
