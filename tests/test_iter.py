@@ -2,7 +2,6 @@
 a property test of random chains."""
 
 import builtins
-import functools
 import gc
 import itertools
 import operator
@@ -42,31 +41,21 @@ def test_derived_iters_share_the_inner_object():
         Iter([]).reduce(operator.add)
 
 
-def test_host_callables_are_looked_up_at_every_call():
-    saved = functools.reduce, builtins.filter
-    functools.reduce, builtins.filter = (lambda *args: args[2:]), (lambda f, inner: ["filtered"])
-    try:
-        results = Iter([1]).reduce(max, 0), Iter([1]).filter(bool).collect()
-    finally:
-        functools.reduce, builtins.filter = saved
-    assert results == ((0,), ["filtered"])
-
-
-def test_lookups_go_through_import_hooks_and_sys_modules():
-    seen, original, functools_module = [], builtins.__import__, sys.modules["functools"]
+def test_host_callables_are_looked_up_at_every_call_through_the_import_machinery():
+    seen, original, saved = [], builtins.__import__, (sys.modules["functools"], builtins.filter)
     fake = type(sys)("functools")
-    fake.reduce = lambda *args: "fake"
+    fake.reduce = lambda *args: ("fake", args[2:])
     builtins.__import__ = lambda name, *args, **kwargs: seen.append(name) or original(name, *args, **kwargs)
     try:
         listed = Iter([1]).collect()
     finally:
         builtins.__import__ = original
-    sys.modules["functools"] = fake
+    sys.modules["functools"], builtins.filter = fake, lambda f, inner: ["filtered"]
     try:
-        reduced = Iter([1]).reduce(max)
+        results = Iter([1]).reduce(max, 0), Iter([1]).filter(bool).collect()
     finally:
-        sys.modules["functools"] = functools_module
-    assert listed == [1] and seen == ["builtins"] and reduced == "fake"
+        sys.modules["functools"], builtins.filter = saved
+    assert listed == [1] and seen == ["builtins"] and results == (("fake", (0,)), ["filtered"])
 
 
 def test_cycles_through_an_iter_are_collected():

@@ -69,16 +69,6 @@ def test_nth_of_an_iterator_takes_islice_counts():
         assert str(info.value) == message and info.value.__context__ is None
 
 
-class OneShot:
-    """Marks a parameter that must be a fresh iterator on every run."""
-
-    def __init__(self, values):
-        self.values = values
-
-    def __call__(self):
-        return iter(self.values)
-
-
 @pytest.mark.parametrize(
     "n, seq, expected",
     [
@@ -90,14 +80,13 @@ class OneShot:
         (0, [1, 2], []),
         (0, (1, 2), ()),
         (0, "ab", ""),
-        (0, OneShot([1, 2]), ()),
+        (0, lambda: iter([1, 2]), ()),  # a fresh iterator on every run
         (0, {1: 2}, ()),
     ],
 )
 def test_tail(n, seq, expected):
-    result = tail(n, seq() if isinstance(seq, OneShot) else seq)
-    assert type(result) is type(expected)
-    assert result == expected
+    result = tail(n, seq() if callable(seq) else seq)
+    assert type(result) is type(expected) and result == expected
 
 
 @pytest.mark.parametrize("mapping", [collections.defaultdict, collections.Counter, collections.OrderedDict, dict])

@@ -26,16 +26,6 @@ def round_robin(seqs):
                 iters.remove(it)
 
 
-def groups(n, values, pad=None, padded=False, short=False):
-    out = [tuple(values[i : i + n]) for i in range(0, len(values), n)]
-    if out and len(out[-1]) < n:
-        if padded:
-            out[-1] += (pad,) * (n - len(out[-1]))
-        elif not short:
-            out.pop()
-    return out
-
-
 def test_flattening():
     assert list(concat([[1, 2], [], (3,)])) == [1, 2, 3] and list(concatv()) == []
     assert list(concatv([1], "ab")) == [1, "a", "b"] and list(mapcat(lambda x: [x, x], [1, 2])) == [1, 1, 2, 2]
@@ -154,11 +144,11 @@ def test_partition_edges():
 
 
 @given(st.lists(hashables), st.integers(1, 7))
-def test_partition_matches_slicing(values, n):
-    assert list(partition(n, values)) == groups(n, values)
-    assert hashed(partition(n, values, "p")) == hashed(groups(n, values, "p", padded=True))
-    assert hashed(partition_all(n, iter(values))) == hashed(groups(n, values, short=True))
-    assert set(partition_all(n, values)) == set(groups(n, values, short=True))
+def test_partition_matches_zip_and_batched(values, n):
+    short = list(itertools.batched(values, n))
+    assert list(partition(n, values)) == list(zip(*[iter(values)] * n))
+    assert hashed(partition(n, values, "p")) == hashed(itertools.zip_longest(*[iter(values)] * n, fillvalue="p"))
+    assert hashed(partition_all(n, iter(values))) == hashed(short) and set(partition_all(n, values)) == set(short)
 
 
 @pytest.mark.parametrize("tool", [partition, sliding_window])
