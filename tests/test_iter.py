@@ -81,7 +81,7 @@ def test_a_cleared_iter_reads_as_empty():
 def test_deep_nesting_raises_recursion_error_and_frees_cleanly():
     code = """
 import functools
-from brisko._brisko import Iter
+from brisko._brisko import Err, Iter, Ok, Some
 nested = functools.reduce(lambda it, _: Iter(it), range(200_000), [1])
 for use in (iter, Iter.collect, Iter.count):
     try:
@@ -90,6 +90,11 @@ for use in (iter, Iter.collect, Iter.count):
     except RecursionError:
         pass
 del nested
+for make in (Some, Ok, Err):  # long chains of values are freed without deep recursion too
+    x = make([])
+    for _ in range(1_000_000):
+        x = make(x)
+    del x
 print("ok")
 """
     out = subprocess.run([sys.executable, "-c", code], capture_output=True, text=True, timeout=300)

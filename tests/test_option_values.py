@@ -1,11 +1,10 @@
 """Option and Result values: the variants' methods, truth, repr, equality, pattern matching, the
-collector, with property tests against Option as "a 1-tuple or None"."""
+collector, with property tests against Option as "a 1-tuple or None". (Long chains of them are
+freed in test_iter's deep-nesting run.)"""
 
 import gc
 import inspect
 import math
-import subprocess
-import sys
 import weakref
 
 import pytest
@@ -94,18 +93,15 @@ def test_exceptions_from_the_held_values_pass_through(call):
 def test_pattern_matching():
     def describe(value):
         match value:
-            case Some(x):
-                return ("some", x)
-            case NothingType():
-                return ("nothing",)
-            case Ok(v):
-                return ("ok", v)
+            case Some(x) | Ok(x):
+                return (type(value).__name__, x)
             case Err(e):
-                return ("err", e)
+                return ("Err", e)
+            case NothingType():
+                return ("NothingType",)
 
     assert [describe(v) for v in (Some(5), Nothing, Ok(None), Err(2))] == [
-        ("some", 5), ("nothing",), ("ok", None), ("err", 2)]
-    assert (Some.__match_args__, Ok.__match_args__, Err.__match_args__) == (("value",), ("value",), ("error",))
+        ("Some", 5), ("NothingType",), ("Ok", None), ("Err", 2)]
 
 
 def test_result_of_keeps_exceptions_but_not_requests_to_stop():
@@ -149,20 +145,6 @@ def test_values_take_part_in_collection_only_when_they_can_close_a_cycle():
         ref = make_cycle()
         gc.collect()
         assert ref() is None, make_cycle.__name__
-
-
-def test_long_chains_are_freed_without_deep_recursion():
-    code = """
-from brisko._brisko import Err, Ok, Some
-for make in (Some, Ok, Err):
-    x = make([])
-    for _ in range(1_000_000):
-        x = make(x)
-    del x
-print('ok')
-"""
-    out = subprocess.run([sys.executable, "-c", code], capture_output=True, text=True, timeout=120)
-    assert out.stdout.strip() == "ok", out.stderr
 
 
 # Properties: Option against a 1-tuple or None, Result against ("ok", v) or ("err", e).
