@@ -257,6 +257,10 @@ class Undecided:
 
 X = 2**70  # not immortal, so a leaked reference shows up under ./dev leaks
 
+
+def consumed(result):
+    return result.collect() if isinstance(result, b.Iter) else result
+
 # Every tool that runs user code, given a callable `f` to run.
 USER_CODE = {
     "curry": lambda f: b.curry(f)(X),
@@ -290,33 +294,21 @@ USER_CODE = {
     "reduceby init": lambda f: b.reduceby(abs, max, [X], f),
     "merge_with": lambda f: b.merge_with(f, {1: X}),
     "merge factory": lambda f: b.merge({}, factory=f),
-    "keymap": lambda f: b.keymap(f, {1: X}),
-    "valmap": lambda f: b.valmap(f, {1: X}),
-    "itemmap": lambda f: b.itemmap(f, {1: X}),
-    "keyfilter": lambda f: b.keyfilter(f, {1: X}),
-    "valfilter": lambda f: b.valfilter(f, {1: X}),
+    **{tool.__name__: (lambda f, tool=tool: tool(f, {1: X}))
+       for tool in (b.keymap, b.valmap, b.itemmap, b.keyfilter, b.valfilter, b.itemfilter)},
     "valfilter truth": lambda f: b.valfilter(lambda v: Undecided(f), {1: X}),
-    "itemfilter": lambda f: b.itemfilter(f, {1: X}),
     "update_in": lambda f: b.update_in({}, [1], f),
     "get_in defaultdict": lambda f: b.get_in(["x"], collections.defaultdict(f), "d"),
     "update_in defaultdict": lambda f: b.update_in(collections.defaultdict(f), ["x"], str),
     "assoc factory": lambda f: b.assoc({}, 1, 2, f),
     "dissoc factory": lambda f: b.dissoc({}, factory=f),
-    "Some.map": lambda f: b.Some(X).map(f),
-    "Some.and_then": lambda f: b.Some(X).and_then(f),
-    "Some.filter": lambda f: b.Some(X).filter(f),
+    **{f"{type(value).__name__}.{method}": (lambda f, value=value, method=method: getattr(value, method)(f))
+       for value, method in [(b.Some(X), "map"), (b.Some(X), "and_then"), (b.Some(X), "filter"), (b.Ok(X), "map"),
+                             (b.Ok(X), "and_then"), (b.Err(X), "map_err"), (b.Nothing, "unwrap_or_else")]},
     "Some.filter truth": lambda f: b.Some(X).filter(lambda v: Undecided(f)),
-    "Nothing.unwrap_or_else": lambda f: b.Nothing.unwrap_or_else(f),
-    "Ok.map": lambda f: b.Ok(X).map(f),
-    "Ok.and_then": lambda f: b.Ok(X).and_then(f),
-    "Err.map_err": lambda f: b.Err(X).map_err(f),
-    "Iter.map": lambda f: b.Iter([X]).map(f).collect(),
-    "Iter.filter": lambda f: b.Iter([X]).filter(f).collect(),
-    "Iter.unique": lambda f: b.Iter([X]).unique(key=f).collect(),
-    "Iter.flat_map": lambda f: b.Iter([X]).flat_map(f).collect(),
-    "Iter.accumulate": lambda f: b.Iter([X, X]).accumulate(f).collect(),
-    "Iter.reduce": lambda f: b.Iter([X, X]).reduce(f),
-    "Iter.group_by": lambda f: b.Iter([X]).group_by(f),
+    # Iter's chain methods are collected; its terminal methods give a value.
+    **{f"Iter.{method}": (lambda f, method=method: consumed(getattr(b.Iter([X, X]), method)(f)))
+       for method in ("map", "filter", "unique", "flat_map", "accumulate", "reduce", "group_by")},
 }
 
 
