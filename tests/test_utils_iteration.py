@@ -198,6 +198,16 @@ def test_exact_lists_grown_mid_iteration_are_read_to_their_new_end(name):
     assert list(it) == []  # once ended, a list source stays ended
 
 
+class Reversed(list):
+    def __iter__(self):
+        return reversed(self)
+
+
+@pytest.mark.parametrize("name", sorted(set(LAZY) - {"iterate"}))
+def test_list_subclasses_are_iterated_through_their_own_iter(name):
+    assert list(LAZY[name](Reversed(VALUES))) == list(LAZY[name](VALUES[::-1]))
+
+
 @pytest.mark.parametrize(
     "tool, expected", [(lambda f, s: list(remove(f, s)), [2**70]), (groupby, {False: [2**70]})], ids=["remove", "groupby"]
 )
