@@ -1,5 +1,5 @@
 """Lazy transformers: concat, concatv, mapcat, interleave, remove, iterate, accumulate, partition,
-partition_all; and what every lazy tool pulls before its first step."""
+partition_all."""
 
 import gc
 import itertools
@@ -11,8 +11,8 @@ import pytest
 from hypothesis import given
 from hypothesis import strategies as st
 
-from brisko._brisko import Iter, accumulate, concat, concatv, diff, interleave, interpose, iterate, mapcat
-from brisko._brisko import merge_sorted, partition, partition_all, pluck, remove, sliding_window, unique
+from brisko._brisko import accumulate, concat, concatv, interleave, iterate, mapcat, partition, partition_all, remove
+from brisko._brisko import sliding_window
 from conftest import hashables, hashed, raising_after
 
 
@@ -32,31 +32,6 @@ def test_flattening():
     assert type(concat([])) is itertools.chain
     with pytest.raises(TypeError):
         mapcat(len, 5)
-
-
-@pytest.mark.parametrize(
-    "make, pulled, kind",
-    [
-        (lambda s: remove(bool, s), 0, "NativeIter"),
-        (lambda s: accumulate(operator.add, s), 0, "NativeIter"),
-        (lambda s: partition(2, s), 0, "NativeIter"),
-        (lambda s: partition_all(2, s), 0, "NativeIter"),
-        (lambda s: interleave([s, s]), 0, "NativeIter"),
-        (lambda s: pluck([0], s), 0, "NativeIter"),
-        (lambda s: diff(s, s), 0, "NativeIter"),
-        (lambda s: merge_sorted(s), 0, "NativeIter"),
-        (lambda s: unique(s), 0, "UniqueIter"),
-        (lambda s: pluck(0, s), 0, "PluckIter"),
-        (lambda s: interpose(0, s), 1, "InterposeIter"),  # an empty input is known at once
-        (lambda s: sliding_window(3, s), 2, "SlidingWindowIter"),  # the first window is primed
-        (lambda s: Iter(s).interpose(0), 0, "Iter"),
-        (lambda s: Iter(s).sliding_window(3), 2, "Iter"),
-    ],
-)
-def test_what_a_call_pulls_before_the_first_step(make, pulled, kind):
-    source = iter(range(10))
-    assert type(make(source)).__name__ == kind
-    assert next(source) == pulled
 
 
 def test_interleave_retries_the_failing_input(boom):

@@ -103,31 +103,39 @@ def through(hook, values):
 
 VALUES = [(2**70 + v,) for v in (3, 1, 3, 2)]  # pluckable, sortable, hashable; not immortal
 
-# Every kind of lazy result over a source: the NativeIter steps, the dedicated classes (the int64
-# one below) and what Iter chains iterate.
+# Every kind of lazy result over a source (the int64 one below): how to make it, how many elements
+# the call itself pulls, and its class.
 LAZY = {
-    "remove": lambda src: remove(lambda x: False, src),
-    "accumulate": lambda src: accumulate(lambda a, b: b, src),
-    "iterate": lambda src: iterate(lambda x: next(src), ()),
-    "partition": lambda src: partition(3, src, None),
-    "partition_all": lambda src: partition_all(3, src),
-    "interleave": lambda src: interleave([src, "ab"]),
-    "pluck default": lambda src: pluck(0, src, None),
-    "merge_sorted": lambda src: merge_sorted(src, [(0,)]),
-    "diff": lambda src: diff(src, [(0,)], default=None),
-    "join": lambda src: join(0, VALUES, 0, src),
-    "InterposeIter": lambda src: interpose(0, src),
-    "SlidingWindowIter": lambda src: sliding_window(2, src),
-    "UniqueIter": lambda src: unique(src),
-    "PluckIter": lambda src: pluck(0, src),
-    "Iter.interpose": lambda src: iter(Iter(src).interpose(0)),
-    "Iter.accumulate": lambda src: iter(Iter(src).accumulate(max)),
+    "remove": (lambda src: remove(lambda x: False, src), 0, "NativeIter"),
+    "accumulate": (lambda src: accumulate(lambda a, b: b, src), 0, "NativeIter"),
+    "iterate": (lambda src: iterate(lambda x: next(src), ()), 0, "NativeIter"),
+    "partition": (lambda src: partition(3, src, None), 0, "NativeIter"),
+    "partition_all": (lambda src: partition_all(3, src), 0, "NativeIter"),
+    "interleave": (lambda src: interleave([src, "ab"]), 0, "NativeIter"),
+    "pluck default": (lambda src: pluck(0, src, None), 0, "NativeIter"),
+    "merge_sorted": (lambda src: merge_sorted(src, [(0,)]), 0, "NativeIter"),
+    "diff": (lambda src: diff(src, [(0,)], default=None), 0, "NativeIter"),
+    "join": (lambda src: join(0, VALUES, 0, src), 0, "NativeIter"),
+    "InterposeIter": (lambda src: interpose(0, src), 1, "InterposeIter"),  # an empty input is known at once
+    "SlidingWindowIter": (lambda src: sliding_window(2, src), 1, "SlidingWindowIter"),  # the first window is primed
+    "UniqueIter": (lambda src: unique(src), 0, "UniqueIter"),
+    "PluckIter": (lambda src: pluck(0, src), 0, "PluckIter"),
+    "Iter.interpose": (lambda src: iter(Iter(src).interpose(0)), 0, "InterposeIter"),
+    "Iter.sliding_window": (lambda src: iter(Iter(src).sliding_window(2)), 1, "SlidingWindowIter"),
+    "Iter.accumulate": (lambda src: iter(Iter(src).accumulate(max)), 0, "NativeIter"),
 }
 
 
 @pytest.mark.parametrize("name", sorted(LAZY))
+def test_what_a_call_pulls_before_the_first_step(name):
+    make, pulled, kind = LAZY[name]
+    source = iter(VALUES)
+    assert type(make(source)).__name__ == kind and next(source) == VALUES[pulled]
+
+
+@pytest.mark.parametrize("name", sorted(LAZY))
 def test_reentrant_use_is_refused_and_the_iterator_survives(name):
-    make, refused, it = LAZY[name], [], None
+    make, refused, it = LAZY[name][0], [], None
 
     def reenter():
         for probe in (next, operator.length_hint):
@@ -182,10 +190,11 @@ def test_a_signal_handler_cannot_reenter_a_native_scan():
 @pytest.mark.parametrize("name", ["remove", "UniqueIter", "SlidingWindowIter", "PluckIter"])
 def test_exact_lists_grown_mid_iteration_are_read_to_their_new_end(name):
     data = VALUES[:2]
-    it = LAZY[name](data)
+    make = LAZY[name][0]
+    it = make(data)
     first = next(it)
     data.append(VALUES[2])
-    assert [first, *it] == list(LAZY[name](VALUES[:3]))
+    assert [first, *it] == list(make(VALUES[:3]))
     data.append(VALUES[3])
     assert list(it) == []  # once ended, a list source stays ended
 
@@ -197,7 +206,8 @@ class Reversed(list):
 
 @pytest.mark.parametrize("name", sorted(set(LAZY) - {"iterate"}))
 def test_list_subclasses_are_iterated_through_their_own_iter(name):
-    assert list(LAZY[name](Reversed(VALUES))) == list(LAZY[name](VALUES[::-1]))
+    make = LAZY[name][0]
+    assert list(make(Reversed(VALUES))) == list(make(VALUES[::-1]))
 
 
 @pytest.mark.parametrize(
