@@ -60,13 +60,10 @@ def test_single_key_edits(d, key, keys, shape):
 
 
 def test_merge_edges():
-    assert merge() == {} and type(merge(factory=OD)) is OD
     d = {"a": 1}
-    assert merge(d) == d and merge(d) is not d
-    assert list(merge({"b": 1}, OD(a=2, b=3)).items()) == [("b", 3), ("a", 2)]
+    assert merge(d) == d and merge(d) is not d and type(merge(factory=OD)) is OD
     Pair = collections.namedtuple("Pair", "k v")
     assert merge(ItemsOnly([Pair(1, 2), (3, 4, 5)])) == {1: 2, 3: 4}  # tuple subclasses, extra elements
-    assert dissoc({"a": 1, "b": 2}, "a", "a", "z") == {"b": 2}
 
 
 @pytest.mark.parametrize(
@@ -79,9 +76,6 @@ def test_merge_edges():
         (lambda: merge(ItemsOnly([None])), TypeError, "'None' is not an instance of 'tuple'"),
         (lambda: assoc(ItemsOnly([(1,)]), 1, 2), IndexError, "tuple index out of range"),
         (lambda: merge_with(sum, [5]), AttributeError, "'int' object has no attribute 'items'"),
-        (lambda: merge(x=1), TypeError, "merge() got an unexpected keyword argument 'x'"),
-        (lambda: merge_with(), TypeError, "merge_with() missing 1 required positional argument: 'func'"),
-        (lambda: dissoc({}, 1, d=3), TypeError, "dissoc() got multiple values for argument 'd'"),
     ],
 )
 def test_errors(call, exc, message):
@@ -90,7 +84,7 @@ def test_errors(call, exc, message):
     assert str(info.value) == message
 
 
-def test_factory_calls(boom):
+def test_the_factory_is_called_once_every_source_is_read():
     calls = []
 
     def factory():
@@ -101,10 +95,3 @@ def test_factory_calls(boom):
         merge_with(sum, {"a": 1}, object(), factory=factory)  # every source is read first
     assert merge_with(sum, {"a": 1}, {"a": 2, "b": 3}, factory=factory) == {"a": 3, "b": 3}
     assert calls == [1]
-
-    def failing():
-        raise boom("factory")
-
-    for call in (lambda: merge({}, factory=failing), lambda: assoc({}, 1, 2, failing), lambda: dissoc({}, factory=failing)):
-        with pytest.raises(boom, match="factory"):
-            call()

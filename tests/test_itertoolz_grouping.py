@@ -7,72 +7,27 @@ import pytest
 from hypothesis import given
 from hypothesis import strategies as st
 
-from brisko._brisko import countby, frequencies, groupby, isdistinct, reduceby
-from conftest import Collide, hashables, raising_after
+from brisko._brisko import countby, frequencies, groupby, isdistinct, reduceby, unique
+from conftest import Collide, hashables
 
 
 def test_groupby_key_forms():
-    assert groupby(len, ["a", "bb", "c"]) == {1: ["a", "c"], 2: ["bb"]}
-    assert groupby(0, ["ab", "ac", "b"]) == {"a": ["ab", "ac"], "b": ["b"]}
-    assert groupby([0, 1], [(1, 2, 3), (1, 2, 4)]) == {(1, 2): [(1, 2, 3), (1, 2, 4)]}
-    assert groupby("k", [{"k": 1}, {"k": 1}]) == {1: [{"k": 1}, {"k": 1}]}
-    assert groupby([], [1, 2]) == {(): [1, 2]}
-    assert groupby(len, []) == {}
-
-
-def test_counting():
-    assert countby(len, ["a", "bb", "c"]) == {1: 2, 2: 1}
-    assert countby(0, ["ab", "ac", "b"]) == {"a": 2, "b": 1}
-    assert frequencies("abca") == {"a": 2, "b": 1, "c": 1}
-    assert list(frequencies("cabca")) == ["c", "a", "b"]
-
-
-def test_every_shape_gives_the_same_groups(shape):
-    values = [2**70 + v for v in [3, 1, 3, 2, 1, 3]]  # not immortal: leaks show under ./dev leaks
-    key = lambda x: x % 2  # noqa: E731
-    assert groupby(key, shape(values)) == {1: [values[0], values[1], values[2], values[4], values[5]], 0: [values[3]]}
-    assert countby(key, shape(values)) == {1: 5, 0: 1}
-    assert frequencies(shape(values)) == dict(collections.Counter(values))
-    assert reduceby(key, operator.add, shape(values)) == {1: sum(values) - values[3], 0: values[3]}
-
-
-def test_list_shrinking_under_the_key_is_safe():
-    data = [1, 2, 3, 4]
-
-    def key(x):
-        data.clear()
-        return x
-
-    assert groupby(key, data) == {1: [1]}
+    assert groupby("k", [{"k": 1}, {"k": 1}]) == {1: [{"k": 1}, {"k": 1}]} and groupby([], [1, 2]) == {(): [1, 2]}
+    with pytest.raises(IndexError):
+        groupby(3, ["ab"])
 
 
 @pytest.mark.parametrize(
-    "call",
-    [
-        lambda: groupby(lambda x: [x], [1]),
-        lambda: countby(lambda x: {}, [1]),
-        lambda: frequencies([[1]]),
-        lambda: reduceby(lambda x: [x], operator.add, [1]),
-    ],
+    "call, message",
+    [(lambda: groupby(lambda x: [x], [1]), "unhashable type: 'list'"),
+     (lambda: countby(lambda x: {}, [1]), "unhashable type: 'dict'"),
+     (lambda: frequencies([[1]]), "unhashable type: 'list'"), (lambda: list(unique([{}])), "unhashable type: 'dict'"),
+     (lambda: reduceby(lambda x: [x], operator.add, [1]), "cannot use 'list' as a dict key (unhashable type: 'list')")],
 )
-def test_unhashable_keys_raise_the_host_type_error(call):
-    with pytest.raises(TypeError, match="unhashable"):
+def test_unhashable_keys_raise_the_host_type_error(call, message):
+    with pytest.raises(TypeError) as info:
         call()
-
-
-@pytest.mark.parametrize("tool", [groupby, countby])
-def test_errors_from_keys_and_sources_propagate(tool, boom):
-    def key(x):
-        raise boom("key")
-
-    with pytest.raises(boom, match="key"):
-        tool(key, [1])
-    with pytest.raises(boom, match="source failed"):
-        tool(len, raising_after(["a", "b"], 1))
-    with pytest.raises(IndexError):
-        tool(3, ["ab"])
-    with pytest.raises(TypeError, match="not iterable"):
-        tool(len, 5)
+    assert str(info.value) == message
 
 
 def test_reduceby():
@@ -83,8 +38,7 @@ def test_reduceby():
     with pytest.raises(TypeError):  # None is an initial value too: None + "ab"
         reduceby(0, operator.add, ["ab"], None)
     assert reduceby(0, lambda acc, x: acc + [x], ["ab", "ac", "b"], list) == {"a": ["ab", "ac"], "b": ["b"]}
-    with pytest.raises(TypeError, match="reduceby takes at most 4 arguments"):
-        reduceby(0, operator.add, [], 1, 2)
+    assert reduceby(0, lambda a, b: 1 / 0, ["ab", "bc"]) == {"a": "ab", "b": "bc"}  # no binop without a match
 
 
 def test_reduceby_fresh_starts_are_distinct_and_shared_starts_are_not():
@@ -95,19 +49,7 @@ def test_reduceby_fresh_starts_are_distinct_and_shared_starts_are_not():
     assert result[1] is result[2] is shared
 
 
-def test_reduceby_binop_errors_propagate(boom):
-    def binop(a, b):
-        raise boom
-
-    with pytest.raises(boom):
-        reduceby(0, binop, ["ab", "ac"])
-    assert reduceby(0, binop, ["ab", "bc"]) == {"a": "ab", "b": "bc"}  # no binop without a match
-
-
 def test_isdistinct():
-    assert isdistinct([1, 2, 3]) is True
-    assert isdistinct("aba") is False
-    assert isdistinct([]) is True
     assert isdistinct([1, 1.0]) is False
     with pytest.raises(TypeError, match="unhashable"):
         isdistinct([[1]])
@@ -117,7 +59,7 @@ def test_isdistinct():
 
 
 keys = st.sampled_from([len, 0, [0, -1], lambda s: s[:1]])
-words = st.lists(st.text(alphabet="abc", min_size=1, max_size=3))
+items = st.lists(st.text(alphabet="abc", min_size=1, max_size=3) | st.lists(hashables, min_size=1, max_size=3).map(tuple))
 
 
 def key_value(key, item):
@@ -128,7 +70,7 @@ def key_value(key, item):
     return item[key]
 
 
-@given(keys, words)
+@given(keys, items)
 def test_grouping_matches_dict_loops(key, items):
     groups = collections.defaultdict(list)
     for item in items:
@@ -139,8 +81,8 @@ def test_grouping_matches_dict_loops(key, items):
     reduced = {}
     for item in items:
         k = key_value(key, item)
-        reduced[k] = reduced[k] + item if k in reduced else item
-    assert reduceby(key, operator.add, items) == reduced
+        reduced[k] = (reduced[k], item) if k in reduced else item
+    assert reduceby(key, lambda a, b: (a, b), items) == reduced
 
 
 @given(st.lists(hashables))

@@ -7,16 +7,12 @@ import pytest
 from hypothesis import given
 from hypothesis import strategies as st
 
-from brisko._brisko import NativeIter, diff, join, merge_sorted, topk
-from conftest import raising_after
+from brisko._brisko import diff, join, merge_sorted, topk
+from conftest import hashables, raising_after
 
 
 def test_merge_sorted():
-    assert list(merge_sorted([1, 3], [2, 4])) == [1, 2, 3, 4]
-    assert list(merge_sorted()) == []
-    assert list(merge_sorted([3, 1], [4, 2], key=lambda x: -x)) == [4, 3, 2, 1]
-    assert list(merge_sorted([1], [2], key=None)) == [1, 2]
-    assert type(merge_sorted([1])) is NativeIter
+    assert list(merge_sorted()) == [] and list(merge_sorted([1], [2], key=None)) == [1, 2]
     with pytest.raises(TypeError, match="unexpected keyword argument 'reverse'"):
         merge_sorted([1], reverse=True)
 
@@ -29,15 +25,9 @@ def test_merge_sorted_is_heapq_merge(seqs):
 
 
 def test_diff():
-    assert list(diff([1, 2, 3], [1, 2, 10])) == [(3, 10)]
-    assert list(diff("abc", "abd", "abe")) == [("c", "d", "e")]
-    assert list(diff([1, 2], [1])) == []
-    assert list(diff([1, 2], [1], default=None)) == [(2, None)]
-    assert list(diff([[1, 2], [1, 3]])) == [(2, 3)]
-    assert list(diff([1, 2], [1, 3], key=str)) == [(2, 3)]
-    assert list(diff(["1", 2], [1, 2], key=str)) == []
-    assert list(diff([1, 2], [1, 3], foo=1)) == [(2, 3)]
-    assert list(diff([1], [2], key=None)) == [(1, 2)]
+    assert list(diff([[1, 2], [1, 3]])) == [(2, 3)]  # one argument: the sequences
+    assert list(diff(["1", 2], [1, 2], key=str)) == [] and list(diff([1], [2], key=None)) == [(1, 2)]
+    assert list(diff([1, 2], [1, 3], foo=1)) == [(2, 3)]  # other keywords are ignored
     nan = float("nan")
     assert len(list(diff([nan], [nan]))) == 1  # == decides, with no identity shortcut
     for args in [((1, 2),), ([[1, 2]],), ()]:
@@ -53,15 +43,13 @@ def test_diff_with_default_runs_to_the_longest_and_then_stays_ended():
     assert list(it) == []
 
 
-def test_diff_errors_propagate(boom):
+def test_diff_source_errors_propagate(boom):
     it = diff(raising_after([1, 2], 1), [1, 5])
     with pytest.raises(boom):
         next(it)
-    with pytest.raises(ZeroDivisionError):
-        list(diff([1], [2], key=lambda x: 1 / 0 if x == 2 else x))
 
 
-@given(st.lists(st.lists(st.integers(0, 2), max_size=5), min_size=2, max_size=4), st.booleans())
+@given(st.lists(st.lists(st.integers(0, 2) | hashables, max_size=5), min_size=2, max_size=4), st.booleans())
 def test_diff_matches_zip(seqs, with_default):
     if with_default:
         rows = itertools.zip_longest(*seqs, fillvalue=None)
@@ -90,15 +78,7 @@ def nested_loop_join(leftkey, left, rightkey, right, left_default=None, right_de
     return out
 
 
-def test_join_kinds():
-    left, right = [(1, "a"), (2, "b")], [(1, "x"), (3, "y")]
-    assert list(join(0, left, 0, right)) == [((1, "a"), (1, "x"))]
-    assert list(join(0, left, 0, right, right_default=0)) == [((1, "a"), (1, "x")), ((2, "b"), 0)]
-    assert list(join(0, left, 0, right, left_default=0)) == [((1, "a"), (1, "x")), (0, (3, "y"))]
-    assert list(join(0, left, 0, right, left_default=None)) == [((1, "a"), (1, "x"))]
-    dup = [(1, "a"), (1, "b")]
-    assert list(join(0, dup, 0, [(1, "x"), (1, "y")])) == [
-        ((1, "a"), (1, "x")), ((1, "b"), (1, "x")), ((1, "a"), (1, "y")), ((1, "b"), (1, "y"))]
+def test_join_keys_by_index_lists():
     assert list(join([0, 1], [(1, 2, "l")], [1, 0], [(2, 1, "r")])) == [((1, 2, "l"), (2, 1, "r"))]
 
 
@@ -140,15 +120,8 @@ def test_join_matches_a_nested_loop(left, right, left_default, right_default):
 
 
 def test_topk():
-    assert topk(2, [1, 5, 3, 5]) == (5, 5)
-    assert topk(0, [1]) == ()
-    assert topk(10, [3, 1]) == (3, 1)
-    assert topk(2, ["bb", "a", "cc"], key=len) == ("bb", "cc")
-    assert topk(1, [(1, "b"), (1, "a")], key=0) == ((1, "b"),)
+    assert topk(2, ["bb", "a", "cc"], key=len) == ("bb", "cc") and topk(1, [(1, "b"), (1, "a")], key=0) == ((1, "b"),)
     assert topk(2, iter([1, 2, 3]), None) == (3, 2)
-    with pytest.raises(OverflowError) as info:
-        topk(-1, [1])
-    assert info.value.__notes__ == ["while processing 'k'"]
     with pytest.raises(TypeError):
         topk(1, [1, "a"])
 

@@ -1,11 +1,10 @@
-"""Option and Result values: the variants' methods, truth, repr, equality, pattern matching, class
-rules and the collector, with property tests against Option as "a 1-tuple or None"."""
+"""Option and Result values: the variants' methods, truth, repr, equality, pattern matching, the
+collector, with property tests against Option as "a 1-tuple or None". (Long chains of them are
+freed in test_iter's deep-nesting run.)"""
 
 import gc
 import inspect
 import math
-import subprocess
-import sys
 import weakref
 
 import pytest
@@ -15,49 +14,22 @@ from hypothesis import strategies as st
 from brisko._brisko import Err, Nothing, NothingType, Ok, Option, Result, Some
 from conftest import Boom
 
-OPTION_METHODS = ["map", "and_then", "filter", "unwrap", "unwrap_or", "unwrap_or_else", "ok_or", "is_some", "is_none"]
-RESULT_METHODS = ["map", "map_err", "and_then", "unwrap", "unwrap_or", "ok", "err", "is_ok", "is_err"]
-
-
 def boom(*args):
     raise Boom("callback failed")
 
 
-@pytest.mark.parametrize(
-    "cls, methods, signature",
-    [(Some, OPTION_METHODS, "(value)"), (NothingType, OPTION_METHODS, "()"), (Ok, RESULT_METHODS, "(value)"),
-     (Err, RESULT_METHODS, "(error)")],
-)
-def test_class_rules(cls, methods, signature):
-    assert [n for n in vars(cls) if not n.startswith("_") and n not in ("value", "error")] == methods
-    assert (cls.__module__, cls.__doc__, cls.__text_signature__) == ("brisko._brisko", "", signature)
-    assert cls.__hash__ is None
-    instance = cls() if cls is NothingType else cls(1)
+@pytest.mark.parametrize("make", [Some, lambda v: Nothing, Ok, Err], ids=["Some", "NothingType", "Ok", "Err"])
+def test_values_are_unhashable_unordered_and_read_only(make):
+    value = make(1)
+    assert type(value).__hash__ is None and str(inspect.signature(type(value).map)) == "(self, /, f)"
     with pytest.raises(TypeError, match="unhashable"):
-        hash(instance)
-    with pytest.raises(TypeError, match="not an acceptable base type"):
-        type("Sub", (cls,), {})
-    with pytest.raises(TypeError):
-        weakref.ref(instance)
-    with pytest.raises(AttributeError):
-        instance.extra = 1
-    for field in ("value", "error"):
-        if hasattr(instance, field):
-            with pytest.raises(AttributeError):
-                setattr(instance, field, 2)
+        hash(value)
     with pytest.raises(TypeError, match="not supported"):
-        instance < instance  # noqa: B015
-    assert str(inspect.signature(cls.map)) == "(self, /, f)"
-
-
-@pytest.mark.parametrize("ns, param", [(Option, "v"), (Result, "f")])
-def test_namespaces_only_carry_of(ns, param):
-    assert ns.__doc__ is None
-    assert [n for n in vars(ns) if not n.startswith("_")] == ["of"]
-    assert isinstance(vars(ns)["of"], staticmethod)
-    assert ns.of.__text_signature__ == f"({param})"
-    with pytest.raises(TypeError, match="cannot create"):
-        ns()
+        value < value  # noqa: B015
+    for field in ("value", "error"):
+        if hasattr(value, field):
+            with pytest.raises(AttributeError):
+                setattr(value, field, 2)
 
 
 def test_variants_answer_without_calling_what_they_ignore():
@@ -111,10 +83,9 @@ def test_repr_and_equality():
 @pytest.mark.parametrize(
     "call",
     [lambda: repr(Some(Raising())), lambda: Err(Raising()).unwrap(), lambda: Ok(Raising()) == Ok(1),
-     lambda: Some(1) != Some(Raising()), lambda: Some(1).filter(lambda v: Raising()),
-     lambda: Nothing.unwrap_or_else(boom), lambda: Ok(1).and_then(boom)],
+     lambda: Some(1) != Some(Raising())],
 )
-def test_exceptions_from_user_code_pass_through(call):
+def test_exceptions_from_the_held_values_pass_through(call):
     with pytest.raises(Boom):
         call()
 
@@ -122,18 +93,15 @@ def test_exceptions_from_user_code_pass_through(call):
 def test_pattern_matching():
     def describe(value):
         match value:
-            case Some(x):
-                return ("some", x)
-            case NothingType():
-                return ("nothing",)
-            case Ok(v):
-                return ("ok", v)
+            case Some(x) | Ok(x):
+                return (type(value).__name__, x)
             case Err(e):
-                return ("err", e)
+                return ("Err", e)
+            case NothingType():
+                return ("NothingType",)
 
     assert [describe(v) for v in (Some(5), Nothing, Ok(None), Err(2))] == [
-        ("some", 5), ("nothing",), ("ok", None), ("err", 2)]
-    assert (Some.__match_args__, Ok.__match_args__, Err.__match_args__) == (("value",), ("value",), ("error",))
+        ("Some", 5), ("NothingType",), ("Ok", None), ("Err", 2)]
 
 
 def test_result_of_keeps_exceptions_but_not_requests_to_stop():
@@ -149,23 +117,6 @@ def test_result_of_keeps_exceptions_but_not_requests_to_stop():
     for exc in (KeyboardInterrupt, SystemExit, GeneratorExit):
         with pytest.raises(exc):
             Result.of(lambda: (_ for _ in ()).throw(exc))
-
-
-@pytest.mark.parametrize(
-    "call, message",
-    [(lambda: Some(), "Some.__new__() missing 1 required positional argument: 'value'"),
-     (lambda: NothingType(1), "NothingType.__new__() takes 0 positional arguments but 1 was given"),
-     (lambda: Err(value=1), "Err.__new__() got an unexpected keyword argument 'value'"),
-     (lambda: Some(1).map(), "Some.map() missing 1 required positional argument: 'f'"),
-     (lambda: Nothing.unwrap(1), "NothingType.unwrap() takes 0 positional arguments but 1 was given"),
-     (lambda: Ok(1).unwrap_or(1, default=2), "Ok.unwrap_or() got multiple values for argument 'default'"),
-     (lambda: Option.of(), "Option.of() missing 1 required positional argument: 'v'"),
-     (lambda: Result.of(g=1), "Result.of() got an unexpected keyword argument 'g'")],
-)
-def test_argument_errors(call, message):
-    with pytest.raises(TypeError) as info:
-        call()
-    assert str(info.value) == message
 
 
 def test_values_take_part_in_collection_only_when_they_can_close_a_cycle():
@@ -194,20 +145,6 @@ def test_values_take_part_in_collection_only_when_they_can_close_a_cycle():
         ref = make_cycle()
         gc.collect()
         assert ref() is None, make_cycle.__name__
-
-
-def test_long_chains_are_freed_without_deep_recursion():
-    code = """
-from brisko._brisko import Err, Ok, Some
-for make in (Some, Ok, Err):
-    x = make([])
-    for _ in range(1_000_000):
-        x = make(x)
-    del x
-print('ok')
-"""
-    out = subprocess.run([sys.executable, "-c", code], capture_output=True, text=True, timeout=120)
-    assert out.stdout.strip() == "ok", out.stderr
 
 
 # Properties: Option against a 1-tuple or None, Result against ("ok", v) or ("err", e).
