@@ -31,77 +31,39 @@ class Halt(BaseException):
     """Neither Exception nor an interrupt: must pass through everything unchanged."""
 
 
+# What each protocol of a Raiser returns when it does not fail.
+PLAIN_ANSWERS = {
+    "iter": lambda self: iter([1, (2, 3), "x"]), "hash": lambda self: 7, "eq": lambda self, other: self is other,
+    "bool": lambda self: True, "index": lambda self: 2, "getitem": lambda self, key: key, "len": lambda self: 3,
+    "length_hint": lambda self: 3, "repr": lambda self: "Raiser()", "keys": lambda self: ["a"],
+    "call": lambda self, *args, **kwargs: args[0] if args else None,
+}
+
+
+def _protocol(name, answer):
+    def method(self, *args, **kwargs):
+        if self.protocol == name:
+            raise self.exc(name)
+        return answer(self, *args, **kwargs)
+
+    return method
+
+
 class Raiser:
-    """Fails one protocol with one exception; behaves plainly otherwise."""
+    """Fails one protocol with one exception; answers plainly otherwise."""
 
     def __init__(self, protocol, exc):
         self.protocol, self.exc = protocol, exc
 
-    def _fail(self, name):
-        if name == self.protocol:
-            raise self.exc(name)
 
-    def __iter__(self):
-        self._fail("iter")
-        return iter([1, (2, 3), "x"])
-
-    def __hash__(self):
-        self._fail("hash")
-        return 7
-
-    def __eq__(self, other):
-        self._fail("eq")
-        return self is other
-
-    def __bool__(self):
-        self._fail("bool")
-        return True
-
-    def __index__(self):
-        self._fail("index")
-        return 2
-
-    def __getitem__(self, key):
-        self._fail("getitem")
-        return key
-
-    def __len__(self):
-        self._fail("len")
-        return 3
-
-    def __length_hint__(self):
-        self._fail("length_hint")
-        return 3
-
-    def __repr__(self):
-        self._fail("repr")
-        return "Raiser()"
-
-    def __call__(self, *args, **kwargs):
-        self._fail("call")
-        return args[0] if args else None
-
-    def keys(self):
-        self._fail("keys")
-        return ["a"]
+for _name, _answer in PLAIN_ANSWERS.items():
+    setattr(Raiser, _name if _name == "keys" else f"__{_name}__", _protocol(_name, _answer))
 
 
-class FailingIterator:
-    """Yields its values, then raises on every later pull (also after a StopIteration elsewhere)."""
-
-    def __init__(self, values, exc):
-        self.values, self.exc = list(values), exc
-
-    def __iter__(self):
-        return self
-
-    def __next__(self):
-        if self.values:
-            return self.values.pop(0)
-        raise self.exc("next")
-
-    def __length_hint__(self):
-        return len(self.values)
+def failing_iterator(values, exc):
+    """Yields its values, then raises once (and is over)."""
+    yield from values
+    raise exc("next")
 
 
 class Mutator:
@@ -110,24 +72,24 @@ class Mutator:
     def __init__(self, target, how):
         self.target, self.how = target, how
 
-    def _mutate(self):
+    def _mutate(self, answer):
         t = self.target
-        if isinstance(t, list):
-            {"clear": t.clear, "grow": lambda: t.extend(range(3)), "pop": lambda: t and t.pop()}[self.how]()
-        elif isinstance(t, dict):
-            {"clear": t.clear, "grow": lambda: t.update({len(t) + 1000: 0}), "pop": lambda: t and t.popitem()}[self.how]()
+        if self.how == "clear":
+            t.clear()
+        elif self.how == "grow":
+            t.extend(range(3)) if isinstance(t, list) else t.update({len(t) + 1000: 0})
+        elif t:
+            t.pop() if isinstance(t, list) else t.popitem()
+        return answer
 
     def __call__(self, *args, **kwargs):
-        self._mutate()
-        return args[0] if args else 0
+        return self._mutate(args[0] if args else 0)
 
     def __hash__(self):
-        self._mutate()
-        return 1
+        return self._mutate(1)
 
     def __eq__(self, other):
-        self._mutate()
-        return self is other
+        return self._mutate(self is other)
 
 
 class Reentrant:
@@ -232,7 +194,7 @@ def hostile(draw):
     if kind == "raiser":
         return Raiser(draw(st.sampled_from(PROTOCOLS)), draw(st.sampled_from(EXCEPTIONS)))
     if kind == "failing":
-        return FailingIterator(range(draw(st.integers(0, 3))), draw(st.sampled_from(EXCEPTIONS)))
+        return failing_iterator(range(draw(st.integers(0, 3))), draw(st.sampled_from(EXCEPTIONS)))
     if kind == "mutating":
         target = draw(st.sampled_from([list, dict]))()
         target.update({i: i for i in range(4)}) if isinstance(target, dict) else target.extend(range(4))
@@ -284,7 +246,7 @@ def data(draw):
     if shape == "iter":
         return iter(items)
     if shape == "failing":
-        return FailingIterator(items, draw(st.sampled_from(EXCEPTIONS)))
+        return failing_iterator(items, draw(st.sampled_from(EXCEPTIONS)))
     if shape == "dict":
         return {i: v for i, v in enumerate(items)}
     if shape == "list of lists":
@@ -397,7 +359,7 @@ def test_every_export(draw):
 
 def instances():
     return [b.Some(1), b.Some(Raiser("eq", Boom)), b.NothingType(), b.Ok(2), b.Err(Boom("e")), b.Iter([3, 1, 3]),
-            b.Iter(FailingIterator([1, 2], Boom)), b.Option, b.Result]
+            b.Iter(failing_iterator([1, 2], Boom)), b.Option, b.Result]
 
 
 METHODS = [(i, m) for i, obj in enumerate(instances()) for m in dir(obj)
