@@ -152,12 +152,12 @@ def deep(levels, leaf):
 
 
 def buffers():
-    try:  # numpy is built for the release interpreter only
-        import numpy as np
-    except ImportError:
-        np = None
-    if os.environ.get("BRISKO_LEAKS"):
-        np = None
+    np = None
+    if not os.environ.get("BRISKO_LEAKS"):  # numpy is built for the release interpreter only
+        try:
+            import numpy as np
+        except ImportError:
+            pass
     views = [array.array("q", [3, 1, 3]), memoryview(array.array("q", [5, 5, 6])), array.array("i", [1, 2])]
     if np is not None:
         a = np.arange(10, dtype=np.int64) % 4
@@ -181,14 +181,25 @@ def plain():
 
 def pick(make):
     """One of the values `make()` returns, made afresh for every example (a tool may fill a dict it
-    is given, as memoize does, and nothing may carry over between examples)."""
+    is given, as memoize does, and nothing may carry over between examples). Strategies are made
+    once, at import: hypothesis keeps every strategy made in a cache of its own, which a strategy
+    made per example would grow on every run."""
     return st.integers(0, len(make()) - 1).map(lambda i: make()[i])
+
+
+def choose(draw, options):
+    """One of `options`, drawn inside a composite strategy without making a new strategy."""
+    return options[draw(st.integers(0, len(options) - 1))]
+
+
+PLAIN_LISTS = st.lists(pick(lambda: plain()[:20]), max_size=4)
+KINDS = ["plain", "raiser", "failing", "mutating", "reentrant", "deleter", "subclass", "buffer", "deep", "brisko",
+         "list of"]
 
 
 @st.composite
 def hostile(draw):
-    kind = draw(st.sampled_from(["plain", "raiser", "failing", "mutating", "reentrant", "deleter", "subclass",
-                                 "buffer", "deep", "brisko", "list of"]))
+    kind = draw(st.sampled_from(KINDS))
     if kind == "plain":
         return draw(pick(plain))
     if kind == "raiser":
@@ -199,24 +210,24 @@ def hostile(draw):
         target = draw(st.sampled_from([list, dict]))()
         target.update({i: i for i in range(4)}) if isinstance(target, dict) else target.extend(range(4))
         mutator = Mutator(target, draw(st.sampled_from(["clear", "grow", "pop"])))
-        return draw(pick(lambda: [mutator, target, [mutator, target], {2: target, mutator: 1}]))
+        return choose(draw, [mutator, target, [mutator, target], {2: target, mutator: 1}])
     if kind == "reentrant":
         return Reentrant()
     if kind == "deleter":
-        return draw(pick(lambda: [[Deleter(), Deleter()], (Deleter(),), {1: Deleter()}]))
+        return choose(draw, [[Deleter(), Deleter()], (Deleter(),), {1: Deleter()}])
     if kind == "subclass":
-        return draw(pick(lambda: [IntSub(3), StrSub("k"), TupleSub((1, 2)), ListSub([1, 2, 3]), DictSub({"a": 1})]))
+        return choose(draw, [IntSub(3), StrSub("k"), TupleSub((1, 2)), ListSub([1, 2, 3]), DictSub({"a": 1})])
     if kind == "buffer":
-        return draw(pick(buffers))
+        return choose(draw, buffers())
     if kind == "deep":
         levels = draw(st.integers(1, 300))
         if draw(st.booleans()):
             return deep(levels, draw(st.sampled_from([1, (), "x"])))
         return functools.reduce(lambda it, _: b.unique(it), range(levels), [1, 2, 1])
     if kind == "brisko":
-        return draw(pick(lambda: [b.Some(1), b.Nothing, b.Ok([]), b.Err(Boom()), b.curry(abs), b.Iter([1, 2]),
-                                  b.unique([1, 1, 2]), b.compose(abs), b.flip]))
-    return draw(st.lists(pick(lambda: plain()[:20]), max_size=4))
+        return choose(draw, [b.Some(1), b.Nothing, b.Ok([]), b.Err(Boom()), b.curry(abs), b.Iter([1, 2]),
+                             b.unique([1, 1, 2]), b.compose(abs), b.flip])
+    return draw(PLAIN_LISTS)
 
 
 arguments = st.lists(hostile(), max_size=5)
@@ -233,10 +244,13 @@ def elements():
             Raiser("getitem", Boom), StrSub("a"), IntSub(1), math.nan, 2**70, (Raiser("hash", Halt),)]
 
 
+ELEMENT_LISTS = st.lists(pick(elements), max_size=6)
+
+
 @st.composite
 def data(draw):
     """Something to read: mostly an iterable of elements, sometimes a mapping or plain hostile."""
-    items = draw(st.lists(pick(elements), max_size=6))
+    items = draw(ELEMENT_LISTS)
     shape = draw(st.sampled_from(["list", "tuple", "iter", "failing", "dict", "list of lists", "mutating",
                                   "hostile"]))
     if shape == "list":
@@ -262,6 +276,7 @@ CALLABLE_PARAMS = {"func", "f", "key", "binop", "predicate", "pred", "handler", 
 COUNT_PARAMS = {"n", "k", "i"}
 
 
+@functools.cache
 def argument(name):
     if name in CALLABLE_PARAMS:
         sensible = pick(callables)
