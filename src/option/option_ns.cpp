@@ -29,7 +29,7 @@ PyType_Spec option_ns_spec = {
     option_ns_slots,
 };
 
-ClassDef OPTION_NS_CLASS{&option_ns_spec};
+ClassDef OPTION_NS_CLASS{&option_ns_spec, &bare_static_methods};
 
 }  // namespace
 

@@ -39,7 +39,7 @@ PyType_Spec result_ns_spec = {
     result_ns_slots,
 };
 
-ClassDef RESULT_NS_CLASS{&result_ns_spec};
+ClassDef RESULT_NS_CLASS{&result_ns_spec, &bare_static_methods};
 
 }  // namespace
 

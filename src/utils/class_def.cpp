@@ -14,4 +14,15 @@ PyTypeObject* class_type(ClassDef& def) noexcept {
     return reinterpret_cast<PyTypeObject*>(type);
 }
 
+int bare_static_methods(PyTypeObject* type) noexcept {
+    auto* cls = reinterpret_cast<PyObject*>(type);
+    for (PyMethodDef* m = type->tp_methods; m && m->ml_name; ++m) {
+        if (!(m->ml_flags & METH_STATIC)) continue;
+        // Reading the attribute through the class unwraps the staticmethod.
+        Owned func = Owned::steal(PyObject_GetAttrString(cls, m->ml_name));
+        if (!func || PyObject_SetAttrString(cls, m->ml_name, func.get()) < 0) return -1;
+    }
+    return 0;
+}
+
 }  // namespace brisko

@@ -20,6 +20,11 @@ struct ClassDef {
 // frozen so that Python code cannot reassign its slots. Null with an exception on failure.
 PyTypeObject* class_type(ClassDef& def) noexcept;
 
+// An `install` hook for a namespace class: each static method is kept in the class as the bare
+// builtin it wraps. A staticmethod object is a descriptor, which keeps the interpreter from caching
+// `Cls.name` at the call site; the builtin is found from that cache and called the same way.
+int bare_static_methods(PyTypeObject* type) noexcept;
+
 // Allocates an instance of the class (a new reference, fields zeroed), or null with an exception.
 template <class T>
 T* alloc_instance(ClassDef& def) noexcept {
