@@ -5,6 +5,7 @@
 #include "../utils/errors.hpp"
 #include "../utils/function_def.hpp"
 #include "../utils/item_access.hpp"
+#include "../utils/peeked.hpp"
 
 namespace brisko {
 namespace {
@@ -96,15 +97,7 @@ PyObject* peek(Args<PEEK_SIG>& a) {
     if (!it) return nullptr;
     Owned head = Owned::steal(next_or_stop(it.get()));
     if (!head) return nullptr;
-    // Looked up at every call, not cached: a replaced itertools.chain is honoured at once.
-    Owned chain = lookup_attr("itertools", "chain");
-    if (!chain) return nullptr;
-    Owned first = Owned::steal(PyTuple_Pack(1, head.get()));
-    if (!first) return nullptr;
-    PyObject* argv[] = {first.get(), it.get()};
-    Owned chained = Owned::steal(PyObject_Vectorcall(chain.get(), argv, 2, nullptr));
-    if (!chained) return nullptr;
-    return PyTuple_Pack(2, head.get(), chained.get());
+    return head_and_rest(head.get(), it.get());
 }
 
 }  // namespace

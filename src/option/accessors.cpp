@@ -2,10 +2,10 @@
 // Nothing where the plain accessors would raise. Iterables always go through their iterator.
 #include "option.hpp"
 
-#include "../utils/cached_attr.hpp"
 #include "../utils/errors.hpp"
 #include "../utils/function_def.hpp"
 #include "../utils/item_access.hpp"
+#include "../utils/peeked.hpp"
 
 namespace brisko {
 namespace {
@@ -40,15 +40,7 @@ PyObject* peek_opt(Args<PEEK_OPT_SIG>& a) {
     if (!it) return nullptr;
     Owned head = Owned::steal(iter_next(it.get()));
     if (!head) return nothing_unless_error();
-    // Looked up at every call, not cached: a replaced itertools.chain is honoured at once.
-    Owned chain = lookup_attr("itertools", "chain");
-    if (!chain) return nullptr;
-    Owned first = Owned::steal(PyTuple_Pack(1, head.get()));
-    if (!first) return nullptr;
-    PyObject* argv[] = {first.get(), it.get()};
-    Owned chained = Owned::steal(PyObject_Vectorcall(chain.get(), argv, 2, nullptr));
-    if (!chained) return nullptr;
-    Owned pair = Owned::steal(PyTuple_Pack(2, head.get(), chained.get()));
+    Owned pair = Owned::steal(head_and_rest(head.get(), it.get()));
     if (!pair) return nullptr;
     return some(std::move(pair));
 }
