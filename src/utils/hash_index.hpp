@@ -17,6 +17,7 @@
 #include "chunked_array.hpp"
 #include "gc_visit.hpp"
 #include "owned.hpp"
+#include "probe.hpp"
 #include "py_hash.hpp"
 
 namespace brisko {
@@ -62,10 +63,8 @@ public:
     // an equality test fails.
     std::int64_t find(PyObject* key, Py_hash_t hash) const {
         const std::uint32_t tag = hash_tag(hash);
-        auto perturb = static_cast<std::size_t>(hash);
-        for (std::size_t i = perturb & mask_; slots_[i].slot;
-             perturb >>= PERTURB_SHIFT, i = (i * 5 + perturb + 1) & mask_) {
-            const Slot slot = slots_[i];
+        for (Probe probe(hash, mask_); slots_[probe.slot()].slot; probe.next()) {
+            const Slot slot = slots_[probe.slot()];
             if (slot.tag != tag) continue;
             std::size_t pos = slot.slot - 1;
             PyObject* stored = entries_[pos].key.get();
@@ -103,7 +102,6 @@ private:
     };
 
     static constexpr std::size_t INITIAL_CAPACITY = 8;
-    static constexpr unsigned PERTURB_SHIFT = 5;
     static constexpr std::size_t MAX_KEYS = std::numeric_limits<std::uint32_t>::max() - 1;
 
     static std::uint32_t hash_tag(Py_hash_t hash) noexcept {
@@ -118,13 +116,9 @@ private:
 
     // The free slot where a key with `hash` goes.
     std::size_t free_slot(Py_hash_t hash) const noexcept {
-        auto perturb = static_cast<std::size_t>(hash);
-        std::size_t i = perturb & mask_;
-        while (slots_[i].slot) {
-            perturb >>= PERTURB_SHIFT;
-            i = (i * 5 + perturb + 1) & mask_;
-        }
-        return i;
+        Probe probe(hash, mask_);
+        while (slots_[probe.slot()].slot) probe.next();
+        return probe.slot();
     }
 
     void grow() {

@@ -4,13 +4,13 @@
 #include <utility>
 
 #include "block_memory.hpp"
+#include "probe.hpp"
 #include "py_hash.hpp"
 
 namespace brisko {
 
 namespace {
 constexpr std::size_t INITIAL_CAPACITY = 32;
-constexpr unsigned PERTURB_SHIFT = 5;
 }  // namespace
 
 PySeen::PySeen()
@@ -39,13 +39,9 @@ int PySeen::traverse(const GcVisit& visit) const {
 }
 
 std::size_t PySeen::probe_empty(Py_hash_t hash) const noexcept {
-    auto perturb = static_cast<std::size_t>(hash);
-    std::size_t i = perturb & mask_;
-    while (slots_[i].obj) {
-        perturb >>= PERTURB_SHIFT;
-        i = (i * 5 + perturb + 1) & mask_;
-    }
-    return i;
+    Probe probe(hash, mask_);
+    while (slots_[probe.slot()].obj) probe.next();
+    return probe.slot();
 }
 
 void PySeen::grow() {
@@ -64,17 +60,16 @@ void PySeen::grow() {
 int PySeen::insert(PyObject* obj) {
     Py_hash_t hash = py_hash(obj, int_fast_);
     if (hash == -1) return -1;
-    auto perturb = static_cast<std::size_t>(hash);
-    std::size_t i = perturb & mask_;
-    while (PyObject* stored = slots_[i].obj) {
+    Probe probe(hash, mask_);
+    std::size_t i;
+    while (PyObject* stored = slots_[i = probe.slot()].obj) {
         if (slots_[i].hash == hash) {
             // __eq__ may run Python code, but nothing it can reach holds this set: the owning
             // iterator is borrowed for the whole call. `stored` is owned by its slot.
             int eq = keys_equal(stored, obj);
             if (eq != 0) return eq > 0 ? 0 : -1;
         }
-        perturb >>= PERTURB_SHIFT;
-        i = (i * 5 + perturb + 1) & mask_;
+        probe.next();
     }
     if ((used_ + 1) * 3 > (mask_ + 1) * 2) {
         grow();
