@@ -1,7 +1,6 @@
 """The optional accessors: first_opt, last_opt, nth_opt, peek_opt, get_opt and get_in_opt."""
 
 import itertools
-import signal
 
 import pytest
 from hypothesis import given
@@ -47,24 +46,6 @@ def test_only_lookup_errors_become_nothing():
         get_opt("a", Strict())
     with pytest.raises(ValueError):
         get_in_opt({"a": Strict()}, "a", "b")
-
-
-@pytest.mark.parametrize("call", [last_opt, lambda src: nth_opt(2**62, src)], ids=["last_opt", "nth_opt"])
-def test_long_walks_can_be_interrupted(call):
-    class Interrupted(Exception):
-        pass
-
-    def handler(signum, frame):
-        raise Interrupted
-
-    previous = signal.signal(signal.SIGALRM, handler)
-    try:
-        signal.setitimer(signal.ITIMER_REAL, 0.05)
-        with pytest.raises(Interrupted):
-            call(itertools.count())
-    finally:
-        signal.setitimer(signal.ITIMER_REAL, 0)
-        signal.signal(signal.SIGALRM, previous)
 
 
 @given(st.lists(hashables, max_size=5), st.integers(0, 6))

@@ -1,6 +1,6 @@
 """Option and Result values: the variants' methods, truth, repr, equality, pattern matching, the
 collector, with property tests against Option as "a 1-tuple or None". (Long chains of them are
-freed in test_iter's deep-nesting run.)"""
+freed in test_utils_soundness's deep-chain run.)"""
 
 import gc
 import inspect
