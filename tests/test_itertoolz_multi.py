@@ -8,7 +8,7 @@ from hypothesis import given
 from hypothesis import strategies as st
 
 from brisko._brisko import diff, join, merge_sorted, topk
-from conftest import hashables, raising_after
+from conftest import hashables
 
 
 def test_merge_sorted():
@@ -37,27 +37,12 @@ def test_diff():
         diff([1], 5)
 
 
-def test_diff_with_default_runs_to_the_longest_and_then_stays_ended():
-    it = diff([1, 2, 3], [1], default="-")
-    assert list(it) == [(2, "-"), (3, "-")]
-    assert list(it) == []
-
-
-def test_diff_source_errors_propagate(boom):
-    it = diff(raising_after([1, 2], 1), [1, 5])
-    with pytest.raises(boom):
-        next(it)
-
-
-@given(st.lists(st.lists(st.integers(0, 2) | hashables, max_size=5), min_size=2, max_size=4), st.booleans())
-def test_diff_matches_zip(seqs, with_default):
-    if with_default:
-        rows = itertools.zip_longest(*seqs, fillvalue=None)
-        expected = [r for r in rows if any(v != r[0] for v in r)]
-        assert list(diff(*seqs, default=None)) == expected
-    else:
-        expected = [r for r in zip(*seqs) if any(v != r[0] for v in r)]
-        assert list(diff(*seqs)) == expected
+# With a default (None included), diff runs to the longest input, filling in the default.
+@given(st.lists(st.lists(st.integers(0, 2) | hashables, max_size=5), min_size=2, max_size=4),
+       st.sampled_from([{}, {"default": None}, {"default": "-"}]))
+def test_diff_matches_zip(seqs, default):
+    rows = itertools.zip_longest(*seqs, fillvalue=default["default"]) if default else zip(*seqs)
+    assert list(diff(*seqs, **default)) == [r for r in rows if any(v != r[0] for v in r)]
 
 
 def nested_loop_join(leftkey, left, rightkey, right, left_default=None, right_default=None):
