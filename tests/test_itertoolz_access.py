@@ -8,9 +8,9 @@ import pytest
 from hypothesis import given
 from hypothesis import strategies as st
 
-from brisko._brisko import Nothing, NothingType, Some, count, cons, drop, first, first_opt, get, last, last_opt
-from brisko._brisko import nth, nth_opt, peek, peek_opt, second, tail, take, take_nth
-from conftest import SHAPES, hashables, raising_after
+from brisko._brisko import Nothing, NothingType, Some, count, cons, drop, first, first_opt, get, get_in, get_in_opt
+from brisko._brisko import get_opt, last, last_opt, nth, nth_opt, peek, peek_opt, second, tail, take, take_nth
+from conftest import SHAPES, Boom, hashables
 
 
 @pytest.mark.parametrize("name", sorted(SHAPES))
@@ -43,17 +43,6 @@ def test_only_what_is_needed_is_pulled():
 
 
 @pytest.mark.parametrize(
-    "call, k",
-    [(lambda it: nth(3, it), 2), (second, 1), (lambda it: nth_opt(3, it), 1), (last_opt, 2), (count, 2),
-     (lambda it: tail(2, it), 2)],
-    ids=["nth", "second", "nth_opt", "last_opt", "count", "tail"],
-)
-def test_errors_while_skipping_propagate(call, k, boom):
-    with pytest.raises(boom):
-        call(raising_after([1, 2], k))
-
-
-@pytest.mark.parametrize(
     "n, seq, expected",
     [(-1, [1, 2, 3], 3), (1, "abc", "b"), (-1, (1, 2), 2), (2, range(10, 20), 12), (slice(1, None), [1, 2], [2])],
 )
@@ -69,37 +58,17 @@ def test_nth_of_an_iterator_takes_islice_counts():
         assert str(info.value) == message and info.value.__context__ is None
 
 
-@pytest.mark.parametrize(
-    "n, seq, expected",
-    [
-        (2, (1, 2, 3), (2, 3)),
-        (2, "abcd", "cd"),
-        (2, {1: "a", 2: "b", 3: "c"}, (2, 3)),
-        (2**64 - 1, [1, 2], [1, 2]),
-        # The last zero elements of anything are none of them.
-        (0, [1, 2], []),
-        (0, (1, 2), ()),
-        (0, "ab", ""),
-        (0, lambda: iter([1, 2]), ()),  # a fresh iterator on every run
-        (0, {1: 2}, ()),
-    ],
-)
-def test_tail(n, seq, expected):
-    result = tail(n, seq() if callable(seq) else seq)
-    assert type(result) is type(expected) and result == expected
-
-
 @pytest.mark.parametrize("mapping", [collections.defaultdict, collections.Counter, collections.OrderedDict, dict])
 def test_tail_and_last_read_a_mapping_s_keys_and_never_write(mapping):
     d = mapping()
     d.update(a=1, b=2)
-    assert tail(1, d) == ("b",) and tail(5, d) == ("a", "b") and last(d) == "b" and last("abc") == "c"
+    assert tail(1, d) == ("b",) and tail(5, d) == ("a", "b") and tail(0, d) == () and last(d) == "b"
     assert dict(d) == {"a": 1, "b": 2}
 
 
-def test_tail_of_an_iterator_consumes_it_and_slicing_errors_propagate():
+def test_tail_edges():
     it = iter(range(5))
-    assert tail(0, it) == () and list(it) == []
+    assert tail(0, it) == () and list(it) == [] and tail(2**64 - 1, [1, 2]) == [1, 2]
 
     class Picky:
         def __getitem__(self, key):
@@ -109,10 +78,12 @@ def test_tail_of_an_iterator_consumes_it_and_slicing_errors_propagate():
         tail(1, Picky())
 
 
+# The last zero elements of anything are none of them (seq[0:0], not seq[-0:]).
 @given(st.lists(hashables), st.integers(0, 12))
 def test_tail_matches_slicing(values, n):
     assert tail(n, iter(values)) == (tuple(values[-n:]) if n else ())
     assert tail(n, values) == (values[-n:] if n else [])
+    assert tail(n, tuple(values)) == (tuple(values[-n:]) if n else ())
 
 
 def test_get():
@@ -126,14 +97,27 @@ def test_get():
         assert args is None or info.value.args == args
 
 
-def test_get_default_replaces_only_lookup_errors():
-    class Failing:
-        def __getitem__(self, key):
-            raise ValueError(key)
+class Strict:
+    """Its lookups fail with no lookup error."""
 
-    for ind in (1, [1]):
-        with pytest.raises(ValueError):
-            get(ind, Failing(), "d")
+    def __getitem__(self, key):
+        raise Boom(key)
+
+
+class StrictDict(dict):  # a dict fast path would miss its __getitem__
+    __getitem__ = Strict.__getitem__
+
+
+@pytest.mark.parametrize("strict", [Strict, StrictDict])
+@pytest.mark.parametrize(
+    "call",
+    [lambda s: get(1, s, "d"), lambda s: get([1], s, "d"), lambda s: get_opt("a", s),
+     lambda s: get_in_opt({"a": s}, "a", "b"), lambda s: get_in(["a"], s, "d")],
+    ids=["get", "get list", "get_opt", "get_in_opt", "get_in"],
+)
+def test_only_lookup_errors_become_the_default(call, strict):
+    with pytest.raises(Boom):
+        call(strict())
 
 
 def test_get_survives_key_list_mutation():

@@ -37,17 +37,6 @@ def test_get_in_opt():
         assert type(result) is NothingType and result is not Nothing
 
 
-def test_only_lookup_errors_become_nothing():
-    class Strict(dict):
-        def __getitem__(self, key):
-            raise ValueError(key)
-
-    with pytest.raises(ValueError):
-        get_opt("a", Strict())
-    with pytest.raises(ValueError):
-        get_in_opt({"a": Strict()}, "a", "b")
-
-
 @given(st.lists(hashables, max_size=5), st.integers(0, 6))
 def test_accessors_match_plain_python(values, n):
     def opt(items):
