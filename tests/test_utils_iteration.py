@@ -118,7 +118,8 @@ RECOVERY = {
     "remove": (lambda: remove(lambda x: fail() if x == 2 else x > 3, [1, 2, 3, 4]), [1, Boom, 3, StopIteration]),
     "accumulate": (lambda: accumulate(lambda a, b: fail() if b == 2 else a + b, [1, 2, 3]),
                    [1, Boom, 4, StopIteration]),  # the running value survives the failed step
-    "iterate": (lambda: iterate(lambda x: fail() if x == 4 else x * 2, 1), [1, 2, 4, Boom, StopIteration, StopIteration]),
+    "iterate": (lambda: iterate(lambda x: fail() if x == 4 else x * 2, 1),
+                [1, 2, 4, Boom, StopIteration, StopIteration]),
     "partition_all": (lambda: partition_all(2, map(lambda x: fail() if x == 4 else x, range(1, 8))),
                       [(1, 2), Boom, (5, 6), (7,), StopIteration]),  # the failing group is discarded
     "unique key": (lambda: unique([1, 2, 3], key=lambda x: fail() if x == 2 else x), [1, Boom, 3, StopIteration]),
