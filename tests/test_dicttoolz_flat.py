@@ -1,4 +1,5 @@
-"""merge, merge_with, assoc and dissoc: the factory rule, the copy through items(), exact errors."""
+"""One level of a mapping: merge, merge_with, assoc, dissoc and the six map and filter tools against
+dict updates and comprehensions over every kind of mapping; the factory rule; exact errors."""
 
 import collections
 import copy
@@ -7,13 +8,13 @@ import pytest
 from hypothesis import given
 from hypothesis import strategies as st
 
-from brisko._brisko import assoc, dissoc, merge, merge_with
+from brisko._brisko import assoc, dissoc, itemfilter, itemmap, keyfilter, keymap, merge, merge_with, valfilter, valmap
 from conftest import MAPPING_SHAPES, ItemsOnly
 
 OD = collections.OrderedDict
 # Keys that collide (1 == 1.0 == True, 0 == False) next to ones that do not.
-KEYS = st.sampled_from([0, 1, 1.0, True, False, 2, "a", "b", (1, 2), (), None])
-DICTS = st.dictionaries(KEYS, st.integers(), max_size=6)
+KEYS = st.sampled_from([0, 1, 1.0, True, False, 2, -3, "a", "bb", (1, 2), (), None])
+DICTS = st.dictionaries(KEYS, st.integers(-5, 5) | st.text(max_size=2), max_size=6)
 SHAPES = st.sampled_from(sorted(MAPPING_SHAPES))
 
 
@@ -59,6 +60,51 @@ def test_single_key_edits(d, key, keys, shape):
     assert entries(source) == entries(MAPPING_SHAPES[shape](d))
 
 
+def halve(x):
+    return x // 2 if isinstance(x, int) else x  # 1 and True both give 0: keys collide
+
+
+CASES = [  # tool, callable, the same work as a comprehension
+    (keymap, halve, lambda d: {halve(k): v for k, v in d.items()}),
+    (valmap, repr, lambda d: {k: repr(v) for k, v in d.items()}),
+    (itemmap, lambda kv: (kv[1], kv[0]), lambda d: {v: k for k, v in d.items()}),
+    (keyfilter, bool, lambda d: {k: v for k, v in d.items() if k}),
+    (valfilter, bool, lambda d: {k: v for k, v in d.items() if v}),
+    (itemfilter, lambda kv: kv[0] == kv[1], lambda d: {k: v for k, v in d.items() if k == v}),
+]
+
+
+@pytest.mark.parametrize("tool, func, comprehension", CASES, ids=[c[0].__name__ for c in CASES])
+@given(d=DICTS, shape=SHAPES)
+def test_map_and_filter_tools_are_comprehensions(tool, func, comprehension, d, shape):
+    source = MAPPING_SHAPES[shape](d)
+    assert entries(tool(func, source)) == entries(comprehension(d))
+    ordered = tool(func, source, OD)
+    assert type(ordered) is OD and entries(ordered) == entries(comprehension(d))
+    assert entries(source) == entries(MAPPING_SHAPES[shape](d))
+
+
+@pytest.mark.parametrize(
+    "returned, outcome",
+    [((1, 2), {1: 2}), ([1, 2], {1: 2}), ("xy", {"x": "y"}), ((), "<"), ((1,), "<"), ((1, 2, 3), ">"), ("xyz", ">")],
+)
+def test_itemmap_unpacks_any_pair(returned, outcome):
+    for result in (returned, iter(returned)):  # sized, then through the iterator protocol
+        if isinstance(outcome, dict):
+            assert itemmap(lambda kv: result, {"k": "v"}) == outcome
+            continue
+        with pytest.raises(ValueError) as info:
+            itemmap(lambda kv: result, {"k": "v"})
+        assert str(info.value) == f"dictionary update sequence element has length {outcome} 2; 2 is required"
+
+
+def test_itemmap_pulls_at_most_three():
+    gen = iter(range(10**9))
+    with pytest.raises(ValueError, match="length > 2"):
+        itemmap(lambda kv: gen, {"k": "v"})
+    assert next(gen) == 3
+
+
 def test_merge_edges():
     d = {"a": 1}
     assert merge(d) == d and merge(d) is not d and type(merge(factory=OD)) is OD
@@ -76,6 +122,7 @@ def test_merge_edges():
         (lambda: merge(ItemsOnly([None])), TypeError, "'None' is not an instance of 'tuple'"),
         (lambda: assoc(ItemsOnly([(1,)]), 1, 2), IndexError, "tuple index out of range"),
         (lambda: merge_with(sum, [5]), AttributeError, "'int' object has no attribute 'items'"),
+        (lambda: itemmap(lambda kv: 5, {"k": "v"}), TypeError, "'int' object is not iterable"),
     ],
 )
 def test_errors(call, exc, message):
@@ -84,7 +131,7 @@ def test_errors(call, exc, message):
     assert str(info.value) == message
 
 
-def test_the_factory_is_called_once_every_source_is_read():
+def test_when_the_factory_is_called():
     calls = []
 
     def factory():
@@ -93,5 +140,12 @@ def test_the_factory_is_called_once_every_source_is_read():
 
     with pytest.raises(AttributeError):
         merge_with(sum, {"a": 1}, object(), factory=factory)  # every source is read first
-    assert merge_with(sum, {"a": 1}, {"a": 2, "b": 3}, factory=factory) == {"a": 3, "b": 3}
-    assert calls == [1]
+    assert merge_with(sum, {"a": 1}, {"a": 2, "b": 3}, factory=factory) == {"a": 3, "b": 3} and calls == [1]
+
+    class KeysNoItems:
+        def keys(self):
+            return []
+
+    with pytest.raises(AttributeError, match="items"):
+        valmap(str, KeysNoItems(), factory)  # ...but a map or filter tool makes its result first
+    assert calls == [1, 1]
