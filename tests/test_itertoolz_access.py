@@ -1,5 +1,5 @@
 """Element access: first, second, nth, last, get, peek, take, drop, take_nth, tail, cons, count, and
-the optional accessors at the end of their input."""
+the optional accessors first_opt, last_opt, nth_opt, peek_opt, get_opt and get_in_opt."""
 
 import collections
 import itertools
@@ -144,3 +144,32 @@ def test_delegated_slicing_tools():
 def test_count_of_sized_and_unsized_inputs():
     assert (count([]), count(range(5)), count(object() for _ in range(3)), count(collections.Counter("aab"))) == (
         0, 5, 3, 2)
+
+
+def test_get_opt_and_get_in_opt():
+    coll = {"a": [1, 2], (1, 2): "t", "k": None}
+    found = [get_opt(-1, [1, 2]), get_opt((1, 2), coll), get_opt(slice(1, None), (1, 2)), get_opt("k", coll),
+             get_in_opt(coll, "a", 1)]
+    assert found == [Some(2), Some("t"), Some((2,)), Some(None), Some(2)] and get_in_opt(coll).unwrap() is coll
+    missing = [get_opt("a", {}), get_opt("a", [1]), get_opt(0, None), get_opt([1], {}),
+               *(get_in_opt(coll, *keys) for keys in (("a", 5), ("a", "x"), ("b",)))]
+    assert all(type(result) is NothingType and result is not Nothing for result in missing)
+
+
+@given(st.lists(hashables, max_size=5), st.integers(0, 6))
+def test_optional_accessors_match_plain_python(values, n):
+    def opt(items):
+        return Some(items[0]) if items else Nothing
+
+    assert first_opt(iter(values)) == opt(values[:1]) and last_opt(iter(values)) == opt(values[-1:])
+    assert nth_opt(n, iter(values)) == nth_opt(n, values) == opt(values[n : n + 1])
+    assert get_opt(n, values) == get_in_opt([values], 0, n) == get_opt(n, tuple(values)) == opt(values[n : n + 1])
+
+
+def test_peek_opt_looks_chain_up_at_every_call():
+    chain = itertools.chain
+    itertools.chain = lambda first, rest: ("chained", first, list(rest))
+    try:
+        assert peek_opt(iter([1, 2])) == Some((1, ("chained", (1,), [2])))
+    finally:
+        itertools.chain = chain
