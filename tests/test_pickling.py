@@ -1,7 +1,10 @@
 """Pickling and copying: values and function objects come back equal or behaving alike, module-level
-definitions come back as themselves, and what cannot cross is refused in the host's words."""
+definitions come back as themselves, and what cannot cross is refused in the host's words. Then
+work that crosses into other processes: function objects go to a pool's workers, Ok and Err values
+and dicts come back. The workers are fresh interpreters, which import brisko while unpickling."""
 
 import array
+import concurrent.futures
 import copy
 import operator
 import pickle
@@ -13,7 +16,7 @@ from hypothesis import strategies as st
 
 import pickling_helpers as h
 from brisko import Err, Iter, Nothing, NothingType, Ok, Some, _introspect, _testhooks
-from brisko import complement, compose, compose_left, curry, excepts, flip, juxt, memoize
+from brisko import complement, compose, compose_left, curry, excepts, flip, frequencies, juxt, memoize, merge_with
 from brisko import interpose, partition_all, pluck, sliding_window, unique
 
 PROTOCOLS = range(2, pickle.HIGHEST_PROTOCOL + 1)
@@ -245,3 +248,45 @@ def test_a_cleared_object_raises_reference_error_instead_of_pickling():
         _testhooks.collector_clear(obj)
         with pytest.raises(ReferenceError, match="was cleared by the garbage collector"):
             pickle.dumps(obj)
+
+
+# ---------------------------------------------------------------- other processes
+
+XS = list(range(-6, 7))
+
+
+@pytest.fixture(scope="module")
+def pool():
+    with concurrent.futures.ProcessPoolExecutor(max_workers=2) as pool:
+        yield pool
+
+
+def test_function_objects_run_in_workers(pool):
+    assert list(pool.map(curry(h.add)(1), XS)) == [x + 1 for x in XS]
+    assert list(pool.map(h.add3(1, 2), XS)) == [x + 3 for x in XS]  # a module-level curry's partial
+    assert list(pool.map(flip(operator.sub, 1), XS)) == [x - 1 for x in XS]
+    assert list(pool.map(h.power(2), range(5))) == [1, 2, 4, 8, 16]
+    assert list(pool.map(compose(str, abs), XS)) == [str(abs(x)) for x in XS]
+    assert list(pool.map(h.square, XS)) == [x * x for x in XS]  # a module-level memoize
+
+
+def test_results_come_back_as_ok_or_err_with_their_exceptions(pool):
+    seen = set()
+    for x, result in zip(XS, pool.map(h.checked_inverse, XS)):
+        match result:
+            case Ok(value):
+                assert x > 0 and value == 100 // x
+            case Err(h.Rejected() as exc):
+                assert x < 0 and exc.args == (f"negative input: {x}",)
+            case Err(ZeroDivisionError() as exc):
+                assert x == 0 and exc.args == h.checked_inverse(0).error.args
+            case _:
+                pytest.fail(f"unexpected {result!r} for {x}")
+        seen.add(type(result))
+    assert seen == {Ok, Err}
+
+
+def test_frequencies_per_chunk_merge_to_those_of_the_whole(pool):
+    data = [(i * 7919) % 13 for i in range(997)] + ["a", "b", "a", None]
+    counted = pool.map(frequencies, partition_all(100, data))
+    assert merge_with(sum, *counted) == frequencies(data)
