@@ -69,7 +69,15 @@ def test_every_class_keeps_the_class_rules(name):
         weakref.ref(obj)
     with pytest.raises(AttributeError):
         obj.extra = 1
-    assert gc.is_tracked(obj) == (name not in ("Some", "NothingType", "Ok", "Err"))
+    if name in ("Some", "NothingType", "Ok", "Err"):  # values over ints: untracked; unhashable, unordered, read-only
+        assert not gc.is_tracked(obj) and cls.__hash__ is None
+        with pytest.raises(TypeError, match="not supported"):
+            obj < obj  # noqa: B015
+        for field in {"value", "error"} & set(dir(obj)):
+            with pytest.raises(AttributeError):
+                setattr(obj, field, 2)
+    else:
+        assert gc.is_tracked(obj)
     if name in HIDDEN:
         assert hasattr(b, name) == (name == "NativeIter") and hasattr(cls, "__length_hint__") == (name in HINTED)
         with pytest.raises(TypeError, match=f"^cannot create 'brisko._brisko.{name}' instances$"):
