@@ -15,50 +15,29 @@ import weakref
 import pytest
 
 from brisko import _brisko as b
+from conftest import CustomIterator
 
 
 class Stop(BaseException):
     """Stands for KeyboardInterrupt and SystemExit: not an Exception, so nothing may swallow it."""
 
 
-class RaisingIndex:
-    def __index__(self):
-        raise Stop
+def stop(*args):
+    raise Stop
 
 
-class RaisingHint:
-    def __init__(self, values=()):
-        self.values = iter(values)
-
-    def __iter__(self):
-        return self
-
-    def __next__(self):
-        return next(self.values)
-
-    def __length_hint__(self):
-        raise Stop
-
-
-class RaisingBuffer:
-    def __buffer__(self, flags):
-        raise Stop
-
-
-class RaisingSignature:
-    def __call__(self, x):
-        return x
-
-    @property
-    def __signature__(self):
-        raise Stop
+# Each fails one protocol whose ordinary exceptions a tool may discard.
+RaisingIndex = type("RaisingIndex", (), {"__index__": stop})
+RaisingHint = type("RaisingHint", (CustomIterator,), {"__length_hint__": stop})
+RaisingBuffer = type("RaisingBuffer", (), {"__buffer__": stop})
+RaisingSignature = type("RaisingSignature", (), {"__call__": lambda self, x: x, "__signature__": property(stop)})
 
 
 @pytest.mark.parametrize(
     "call",
     [
         lambda: b.nth(RaisingIndex(), iter([1])),
-        lambda: operator.length_hint(b.unique(RaisingHint())),
+        lambda: operator.length_hint(b.unique(RaisingHint([]))),
         lambda: operator.length_hint(b.interpose(0, RaisingHint([1]))),
         lambda: b.unique(RaisingBuffer()),
         lambda: b.frequencies(RaisingBuffer()),
