@@ -18,18 +18,11 @@ import pickling_helpers as h
 from brisko import Err, Iter, Nothing, NothingType, Ok, Some, _introspect, _testhooks
 from brisko import complement, compose, compose_left, curry, excepts, flip, frequencies, juxt, memoize, merge_with
 from brisko import interpose, partition_all, pluck, sliding_window, unique
+from conftest import outcome
 
 PROTOCOLS = range(2, pickle.HIGHEST_PROTOCOL + 1)
 ROUND_TRIPS = {f"pickle{p}": (lambda x, p=p: pickle.loads(pickle.dumps(x, p))) for p in PROTOCOLS}
 ROUND_TRIPS |= {"copy": copy.copy, "deepcopy": copy.deepcopy}
-
-
-def outcome(call):
-    """What a call gives: its value, or the type and arguments of what it raised."""
-    try:
-        return ("value", call())
-    except Exception as exc:
-        return ("raised", type(exc), exc.args)
 
 
 # ---------------------------------------------------------------- values
@@ -80,7 +73,6 @@ FUNCTIONS = {
     "juxt_of_one_non_callable": (lambda: juxt([5]), [lambda f: f(1)]),
     "juxt_of_one_module_curry_partial": (lambda: juxt(h.add3(1, 2)), [lambda f: f(3)]),
     "excepts_no_match": (lambda: excepts((ValueError, KeyError), h.inverse), [lambda f: f(0)]),
-    "memoize": (lambda: memoize(h.add), [lambda f: f(1, 2), lambda f: f(1, b=2)]),
     "memoize_key": (lambda: memoize(h.add, key=h.first_arg), [lambda f: (f(1, 2), f(1, 3))]),
     "memoize_cache_subclass": (lambda: memoize(h.half, h.OrderedCache()), [lambda f: f(9)]),
     "iter": (lambda: Iter([3, 1, 3]), [lambda f: f.unique().collect(), lambda f: f.collect()]),
