@@ -18,13 +18,10 @@ from hypothesis import HealthCheck, given, settings
 from hypothesis import strategies as st
 
 from brisko import _brisko as b
+from conftest import Boom
 
 EXAMPLES = int(os.environ.get("BRISKO_FUZZ_EXAMPLES", "60"))
 CALLS = {"calls": 0, "errors": 0, "steps": 0}
-
-
-class Boom(Exception):
-    pass
 
 
 class Halt(BaseException):
