@@ -55,6 +55,14 @@ def raising_after(values, k, exc=Boom):
     return Failing()
 
 
+def outcome(call):
+    """What a call gives: ("value", its result), or ("raised", the type and arguments of what it raised)."""
+    try:
+        return ("value", call())
+    except Exception as e:
+        return ("raised", type(e), e.args)
+
+
 def hashed(results):
     """Consumes tuples as users do: hashes each one (as set(), Counter and dict.fromkeys do), keeps
     every other one and drops the rest (so an iterator may recycle it). Returns each one's items and

@@ -18,13 +18,10 @@ from hypothesis import HealthCheck, given, settings
 from hypothesis import strategies as st
 
 from brisko import _brisko as b
+from conftest import Boom
 
 EXAMPLES = int(os.environ.get("BRISKO_FUZZ_EXAMPLES", "60"))
 CALLS = {"calls": 0, "errors": 0, "steps": 0}
-
-
-class Boom(Exception):
-    pass
 
 
 class Halt(BaseException):
@@ -114,35 +111,17 @@ class Deleter:
         gc.collect(0)
 
 
-class IntSub(int):
-    def __index__(self):
-        return 5
+def _missing(self, key):
+    raise KeyError(key)
 
 
-class StrSub(str):
-    def __hash__(self):
-        return 1
-
-
-class TupleSub(tuple):
-    def __iter__(self):
-        return iter(("odd",))
-
-
-class ListSub(list):
-    def __iter__(self):
-        return iter(tuple(list.__iter__(self))[::-1])
-
-    def __len__(self):
-        return 99
-
-
-class DictSub(dict):
-    def __getitem__(self, key):
-        raise KeyError(key)
-
-    def keys(self):
-        return ["missing"]
+# Subclasses whose protocols disagree with what their base's fast paths would read.
+IntSub = type("IntSub", (int,), {"__index__": lambda self: 5})
+StrSub = type("StrSub", (str,), {"__hash__": lambda self: 1})
+TupleSub = type("TupleSub", (tuple,), {"__iter__": lambda self: iter(("odd",))})
+ListSub = type("ListSub", (list,), {"__iter__": lambda self: iter(tuple(list.__iter__(self))[::-1]),
+                                    "__len__": lambda self: 99})
+DictSub = type("DictSub", (dict,), {"__getitem__": _missing, "keys": lambda self: ["missing"]})
 
 
 def deep(levels, leaf):
@@ -192,7 +171,7 @@ def choose(draw, options):
     return options[draw(st.integers(0, len(options) - 1))]
 
 
-PLAIN_LISTS = st.lists(pick(lambda: plain()[:20]), max_size=4)
+PLAIN, PLAIN_LISTS = pick(plain), st.lists(pick(lambda: plain()[:20]), max_size=4)
 KINDS = ["plain", "raiser", "failing", "mutating", "reentrant", "deleter", "subclass", "buffer", "deep", "brisko",
          "list of"]
 
@@ -201,7 +180,7 @@ KINDS = ["plain", "raiser", "failing", "mutating", "reentrant", "deleter", "subc
 def hostile(draw):
     kind = draw(st.sampled_from(KINDS))
     if kind == "plain":
-        return draw(pick(plain))
+        return draw(PLAIN)
     if kind == "raiser":
         return Raiser(draw(st.sampled_from(PROTOCOLS)), draw(st.sampled_from(EXCEPTIONS)))
     if kind == "failing":
@@ -322,6 +301,14 @@ def check(exc):
     assert type(exc).__name__ != "PanicException", repr(exc)
 
 
+def attempt(func, *args, **kwargs):
+    """func(*args, **kwargs), or None once whatever it raised has been checked."""
+    try:
+        return func(*args, **kwargs)
+    except BaseException as e:  # noqa: B902 - interrupts from the zoo are results too
+        check(e)
+
+
 def drive(result, reentrants):
     """Uses a result as a program would: pull from an iterator (past its errors), call a callable."""
     attach(reentrants, result)
@@ -333,31 +320,19 @@ def drive(result, reentrants):
                     next(result)
                 except StopIteration:
                     break
-                except BaseException as e:  # noqa: B902 - interrupts from the zoo are results too
-                    check(e)
-            for _ in range(2):  # after the end, or after errors, it stays well behaved
-                try:
-                    next(result)
                 except BaseException as e:  # noqa: B902
                     check(e)
+            for _ in range(2):  # after the end, or after errors, it stays well behaved
+                attempt(next, result)
         elif callable(result) and not isinstance(result, type):
-            try:
-                result(1)
-            except BaseException as e:  # noqa: B902
-                check(e)
+            attempt(result, 1)
     finally:
         attach(reentrants, None)  # breaks the cycle through the callable
 
 
 def call(func, args, kwargs):
     CALLS["calls"] += 1
-    reentrants = [a for a in args if isinstance(a, Reentrant)]
-    try:
-        result = func(*args, **kwargs)
-    except BaseException as e:  # noqa: B902
-        check(e)
-        return
-    drive(result, reentrants)
+    drive(attempt(func, *args, **kwargs), [a for a in args if isinstance(a, Reentrant)])
 
 
 FUNCTIONS = [name for name in b.__all__ if callable(getattr(b, name))]
@@ -395,11 +370,9 @@ def test_every_method(draw):
 def test_value_protocols(op, x, y):
     for value in (b.Some(x), b.Ok(x), b.Err(x), b.Iter(x)):
         CALLS["calls"] += 1
-        try:
-            {"==": lambda: value == y, "!=": lambda: value != y, "<": lambda: value < y, "repr": lambda: repr(value),
-             "bool": lambda: bool(value), "hash": lambda: hash(value), "iter": lambda: list(itertools.islice(value, 5))}[op]()
-        except BaseException as e:  # noqa: B902
-            check(e)
+        attempt({"==": lambda: value == y, "!=": lambda: value != y, "<": lambda: value < y, "repr": lambda: repr(value),
+                 "bool": lambda: bool(value), "hash": lambda: hash(value),
+                 "iter": lambda: list(itertools.islice(value, 5))}[op])
 
 
 def _report():

@@ -1,5 +1,5 @@
 """Element access: first, second, nth, last, get, peek, take, drop, take_nth, tail, cons, count, and
-the optional accessors at the end of their input."""
+the optional accessors first_opt, last_opt, nth_opt, peek_opt, get_opt and get_in_opt."""
 
 import collections
 import itertools
@@ -8,9 +8,9 @@ import pytest
 from hypothesis import given
 from hypothesis import strategies as st
 
-from brisko._brisko import Nothing, NothingType, Some, count, cons, drop, first, first_opt, get, last, last_opt
-from brisko._brisko import nth, nth_opt, peek, peek_opt, second, tail, take, take_nth
-from conftest import SHAPES, hashables, raising_after
+from brisko._brisko import Nothing, NothingType, Some, count, cons, drop, first, first_opt, get, get_in, get_in_opt
+from brisko._brisko import get_opt, last, last_opt, nth, nth_opt, peek, peek_opt, second, tail, take, take_nth
+from conftest import SHAPES, Boom, hashables
 
 
 @pytest.mark.parametrize("name", sorted(SHAPES))
@@ -43,17 +43,6 @@ def test_only_what_is_needed_is_pulled():
 
 
 @pytest.mark.parametrize(
-    "call, k",
-    [(lambda it: nth(3, it), 2), (second, 1), (lambda it: nth_opt(3, it), 1), (last_opt, 2), (count, 2),
-     (lambda it: tail(2, it), 2)],
-    ids=["nth", "second", "nth_opt", "last_opt", "count", "tail"],
-)
-def test_errors_while_skipping_propagate(call, k, boom):
-    with pytest.raises(boom):
-        call(raising_after([1, 2], k))
-
-
-@pytest.mark.parametrize(
     "n, seq, expected",
     [(-1, [1, 2, 3], 3), (1, "abc", "b"), (-1, (1, 2), 2), (2, range(10, 20), 12), (slice(1, None), [1, 2], [2])],
 )
@@ -69,50 +58,38 @@ def test_nth_of_an_iterator_takes_islice_counts():
         assert str(info.value) == message and info.value.__context__ is None
 
 
-@pytest.mark.parametrize(
-    "n, seq, expected",
-    [
-        (2, (1, 2, 3), (2, 3)),
-        (2, "abcd", "cd"),
-        (2, {1: "a", 2: "b", 3: "c"}, (2, 3)),
-        (2**64 - 1, [1, 2], [1, 2]),
-        # The last zero elements of anything are none of them.
-        (0, [1, 2], []),
-        (0, (1, 2), ()),
-        (0, "ab", ""),
-        (0, lambda: iter([1, 2]), ()),  # a fresh iterator on every run
-        (0, {1: 2}, ()),
-    ],
-)
-def test_tail(n, seq, expected):
-    result = tail(n, seq() if callable(seq) else seq)
-    assert type(result) is type(expected) and result == expected
-
-
 @pytest.mark.parametrize("mapping", [collections.defaultdict, collections.Counter, collections.OrderedDict, dict])
 def test_tail_and_last_read_a_mapping_s_keys_and_never_write(mapping):
     d = mapping()
     d.update(a=1, b=2)
-    assert tail(1, d) == ("b",) and tail(5, d) == ("a", "b") and last(d) == "b" and last("abc") == "c"
+    assert tail(1, d) == ("b",) and tail(5, d) == ("a", "b") and tail(0, d) == () and last(d) == "b"
     assert dict(d) == {"a": 1, "b": 2}
 
 
-def test_tail_of_an_iterator_consumes_it_and_slicing_errors_propagate():
+class Strict:
+    """Its lookups fail with no lookup error."""
+
+    def __getitem__(self, key):
+        raise Boom(key)
+
+
+class StrictDict(dict):  # a dict fast path would miss its __getitem__
+    __getitem__ = Strict.__getitem__
+
+
+def test_tail_edges():
     it = iter(range(5))
-    assert tail(0, it) == () and list(it) == []
-
-    class Picky:
-        def __getitem__(self, key):
-            raise ValueError("no slices here")
-
-    with pytest.raises(ValueError, match="no slices here"):
-        tail(1, Picky())
+    assert tail(0, it) == () and list(it) == [] and tail(2**64 - 1, [1, 2]) == [1, 2]
+    with pytest.raises(Boom):  # only a TypeError or KeyError from slicing falls back to iteration
+        tail(1, Strict())
 
 
+# The last zero elements of anything are none of them (seq[0:0], not seq[-0:]).
 @given(st.lists(hashables), st.integers(0, 12))
 def test_tail_matches_slicing(values, n):
     assert tail(n, iter(values)) == (tuple(values[-n:]) if n else ())
     assert tail(n, values) == (values[-n:] if n else [])
+    assert tail(n, tuple(values)) == (tuple(values[-n:]) if n else ())
 
 
 def test_get():
@@ -126,14 +103,16 @@ def test_get():
         assert args is None or info.value.args == args
 
 
-def test_get_default_replaces_only_lookup_errors():
-    class Failing:
-        def __getitem__(self, key):
-            raise ValueError(key)
-
-    for ind in (1, [1]):
-        with pytest.raises(ValueError):
-            get(ind, Failing(), "d")
+@pytest.mark.parametrize("strict", [Strict, StrictDict])
+@pytest.mark.parametrize(
+    "call",
+    [lambda s: get(1, s, "d"), lambda s: get([1], s, "d"), lambda s: get_opt("a", s),
+     lambda s: get_in_opt({"a": s}, "a", "b"), lambda s: get_in(["a"], s, "d")],
+    ids=["get", "get list", "get_opt", "get_in_opt", "get_in"],
+)
+def test_only_lookup_errors_become_the_default(call, strict):
+    with pytest.raises(Boom):
+        call(strict())
 
 
 def test_get_survives_key_list_mutation():
@@ -160,3 +139,32 @@ def test_delegated_slicing_tools():
 def test_count_of_sized_and_unsized_inputs():
     assert (count([]), count(range(5)), count(object() for _ in range(3)), count(collections.Counter("aab"))) == (
         0, 5, 3, 2)
+
+
+def test_get_opt_and_get_in_opt():
+    coll = {"a": [1, 2], (1, 2): "t", "k": None}
+    found = [get_opt(-1, [1, 2]), get_opt((1, 2), coll), get_opt(slice(1, None), (1, 2)), get_opt("k", coll),
+             get_in_opt(coll, "a", 1)]
+    assert found == [Some(2), Some("t"), Some((2,)), Some(None), Some(2)] and get_in_opt(coll).unwrap() is coll
+    missing = [get_opt("a", {}), get_opt("a", [1]), get_opt(0, None), get_opt([1], {}),
+               *(get_in_opt(coll, *keys) for keys in (("a", 5), ("a", "x"), ("b",)))]
+    assert all(type(result) is NothingType and result is not Nothing for result in missing)
+
+
+@given(st.lists(hashables, max_size=5), st.integers(0, 6))
+def test_optional_accessors_match_plain_python(values, n):
+    def opt(items):
+        return Some(items[0]) if items else Nothing
+
+    assert first_opt(iter(values)) == opt(values[:1]) and last_opt(iter(values)) == opt(values[-1:])
+    assert nth_opt(n, iter(values)) == nth_opt(n, values) == opt(values[n : n + 1])
+    assert get_opt(n, values) == get_in_opt([values], 0, n) == get_opt(n, tuple(values)) == opt(values[n : n + 1])
+
+
+def test_peek_opt_looks_chain_up_at_every_call():
+    chain = itertools.chain
+    itertools.chain = lambda first, rest: ("chained", first, list(rest))
+    try:
+        assert peek_opt(iter([1, 2])) == Some((1, ("chained", (1,), [2])))
+    finally:
+        itertools.chain = chain

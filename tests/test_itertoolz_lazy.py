@@ -1,6 +1,9 @@
-"""Lazy transformers: concat, concatv, mapcat, interleave, remove, iterate, accumulate, partition,
-partition_all."""
+"""Lazy transformers: concat, concatv, mapcat, interleave, remove, accumulate, partition,
+partition_all, and the dedicated iterators behind interpose, sliding_window, pluck and unique with
+their length hints. (Their steps around an error, iterate's among them, are in
+test_utils_iteration's table.)"""
 
+import collections
 import gc
 import itertools
 import operator
@@ -11,9 +14,10 @@ import pytest
 from hypothesis import given
 from hypothesis import strategies as st
 
-from brisko._brisko import accumulate, concat, concatv, interleave, iterate, mapcat, partition, partition_all, remove
-from brisko._brisko import sliding_window
-from conftest import hashables, hashed, raising_after
+from brisko import _brisko as b
+from brisko._brisko import accumulate, concat, concatv, interleave, interpose, mapcat, partition, partition_all, pluck
+from brisko._brisko import remove, sliding_window, unique
+from conftest import CustomIterator, hashables, hashed
 
 
 def round_robin(seqs):
@@ -34,30 +38,9 @@ def test_flattening():
         mapcat(len, 5)
 
 
-def test_interleave_retries_the_failing_input(boom):
-    it = interleave([raising_after([1], 1), [10, 20]])
-    assert next(it) == 1 and next(it) == 10
-    for _ in range(2):  # the same input is asked again
-        with pytest.raises(boom):
-            next(it)
-
-
 @given(st.lists(st.lists(hashables, max_size=5), max_size=5))
 def test_interleave_matches_round_robin(seqs):
     assert list(interleave(seqs)) == list(round_robin(seqs))
-
-
-def test_remove_skips_past_errors(boom):
-    def pred(x):
-        if x == 2:
-            raise boom(x)
-        return x > 3
-
-    it = remove(pred, [1, 2, 3, 4])
-    assert next(it) == 1
-    with pytest.raises(boom):
-        next(it)
-    assert list(it) == [3]
 
 
 @given(st.lists(hashables))
@@ -66,45 +49,11 @@ def test_remove_matches_filterfalse(values):
     assert list(remove(pred, values)) == list(itertools.filterfalse(pred, values))
 
 
-def test_iterate_yields_x_first_and_stops_for_good_after_an_error(boom):
-    calls = []
-
-    def f(x):
-        calls.append(x)
-        if len(calls) == 3:
-            raise boom
-        return x * 2
-
-    it = iterate(f, 1)
-    assert [next(it) for _ in range(3)] == [1, 2, 4]
-    with pytest.raises(boom):
-        next(it)
-    for _ in range(2):
-        with pytest.raises(StopIteration):
-            next(it)
-    assert calls == [1, 2, 4]
-
-
-def test_accumulate_keeps_its_running_value_past_a_failed_step(boom):
-    assert list(accumulate(operator.add, [], 10)) == [10] and list(accumulate(operator.add, [], None)) == [None]
-
-    def add(a, b):
-        if b == 2:
-            raise boom
-        return a + b
-
-    it = accumulate(add, [1, 2, 3])
-    assert next(it) == 1
-    with pytest.raises(boom):
-        next(it)
-    assert list(it) == [4]
-
-
-@given(st.lists(hashables, max_size=20), st.none() | hashables)
+@given(st.lists(hashables, max_size=20), st.none() | st.tuples(hashables))
 def test_accumulate_matches_itertools(values, initial):
-    rest = () if initial is None else (initial,)
+    rest = initial or ()  # an explicit None is an initial value too
     pair = lambda a, b: (b, a)  # noqa: E731
-    assert list(accumulate(pair, values, *rest)) == list(itertools.accumulate(values, pair, initial=initial))
+    assert list(accumulate(pair, values, *rest)) == list(itertools.accumulate([*rest, *values], pair))
 
 
 def test_partition_edges():
@@ -150,14 +99,68 @@ print(list(partition(3, map(scan, range(6)))), juxt(scan, scan, scan)(7))
     assert (out.returncode, out.stdout.strip()) == (0, "[(0, 1, 2), (3, 4, 5)] (7, 7, 7)"), out.stderr
 
 
-def test_partition_discards_a_failing_group_and_continues(boom):
-    def check(value):
-        if value == "boom":
-            raise boom
-        return value
+# ---------------------------------------------------------------- the dedicated iterators
 
-    it = partition_all(2, map(check, [1, 2, 3, "boom", 4, 5, 6]))  # map goes on past a failure
-    assert next(it) == (1, 2)
-    with pytest.raises(boom):
+
+def test_interpose_of_an_empty_input_is_empty():
+    it = interpose(0, [])
+    assert list(it) == [] and operator.length_hint(it) == 0 and list(interpose(0, [1])) == [1]
+
+    def gen():
+        # A StopIteration escaping interpose would become a RuntimeError here.
+        yield from interpose(0, iter([]))
+
+    assert list(gen()) == []
+
+
+class BadHint(CustomIterator):
+    def __length_hint__(self):
+        raise RuntimeError("no hint")
+
+
+def test_length_hints():
+    it = interpose(0, [1, 2, 3])
+    hints = [operator.length_hint(it)]
+    for _ in range(3):
         next(it)
-    assert list(it) == [(4, 5), (6,)]
+        hints.append(operator.length_hint(it))
+    assert hints == [5, 4, 3, 2]  # 3: an element is pending behind the separator just returned
+    assert [operator.length_hint(it) for it in (sliding_window(2, [1, 2, 3]), sliding_window(3, [1, 2]))] == [2, 0]
+    assert operator.length_hint(unique([1, 1, 2])) == 3 and operator.length_hint(pluck(0, [[1], [2]])) == 2
+    # A source whose own hint fails counts as empty.
+    assert [operator.length_hint(it) for it in (unique(BadHint([])), pluck(0, BadHint([])))] == [0, 0]
+
+
+def test_sliding_window_edges():
+    assert list(sliding_window(1, [1, 2])) == [(1,), (2,)] and list(sliding_window(0, 5)) == []
+    with pytest.raises(ValueError, match="^n must be >= 0$"):
+        sliding_window(-1, [1])
+    with pytest.raises(ZeroDivisionError):  # raised while priming, at call time
+        sliding_window(3, (1 / x for x in [1, 0]))
+
+
+@given(st.lists(hashables), st.integers(1, 6))
+def test_sliding_window_matches_a_deque(values, n):
+    def reference():
+        window = collections.deque(maxlen=n)
+        for v in values:
+            window.append(v)
+            if len(window) == n:
+                yield tuple(window)
+
+    assert list(sliding_window(n, values)) == list(reference())
+    assert hashed(sliding_window(n, iter(values))) == hashed(reference())
+    assert set(sliding_window(n, values)) == set(reference())
+
+
+def test_pluck():
+    assert list(pluck([0, 1], [[1, 2], [3, 4]])) == [(1, 2), (3, 4)] and type(pluck([0], [])) is b.NativeIter
+    assert list(pluck(5, [[1], [2, 3]], None)) == [None, None] and list(pluck("k", [{"k": 1}, {}], "d")) == [1, "d"]
+    assert list(pluck(-1, [(1, 2), "ab"])) == [2, "b"]
+
+
+def test_unique_keys():
+    assert list(unique(["a", "A", "b"], key=str.lower)) == ["a", "b"] and list(unique([1, 2], key=None)) == [1, 2]
+    assert list(itertools.islice(unique(itertools.count(), key=lambda x: x // 3), 4)) == [0, 3, 6, 9]  # lazy
+    with pytest.raises(TypeError, match="not callable"):
+        list(unique([1], key=0))

@@ -1,5 +1,7 @@
 """Rules every tool keeps whatever the input: interrupts and exits are never swallowed, long loops
-answer signals, cycles through brisko objects are collected, deep chains raise RecursionError."""
+answer signals, cycles through brisko objects are collected, deep chains raise RecursionError, and
+C++ failures inside native code surface as host exceptions (brisko._testhooks, built for the test
+suite only, breaks invariants on purpose) and leave the iterator usable."""
 
 import array
 import gc
@@ -13,50 +15,29 @@ import weakref
 import pytest
 
 from brisko import _brisko as b
+from conftest import CustomIterator
 
 
 class Stop(BaseException):
     """Stands for KeyboardInterrupt and SystemExit: not an Exception, so nothing may swallow it."""
 
 
-class RaisingIndex:
-    def __index__(self):
-        raise Stop
+def stop(*args):
+    raise Stop
 
 
-class RaisingHint:
-    def __init__(self, values=()):
-        self.values = iter(values)
-
-    def __iter__(self):
-        return self
-
-    def __next__(self):
-        return next(self.values)
-
-    def __length_hint__(self):
-        raise Stop
-
-
-class RaisingBuffer:
-    def __buffer__(self, flags):
-        raise Stop
-
-
-class RaisingSignature:
-    def __call__(self, x):
-        return x
-
-    @property
-    def __signature__(self):
-        raise Stop
+# Each fails one protocol whose ordinary exceptions a tool may discard.
+RaisingIndex = type("RaisingIndex", (), {"__index__": stop})
+RaisingHint = type("RaisingHint", (CustomIterator,), {"__length_hint__": stop})
+RaisingBuffer = type("RaisingBuffer", (), {"__buffer__": stop})
+RaisingSignature = type("RaisingSignature", (), {"__call__": lambda self, x: x, "__signature__": property(stop)})
 
 
 @pytest.mark.parametrize(
     "call",
     [
         lambda: b.nth(RaisingIndex(), iter([1])),
-        lambda: operator.length_hint(b.unique(RaisingHint())),
+        lambda: operator.length_hint(b.unique(RaisingHint([]))),
         lambda: operator.length_hint(b.interpose(0, RaisingHint([1]))),
         lambda: b.unique(RaisingBuffer()),
         lambda: b.frequencies(RaisingBuffer()),
@@ -76,6 +57,8 @@ ENDLESS = {
     "count": lambda: b.count(itertools.count()),
     "tail": lambda: b.tail(1, itertools.count()),
     "nth": lambda: b.nth(2**62, itertools.count()),
+    "last_opt": lambda: b.last_opt(itertools.count()),
+    "nth_opt": lambda: b.nth_opt(2**62, itertools.count()),
     "unique": lambda: list(b.unique(itertools.repeat(1))),
     "unique key": lambda: list(b.unique(itertools.repeat(1), key=abs)),
     "remove": lambda: next(b.remove(bool, itertools.repeat(1))),
@@ -205,28 +188,6 @@ def test_cycles_through_brisko_objects_are_collected(name):
     assert ref() is None
 
 
-def test_an_err_like_traceback_cycle_through_a_wrapper_is_collected():
-    class Marker:
-        pass
-
-    def failing():
-        marker = Marker()  # noqa: F841 - kept alive by the frame
-        raise ValueError
-
-    def run():
-        try:
-            failing()
-        except ValueError as e:
-            wrapped = b.juxt([e].copy)  # wrapper -> e -> traceback -> frame -> wrapper
-            return wrapped, e.__traceback__.tb_next.tb_frame.f_locals["marker"]
-
-    wrapped, marker = run()
-    ref = weakref.ref(marker)
-    del wrapped, marker
-    gc.collect()
-    assert ref() is None
-
-
 DEEP_CHAINS = """
 import functools, sys, threading
 import brisko._brisko as b
@@ -240,19 +201,22 @@ CHAINS = {
     "curry": lambda n: functools.reduce(lambda f, _: b.curry(f), range(n), abs),
     "iterators": lambda n: functools.reduce(
         lambda it, i: b.unique(it) if i % 2 else b.remove(callable, it), range(n), [-1]),
+    "Iter": lambda n: functools.reduce(lambda it, _: b.Iter(it), range(2 * n), [1]),  # a light frame per level
 }
+USES = {"iterators": [list], "Iter": [iter, b.Iter.collect, b.Iter.count]}
 
 def check(n):
     for name, make in CHAINS.items():
         chain = make(n)
-        try:
-            list(chain) if name == "iterators" else chain(-1)
-        except RecursionError:
-            pass
-        except MemoryError as e:  # inspect.signature, deep inside a curry chain, parses a text signature
-            assert name == "curry" and "stack overflowed" in str(e), e
-        else:
-            raise AssertionError(name + " did not raise RecursionError")
+        for use in USES.get(name, [lambda f: f(-1)]):
+            try:
+                use(chain)
+            except RecursionError:
+                pass
+            except MemoryError as e:  # inspect.signature, deep inside a curry chain, parses a text signature
+                assert name == "curry" and "stack overflowed" in str(e), e
+            else:
+                raise AssertionError(name + " did not raise RecursionError")
         del chain  # freeing the chain must not recurse without bound either
 
 check(100_000)
@@ -260,6 +224,11 @@ threading.stack_size(1 << 20)
 t = threading.Thread(target=check, args=(20_000,))
 t.start()
 t.join()
+for make in (b.Some, b.Ok, b.Err):  # long chains of values are freed without deep recursion too
+    x = make([])
+    for _ in range(1_000_000):
+        x = make(x)
+    del x
 print("ok")
 """
 
@@ -267,3 +236,27 @@ print("ok")
 def test_deep_chains_raise_recursion_error_and_free_cleanly():
     out = subprocess.run([sys.executable, "-c", DEEP_CHAINS], capture_output=True, text=True, timeout=600)
     assert out.returncode == 0 and out.stdout.strip() == "ok", out.stderr[-2000:]
+
+
+def test_panic_exception_is_a_base_exception_outside_exception():
+    hooks = pytest.importorskip("brisko._testhooks")
+    with pytest.raises(BaseException, match="^panic at a function boundary$") as info:
+        hooks.panic_now()
+    exc = type(info.value)
+    assert (exc.__name__, exc.__module__, exc.__bases__) == ("PanicException", "brisko._brisko", (BaseException,))
+
+
+# The slot and the method, each naming itself when a Panic escapes the step.
+@pytest.mark.parametrize("step, where", [(next, "__next__"), (lambda it: it.__next__(), "brisko iterator")],
+                         ids=["slot", "method"])
+@pytest.mark.parametrize(
+    "mode, expected, message",
+    [(0, "PanicException", "broken invariant"), (1, "PanicException", "panic in {}"), (2, "MemoryError", ""),
+     (3, "PanicException", "escaped C++ exception")],
+)
+def test_failures_in_a_step_become_exceptions_and_the_iterator_survives(mode, expected, message, step, where):
+    it = pytest.importorskip("brisko._testhooks").failing_iter(mode)
+    with pytest.raises(BaseException) as info:
+        step(it)
+    assert type(info.value).__name__ == expected and str(info.value) == message.format(where)
+    assert step(it) == 2  # the executing flag was restored on the way out

@@ -1,0 +1,346 @@
+"""The function tools: composition and application (compose, compose_left, pipe, thread_first,
+thread_last, juxt, complement, do, apply, identity); curry and flip (gathering, the host's
+signature binding, the once-per-chain signature lookup); memoize (keys derived from the
+signature, the cache dict); and excepts."""
+
+import collections
+import functools
+import inspect
+import operator
+import threading
+import time
+
+import pytest
+from hypothesis import given
+from hypothesis import strategies as st
+
+from brisko._brisko import apply, complement, compose, compose_left, curry, do, excepts, flip, identity, juxt, memoize
+from brisko._brisko import pipe, thread_first, thread_last
+from conftest import Boom, hashables, outcome
+
+X, Y, Z = 2**70, 2**71, 2**72  # not immortal, so a leaked reference shows up under ./dev leaks
+
+
+def inc(x):
+    return x + 1
+
+
+def py_pipe(data, *funcs):
+    return functools.reduce(lambda v, f: f(v), funcs, data)
+
+
+@given(st.lists(st.sampled_from([inc, operator.neg, abs, str, len, hash]), min_size=1, max_size=6), hashables)
+def test_compose_and_pipe_fold_like_plain_python(funcs, x):  # len of an int fails alike on both sides
+    expected = outcome(lambda: py_pipe(x, *funcs))
+    assert outcome(lambda: pipe(x, *funcs)) == expected
+    assert outcome(lambda: compose_left(*funcs)(x)) == expected
+    assert outcome(lambda: compose(*reversed(funcs))(x)) == expected
+
+
+def test_compose():
+    assert compose(abs, lambda a, b=0: a - b)(1, b=3) == 2  # keywords reach the first call only
+    ident = compose()
+    assert ident(X) is X and compose_left()(x=X) is X
+    assert ident is not identity and type(ident) is type(identity)
+    assert ident.__self__ is None and ident.__module__ is None
+
+
+def test_pipe_and_threading():
+    assert pipe(X) is X and pipe(data=X) is X and thread_first(val=X) is X
+    assert thread_first(1, (pow, 3)) == 1 and thread_last(2, (pow, 3)) == 9
+    assert thread_first(X, inc, (lambda *a: a, 1, 2)) == (X + 1, 1, 2)
+    assert thread_last(X, inc, (lambda *a: a, 1, 2)) == (1, 2, X + 1)
+    # A tuple subclass is a form too, read at the C level.
+    assert thread_first(10, collections.namedtuple("Form", "func arg")(operator.sub, 3)) == 7
+    with pytest.raises(IndexError, match="tuple index out of range"):
+        thread_first(1, ())
+
+
+def test_juxt():
+    assert juxt(inc, str)(X) == juxt([inc, str])(X) == juxt(f for f in (inc, str))(X) == (X + 1, str(X))
+    assert juxt(inc)(X) == (X + 1,) and juxt()(X) == ()
+    assert juxt(lambda a, b=0: a + b, lambda a, b=0: a * b)(2, b=5) == (7, 10)
+    strings = juxt("ab")  # not callable, so an iterable of functions
+    with pytest.raises(TypeError, match="'str' object is not callable"):
+        strings(1)
+    with pytest.raises(TypeError, match="'int' object is not iterable"):
+        juxt(5)
+
+
+def test_complement_and_application():
+    assert complement(bool)(0) is True and complement(bool)(X) is False
+    assert complement(lambda a, b: a == b)(1, b=2) is True
+    assert identity(X) is X and identity(x=X) is X
+    seen = []
+    assert do(seen.append, X) is X and seen == [X]
+    assert apply(tuple) == ()
+    assert apply(lambda *a, **k: (a, k), 1, X, k=X) == ((1, X), {"k": X})
+    assert apply(func=lambda **k: k, k=X) == {"k": X}
+
+
+# ---------------------------------------------------------------- curry and flip
+
+
+def pair(x, y):
+    return (x, y)
+
+
+class Signed:
+    """A callable whose signature lookups are counted, and can be slow or fail once."""
+
+    def __init__(self, fail=None, delay=0.0):
+        self.lookups, self.fail, self.delay = 0, fail, delay
+
+    @property
+    def __signature__(self):
+        self.lookups += 1
+        time.sleep(self.delay)  # releases the interpreter while other threads pile up
+        if self.fail is not None:
+            exc, self.fail = self.fail, None
+            raise exc
+        return inspect.signature(pair)
+
+    def __call__(self, x, y):
+        return (x, y)
+
+
+def test_arguments_gather_until_they_bind():
+    # Binding itself is the property test's below; here, what a curry starts from and keeps.
+    assert curry(pair)(X)(Y) == curry(pair, X)(Y) == (X, Y)
+    start = curry(pair, y=Y)
+    assert start(y=Z)(X) == (X, Z)  # a later keyword wins...
+    assert start(X) == (X, Y)  # ...without touching the curry it came from
+
+    class Holder:
+        method = curry(pair)  # no __get__: the instance is not bound as `self`
+
+    assert Holder().method(X, Y) == (X, Y)
+
+
+def test_callables_without_a_signature_are_called_at_once():
+    with pytest.raises(TypeError, match="'int' object is not callable"):
+        curry(5)(1)
+    # inspect.signature(max) raises ValueError: the builtin is called whatever the arguments.
+    assert curry(max)(X, Y) == Y
+    with pytest.raises(TypeError, match="not iterable"):
+        curry(max)(1)
+
+
+def test_the_signature_is_looked_up_once_per_chain_and_retried_after_a_failure():
+    target = Signed(fail=Boom("lookup failed"))
+    c = curry(target)
+    with pytest.raises(Boom, match="lookup failed"):
+        c(X)
+    assert c(X)(Y) == c(X, Y) == (X, Y)
+    assert target.lookups == 2
+
+    target = Signed(fail=ValueError("no signature"))
+    c = curry(target)
+    with pytest.raises(TypeError):  # no signature: called straight away, with one argument
+        c(X)
+    assert c(X, Y) == (X, Y) and target.lookups == 1
+
+
+def test_a_signature_subclass_binds_on_every_call_and_its_errors_propagate():
+    calls = []
+
+    class Counting(inspect.Signature):
+        def bind(self, *args, **kwargs):
+            calls.append(len(args))
+            if args and args[0] is None:
+                raise Boom("bind")  # not a TypeError: no sign of missing arguments
+            return super().bind(*args, **kwargs)
+
+    class Target:
+        __signature__ = Counting.from_callable(pair)
+
+        def __call__(self, x, y):
+            return (x, y)
+
+    c = curry(Target())
+    assert [c(X, Y), c(X, Y), c(X)(Y)] == [(X, Y)] * 3
+    assert calls == [2, 2, 1, 2]
+    with pytest.raises(Boom, match="bind"):
+        c(None)
+
+
+class PlainCurry:
+    """What curry does, in Python: bind, then bind_partial, on every call."""
+
+    def __init__(self, func, *args, **kwargs):
+        self.func, self.args, self.kwargs = func, args, kwargs
+
+    def __call__(self, *args, **kwargs):
+        args, kwargs = self.args + args, {**self.kwargs, **kwargs}
+        sig = inspect.signature(self.func)
+        try:
+            sig.bind(*args, **kwargs)
+        except TypeError:
+            try:
+                sig.bind_partial(*args, **kwargs)
+            except TypeError:
+                return self.func(*args, **kwargs)
+            return PlainCurry(self.func, *args, **kwargs)
+        return self.func(*args, **kwargs)
+
+
+def three(a, b, /, c, d=0, *, e, f=1):
+    if a == "boom":  # a TypeError from the body is no sign of missing arguments
+        raise TypeError("inside the body")
+    return (a, b, c, d, e, f)
+
+
+def step(obj, positional, keywords):
+    """One call: the value, the TypeError's message, or a partial application to go on from."""
+    try:
+        result = obj(*positional, **keywords)
+    except TypeError as e:
+        return ("raised", str(e)), None
+    if isinstance(result, (curry, PlainCurry)):
+        return ("partial",), result
+    return ("value", result), None
+
+
+# A call: some positionals (a value, or one that makes the body raise TypeError) and keywords.
+calls = st.lists(
+    st.tuples(st.lists(st.sampled_from([1, "boom"]), max_size=4),
+              st.lists(st.sampled_from(["c", "d", "e", "f", "g", "a"]), max_size=3, unique=True)),
+    min_size=1, max_size=16,
+)
+
+
+@given(calls)
+def test_remembered_verdicts_agree_with_binding_every_call(sequence):
+    # One chain sees many shapes (more than it remembers), from curries at different stages.
+    root_ours, root_theirs = curry(three), PlainCurry(three)
+    ours, theirs = root_ours, root_theirs
+    for positional, names in sequence:
+        keywords = dict.fromkeys(names, 2)
+        mine, next_ours = step(ours, positional, keywords)
+        reference, next_theirs = step(theirs, positional, keywords)
+        assert mine == reference
+        ours, theirs = (next_ours, next_theirs) if next_ours is not None else (root_ours, root_theirs)
+
+
+def test_a_lookup_that_reenters_its_curry_fails_instead_of_hanging():
+    class Reentrant:
+        @property
+        def __signature__(self):
+            return c(X)
+
+        def __call__(self, x):
+            return x
+
+    c = curry(Reentrant())
+    with pytest.raises(RuntimeError, match="recursive signature lookup"):
+        c(X)
+    c = None  # the property's closure refers to the curry, which the collector cannot see into
+
+
+def test_concurrent_first_calls_share_one_lookup():
+    target = Signed(delay=0.05)
+    c = curry(target)
+    start = threading.Barrier(8)
+    results = []
+
+    def worker():
+        start.wait()
+        results.append(c(X)(Y))
+
+    threads = [threading.Thread(target=worker, daemon=True) for _ in range(8)]
+    for t in threads:
+        t.start()
+    for t in threads:
+        t.join(timeout=30)
+    assert not any(t.is_alive() for t in threads), "a waiting thread kept the interpreter"
+    assert results == [(X, Y)] * 8 and target.lookups == 1
+
+
+def test_flip_is_a_curry_over_a_builtin():
+    assert type(flip) is curry and type(flip(pow)) is curry
+    assert flip(pow, 2, 3) == flip(pow)(2)(3) == flip(pow, 2)(3) == 9
+    assert flip(func=pair, a=X, b=Y) == (Y, X)
+
+
+# ---------------------------------------------------------------- memoize and excepts
+
+
+def keys_after(func, *calls):
+    """The cache keys left by the calls, each given as (args, kwargs)."""
+    cache = {}
+    m = memoize(func, cache)
+    for args, kwargs in calls:
+        m(*args, **kwargs)
+    return list(cache)
+
+
+def test_key_forms_follow_the_signature():
+    assert keys_after(lambda x: x, ((X,), {}), ((), {"x": X})) == [X, ((), frozenset({("x", X)}))]
+    assert keys_after(lambda x, y: x, ((1, X), {}), ((1,), {"y": X})) == [(1, X), ((1,), frozenset({("y", X)}))]
+    assert keys_after(lambda x, y=0: x, ((1,), {}), ((), {"x": X})) == [((1,), None), (None, frozenset({("x", X)}))]
+    assert keys_after(lambda *a: a, ((X,), {}), ((), {})) == [(X,), ()]
+    assert keys_after(lambda x, /, *, k: x, ((X,), {"k": 1})) == [((X,), frozenset({("k", 1)}))]
+    assert keys_after(lambda **k: k, ((), {})) == [(None, None)]
+    # No readable signature (max; a raising __signature__): every call is keyed with its keywords.
+    assert keys_after(max, ((X, Y), {})) == [((X, Y), None)]
+    assert keys_after(Signed(fail=Boom("no signature")), ((X, Y), {})) == [((X, Y), None)]
+
+
+def test_hits_skip_the_call_and_failures_store_nothing():
+    calls = []
+    cache = {}
+    m = memoize(lambda x: calls.append(x) or [1 / x], cache=cache)
+    first = m(X)
+    assert m(X) is first and calls == [X]
+    cache.clear()  # the wrapper sees the caller's dict as it is now
+    assert m(X) is not first and calls == [X, X]
+    with pytest.raises(ZeroDivisionError):
+        m(0)
+    with pytest.raises(TypeError, match="unhashable type: 'list'"):
+        m([1])
+    assert list(cache) == [X] and calls == [X, X, 0]
+
+
+def test_key_function_gets_args_and_keywords_or_none():
+    seen = []
+    cache = {}
+    m = memoize(lambda x, y=0: x + y, cache, lambda args, kwargs: seen.append((args, kwargs)) or args[0])
+    assert m(X) == m(X, y=1) == X  # same key, so the second call is a hit
+    assert seen == [((X,), None), ((X,), {"y": 1})] and list(cache) == [X]
+
+
+def test_a_dict_subclass_cache_is_used_at_the_c_level():
+    class Spy(dict):
+        def __getitem__(self, key):
+            pytest.fail("__getitem__ called")
+
+        def __setitem__(self, key, value):
+            pytest.fail("__setitem__ called")
+
+    cache = Spy()
+    m = memoize(lambda x: [x], cache)
+    assert m(X) is m(X) and dict(cache) == {X: [X]}
+
+
+def test_recursion_through_the_wrapper():
+    fib = memoize(lambda n: n if n < 2 else fib(n - 1) + fib(n - 2))
+    assert fib(200) == 280571172992510140037611932413038677189525
+    fib = None  # the lambda's closure refers to the wrapper, which the collector cannot see into
+
+
+def test_excepts():
+    assert excepts(ZeroDivisionError, lambda x: 1 / x)(0) is None
+    lookup = excepts((KeyError, IndexError), lambda c, k: c[k], lambda e: type(e).__name__)
+    assert (lookup({}, 1), lookup([], 1), lookup(c=[X], k=0)) == ("KeyError", "IndexError", X)
+
+    class Special(ValueError):
+        pass
+
+    def raise_special():
+        raise Special("sub")
+
+    assert excepts(ValueError, raise_special, type)() is Special
+    assert excepts(ValueError, raise_special, lambda e: e.__traceback__ is not None)()
+    for unmatched in (excepts(KeyError, raise_special), excepts((KeyError, 5), raise_special)):
+        with pytest.raises(Special):
+            unmatched()
