@@ -96,6 +96,8 @@ def test_get():
     assert (get(0, [10]), get("a", {"a": 1}), get((0, 1), {(0, 1): "v"}), get(-1, "abc")) == (10, 1, "v", "c")
     assert (get(5, [10], "d"), get(5, [10], None), get(0, None, "d"), get("x", {}, 0)) == ("d", None, "d", 0)
     assert (get([0, 5], [10], "d"), get([], [1]), get([0, 2], "abc")) == ((10, "d"), (), ("a", "c"))
+    # Exact lists and tuples index directly; any key they cannot take goes the general way.
+    assert get([-1, True, 0], (7, 8, 9)) == (9, 8, 7) and get([2, -4, 2**70, "k"], [7, 8, 9], "d") == (9, "d", "d", "d")
     for call, exc, args in [(lambda: get(5, [10]), IndexError, ("list index out of range",)),
                             (lambda: get("x", {}), KeyError, ("x",)), (lambda: get([0, 5], [10]), IndexError, None)]:
         with pytest.raises(exc) as info:
