@@ -85,6 +85,7 @@ def test_recycled_tuples_are_tracked_by_the_collector(tool):
     assert group[-1] == [] and gc.is_tracked(group)
 
 
+@pytest.mark.out_of_process
 def test_tuples_being_filled_are_invisible_to_the_collector():
     # Reaching a half-filled tuple through gc.get_objects() would crash repr(): run it apart.
     code = """

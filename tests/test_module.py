@@ -276,6 +276,7 @@ def test_exceptions_from_user_code_pass_through_untouched(name):
     assert raised.__context__ is None and raised.__cause__ is None
 
 
+@pytest.mark.out_of_process
 def test_reimport_and_subinterpreters():
     code = """
 import sys, importlib, _interpreters as I

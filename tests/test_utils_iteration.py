@@ -266,6 +266,7 @@ def test_a_list_cleared_under_a_callback_ends_the_walk(tool, expected):
     assert tool(clearing, data) == expected
 
 
+@pytest.mark.out_of_process
 def test_host_callables_are_looked_up_once_after_the_first_success():
     code = """
         import sys, threading, itertools

@@ -233,6 +233,7 @@ print("ok")
 """
 
 
+@pytest.mark.out_of_process
 def test_deep_chains_raise_recursion_error_and_free_cleanly():
     out = subprocess.run([sys.executable, "-c", DEEP_CHAINS], capture_output=True, text=True, timeout=600)
     assert out.returncode == 0 and out.stdout.strip() == "ok", out.stderr[-2000:]
