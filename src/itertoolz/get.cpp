@@ -44,21 +44,11 @@ static PyObject* lookups_one_by_one(PyObject* ind, PyObject* coll, PyObject* dfl
     return tuple_from_owned(done);
 }
 
-// The tuple of coll[k] for the keys of `ind` when coll is an exact list or tuple and every key an
-// in-range compact int, or null (no exception) when one is not: nothing here runs Python code,
-// so the keys cannot change under it and a miss can start over the general way.
+// The tuple of coll[k] for the keys of `ind` when indexed_item reads every one of them, or null
+// (no exception) when one is not: nothing here runs Python code, so the keys cannot change under
+// it and a miss can start over the general way.
 static PyObject* indexed_lookups(PyObject* ind, PyObject* coll) {
-    PyObject* const* items;
-    Py_ssize_t size;
-    if (PyTuple_CheckExact(coll)) {
-        items = reinterpret_cast<PyTupleObject*>(coll)->ob_item;
-        size = PyTuple_GET_SIZE(coll);
-    } else if (PyList_CheckExact(coll)) {
-        items = reinterpret_cast<PyListObject*>(coll)->ob_item;
-        size = PyList_GET_SIZE(coll);
-    } else {
-        return nullptr;
-    }
+    if (!PyList_CheckExact(coll) && !PyTuple_CheckExact(coll)) return nullptr;
     const Py_ssize_t n = PyList_GET_SIZE(ind);
     Owned result = Owned::steal(PyTuple_New(n));
     if (!result) {
@@ -66,12 +56,9 @@ static PyObject* indexed_lookups(PyObject* ind, PyObject* coll) {
         return nullptr;
     }
     for (Py_ssize_t i = 0; i < n; ++i) {
-        PyObject* key = PyList_GET_ITEM(ind, i);
-        if (!PyLong_CheckExact(key) || !PyUnstable_Long_IsCompact(reinterpret_cast<PyLongObject*>(key))) return nullptr;
-        Py_ssize_t at = PyUnstable_Long_CompactValue(reinterpret_cast<PyLongObject*>(key));
-        if (at < 0) at += size;
-        if (at < 0 || at >= size) return nullptr;
-        PyTuple_SET_ITEM(result.get(), i, Py_NewRef(items[at]));
+        PyObject* item = indexed_item(coll, PyList_GET_ITEM(ind, i));
+        if (!item) return nullptr;
+        PyTuple_SET_ITEM(result.get(), i, Py_NewRef(item));
     }
     return result.release();
 }
