@@ -7,6 +7,7 @@
 #include "../iter/iter_cls.hpp"
 #include "../utils/errors.hpp"
 #include "../utils/function_def.hpp"
+#include "module_slots.hpp"
 
 namespace brisko {
 namespace {
@@ -101,7 +102,7 @@ int exec_introspect(PyObject* module) noexcept {
 PyModuleDef_Slot introspect_slots[] = {
     {Py_mod_exec, reinterpret_cast<void*>(&exec_introspect)},
     {Py_mod_multiple_interpreters, Py_MOD_MULTIPLE_INTERPRETERS_NOT_SUPPORTED},
-    {Py_mod_gil, Py_MOD_GIL_NOT_USED},
+    {Py_mod_gil, BRISKO_MOD_GIL},
     {0, nullptr},
 };
 

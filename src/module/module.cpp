@@ -11,6 +11,7 @@
 #include "../utils/native_iter.hpp"
 #include "../utils/owned.hpp"
 #include "../utils/panic.hpp"
+#include "module_slots.hpp"
 #include "registry.hpp"
 
 namespace brisko {
@@ -118,12 +119,7 @@ PyModuleDef_Slot module_slots[] = {
     // Type objects and cached lookups are process-wide and belong to the interpreter that made
     // them: a second interpreter must not share them, so it cannot import the module at all.
     {Py_mod_multiple_interpreters, Py_MOD_MULTIPLE_INTERPRETERS_NOT_SUPPORTED},
-#ifdef Py_GIL_DISABLED
-    // The per-iterator borrow counters are plain words that rely on the interpreter lock.
-    {Py_mod_gil, Py_MOD_GIL_USED},
-#else
-    {Py_mod_gil, Py_MOD_GIL_NOT_USED},
-#endif
+    {Py_mod_gil, BRISKO_MOD_GIL},
     {0, nullptr},
 };
 
