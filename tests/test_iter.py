@@ -40,7 +40,7 @@ def test_derived_iters_share_the_inner_object():
 
 
 def test_host_callables_are_looked_up_at_every_call_through_the_import_machinery():
-    seen, original, saved = [], builtins.__import__, (sys.modules["functools"], builtins.filter)
+    seen, original, saved = [], builtins.__import__, (sys.modules["functools"], builtins.dict)
     fake = type(sys)("functools")
     fake.reduce = lambda *args: ("fake", args[2:])
     builtins.__import__ = lambda name, *args, **kwargs: seen.append(name) or original(name, *args, **kwargs)
@@ -48,12 +48,12 @@ def test_host_callables_are_looked_up_at_every_call_through_the_import_machinery
         listed = Iter([1]).collect()
     finally:
         builtins.__import__ = original
-    sys.modules["functools"], builtins.filter = fake, lambda f, inner: ["filtered"]
+    sys.modules["functools"], builtins.dict = fake, lambda inner: ["dict"]
     try:
-        results = Iter([1]).reduce(max, 0), Iter([1]).filter(bool).collect()
+        results = Iter([1]).reduce(max, 0), Iter([(1, 2)]).to_dict()
     finally:
-        sys.modules["functools"], builtins.filter = saved
-    assert listed == [1] and seen == ["builtins"] and results == (("fake", (0,)), ["filtered"])
+        sys.modules["functools"], builtins.dict = saved
+    assert listed == [1] and seen == ["builtins"] and results == (("fake", (0,)), ["dict"])
 
 
 def test_a_cleared_iter_reads_as_empty():

@@ -17,7 +17,7 @@ import threading
 import pytest
 
 from brisko._brisko import Iter, Some, accumulate, count, countby, diff, first, first_opt, frequencies, groupby
-from brisko._brisko import interleave, interpose, isdistinct, iterate, join, last, last_opt, merge_sorted, nth
+from brisko._brisko import interleave, interpose, isdistinct, iterate, join, last, last_opt, mapcat, merge_sorted, nth
 from brisko._brisko import nth_opt, partition, partition_all, peek, peek_opt, pluck, reduceby, remove, second
 from brisko._brisko import sliding_window, tail, topk, unique
 from conftest import Boom, raising_after
@@ -138,6 +138,50 @@ def test_what_the_steps_around_an_error_give(name):
     assert outcomes(make(), len(expected)) == expected
 
 
+def stop_at_2(x):
+    if x == 2:
+        raise StopIteration
+    return x
+
+
+class Lookup:
+    def __init__(self, v):
+        self.v = v
+
+    def __getitem__(self, key):
+        return stop_at_2(self.v)
+
+
+# Each lazy tool that runs user code in its steps, under the name it reports, given that code.
+CALLBACKS = {
+    "Iter.map": lambda f: Iter([1, 2, 3]).map(f),
+    "Iter.filter": lambda f: Iter([1, 2, 3]).filter(f),
+    "remove": lambda f: remove(f, [1, 2, 3]),
+    "unique": lambda f: unique([1, 2, 3], key=f),
+    "Iter.unique": lambda f: Iter([1, 2, 3]).unique(f),
+    "accumulate": lambda f: accumulate(lambda a, b: f(b), [1, 2, 3]),
+    "Iter.accumulate": lambda f: Iter([1, 2, 3]).accumulate(lambda a, b: f(b)),
+    "iterate": lambda f: iterate(lambda x: f(x + 1), 0),
+    "mapcat": lambda f: mapcat(lambda x: [f(x)], [1, 2, 3]),
+    "Iter.flat_map": lambda f: Iter([1, 2, 3]).flat_map(lambda x: [f(x)]),
+    "diff": lambda f: diff([1, 2, 3], [1, 2, 4], key=f),
+    "merge_sorted": lambda f: merge_sorted([1, 2, 3], [2.5], key=f),  # heapq.merge would drop [2, 3]
+    "join": lambda f: join(f, [1, 2, 3], f, [3]),
+    "pluck": lambda f: pluck(0, [Lookup(v) for v in (1, 2, 3)], None),
+    "Iter.pluck": lambda f: Iter([Lookup(v) for v in (1, 2, 3)]).pluck(0),
+}
+
+
+@pytest.mark.parametrize("drain", [list, lambda it: [iter(it).__next__() for _ in range(9)]], ids=["slot", "method"])
+@pytest.mark.parametrize("tool", sorted(CALLBACKS))
+def test_a_stop_iteration_from_user_code_is_an_error_not_the_end(tool, drain):
+    with pytest.raises(RuntimeError, match=f"^{tool} callback raised StopIteration$") as info:
+        drain(CALLBACKS[tool](stop_at_2))
+    assert type(info.value.__cause__) is StopIteration
+    # Eager tools hand it back as it is, as first() raises it on an empty input.
+    pytest.raises(StopIteration, groupby, first, [[1], []])
+
+
 def through(hook, values):
     """An iterator over `values` that runs `hook` before each one: user code inside a step. Like
     any map, it goes on past a failure."""
@@ -151,7 +195,6 @@ VALUES = [(2**70 + v,) for v in (3, 1, 3, 2)]  # pluckable, sortable, hashable; 
 LAZY = {
     "remove": (lambda src: remove(lambda x: False, src), 0, "NativeIter"),
     "accumulate": (lambda src: accumulate(lambda a, b: b, src), 0, "NativeIter"),
-    "iterate": (lambda src: iterate(lambda x: next(src), ()), 0, "NativeIter"),
     "partition": (lambda src: partition(3, src, None), 0, "NativeIter"),
     "partition_all": (lambda src: partition_all(3, src), 0, "NativeIter"),
     "interleave": (lambda src: interleave([src, "ab"]), 0, "NativeIter"),

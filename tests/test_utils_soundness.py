@@ -261,3 +261,34 @@ def test_failures_in_a_step_become_exceptions_and_the_iterator_survives(mode, ex
         step(it)
     assert type(info.value).__name__ == expected and str(info.value) == message.format(where)
     assert step(it) == 2  # the executing flag was restored on the way out
+
+
+# The consumer's islice drops its only reference to the brisko iterator while that iterator's
+# step is running (a reentrant next() fails, and islice lets go of a failed source); the step
+# must finish on a live object, and the source goes only after it.
+DROPPED_MID_STEP = """
+import brisko._brisko as b
+events = []
+class Source:
+    def __iter__(self):
+        return self
+    def __next__(self):
+        return 1
+    def __del__(self):
+        events.append("source freed")
+def predicate(x):
+    try:
+        next(it)
+    except ValueError:
+        events.append("refused")
+    events.append("step goes on")
+    return False
+it = b.take(3, b.remove(predicate, Source()))
+print(list(it), events)
+"""
+
+
+@pytest.mark.out_of_process
+def test_a_step_outlives_the_consumer_dropping_its_iterator():
+    out = subprocess.run([sys.executable, "-c", DROPPED_MID_STEP], capture_output=True, text=True, timeout=60)
+    assert out.stdout.strip() == "[1] ['refused', 'step goes on', 'source freed']", out.stderr[-2000:]

@@ -38,9 +38,7 @@ PyObject* wrap(Owned result) {
     return reinterpret_cast<PyObject*>(self);
 }
 
-// Looked up afresh at every call: a replaced builtins.map or functools.reduce is honoured at once.
-FreshAttr MAP_LOOKUP{"builtins", "map"};
-FreshAttr FILTER_LOOKUP{"builtins", "filter"};
+// Looked up afresh at every call: a replaced builtins.list or functools.reduce is honoured at once.
 FreshAttr LIST_LOOKUP{"builtins", "list"};
 FreshAttr DICT_LOOKUP{"builtins", "dict"};
 FreshAttr REDUCE_LOOKUP{"functools", "reduce"};
@@ -63,22 +61,21 @@ PyObject* islice(PyObject* inner, std::uint64_t n, bool drop) {
 
 // ---------------------------------------------------------------- chain methods: never iterate
 
+// map and filter run the function in a native step, as every chain method that calls user code
+// does: its errors, StopIteration included, are reported as this Iter's, never lost.
 constexpr Signature MAP_SIG = Signature::method("Iter", "map", {"f"});
-PyObject* map(PyObject* self, Args<MAP_SIG>& a) {
-    PyObject* argv[] = {a[0], inner_of(self)};
-    return wrap(Owned::steal(call_looked_up(MAP_LOOKUP, argv, 2)));
-}
+PyObject* map(PyObject* self, Args<MAP_SIG>& a) { return wrap(Owned::steal(map_impl("Iter.map", a[0], inner_of(self)))); }
 
+// A None function keeps the elements that are true themselves, as the builtin filter does.
 constexpr Signature FILTER_SIG = Signature::method("Iter", "filter", {"f"});
 PyObject* filter(PyObject* self, Args<FILTER_SIG>& a) {
-    PyObject* argv[] = {a[0], inner_of(self)};
-    return wrap(Owned::steal(call_looked_up(FILTER_LOOKUP, argv, 2)));
+    return wrap(Owned::steal(filter_impl("Iter.filter", a[0], inner_of(self), true)));
 }
 
 constexpr Signature UNIQUE_SIG = Signature::method("Iter", "unique", {"key"}, 0);
 PyObject* unique(PyObject* self, Args<UNIQUE_SIG>& a) {
     PyObject* key = a[0] == Py_None ? nullptr : a[0];
-    return wrap(Owned::steal(unique_impl(inner_of(self), key)));
+    return wrap(Owned::steal(unique_impl("Iter.unique", inner_of(self), key)));
 }
 
 constexpr Signature TAKE_SIG = Signature::method("Iter", "take", {"n"});
@@ -112,12 +109,12 @@ PyObject* partition_all(PyObject* self, Args<PARTITION_ALL_SIG>& a) {
 
 constexpr Signature FLAT_MAP_SIG = Signature::method("Iter", "flat_map", {"f"});
 PyObject* flat_map(PyObject* self, Args<FLAT_MAP_SIG>& a) {
-    return wrap(Owned::steal(mapcat_impl(a[0], inner_of(self))));
+    return wrap(Owned::steal(mapcat_impl("Iter.flat_map", a[0], inner_of(self))));
 }
 
 constexpr Signature PLUCK_SIG = Signature::method("Iter", "pluck", {"ind"});
 PyObject* pluck(PyObject* self, Args<PLUCK_SIG>& a) {
-    return wrap(Owned::steal(pluck_impl(a[0], inner_of(self), nullptr, 0)));
+    return wrap(Owned::steal(pluck_impl("Iter.pluck", a[0], inner_of(self), nullptr, 0)));
 }
 
 // Unlike the module-level interpose, nothing is pulled now: the first element is read on the first
@@ -131,7 +128,7 @@ PyObject* interpose(PyObject* self, Args<INTERPOSE_SIG>& a) {
 
 constexpr Signature ACCUMULATE_SIG = Signature::method("Iter", "accumulate", {"binop"});
 PyObject* accumulate(PyObject* self, Args<ACCUMULATE_SIG>& a) {
-    return wrap(Owned::steal(accumulate_impl(a[0], inner_of(self), nullptr, 0)));
+    return wrap(Owned::steal(accumulate_impl("Iter.accumulate", a[0], inner_of(self), nullptr, 0)));
 }
 
 // ---------------------------------------------------------------- terminal methods

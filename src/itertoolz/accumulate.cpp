@@ -40,11 +40,11 @@ private:
 };
 
 constexpr Signature ACCUMULATE_SIG = Signature::function("accumulate", {"binop", "seq"}).with_rest();
-PyObject* accumulate(Args<ACCUMULATE_SIG>& a) { return accumulate_impl(a[0], a[1], a.rest, a.n_rest); }
+PyObject* accumulate(Args<ACCUMULATE_SIG>& a) { return accumulate_impl("accumulate", a[0], a[1], a.rest, a.n_rest); }
 
 }  // namespace
 
-PyObject* accumulate_impl(PyObject* binop, PyObject* seq, PyObject* const* rest, Py_ssize_t n_rest) {
+PyObject* accumulate_impl(const char* tool, PyObject* binop, PyObject* seq, PyObject* const* rest, Py_ssize_t n_rest) {
     if (n_rest > 1) {
         PyErr_SetString(PyExc_TypeError, "accumulate takes at most 3 arguments");
         return nullptr;
@@ -52,7 +52,7 @@ PyObject* accumulate_impl(PyObject* binop, PyObject* seq, PyObject* const* rest,
     PySource source = PySource::from(seq);
     if (!source) return nullptr;
     Owned initial = n_rest == 1 ? Owned::borrow(rest[0]) : Owned();
-    return native_iter<AccumulateStep>(std::move(source), Owned::borrow(binop), std::move(initial));
+    return native_iter<AccumulateStep>(tool, std::move(source), Owned::borrow(binop), std::move(initial));
 }
 
 PyMethodDef ACCUMULATE_DEF = function_def<ACCUMULATE_SIG, accumulate>("accumulate(binop, seq, *rest)\n--\n\n");

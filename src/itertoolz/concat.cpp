@@ -1,4 +1,5 @@
-// concat, concatv and mapcat: flattening handed to the host's chain.from_iterable.
+// concat, concatv and mapcat: flattening handed to the host's chain.from_iterable. mapcat's
+// function runs in a native map step, so that its errors are reported as a brisko step's.
 #include "itertoolz.hpp"
 
 #include "../utils/cached_attr.hpp"
@@ -14,10 +15,8 @@ PyObject* concat_impl(PyObject* seqs) {
     return call_one(from_iterable, seqs);
 }
 
-PyObject* mapcat_impl(PyObject* func, PyObject* seqs) {
-    PyObject* map = cached_attr(BUILTINS_MAP);
-    if (!map) return nullptr;
-    Owned mapped = Owned::steal(call_two(map, func, seqs));
+PyObject* mapcat_impl(const char* tool, PyObject* func, PyObject* seqs) {
+    Owned mapped = Owned::steal(map_impl(tool, func, seqs));
     if (!mapped) return nullptr;
     return concat_impl(mapped.get());
 }
@@ -35,7 +34,7 @@ PyObject* concatv(Args<CONCATV_SIG>& a) {
 }
 
 constexpr Signature MAPCAT_SIG = Signature::function("mapcat", {"func", "seqs"});
-PyObject* mapcat(Args<MAPCAT_SIG>& a) { return mapcat_impl(a[0], a[1]); }
+PyObject* mapcat(Args<MAPCAT_SIG>& a) { return mapcat_impl("mapcat", a[0], a[1]); }
 
 }  // namespace
 

@@ -21,6 +21,7 @@ namespace brisko {
 template <class Fields>
 struct DedicatedIter {
     PyObject_HEAD
+    const char* tool;  // the function whose iterator this is, for error messages
     bool live;  // the fields exist: false until they are built and once they are destroyed
     Fields fields;
 
@@ -28,11 +29,13 @@ struct DedicatedIter {
     static PyObject* raw_next(DedicatedIter* self) { return self->live ? Fields::raw_next(self->fields) : nullptr; }
 };
 
-// A new instance owning `fields` (moved in, so a failure to allocate releases what it holds).
+// A new instance owning `fields` (moved in, so a failure to allocate releases what it holds);
+// `tool` (a string literal) names the function the user called.
 template <class Fields>
-PyObject* make_dedicated(ClassDef& def, Fields&& fields) {
+PyObject* make_dedicated(ClassDef& def, const char* tool, Fields&& fields) {
     auto* self = alloc_instance<DedicatedIter<Fields>>(def);
     if (!self) return nullptr;
+    self->tool = tool;
     return CollectedFields<DedicatedIter<Fields>>::build(self, std::move(fields));
 }
 

@@ -14,6 +14,6 @@ public:
 
 }  // namespace
 
-PyObject* empty_iter() { return native_iter<EmptyStep>(); }
+PyObject* empty_iter() { return native_iter<EmptyStep>("empty"); }
 
 }  // namespace brisko

@@ -25,10 +25,16 @@ extern PyMethodDef UNIQUE_DEF, JOIN_DEF;
 int count_impl(PyObject* seq, std::uint64_t& out);
 // The last `n` elements: a slice of `seq` when it slices, else a tuple.
 PyObject* tail_impl(std::uint64_t n, PyObject* seq);
+// The entry points below that take `tool` build an iterator that calls user code; `tool` (a string
+// literal) names the function the user called, for the errors its steps raise.
 PyObject* concat_impl(PyObject* seqs);
-PyObject* mapcat_impl(PyObject* func, PyObject* seqs);
+PyObject* mapcat_impl(const char* tool, PyObject* func, PyObject* seqs);
+// The lazy map(func, seq).
+PyObject* map_impl(const char* tool, PyObject* func, PyObject* seq);
+// The elements whose predicate result has the truth `keep`; a None predicate tests the elements.
+PyObject* filter_impl(const char* tool, PyObject* predicate, PyObject* seq, bool keep);
 // `rest` holds the optional initial value: zero or one items.
-PyObject* accumulate_impl(PyObject* binop, PyObject* seq, PyObject* const* rest, Py_ssize_t n_rest);
+PyObject* accumulate_impl(const char* tool, PyObject* binop, PyObject* seq, PyObject* const* rest, Py_ssize_t n_rest);
 PyObject* partition_all_impl(std::uint64_t n, PyObject* seq);
 // A NativeIter that yields nothing.
 PyObject* empty_iter();
@@ -45,9 +51,9 @@ int all_equal(PyObject* const* items, std::size_t count);
 
 PyObject* sliding_window_impl(std::uint64_t n, PyObject* seq);
 // `rest` holds the optional default: zero or one items.
-PyObject* pluck_impl(PyObject* ind, PyObject* seqs, PyObject* const* rest, Py_ssize_t n_rest);
+PyObject* pluck_impl(const char* tool, PyObject* ind, PyObject* seqs, PyObject* const* rest, Py_ssize_t n_rest);
 // `key` may be null (no key).
-PyObject* unique_impl(PyObject* seq, PyObject* key);
+PyObject* unique_impl(const char* tool, PyObject* seq, PyObject* key);
 PyObject* groupby_impl(PyObject* key, PyObject* seq);
 PyObject* frequencies_impl(PyObject* seq);
 

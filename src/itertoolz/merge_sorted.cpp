@@ -1,5 +1,7 @@
 // merge_sorted: a lazy merge of sorted inputs, with the ordering, stability and tie-breaking of
-// the host's heapq.merge, which does the work.
+// the host's heapq.merge, which does the work. heapq.merge takes a StopIteration from the key for
+// the end of that input and would drop the rest of it without a word: the key it is given
+// reports one as an error instead.
 #include "itertoolz.hpp"
 
 #include "../utils/cached_attr.hpp"
@@ -7,6 +9,7 @@
 #include "../utils/function_def.hpp"
 #include "../utils/native_iter.hpp"
 #include "../utils/tuple.hpp"
+#include "../utils/vectorcall_class.hpp"
 
 namespace brisko {
 namespace {
@@ -21,6 +24,19 @@ private:
     Owned it_;
 };
 
+struct MergeKey {
+    static constexpr const char* NAME = "brisko._brisko.MergeKey";
+    Owned key;
+
+    int traverse(const GcVisit& visit) const { return visit(key); }
+
+    static PyObject* call(MergeKey& self, PyObject* const* args, std::size_t nargsf, PyObject* kwnames) {
+        PyObject* result = PyObject_Vectorcall(self.key.get(), args, nargsf, kwnames);
+        if (!result) stop_iteration_is_an_error("merge_sorted");
+        return result;
+    }
+};
+
 constexpr Signature MERGE_SORTED_SIG = Signature::function("merge_sorted", {}).with_rest().keyword_only({"key"});
 PyObject* merge_sorted(Args<MERGE_SORTED_SIG>& a) {
     // Imported at every call, so a replaced heapq.merge is honoured at once.
@@ -29,8 +45,10 @@ PyObject* merge_sorted(Args<MERGE_SORTED_SIG>& a) {
     PyObject* key = a[0] == Py_None ? nullptr : a[0];
     Owned merged;
     if (key) {
+        Owned guarded = Owned::steal(CallOnly<MergeKey>::make(MergeKey{Owned::borrow(key)}));
+        if (!guarded) return nullptr;
         std::vector<PyObject*> argv(a.rest, a.rest + a.n_rest);
-        argv.push_back(key);
+        argv.push_back(guarded.get());
         Owned kwnames = Owned::steal(Py_BuildValue("(s)", "key"));
         if (!kwnames) return nullptr;
         merged = Owned::steal(PyObject_Vectorcall(merge.get(), argv.data(), std::size_t(a.n_rest), kwnames.get()));
@@ -40,7 +58,7 @@ PyObject* merge_sorted(Args<MERGE_SORTED_SIG>& a) {
     if (!merged) return nullptr;
     Owned it = Owned::steal(PyObject_GetIter(merged.get()));
     if (!it) return nullptr;
-    return native_iter<ForwardStep>(std::move(it));
+    return native_iter<ForwardStep>("merge_sorted", std::move(it));
 }
 
 }  // namespace

@@ -124,7 +124,7 @@ PyObject* partition(Args<PARTITION_SIG>& a) {
     PySource source = PySource::from(a[1]);
     if (!source) return nullptr;
     bool padded = a.n_rest == 1;
-    return native_iter<GroupStep>(std::move(source), std::uint64_t(n), padded ? Tail::Pad : Tail::Drop,
+    return native_iter<GroupStep>("partition", std::move(source), std::uint64_t(n), padded ? Tail::Pad : Tail::Drop,
                                   padded ? Owned::borrow(a.rest[0]) : Owned());
 }
 
@@ -141,7 +141,7 @@ PyObject* partition_all(Args<PARTITION_ALL_SIG>& a) {
 PyObject* partition_all_impl(std::uint64_t n, PyObject* seq) {
     PySource source = PySource::from(seq);
     if (!source) return nullptr;
-    return native_iter<GroupStep>(std::move(source), n, Tail::Short, Owned());
+    return native_iter<GroupStep>("partition_all", std::move(source), n, Tail::Short, Owned());
 }
 
 PyMethodDef PARTITION_DEF = function_def<PARTITION_SIG, partition>("partition(n, seq, *rest)\n--\n\n");

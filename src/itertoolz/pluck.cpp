@@ -30,20 +30,20 @@ private:
 };
 
 constexpr Signature PLUCK_SIG = Signature::function("pluck", {"ind", "seqs"}).with_rest();
-PyObject* pluck(Args<PLUCK_SIG>& a) { return pluck_impl(a[0], a[1], a.rest, a.n_rest); }
+PyObject* pluck(Args<PLUCK_SIG>& a) { return pluck_impl("pluck", a[0], a[1], a.rest, a.n_rest); }
 
 }  // namespace
 
-PyObject* pluck_impl(PyObject* ind, PyObject* seqs, PyObject* const* rest, Py_ssize_t n_rest) {
+PyObject* pluck_impl(const char* tool, PyObject* ind, PyObject* seqs, PyObject* const* rest, Py_ssize_t n_rest) {
     if (n_rest > 1) {
         PyErr_SetString(PyExc_TypeError, "pluck takes at most 3 arguments");
         return nullptr;
     }
     PySource source = PySource::from(seqs);
     if (!source) return nullptr;
-    if (n_rest == 0 && !PyList_Check(ind)) return new_pluck_iter(Owned::borrow(ind), std::move(source));
+    if (n_rest == 0 && !PyList_Check(ind)) return new_pluck_iter(tool, Owned::borrow(ind), std::move(source));
     Owned dflt = n_rest == 1 ? Owned::borrow(rest[0]) : Owned();
-    return native_iter<PluckStep>(std::move(source), Owned::borrow(ind), std::move(dflt));
+    return native_iter<PluckStep>(tool, std::move(source), Owned::borrow(ind), std::move(dflt));
 }
 
 PyMethodDef PLUCK_DEF = function_def<PLUCK_SIG, pluck>("pluck(ind, seqs, *rest)\n--\n\n");

@@ -9,14 +9,14 @@
 
 namespace brisko {
 
-PyObject* unique_impl(PyObject* seq, PyObject* key) {
+PyObject* unique_impl(const char* tool, PyObject* seq, PyObject* key) {
     if (!key) {
         if (BufferView view = readable_i64_buffer(seq)) return new_unique_i64_iter(std::move(view));
         if (PyErr_Occurred()) return nullptr;
     }
     PySource source = PySource::from(seq);
     if (!source) return nullptr;
-    return new_unique_iter(std::move(source), Owned::borrow(key));
+    return new_unique_iter(tool, std::move(source), Owned::borrow(key));
 }
 
 namespace {
@@ -24,7 +24,7 @@ namespace {
 constexpr Signature UNIQUE_SIG = Signature::function("unique", {"seq", "key"}, 1);
 PyObject* unique(Args<UNIQUE_SIG>& a) {
     PyObject* key = a[1] == Py_None ? nullptr : a[1];
-    return unique_impl(a[0], key);
+    return unique_impl("unique", a[0], key);
 }
 
 constexpr Signature ISDISTINCT_SIG = Signature::function("isdistinct", {"seq"});

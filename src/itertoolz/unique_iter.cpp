@@ -52,8 +52,8 @@ struct UniqueIter {
 
 ClassDef UNIQUE_ITER_CLASS = dedicated_class_def<UniqueIter>();
 
-PyObject* new_unique_iter(PySource source, Owned key) {
-    return make_dedicated(UNIQUE_ITER_CLASS, UniqueIter{GilRefCell<UniqueIter::State>(
+PyObject* new_unique_iter(const char* tool, PySource source, Owned key) {
+    return make_dedicated(UNIQUE_ITER_CLASS, tool, UniqueIter{GilRefCell<UniqueIter::State>(
                                                  UniqueIter::State{PySeen(), std::move(source), std::move(key)})});
 }
 

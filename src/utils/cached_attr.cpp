@@ -8,7 +8,6 @@ namespace brisko {
 HostAttr ISLICE{"itertools", "islice"};
 HostAttr CHAIN{"itertools", "chain"};
 HostAttr CHAIN_FROM_ITERABLE{"itertools", "chain.from_iterable"};
-HostAttr BUILTINS_MAP{"builtins", "map"};
 HostAttr SEQUENCE_ABC{"collections.abc", "Sequence"};
 HostAttr SIGNATURE{"inspect", "signature"};
 HostAttr SIGNATURE_CLASS{"inspect", "Signature"};

@@ -20,7 +20,6 @@ PyObject* cached_attr(HostAttr& attr);
 extern HostAttr ISLICE;
 extern HostAttr CHAIN;
 extern HostAttr CHAIN_FROM_ITERABLE;
-extern HostAttr BUILTINS_MAP;
 extern HostAttr SEQUENCE_ABC;
 extern HostAttr SIGNATURE;
 extern HostAttr SIGNATURE_CLASS;

@@ -36,6 +36,17 @@ bool is_lookup_error() noexcept {
            PyErr_ExceptionMatches(PyExc_TypeError);
 }
 
+void stop_iteration_is_an_error(const char* tool) noexcept {
+    if (!PyErr_ExceptionMatches(PyExc_StopIteration)) return;
+    PyObject* stop = PyErr_GetRaisedException();
+    PyErr_Format(PyExc_RuntimeError, "%s callback raised StopIteration", tool);
+    PyObject* error = PyErr_GetRaisedException();
+    // Both steal: the cause shows in the traceback, and the context is what an `except` would set.
+    PyException_SetCause(error, Py_NewRef(stop));
+    PyException_SetContext(error, stop);
+    PyErr_SetRaisedException(error);
+}
+
 PyObject* stop_iteration() noexcept {
     PyErr_SetNone(PyExc_StopIteration);
     return nullptr;

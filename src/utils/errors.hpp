@@ -32,6 +32,12 @@ int discard_exception() noexcept;
 // A pending exception counts as a lookup error when it matches KeyError, IndexError or TypeError.
 bool is_lookup_error() noexcept;
 
+// Inside a lazy iterator's step, a StopIteration raised by user code (a callback, an element's
+// __eq__ or __getitem__) must not read as the end of the iteration, or elements vanish without an
+// error: when one is pending, it becomes RuntimeError "<tool> callback raised StopIteration" with
+// the StopIteration as its cause, as the host does for generators. Anything else stays as it is.
+[[gnu::cold]] void stop_iteration_is_an_error(const char* tool) noexcept;
+
 // Raises StopIteration with no arguments; returns null.
 [[gnu::cold]] PyObject* stop_iteration() noexcept;
 

@@ -14,9 +14,10 @@ PyObject* NativeIter::raw_next(NativeIter* self) {
     return (*step)->next();
 }
 
-PyObject* make_native_iter(std::unique_ptr<Step> step) {
+PyObject* make_native_iter(const char* tool, std::unique_ptr<Step> step) {
     auto* self = alloc_instance<NativeIter>(NATIVE_ITER_CLASS);
     if (!self) return nullptr;
+    self->tool = tool;
     new (&self->step) GilRefCell<std::unique_ptr<Step>>(std::move(step));
     return reinterpret_cast<PyObject*>(self);
 }

@@ -25,6 +25,7 @@ public:
 
 struct NativeIter {
     PyObject_HEAD
+    const char* tool;  // the function whose iterator this is, for error messages
     // Borrowed while the step runs; empty once the collector has cleared the iterator (it then ends).
     GilRefCell<std::unique_ptr<Step>> step;
 
@@ -34,11 +35,12 @@ struct NativeIter {
 extern ClassDef NATIVE_ITER_CLASS;
 
 // Takes ownership of `step`; on failure the step is destroyed and null returned with the error.
-PyObject* make_native_iter(std::unique_ptr<Step> step);
+// `tool` (a string literal) names the function the user called, for the errors of its steps.
+PyObject* make_native_iter(const char* tool, std::unique_ptr<Step> step);
 
 template <class S, class... A>
-PyObject* native_iter(A&&... args) {
-    return make_native_iter(std::make_unique<S>(std::forward<A>(args)...));
+PyObject* native_iter(const char* tool, A&&... args) {
+    return make_native_iter(tool, std::make_unique<S>(std::forward<A>(args)...));
 }
 
 }  // namespace brisko
