@@ -1,6 +1,7 @@
 """Hash-probing tools, dedicated iterators and multi-sequence tools on 1,000,000 elements."""
 
 import collections
+import heapq
 import itertools
 import random
 from collections import Counter, defaultdict, deque
@@ -126,6 +127,10 @@ def cases(scale=1.0):
         lazy("interpose(0, L)", lambda: interpose(0, ints), "plain generator", lambda: plain_interpose(0, ints), 0.5, n),
         eager("list(join(...)) 100k x 100k", lambda: list(join(0, left, 0, right)), "dict-of-lists join loop",
               lambda: dict_join(left, right), 0.7, 2 * m, normalise=sorted),
-        eager("topk(10, L)", lambda: topk(10, ints), "sorted(L, reverse=True)[:10]",
-              lambda: tuple(sorted(ints, reverse=True)[:10]), 1.1, n),
+        eager("topk(5, L)", lambda: topk(5, ints), "heapq.nlargest(5, L)", lambda: heapq.nlargest(5, ints), 0.3, n,
+              normalise=tuple),
+        eager("topk(5, P, key=itemgetter(0))", lambda: topk(5, pairs, key=key0), "heapq.nlargest(5, P, key=...)",
+              lambda: heapq.nlargest(5, pairs, key=key0), 0.5, n, normalise=tuple),
+        eager("topk(10_000, L)", lambda: topk(10_000, ints), "heapq.nlargest(10_000, L)",
+              lambda: heapq.nlargest(10_000, ints), 1.0, n, normalise=tuple),
     ]

@@ -11,20 +11,29 @@
 
 namespace brisko {
 
+// Passes over an element of an exact list or tuple before a reference to it is taken.
+struct KeepAll {
+    bool operator()(PyObject*) const noexcept { return false; }
+};
+
 // Hands every element of `seq` to `step`: an exact list by position (its length re-read at every
 // step), an exact tuple by position, anything else through its iterator. `step` returns 0 to go
 // on, 1 to stop early or -1 for an error; the traversal returns 0 when every element was handed
-// over, else what `step` returned last (or -1 when iterating failed).
-template <class Step>
-int for_each_element(PyObject* seq, Step&& step) {
+// over, else what `step` returned last (or -1 when iterating failed). `passes(element)` may say
+// that an element of an exact list or tuple needs no step: it reads the element borrowed, so it
+// must run no Python code, and saves the reference a step costs.
+template <class Step, class Passes = KeepAll>
+int for_each_element(PyObject* seq, Step&& step, Passes&& passes = Passes()) {
     std::uint64_t n = 0;
     if (PyList_CheckExact(seq) || PyTuple_CheckExact(seq)) {
         bool is_list = PyList_CheckExact(seq);
         for (Py_ssize_t i = 0; i < (is_list ? PyList_GET_SIZE(seq) : PyTuple_GET_SIZE(seq)); ++i) {
-            // Held across the step: user code there may shrink the list.
-            Owned item = Owned::borrow(is_list ? PyList_GET_ITEM(seq, i) : PyTuple_GET_ITEM(seq, i));
-            if (int rc = step(item.get())) return rc;
             if (check_signals(++n) < 0) return -1;
+            PyObject* borrowed = is_list ? PyList_GET_ITEM(seq, i) : PyTuple_GET_ITEM(seq, i);
+            if (passes(borrowed)) continue;
+            // Held across the step: user code there may shrink the list.
+            Owned item = Owned::borrow(borrowed);
+            if (int rc = step(item.get())) return rc;
         }
         return 0;
     }
