@@ -1,6 +1,7 @@
-"""Every exported name used the way the README and the reference use it. `mypy --strict` must
-accept this program as it stands, and it must run: `assert_type` pins what the checker infers,
-and the plain asserts pin what the code does."""
+"""Every exported name used the way the README and the reference use it. `mypy --strict` and
+pyright (as pyproject.toml configures it) must accept this program as it stands, and it must run:
+`assert_type` pins what the checkers infer, and the plain asserts pin what the code does. Where a
+`# type: ignore` marks a limit of mypy, pyright still checks the line."""
 
 import operator
 from array import array
