@@ -1,8 +1,10 @@
-"""The stubs against the runtime and against mypy: stubtest finds nothing beyond its allow-list, the
-stub is clean under --strict, a program using every name type-checks and runs, and a file of
-mistakes fails with exactly the errors it announces."""
+"""The stubs against the runtime, mypy and pyright: stubtest finds nothing beyond its allow-list, the
+stub is clean under --strict, a program using every name and one starting `from brisko import *`
+type-check under both checkers and run, and a file of mistakes fails with exactly the errors it
+announces (pyright on the same lines)."""
 
 import ast
+import json
 import os
 import pathlib
 import re
@@ -23,6 +25,7 @@ TYPING = ROOT / "tests" / "typing"
 STUB = ROOT / "python" / "brisko" / "_brisko.pyi"
 USAGE = TYPING / "usage.py"
 MISTAKES = TYPING / "mistakes.py"
+STAR = TYPING / "star.py"
 EXPECTED = re.compile(r"#\s*E:\s*(.*?)\s*(?=#\s*E:|$)")
 REPORTED = re.compile(r"^(?P<file>[^:]+):(?P<line>\d+): error: (?P<message>.*)$")
 
@@ -33,14 +36,31 @@ def _run(*args):
 
 @pytest.fixture(scope="module")
 def mypy_errors():
-    """{file name: [(line, message)]} of one `mypy --strict` run over the stub and both programs."""
-    out = _run("-m", "mypy", "--strict", "--cache-dir", os.devnull, str(STUB), str(USAGE), str(MISTAKES))
+    """{file name: [(line, message)]} of one `mypy --strict` run over the stub and the programs."""
+    out = _run("-m", "mypy", "--strict", "--cache-dir", os.devnull, str(STUB), str(USAGE), str(STAR), str(MISTAKES))
     assert out.returncode in (0, 1), out.stdout + out.stderr
     errors = {}
     for line in out.stdout.splitlines():
         match = REPORTED.match(line)
         if match:
             errors.setdefault(pathlib.Path(match["file"]).name, []).append((int(match["line"]), match["message"]))
+    return errors
+
+
+@pytest.fixture(scope="module")
+def pyright_errors():
+    """{file name: [(line, message)]} of one pyright run (pyproject.toml configures it) over the programs."""
+    pyright = os.environ.get("BRISKO_PYRIGHT", "")
+    assert os.path.isfile(pyright), f"no pyright at {pyright!r}: ./dev test fetches it into a cache outside the checkout"
+    env = {k: v for k, v in os.environ.items() if k != "LD_PRELOAD"}  # the sanitizers check brisko, not node
+    args = ["node", pyright, "--outputjson", "--pythonpath", sys.executable, str(USAGE), str(STAR), str(MISTAKES)]
+    out = subprocess.run(args, capture_output=True, text=True, cwd=ROOT, env=env)
+    report = json.loads(out.stdout)
+    assert report["summary"]["filesAnalyzed"] == 3, out.stdout
+    errors = {}
+    for d in report["generalDiagnostics"]:
+        if d["severity"] != "information":
+            errors.setdefault(pathlib.Path(d["file"]).name, []).append((d["range"]["start"]["line"] + 1, d["message"]))
     return errors
 
 
@@ -67,18 +87,19 @@ def test_the_stub_is_strict_clean(mypy_errors):
     assert mypy_errors.get(STUB.name, []) == []
 
 
-def test_the_usage_program_type_checks(mypy_errors):
-    assert mypy_errors.get(USAGE.name, []) == []
-
-
-def test_the_usage_program_runs_and_uses_every_name():
-    out = _run(str(USAGE))
+@pytest.mark.parametrize("program", [USAGE, STAR], ids=lambda p: p.stem)
+def test_the_programs_type_check_and_run(program, mypy_errors, pyright_errors):
+    assert (mypy_errors.get(program.name, []), pyright_errors.get(program.name, [])) == ([], [])
+    out = _run(str(program))
     assert out.returncode == 0, out.stderr
+
+
+def test_the_usage_program_uses_every_name():
     imported = {alias.name for node in ast.parse(USAGE.read_text()).body if isinstance(node, ast.ImportFrom) and node.module == "brisko" for alias in node.names}
     assert sorted(set(brisko.__all__) - imported) == []
 
 
-def test_each_mistake_fails_as_announced(mypy_errors):
+def test_each_mistake_fails_as_announced(mypy_errors, pyright_errors):
     expected = [
         (lineno, message)
         for lineno, line in enumerate(MISTAKES.read_text().splitlines(), 1)
@@ -86,3 +107,4 @@ def test_each_mistake_fails_as_announced(mypy_errors):
         for message in EXPECTED.findall(line[line.index("  # E: ") :])
     ]
     assert expected and mypy_errors.get(MISTAKES.name, []) == expected
+    assert sorted({line for line, _ in pyright_errors.get(MISTAKES.name, [])}) == sorted({line for line, _ in expected})

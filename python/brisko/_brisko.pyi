@@ -14,6 +14,7 @@ from typing import (
     Final,
     Generic,
     Literal,
+    Never,
     NoReturn,
     ParamSpec,
     Protocol,
@@ -23,7 +24,6 @@ from typing import (
     TypeGuard,
     TypeIs,
     TypeVar,
-    _ProtocolMeta,
     final,
     overload,
     type_check_only,
@@ -137,11 +137,19 @@ _TR = TypeVar("_TR")
 _DL = TypeVar("_DL")
 _DR = TypeVar("_DR")
 _P = ParamSpec("_P")
-# Positional parameters of curried functions, and the stages of the pipelines.
-_A1 = TypeVar("_A1")
-_A2 = TypeVar("_A2")
-_A3 = TypeVar("_A3")
-_A4 = TypeVar("_A4")
+# Positional parameters of curried functions. Bound to Any so that a lambda's unannotated
+# parameters, typed from them, accept any operation (as unannotated parameters do) instead of only
+# those of object.
+_A1 = TypeVar("_A1", bound=Any)
+_A2 = TypeVar("_A2", bound=Any)
+_A3 = TypeVar("_A3", bound=Any)
+_A4 = TypeVar("_A4", bound=Any)
+_A1_contra = TypeVar("_A1_contra", contravariant=True)
+_A2_contra = TypeVar("_A2_contra", contravariant=True)
+_A3_contra = TypeVar("_A3_contra", contravariant=True)
+_A4_contra = TypeVar("_A4_contra", contravariant=True)
+_R_co = TypeVar("_R_co", covariant=True)
+# The stages of the pipelines.
 _T0 = TypeVar("_T0")
 _T1 = TypeVar("_T1")
 _T2 = TypeVar("_T2")
@@ -194,15 +202,18 @@ class _SupportsItems(Protocol[_K_co, _V_co]):
 # ---------------------------------------------------------------- Option and Result values
 #
 # At run time `Option` and `Result` are namespace classes whose one member is the static
-# constructor `of`. For a type checker `Option[T]` is a protocol that `Some[T]` and `NothingType`
-# both satisfy (and `Result[T, E]` one that `Ok[T]` and `Err[E]` satisfy): it offers the methods the
-# variants share, and `of` lives on a checker-only metaclass, so `Option.of(x)` is typed while
-# `Some.of` is not. Limits:
+# constructor `of`, and the variants derive from nothing. For a type checker `Option[T]` is a
+# protocol that `Some[T]` and `NothingType` derive from (and `Result[T, E]` one that `Ok[T]` and
+# `Err[E]` derive from): it offers the methods the variants share (from a checker-only base, as the
+# namespace class has none of them), and deriving from it lets a checker solve `case Some(x)`
+# against an `Option[T]` as `x: T` (pyright does; mypy binds `x: Any`). Limits:
 # - Type checkers cannot close a protocol: a `match` over a value annotated `Option[T]` is not
-#   exhaustive, and mypy narrows its `case Some(x)` arm to `Some[Any]`. Every function here returns
-#   the closed union `Some[T] | NothingType` (`Ok[T] | Err[E]`), on which matches narrow fully and
-#   are exhaustive; annotate with that union where a value is matched.
+#   exhaustive. Every function here returns the closed union `Some[T] | NothingType`
+#   (`Ok[T] | Err[E]`), on which matches narrow fully and are exhaustive; annotate with that union
+#   where a value is matched.
 # - `isinstance(x, Option)` is False at run time for every value, so checkers reject it.
+# - The variants inherit `of` for a checker: `Some.of(x)` type-checks, though only `Option.of`
+#   exists.
 
 @type_check_only
 class _OptionMethods(Protocol[_T_co]):
@@ -217,17 +228,14 @@ class _OptionMethods(Protocol[_T_co]):
     def is_none(self) -> bool: ...
     def __bool__(self) -> bool: ...
 
-@type_check_only
-class _OptionNamespace(_ProtocolMeta):
-    def of(cls, v: _T | None) -> Some[_T] | NothingType:
+class Option(_OptionMethods[_T_co], Protocol[_T_co]):
+    """An optional value: a Some[T] or a NothingType. `Option.of(v)` makes one from a maybe-None v."""
+    @staticmethod
+    def of(v: _T | None) -> Some[_T] | NothingType:
         """A new NothingType when `v` is None, else Some(v)."""
 
-class Option(_OptionMethods[_T_co], Protocol[_T_co], metaclass=_OptionNamespace):
-    """An optional value: a Some[T] or a NothingType. `Option.of(v)` makes one from a maybe-None v."""
-
-
 @final
-class Some(Generic[_T_co]):
+class Some(Option[_T_co]):
     """A present value; `match` binds it with `case Some(x)`."""
 
     __match_args__ = ("value",)
@@ -257,7 +265,7 @@ class Some(Generic[_T_co]):
     def __bool__(self) -> Literal[True]: ...
 
 @final
-class NothingType:
+class NothingType(Option[Never]):
     """An absent value. All instances are equal; `Nothing` is a ready-made one."""
 
     __hash__: ClassVar[None]  # type: ignore[assignment]
@@ -298,17 +306,14 @@ class _ResultMethods(Protocol[_T_co, _E_co]):
     def is_err(self) -> bool: ...
     def __bool__(self) -> bool: ...
 
-@type_check_only
-class _ResultNamespace(_ProtocolMeta):
-    def of(cls, f: Callable[[], _T]) -> Ok[_T] | Err[Exception]:
+class Result(_ResultMethods[_T_co, _E_co], Protocol[_T_co, _E_co]):
+    """An outcome: an Ok[T] or an Err[E]. `Result.of(f)` runs f and captures what it raises."""
+    @staticmethod
+    def of(f: Callable[[], _T]) -> Ok[_T] | Err[Exception]:
         """Ok(f()), or Err(exc) when f() raises an Exception (other BaseExceptions propagate)."""
 
-class Result(_ResultMethods[_T_co, _E_co], Protocol[_T_co, _E_co], metaclass=_ResultNamespace):
-    """An outcome: an Ok[T] or an Err[E]. `Result.of(f)` runs f and captures what it raises."""
-
-
 @final
-class Ok(Generic[_T_co]):
+class Ok(Result[_T_co, Never]):
     """A success value; `match` binds it with `case Ok(v)`."""
 
     __match_args__ = ("value",)
@@ -338,7 +343,7 @@ class Ok(Generic[_T_co]):
     def __bool__(self) -> Literal[True]: ...
 
 @final
-class Err(Generic[_E_co]):
+class Err(Result[Never, _E_co]):
     """An error value; `match` binds it with `case Err(e)`."""
 
     __match_args__ = ("error",)
@@ -518,20 +523,22 @@ def countby(key: Callable[[_T], _H], seq: Iterable[_T]) -> dict[_H, int]:
 @overload
 def countby(key: _KeySpec, seq: Iterable[_T]) -> dict[Any, int]: ...
 
-# A callable initial value is called once per key for a fresh start (list, dict, set, ...).
+# A callable initial value is called once per key for a fresh start (list, dict, set, ...). With
+# an initial value, every key's value is binop's result, typed apart from the initial value so that
+# `init=0` with a binop returning float gives floats, and `init=[]` takes its type from binop.
 @overload
 def reduceby(key: Callable[[_T], _H], binop: Callable[[_T, _T], _T], seq: Iterable[_T]) -> dict[_H, _T]:
     """Each key value mapped to the reduction of its elements by binop, optionally from an initial value."""
 @overload
-def reduceby(key: Callable[[_T], _H], binop: Callable[[_A, _T], _A], seq: Iterable[_T], init: Callable[[], _A], /) -> dict[_H, _A]: ...
+def reduceby(key: Callable[[_T], _H], binop: Callable[[_A, _T], _R], seq: Iterable[_T], init: Callable[[], _A], /) -> dict[_H, _R]: ...
 @overload
-def reduceby(key: Callable[[_T], _H], binop: Callable[[_A, _T], _A], seq: Iterable[_T], init: _A, /) -> dict[_H, _A]: ...
+def reduceby(key: Callable[[_T], _H], binop: Callable[[_A, _T], _R], seq: Iterable[_T], init: _A, /) -> dict[_H, _R]: ...
 @overload
 def reduceby(key: _KeySpec, binop: Callable[[_T, _T], _T], seq: Iterable[_T]) -> dict[Any, _T]: ...
 @overload
-def reduceby(key: _KeySpec, binop: Callable[[_A, _T], _A], seq: Iterable[_T], init: Callable[[], _A], /) -> dict[Any, _A]: ...
+def reduceby(key: _KeySpec, binop: Callable[[_A, _T], _R], seq: Iterable[_T], init: Callable[[], _A], /) -> dict[Any, _R]: ...
 @overload
-def reduceby(key: _KeySpec, binop: Callable[[_A, _T], _A], seq: Iterable[_T], init: _A, /) -> dict[Any, _A]: ...
+def reduceby(key: _KeySpec, binop: Callable[[_A, _T], _R], seq: Iterable[_T], init: _A, /) -> dict[Any, _R]: ...
 
 def mapcat(func: Callable[[_T], Iterable[_U]], seqs: Iterable[_T]) -> Iterator[_U]:
     """The elements of func(x) for each x in turn, lazily."""
@@ -606,100 +613,114 @@ def join(
 
 # ---------------------------------------------------------------- function tools
 #
-# `curry` is typed for functions of up to four positional parameters, applied positionally: each
-# call with fewer arguments than remain gives a curry waiting for the rest, and a call with all of
-# them gives the result. A function is curried at its smallest arity (parameters with defaults and
-# *args are not part of the typed shape), and the curry is typed from the function's positional
-# parameters only. Anything else (keyword arguments, keyword-only parameters, more than four
-# parameters, overloaded callables that match none of the shapes) falls back to a `curry` whose
-# calls return Any.
+# `curry` is typed for functions of up to four positional parameters: each positional call with
+# fewer arguments than remain gives a curry waiting for the rest, and a call with all of them gives
+# the result. A function is curried at its smallest arity (parameters with defaults and *args are
+# not part of the typed shape), and the curry is typed from the function's positional parameters
+# only. A call that passes keyword arguments gives Any, as does every call of a curry of anything
+# else (keyword-only parameters, more than four parameters, overloaded callables that match none
+# of the shapes), and every call of a curry of a curry still waiting for arguments.
+#
+# The partial applications are typed as callback protocols (_Curried0 to _Curried4) rather than as
+# subclasses of curry: a checker can then keep the type variables of a generic function open
+# through the stages (`curry(map)(str)` waits for an Iterable[object] and gives a map[str]). A
+# protocol that returns itself would close them again, so calling a curry with no arguments gives
+# Any too. mypy wants __new__ to return a subclass of curry; the protocols describe the calls of
+# the curry that __new__ does return, hence its ignored `misc` errors.
 
 @disjoint_base
 class curry(Generic[_R]):
     """A callable that gathers arguments until they bind to func's signature, then calls func."""
 
     @overload
-    def __new__(cls, func: Callable[[], _R]) -> _Curried0[_R]: ...
+    def __new__(cls, func: _Curried1[Any, Any], *args: Any, **kwargs: Any) -> curry[Any]: ...
     @overload
-    def __new__(cls, func: Callable[[_A1], _R]) -> _Curried1[_A1, _R]: ...
+    def __new__(cls, func: Callable[[], _R]) -> _Curried0[_R]: ...  # type: ignore[misc]
     @overload
-    def __new__(cls, func: Callable[[_A1], _R], a1: _A1, /) -> _Curried0[_R]: ...
+    def __new__(cls, func: Callable[[_A1], _R]) -> _Curried1[_A1, _R]: ...  # type: ignore[misc]
     @overload
-    def __new__(cls, func: Callable[[_A1, _A2], _R]) -> _Curried2[_A1, _A2, _R]: ...
+    def __new__(cls, func: Callable[[_A1], _R], a1: _A1, /) -> _Curried0[_R]: ...  # type: ignore[misc]
     @overload
-    def __new__(cls, func: Callable[[_A1, _A2], _R], a1: _A1, /) -> _Curried1[_A2, _R]: ...
+    def __new__(cls, func: Callable[[_A1, _A2], _R]) -> _Curried2[_A1, _A2, _R]: ...  # type: ignore[misc]
     @overload
-    def __new__(cls, func: Callable[[_A1, _A2], _R], a1: _A1, a2: _A2, /) -> _Curried0[_R]: ...
+    def __new__(cls, func: Callable[[_A1, _A2], _R], a1: _A1, /) -> _Curried1[_A2, _R]: ...  # type: ignore[misc]
     @overload
-    def __new__(cls, func: Callable[[_A1, _A2, _A3], _R]) -> _Curried3[_A1, _A2, _A3, _R]: ...
+    def __new__(cls, func: Callable[[_A1, _A2], _R], a1: _A1, a2: _A2, /) -> _Curried0[_R]: ...  # type: ignore[misc]
     @overload
-    def __new__(cls, func: Callable[[_A1, _A2, _A3], _R], a1: _A1, /) -> _Curried2[_A2, _A3, _R]: ...
+    def __new__(cls, func: Callable[[_A1, _A2, _A3], _R]) -> _Curried3[_A1, _A2, _A3, _R]: ...  # type: ignore[misc]
     @overload
-    def __new__(cls, func: Callable[[_A1, _A2, _A3], _R], a1: _A1, a2: _A2, /) -> _Curried1[_A3, _R]: ...
+    def __new__(cls, func: Callable[[_A1, _A2, _A3], _R], a1: _A1, /) -> _Curried2[_A2, _A3, _R]: ...  # type: ignore[misc]
     @overload
-    def __new__(cls, func: Callable[[_A1, _A2, _A3], _R], a1: _A1, a2: _A2, a3: _A3, /) -> _Curried0[_R]: ...
+    def __new__(cls, func: Callable[[_A1, _A2, _A3], _R], a1: _A1, a2: _A2, /) -> _Curried1[_A3, _R]: ...  # type: ignore[misc]
     @overload
-    def __new__(cls, func: Callable[[_A1, _A2, _A3, _A4], _R]) -> _Curried4[_A1, _A2, _A3, _A4, _R]: ...
+    def __new__(cls, func: Callable[[_A1, _A2, _A3], _R], a1: _A1, a2: _A2, a3: _A3, /) -> _Curried0[_R]: ...  # type: ignore[misc]
     @overload
-    def __new__(cls, func: Callable[[_A1, _A2, _A3, _A4], _R], a1: _A1, /) -> _Curried3[_A2, _A3, _A4, _R]: ...
+    def __new__(cls, func: Callable[[_A1, _A2, _A3, _A4], _R]) -> _Curried4[_A1, _A2, _A3, _A4, _R]: ...  # type: ignore[misc]
     @overload
-    def __new__(cls, func: Callable[[_A1, _A2, _A3, _A4], _R], a1: _A1, a2: _A2, /) -> _Curried2[_A3, _A4, _R]: ...
+    def __new__(cls, func: Callable[[_A1, _A2, _A3, _A4], _R], a1: _A1, /) -> _Curried3[_A2, _A3, _A4, _R]: ...  # type: ignore[misc]
     @overload
-    def __new__(cls, func: Callable[[_A1, _A2, _A3, _A4], _R], a1: _A1, a2: _A2, a3: _A3, /) -> _Curried1[_A4, _R]: ...
+    def __new__(cls, func: Callable[[_A1, _A2, _A3, _A4], _R], a1: _A1, a2: _A2, /) -> _Curried2[_A3, _A4, _R]: ...  # type: ignore[misc]
     @overload
-    def __new__(cls, func: Callable[[_A1, _A2, _A3, _A4], _R], a1: _A1, a2: _A2, a3: _A3, a4: _A4, /) -> _Curried0[_R]: ...
+    def __new__(cls, func: Callable[[_A1, _A2, _A3, _A4], _R], a1: _A1, a2: _A2, a3: _A3, /) -> _Curried1[_A4, _R]: ...  # type: ignore[misc]
+    @overload
+    def __new__(cls, func: Callable[[_A1, _A2, _A3, _A4], _R], a1: _A1, a2: _A2, a3: _A3, a4: _A4, /) -> _Curried0[_R]: ...  # type: ignore[misc]
     @overload
     def __new__(cls, func: Callable[..., _R], *args: Any, **kwargs: Any) -> curry[_R]: ...
     def __call__(self, *args: Any, **kwargs: Any) -> Any: ...
 
 @type_check_only
-class _Curried0(curry[_R], Generic[_R]):
+class _Curried0(Protocol[_R_co]):
     """A curry whose arguments are complete: calling it calls the function."""
-    def __call__(self) -> _R: ...
+    @overload
+    def __call__(self) -> _R_co: ...
+    @overload
+    def __call__(self, **kwargs: Any) -> Any: ...
 
 @type_check_only
-class _Curried1(curry[_R], Generic[_A1, _R]):
+class _Curried1(Protocol[_A1_contra, _R_co]):
     """A curry still waiting for 1 positional argument."""
     @overload
-    def __call__(self, a1: _A1, /) -> _R: ...
+    def __call__(self, a1: _A1_contra, /) -> _R_co: ...
     @overload
-    def __call__(self) -> _Curried1[_A1, _R]: ...
+    def __call__(self, a1: _A1_contra = ..., /, **kwargs: Any) -> Any: ...
 
 @type_check_only
-class _Curried2(curry[_R], Generic[_A1, _A2, _R]):
+class _Curried2(Protocol[_A1_contra, _A2_contra, _R_co]):
     """A curry still waiting for 2 positional arguments."""
     @overload
-    def __call__(self, a1: _A1, a2: _A2, /) -> _R: ...
+    def __call__(self, a1: _A1_contra, a2: _A2_contra, /) -> _R_co: ...
     @overload
-    def __call__(self, a1: _A1, /) -> _Curried1[_A2, _R]: ...
+    def __call__(self, a1: _A1_contra, /) -> _Curried1[_A2_contra, _R_co]: ...
     @overload
-    def __call__(self) -> _Curried2[_A1, _A2, _R]: ...
+    def __call__(self, a1: _A1_contra = ..., a2: _A2_contra = ..., /, **kwargs: Any) -> Any: ...
 
 @type_check_only
-class _Curried3(curry[_R], Generic[_A1, _A2, _A3, _R]):
+class _Curried3(Protocol[_A1_contra, _A2_contra, _A3_contra, _R_co]):
     """A curry still waiting for 3 positional arguments."""
     @overload
-    def __call__(self, a1: _A1, a2: _A2, a3: _A3, /) -> _R: ...
+    def __call__(self, a1: _A1_contra, a2: _A2_contra, a3: _A3_contra, /) -> _R_co: ...
     @overload
-    def __call__(self, a1: _A1, a2: _A2, /) -> _Curried1[_A3, _R]: ...
+    def __call__(self, a1: _A1_contra, a2: _A2_contra, /) -> _Curried1[_A3_contra, _R_co]: ...
     @overload
-    def __call__(self, a1: _A1, /) -> _Curried2[_A2, _A3, _R]: ...
+    def __call__(self, a1: _A1_contra, /) -> _Curried2[_A2_contra, _A3_contra, _R_co]: ...
     @overload
-    def __call__(self) -> _Curried3[_A1, _A2, _A3, _R]: ...
+    def __call__(self, a1: _A1_contra = ..., a2: _A2_contra = ..., a3: _A3_contra = ..., /, **kwargs: Any) -> Any: ...
 
 @type_check_only
-class _Curried4(curry[_R], Generic[_A1, _A2, _A3, _A4, _R]):
+class _Curried4(Protocol[_A1_contra, _A2_contra, _A3_contra, _A4_contra, _R_co]):
     """A curry still waiting for 4 positional arguments."""
     @overload
-    def __call__(self, a1: _A1, a2: _A2, a3: _A3, a4: _A4, /) -> _R: ...
+    def __call__(self, a1: _A1_contra, a2: _A2_contra, a3: _A3_contra, a4: _A4_contra, /) -> _R_co: ...
     @overload
-    def __call__(self, a1: _A1, a2: _A2, a3: _A3, /) -> _Curried1[_A4, _R]: ...
+    def __call__(self, a1: _A1_contra, a2: _A2_contra, a3: _A3_contra, /) -> _Curried1[_A4_contra, _R_co]: ...
     @overload
-    def __call__(self, a1: _A1, a2: _A2, /) -> _Curried2[_A3, _A4, _R]: ...
+    def __call__(self, a1: _A1_contra, a2: _A2_contra, /) -> _Curried2[_A3_contra, _A4_contra, _R_co]: ...
     @overload
-    def __call__(self, a1: _A1, /) -> _Curried3[_A2, _A3, _A4, _R]: ...
+    def __call__(self, a1: _A1_contra, /) -> _Curried3[_A2_contra, _A3_contra, _A4_contra, _R_co]: ...
     @overload
-    def __call__(self) -> _Curried4[_A1, _A2, _A3, _A4, _R]: ...
+    def __call__(
+        self, a1: _A1_contra = ..., a2: _A2_contra = ..., a3: _A3_contra = ..., a4: _A4_contra = ..., /, **kwargs: Any
+    ) -> Any: ...
 
 @type_check_only
 class _Flip(curry[Any]):
@@ -802,19 +823,33 @@ def compose_left(*funcs: Callable[[_T], _T]) -> Callable[[_T], _T]: ...
 def complement(func: Callable[_P, object]) -> Callable[_P, bool]:
     """A function returning `not func(...)`."""
 
-# The functions given to juxt may each take different parameters, so the combined function's
-# parameters are left unchecked; its results are typed.
+# juxt is typed for functions of one argument, whose type they share, and otherwise leaves the
+# combined function's parameters unchecked (its functions may each take different ones); its
+# results are typed either way. A list of functions that a checker can only join as `function`
+# (mypy, for [len, sum]) gives Any results.
 @overload
 def juxt() -> Callable[..., tuple[()]]:
     """A function returning the tuple of each function's result for the same arguments."""
 @overload
 def juxt(funcs: Iterable[Callable[..., _T]], /) -> Callable[..., tuple[_T, ...]]: ...
 @overload
+def juxt(funcs: Iterable[Callable[..., Any]], /) -> Callable[..., tuple[Any, ...]]: ...
+@overload
+def juxt(f1: Callable[[_T0], _T1], /) -> Callable[[_T0], tuple[_T1]]: ...
+@overload
 def juxt(f1: Callable[..., _T1], /) -> Callable[..., tuple[_T1]]: ...
+@overload
+def juxt(f1: Callable[[_T0], _T1], f2: Callable[[_T0], _T2], /) -> Callable[[_T0], tuple[_T1, _T2]]: ...
 @overload
 def juxt(f1: Callable[..., _T1], f2: Callable[..., _T2], /) -> Callable[..., tuple[_T1, _T2]]: ...
 @overload
+def juxt(f1: Callable[[_T0], _T1], f2: Callable[[_T0], _T2], f3: Callable[[_T0], _T3], /) -> Callable[[_T0], tuple[_T1, _T2, _T3]]: ...
+@overload
 def juxt(f1: Callable[..., _T1], f2: Callable[..., _T2], f3: Callable[..., _T3], /) -> Callable[..., tuple[_T1, _T2, _T3]]: ...
+@overload
+def juxt(
+    f1: Callable[[_T0], _T1], f2: Callable[[_T0], _T2], f3: Callable[[_T0], _T3], f4: Callable[[_T0], _T4], /
+) -> Callable[[_T0], tuple[_T1, _T2, _T3, _T4]]: ...
 @overload
 def juxt(
     f1: Callable[..., _T1], f2: Callable[..., _T2], f3: Callable[..., _T3], f4: Callable[..., _T4], /

@@ -51,7 +51,6 @@ Some(1).and_then(lambda v: v + 1)  # E: Value of type variable "_O" of "and_then
 Ok(1).and_then(lambda v: Some(v))  # E: Value of type variable "_RO" of "and_then" of "Ok" cannot be "Some[int]"  [type-var]
 found = first_opt(["a"])
 matched: Some[int] = found  # E: Incompatible types in assignment (expression has type "Some[str] | NothingType", variable has type "Some[int]")  [assignment]
-Some.of(1)  # E: "type[Some[_T_co]]" has no attribute "of"  [attr-defined]
 Option()  # E: Cannot instantiate protocol class "Option"  [misc]
 isinstance(matched, Option)  # E: Only @runtime_checkable protocols can be used with instance and class checks  [misc]
 Some(1) < Some(2)  # E: Unsupported left operand type for < ("Some[int]")  [operator]
