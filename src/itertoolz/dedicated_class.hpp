@@ -20,8 +20,7 @@ namespace brisko {
 // allocated and destroyed explicitly, by the collector's clear or by dealloc, whichever comes first.
 template <class Fields>
 struct DedicatedIter {
-    PyObject_HEAD
-    const char* tool;  // the function whose iterator this is, for error messages
+    IterHead head;
     bool live;  // the fields exist: false until they are built and once they are destroyed
     Fields fields;
 
@@ -30,12 +29,14 @@ struct DedicatedIter {
 };
 
 // A new instance owning `fields` (moved in, so a failure to allocate releases what it holds);
-// `tool` (a string literal) names the function the user called.
+// `tool` (a string literal) names the function the user called, and `depth` is the iterator's
+// (PySource::reader_depth of its source).
 template <class Fields>
-PyObject* make_dedicated(ClassDef& def, const char* tool, Fields&& fields) {
+PyObject* make_dedicated(ClassDef& def, const char* tool, std::uint32_t depth, Fields&& fields) {
     auto* self = alloc_instance<DedicatedIter<Fields>>(def);
     if (!self) return nullptr;
-    self->tool = tool;
+    self->head.tool = tool;
+    self->head.depth = depth;
     return CollectedFields<DedicatedIter<Fields>>::build(self, std::move(fields));
 }
 
@@ -62,7 +63,7 @@ struct DedicatedClass : CollectedFields<DedicatedIter<Fields>> {
         {Py_tp_dealloc, reinterpret_cast<void*>(&Base::dealloc)},
         {Py_tp_traverse, reinterpret_cast<void*>(&Base::traverse)},
         {Py_tp_clear, reinterpret_cast<void*>(&Base::clear)},
-        {Py_tp_iter, reinterpret_cast<void*>(&PyObject_SelfIter)},
+        {Py_tp_iter, reinterpret_cast<void*>(&native_self_iter)},
         {Py_tp_methods, methods},
         {Py_tp_doc, const_cast<char*>(Fields::DOC)},
         {0, nullptr},

@@ -65,7 +65,8 @@ struct InterposeIter {
 ClassDef INTERPOSE_ITER_CLASS = dedicated_class_def<InterposeIter>();
 
 PyObject* new_interpose_iter(Owned el, PySource source, Owned pending, bool started, bool done) {
-    return make_dedicated(INTERPOSE_ITER_CLASS, "interpose",
+    std::uint32_t depth = PySource::reader_depth(source);
+    return make_dedicated(INTERPOSE_ITER_CLASS, "interpose", depth,
                           InterposeIter{std::move(el), GilRefCell<InterposeIter::State>(InterposeIter::State{
                                                            std::move(source), std::move(pending), started, done})});
 }

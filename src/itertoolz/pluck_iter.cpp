@@ -47,7 +47,8 @@ struct PluckIter {
 ClassDef PLUCK_ITER_CLASS = dedicated_class_def<PluckIter>();
 
 PyObject* new_pluck_iter(const char* tool, Owned ind, PySource source) {
-    return make_dedicated(PLUCK_ITER_CLASS, tool, PluckIter{std::move(ind), GilRefCell<PluckIter::PluckState>(
+    std::uint32_t depth = PySource::reader_depth(source);
+    return make_dedicated(PLUCK_ITER_CLASS, tool, depth, PluckIter{std::move(ind), GilRefCell<PluckIter::PluckState>(
                                                                           PluckIter::PluckState{std::move(source)})});
 }
 

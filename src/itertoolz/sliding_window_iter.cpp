@@ -97,7 +97,8 @@ ClassDef SLIDING_WINDOW_ITER_CLASS = dedicated_class_def<SlidingWindowIter>();
 
 PyObject* new_sliding_window_iter(std::uint64_t n, PySource source, std::vector<Owned> primed) {
     using State = SlidingWindowIter::State;
-    return make_dedicated(SLIDING_WINDOW_ITER_CLASS, "sliding_window",
+    std::uint32_t depth = PySource::reader_depth(source);
+    return make_dedicated(SLIDING_WINDOW_ITER_CLASS, "sliding_window", depth,
                           SlidingWindowIter{GilRefCell<State>(State{{std::move(primed), Owned()}, std::move(source), n})});
 }
 

@@ -80,7 +80,7 @@ PyObject* new_unique_i64_iter(BufferView view) {
     // growth, which spares most scans every rehash while a table for few distinct values still
     // fits in the cache (a table sized for the whole length would not).
     I64Set seen(view.length() / 8);
-    return make_dedicated(UNIQUE_I64_ITER_CLASS, "unique", UniqueI64Iter{std::move(view), GilRefCell<UniqueI64Iter::State>(UniqueI64Iter::State{std::move(seen), 0, {}})});
+    return make_dedicated(UNIQUE_I64_ITER_CLASS, "unique", 1, UniqueI64Iter{std::move(view), GilRefCell<UniqueI64Iter::State>(UniqueI64Iter::State{std::move(seen), 0, {}})});
 }
 
 }  // namespace brisko

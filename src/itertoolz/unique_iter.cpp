@@ -53,7 +53,8 @@ struct UniqueIter {
 ClassDef UNIQUE_ITER_CLASS = dedicated_class_def<UniqueIter>();
 
 PyObject* new_unique_iter(const char* tool, PySource source, Owned key) {
-    return make_dedicated(UNIQUE_ITER_CLASS, tool, UniqueIter{GilRefCell<UniqueIter::State>(
+    std::uint32_t depth = PySource::reader_depth(source);
+    return make_dedicated(UNIQUE_ITER_CLASS, tool, depth, UniqueIter{GilRefCell<UniqueIter::State>(
                                                  UniqueIter::State{PySeen(), std::move(source), std::move(key)})});
 }
 

@@ -4,16 +4,36 @@
 
 #include <Python.h>
 
+#include <cstring>
+
+#include "errors.hpp"
+
 namespace brisko {
+
+// func(*args), straight through the callable's own vectorcall entry when it has one: the entry
+// the host's PyObject_Vectorcall reads too, there behind a function call and a check of the
+// result. A callable that fails without setting an exception still gets SystemError.
+inline PyObject* vectorcall(PyObject* func, PyObject* const* args, std::size_t nargsf) {
+    PyTypeObject* type = Py_TYPE(func);
+    if (PyType_HasFeature(type, Py_TPFLAGS_HAVE_VECTORCALL)) {
+        vectorcallfunc entry;
+        std::memcpy(&entry, reinterpret_cast<char*>(func) + type->tp_vectorcall_offset, sizeof entry);
+        if (entry) {
+            PyObject* result = entry(func, args, nargsf, nullptr);
+            return result ? result : ffi_err();
+        }
+    }
+    return PyObject_Vectorcall(func, args, nargsf, nullptr);
+}
 
 inline PyObject* call_one(PyObject* func, PyObject* arg) {
     PyObject* argv[2] = {nullptr, arg};
-    return PyObject_Vectorcall(func, argv + 1, 1 | PY_VECTORCALL_ARGUMENTS_OFFSET, nullptr);
+    return vectorcall(func, argv + 1, 1 | PY_VECTORCALL_ARGUMENTS_OFFSET);
 }
 
 inline PyObject* call_two(PyObject* func, PyObject* first, PyObject* second) {
     PyObject* argv[3] = {nullptr, first, second};
-    return PyObject_Vectorcall(func, argv + 1, 2 | PY_VECTORCALL_ARGUMENTS_OFFSET, nullptr);
+    return vectorcall(func, argv + 1, 2 | PY_VECTORCALL_ARGUMENTS_OFFSET);
 }
 
 // 1, 0, or -1 with the exception of the object's __bool__/__len__.

@@ -14,10 +14,13 @@ PyObject* NativeIter::raw_next(NativeIter* self) {
     return (*step)->next();
 }
 
-PyObject* make_native_iter(const char* tool, std::unique_ptr<Step> step) {
+PyObject* native_self_iter(PyObject* self) noexcept { return Py_NewRef(self); }
+
+PyObject* make_native_iter(const char* tool, std::uint32_t depth, std::unique_ptr<Step> step) {
     auto* self = alloc_instance<NativeIter>(NATIVE_ITER_CLASS);
     if (!self) return nullptr;
-    self->tool = tool;
+    self->head.tool = tool;
+    self->head.depth = depth;
     new (&self->step) GilRefCell<std::unique_ptr<Step>>(std::move(step));
     return reinterpret_cast<PyObject*>(self);
 }
@@ -47,7 +50,7 @@ static PyType_Slot native_iter_slots[] = {
     {Py_tp_dealloc, reinterpret_cast<void*>(&native_iter_dealloc)},
     {Py_tp_traverse, reinterpret_cast<void*>(&native_iter_traverse)},
     {Py_tp_clear, reinterpret_cast<void*>(&native_iter_clear)},
-    {Py_tp_iter, reinterpret_cast<void*>(&PyObject_SelfIter)},
+    {Py_tp_iter, reinterpret_cast<void*>(&native_self_iter)},
     {Py_tp_methods, native_iter_methods},
     {0, nullptr},
 };

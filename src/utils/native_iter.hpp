@@ -3,12 +3,16 @@
 
 #include <Python.h>
 
+#include <algorithm>
+#include <cstdint>
 #include <memory>
 #include <utility>
 
 #include "class_def.hpp"
 #include "gc_visit.hpp"
 #include "gil_ref_cell.hpp"
+#include "py_source.hpp"
+#include "raw_iter_next.hpp"
 
 namespace brisko {
 
@@ -24,8 +28,7 @@ public:
 };
 
 struct NativeIter {
-    PyObject_HEAD
-    const char* tool;  // the function whose iterator this is, for error messages
+    IterHead head;
     // Borrowed while the step runs; empty once the collector has cleared the iterator (it then ends).
     GilRefCell<std::unique_ptr<Step>> step;
 
@@ -35,12 +38,16 @@ struct NativeIter {
 extern ClassDef NATIVE_ITER_CLASS;
 
 // Takes ownership of `step`; on failure the step is destroyed and null returned with the error.
-// `tool` (a string literal) names the function the user called, for the errors of its steps.
-PyObject* make_native_iter(const char* tool, std::unique_ptr<Step> step);
+// `tool` (a string literal) names the function the user called, for the errors of its steps;
+// `depth` is the new iterator's (see IterHead).
+PyObject* make_native_iter(const char* tool, std::uint32_t depth, std::unique_ptr<Step> step);
 
+// A NativeIter over a new S(args...). Its depth follows the sources among the arguments.
 template <class S, class... A>
 PyObject* native_iter(const char* tool, A&&... args) {
-    return make_native_iter(tool, std::make_unique<S>(std::forward<A>(args)...));
+    std::uint32_t depth = 1;
+    ((depth = std::max(depth, PySource::reader_depth(args))), ...);
+    return make_native_iter(tool, depth, std::make_unique<S>(std::forward<A>(args)...));
 }
 
 }  // namespace brisko

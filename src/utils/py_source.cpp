@@ -1,6 +1,8 @@
 // PySource construction and length hint.
 #include "py_source.hpp"
 
+#include "raw_iter_next.hpp"
+
 namespace brisko {
 
 PySource PySource::from(PyObject* obj) {
@@ -10,6 +12,8 @@ PySource PySource::from(PyObject* obj) {
         source.is_list_ = true;
     } else {
         source.obj_ = Owned::steal(PyObject_GetIter(obj));
+        if (source.obj_) source.depth_ = native_depth(source.obj_.get());
+        source.checked_ = source.depth_ == 0 || (source.depth_ + 1) % CHECK_EVERY == 0;
     }
     return source;
 }

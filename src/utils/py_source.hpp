@@ -5,6 +5,7 @@
 #include <Python.h>
 
 #include <cstdint>
+#include <type_traits>
 
 #include "errors.hpp"
 #include "gc_visit.hpp"
@@ -19,9 +20,17 @@ public:
     static PySource from(PyObject* obj);
     explicit operator bool() const noexcept { return bool(obj_); }
 
+    // The depth (see IterHead) of an iterator that reads `arg`: 1 + the depth of a native
+    // iterator source, 1 for any other source and for anything that is not a source.
+    template <class A>
+    static std::uint32_t reader_depth(const A& arg) noexcept {
+        if constexpr (std::is_same_v<A, PySource>) return arg.depth_ + 1;
+        return 1;
+    }
+
     // An element (new reference), the end (null, nothing set) or an error (null, exception set).
     PyObject* next() {
-        if (!is_list_) return nested_next(obj_.get());
+        if (!is_list_) return checked_ ? nested_next(obj_.get()) : iter_next(obj_.get());
         if (exhausted_) return nullptr;
         PyObject* list = obj_.get();
         if (index_ < PyList_GET_SIZE(list)) return Py_NewRef(PyList_GET_ITEM(list, index_++));
@@ -50,7 +59,14 @@ public:
     int traverse(const GcVisit& visit) const { return visit(obj_); }
 
 private:
+    // A pull from an iterator runs the recursion check, but from a native iterator only at every
+    // CHECK_EVERY-th level of their nesting: between two checks the C stack grows by a few of
+    // our own frames, far less than the margin the interpreter keeps between its checks.
+    static constexpr std::uint32_t CHECK_EVERY = 4;
+
     Owned obj_;  // the exact list, or the iterator
+    std::uint32_t depth_ = 0;  // the native iterator's depth, 0 for any other source
+    bool checked_ = true;
     Py_ssize_t index_ = 0;
     bool is_list_ = false;
     bool exhausted_ = false;

@@ -6,6 +6,7 @@
 #include <Python.h>
 
 #include <concepts>
+#include <cstdint>
 
 #include "errors.hpp"
 #include "owned.hpp"
@@ -13,11 +14,27 @@
 
 namespace brisko {
 
-// A class runs its step in `raw_next` and names, in `tool`, the function whose iterator it is.
+// What every native iterator object starts with.
+struct IterHead {
+    PyObject_HEAD
+    const char* tool;     // the function the user called, for the errors of its steps
+    std::uint32_t depth;  // 1, or 1 + the depth of the native iterator that is its source
+};
+
+// The tp_iter of every native iterator class: the host's rule (an iterator is its own iterator)
+// under a name of our own, by which an object is known to be one of ours.
+PyObject* native_self_iter(PyObject* self) noexcept;
+
+// How deep the native iterators reading one another nest below `obj`: 0 for any other object.
+inline std::uint32_t native_depth(PyObject* obj) noexcept {
+    return Py_TYPE(obj)->tp_iter == &native_self_iter ? reinterpret_cast<IterHead*>(obj)->depth : 0;
+}
+
+// A class runs its step in `raw_next`; its object starts with an IterHead named `head`.
 template <class T>
 concept RawIterNext = requires(T* self) {
     { T::raw_next(self) } -> std::same_as<PyObject*>;
-    { self->tool } -> std::convertible_to<const char*>;
+    { self->head } -> std::convertible_to<IterHead>;
 };
 
 // One step. The iterator holds itself while it runs: user code inside the step may drop every
@@ -28,7 +45,7 @@ PyObject* run_step(PyObject* self, const char* fallback) noexcept {
     Owned hold = Owned::borrow(self);
     T* iterator = reinterpret_cast<T*>(self);
     PyObject* item = boundary([&] { return T::raw_next(iterator); }, fallback);
-    if (!item && PyErr_Occurred()) stop_iteration_is_an_error(iterator->tool);
+    if (!item && PyErr_Occurred()) stop_iteration_is_an_error(iterator->head.tool);
     return item;
 }
 
