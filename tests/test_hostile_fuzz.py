@@ -57,14 +57,35 @@ for _name, _answer in PLAIN_ANSWERS.items():
     setattr(Raiser, _name if _name == "keys" else f"__{_name}__", _protocol(_name, _answer))
 
 
-def failing_iterator(values, exc):
-    """Yields its values, then raises once (and is over)."""
-    yield from values
+def failing_iterator(values, exc, k=None):
+    """Yields its first k values (all by default), then raises once (and is over)."""
+    yield from itertools.islice(values, k)
     raise exc("next")
 
 
+class Failing:
+    """An iterable whose every iterator is a failing_iterator, item i what pull i + 1 gives; of a
+    dict, a mapping whose items() fail the same way."""
+
+    def __init__(self, values, exc, k):
+        self.values, self.exc, self.k = values, exc, k
+
+    def __iter__(self):
+        return failing_iterator(self.values, self.exc, self.k)
+
+    def __getitem__(self, i):
+        return next(itertools.islice(self, i, None))
+
+    def keys(self):
+        return self.values.keys()
+
+    def items(self):
+        return Failing(list(self.values.items()), self.exc, self.k)
+
+
 class Mutator:
-    """A callable (and a key with __eq__/__hash__) that changes a container while it is read."""
+    """A callable (and a key with __eq__/__hash__) that changes a container while it is read; as a
+    key, its hash changes with the container's size."""
 
     def __init__(self, target, how):
         self.target, self.how = target, how
@@ -83,7 +104,7 @@ class Mutator:
         return self._mutate(args[0] if args else 0)
 
     def __hash__(self):
-        return self._mutate(1)
+        return len(self._mutate(self.target)) % 2
 
     def __eq__(self, other):
         return self._mutate(self is other)
@@ -111,23 +132,13 @@ class Deleter:
         gc.collect(0)
 
 
-def _missing(self, key):
-    raise KeyError(key)
-
-
 # Subclasses whose protocols disagree with what their base's fast paths would read.
 IntSub = type("IntSub", (int,), {"__index__": lambda self: 5})
 StrSub = type("StrSub", (str,), {"__hash__": lambda self: 1})
 TupleSub = type("TupleSub", (tuple,), {"__iter__": lambda self: iter(("odd",))})
 ListSub = type("ListSub", (list,), {"__iter__": lambda self: iter(tuple(list.__iter__(self))[::-1]),
                                     "__len__": lambda self: 99})
-DictSub = type("DictSub", (dict,), {"__getitem__": _missing, "keys": lambda self: ["missing"]})
-
-
-def deep(levels, leaf):
-    for _ in range(levels):
-        leaf = [leaf]
-    return leaf
+DictSub = type("DictSub", (dict,), {"__getitem__": lambda self, key: {}[key], "keys": lambda self: ["missing"]})
 
 
 def buffers():
@@ -171,6 +182,12 @@ def choose(draw, options):
     return options[draw(st.integers(0, len(options) - 1))]
 
 
+def failing(draw, values, kinds=(failing_iterator, Failing)):
+    """`values` read through something that raises at pull k + 1, for any k from 0 to len(values)."""
+    k = draw(st.sampled_from(range(len(values) + 1)))  # uniform: integers() favours the first pull
+    return choose(draw, kinds)(values, draw(st.sampled_from(EXCEPTIONS)), k)
+
+
 PLAIN, PLAIN_LISTS = pick(plain), st.lists(pick(lambda: plain()[:20]), max_size=4)
 KINDS = ["plain", "raiser", "failing", "mutating", "reentrant", "deleter", "subclass", "buffer", "deep", "brisko",
          "list of"]
@@ -184,7 +201,7 @@ def hostile(draw):
     if kind == "raiser":
         return Raiser(draw(st.sampled_from(PROTOCOLS)), draw(st.sampled_from(EXCEPTIONS)))
     if kind == "failing":
-        return failing_iterator(range(draw(st.integers(0, 3))), draw(st.sampled_from(EXCEPTIONS)))
+        return failing(draw, range(draw(st.integers(0, 3))))
     if kind == "mutating":
         target = draw(st.sampled_from([list, dict]))()
         target.update({i: i for i in range(4)}) if isinstance(target, dict) else target.extend(range(4))
@@ -201,7 +218,7 @@ def hostile(draw):
     if kind == "deep":
         levels = draw(st.integers(1, 300))
         if draw(st.booleans()):
-            return deep(levels, draw(st.sampled_from([1, (), "x"])))
+            return functools.reduce(lambda leaf, _: [leaf], range(levels), draw(st.sampled_from([1, (), "x"])))
         return functools.reduce(lambda it, _: b.unique(it), range(levels), [1, 2, 1])
     if kind == "brisko":
         return choose(draw, [b.Some(1), b.Nothing, b.Ok([]), b.Err(Boom()), b.curry(abs), b.Iter([1, 2]),
@@ -227,11 +244,11 @@ ELEMENT_LISTS = st.lists(pick(elements), max_size=6)
 
 
 @st.composite
-def data(draw):
+def data(draw, shape=None):
     """Something to read: mostly an iterable of elements, sometimes a mapping or plain hostile."""
     items = draw(ELEMENT_LISTS)
-    shape = draw(st.sampled_from(["list", "tuple", "iter", "failing", "dict", "list of lists", "mutating",
-                                  "hostile"]))
+    shape = shape or draw(st.sampled_from(["list", "tuple", "iter", "failing", "dict", "list of lists", "mutating",
+                                           "hostile"]))
     if shape == "list":
         return items
     if shape == "tuple":
@@ -239,18 +256,21 @@ def data(draw):
     if shape == "iter":
         return iter(items)
     if shape == "failing":
-        return failing_iterator(items, draw(st.sampled_from(EXCEPTIONS)))
+        return failing(draw, items)
     if shape == "dict":
-        return {i: v for i, v in enumerate(items)}
-    if shape == "list of lists":
-        return [[v, i] for i, v in enumerate(items)]
+        d = {i: v for i, v in enumerate(items)}
+        return failing(draw, d, [Failing]) if draw(st.booleans()) else d
+    if shape == "list of lists":  # rows, some failing at any pull, in a list or in something failing
+        rows = [failing(draw, [v, i]) if draw(st.booleans()) else [v, i] for i, v in enumerate(items)]
+        return failing(draw, rows) if draw(st.booleans()) else rows
     if shape == "mutating":
         return items + [Mutator(items, draw(st.sampled_from(["clear", "grow", "pop"])))]
     return draw(hostile())
 
 
 # What each parameter name gets: callables for the function-like ones, counts for the counts,
-# data for the rest; a fifth of the time, anything at all.
+# data (for the mapping tools' d and dicts, mostly mappings) for the rest; a fifth of the time,
+# anything at all.
 CALLABLE_PARAMS = {"func", "f", "key", "binop", "predicate", "pred", "handler", "leftkey", "rightkey", "exc"}
 COUNT_PARAMS = {"n", "k", "i"}
 
@@ -258,13 +278,14 @@ COUNT_PARAMS = {"n", "k", "i"}
 @functools.cache
 def argument(name):
     if name in CALLABLE_PARAMS:
-        sensible = pick(callables)
+        sensible = pick(callables) | st.builds(  # half return a pair or row failing at one of its pulls
+            functools.partial, st.just(failing_iterator), exc=st.sampled_from(EXCEPTIONS), k=st.sampled_from(range(4)))
     elif name in COUNT_PARAMS:
         sensible = st.integers(-3, 2**64) | pick(lambda: [IntSub(2), Raiser("index", Boom), 2**100, -(2**63)])
     elif name in {"ind", "keys"}:
         sensible = st.integers(-2, 2) | st.lists(st.integers(-2, 2), max_size=3) | pick(elements)
     else:
-        sensible = data()
+        sensible = data("dict") | data() if name in {"d", "dicts"} else data()
     return st.one_of(sensible, sensible, sensible, sensible, hostile())
 
 
@@ -347,9 +368,9 @@ def test_every_export(draw):
     call(getattr(b, name), args, kwargs)
 
 
-def instances():
+def instances(k=2):
     return [b.Some(1), b.Some(Raiser("eq", Boom)), b.NothingType(), b.Ok(2), b.Err(Boom("e")), b.Iter([3, 1, 3]),
-            b.Iter(failing_iterator([1, 2], Boom)), b.Option, b.Result]
+            b.Iter(failing_iterator([1, 2, 3], Boom, k)), b.Option, b.Result]
 
 
 METHODS = [(i, m) for i, obj in enumerate(instances()) for m in dir(obj)
@@ -360,7 +381,7 @@ METHODS = [(i, m) for i, obj in enumerate(instances()) for m in dir(obj)
 @given(st.data())
 def test_every_method(draw):
     index, name = draw.draw(st.sampled_from(METHODS))
-    method = getattr(instances()[index], name)
+    method = getattr(instances(draw.draw(st.sampled_from(range(4))))[index], name)
     args, kwargs = draw.draw(signature_arguments(method))
     call(method, args, kwargs)
 
