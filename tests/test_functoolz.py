@@ -341,6 +341,10 @@ def test_excepts():
 
     assert excepts(ValueError, raise_special, type)() is Special
     assert excepts(ValueError, raise_special, lambda e: e.__traceback__ is not None)()
-    for unmatched in (excepts(KeyError, raise_special), excepts((KeyError, 5), raise_special)):
+    # Nested tuples, subclasses too, match as the host's own matching does.
+    nest = lambda leaf: functools.reduce(lambda spec, _: (KeyError, spec), range(50), leaf)  # noqa: E731
+    Pair = collections.namedtuple("Pair", "a b")
+    assert excepts(nest(Pair(5, ValueError)), raise_special, type)() is Special
+    for spec in (KeyError, (KeyError, 5), nest(Pair(5, TypeError))):
         with pytest.raises(Special):
-            unmatched()
+            excepts(spec, raise_special)()
