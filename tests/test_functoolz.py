@@ -5,6 +5,7 @@ signature, the cache dict); and excepts."""
 
 import collections
 import functools
+import gc
 import inspect
 import operator
 import threading
@@ -260,6 +261,13 @@ def test_flip_is_a_curry_over_a_builtin():
     assert type(flip) is curry and type(flip(pow)) is curry
     assert flip(pow, 2, 3) == flip(pow)(2)(3) == flip(pow, 2)(3) == 9
     assert flip(func=pair, a=X, b=Y) == (Y, X)
+
+
+def test_curries_lend_out_no_state_they_share():
+    for referent in gc.get_referents(curry(pair)):  # what the collector's traversal hands out
+        if type(referent) is dict:
+            referent["y"] = Y
+    assert type(curry(pair)(X)) is curry and flip(pair, X, Y) == (Y, X)
 
 
 # ---------------------------------------------------------------- memoize and excepts

@@ -226,7 +226,7 @@ def test_readers_copy_what_the_object_would_share():
     func, args, kwargs = _introspect.curry_parts(c)
     kwargs["b"] = 100
     assert (func, args, c(1)) == (h.add, (), 2)
-    assert _introspect.curry_parts(curry(h.add))[2] is None  # a bare curry's keywords are shared
+    assert _introspect.curry_parts(curry(h.add))[2] is None
 
 
 def test_wrapped_steps_down_single_function_decorators_only():
