@@ -7,6 +7,7 @@
 
 #include "../utils/arg_vector.hpp"
 #include "../utils/cached_attr.hpp"
+#include "../utils/errors.hpp"
 #include "../utils/function_def.hpp"
 #include "../utils/once_cell.hpp"
 #include "../utils/tuple.hpp"
@@ -255,6 +256,24 @@ PyObject* make_curry(PyObject* func) {
     Owned args = Owned::steal(PyTuple_New(0));
     if (!args) return nullptr;
     return start_curry(Owned::borrow(func), std::move(args), Owned());
+}
+
+PyObject* curry_from_parts(PyObject* func, PyObject* args, PyObject* kwargs) {
+    if (!PyTuple_Check(args)) return not_an_instance(args, "tuple");
+    if (kwargs != Py_None && !PyDict_Check(kwargs)) return not_an_instance(kwargs, "dict");
+    Owned gathered = Owned::steal(PySequence_Tuple(args));  // exact, whatever subclass came in
+    if (!gathered) return nullptr;
+    // A copy: whoever passed the dict may still change it, and calls rely on nobody doing so.
+    Owned keywords = kwargs == Py_None ? Owned() : Owned::steal(PyDict_Copy(kwargs));
+    if (kwargs != Py_None && !keywords) return nullptr;
+    Py_ssize_t pos = 0;
+    for (PyObject *name, *value; keywords && PyDict_Next(keywords.get(), &pos, &name, &value);) {
+        if (!PyUnicode_Check(name)) {
+            PyErr_SetString(PyExc_TypeError, "keywords must be strings");
+            return nullptr;
+        }
+    }
+    return start_curry(Owned::borrow(func), std::move(gathered), held_kwargs(std::move(keywords)));
 }
 
 }  // namespace brisko
