@@ -50,7 +50,10 @@ private:
         int present = PyDict_SetDefaultRef(dict_.get(), key, one, &raw);
         Owned count = Owned::steal(raw);
         if (present <= 0) return present;
-        Owned next = Owned::steal(PyLong_FromUnsignedLongLong(PyLong_AsUnsignedLongLong(count.get()) + 1));
+        // The dict is reachable from a key's __eq__ (gc.get_objects): its count may not be ours.
+        unsigned long long n = PyLong_AsUnsignedLongLong(count.get());
+        if (n == static_cast<unsigned long long>(-1) && PyErr_Occurred()) return -1;
+        Owned next = Owned::steal(PyLong_FromUnsignedLongLong(n + 1));
         return next ? PyDict_SetItem(dict_.get(), key, next.get()) : -1;
     }
 
