@@ -10,6 +10,7 @@ import inspect
 import operator
 import threading
 import time
+import types
 
 import pytest
 from hypothesis import given
@@ -17,7 +18,7 @@ from hypothesis import strategies as st
 
 from brisko._brisko import apply, complement, compose, compose_left, curry, do, excepts, flip, identity, juxt, memoize
 from brisko._brisko import pipe, thread_first, thread_last
-from conftest import Boom, hashables, outcome
+from conftest import Boom, hashables, outcome, raising_after
 
 X, Y, Z = 2**70, 2**71, 2**72  # not immortal, so a leaked reference shows up under ./dev leaks
 
@@ -111,6 +112,8 @@ def test_arguments_gather_until_they_bind():
     start = curry(pair, y=Y)
     assert start(y=Z)(X) == (X, Z)  # a later keyword wins...
     assert start(X) == (X, Y)  # ...without touching the curry it came from
+    defaulted = curry(lambda x, y=0: (x, y))  # one chain: a shape that bound alone binds with keywords too
+    assert defaulted(X) == (X, 0) and defaulted(y=Y)(X) == (X, Y)
 
     class Holder:
         method = curry(pair)  # no __get__: the instance is not bound as `self`
@@ -292,6 +295,11 @@ def test_key_forms_follow_the_signature():
     # No readable signature (max; a raising __signature__): every call is keyed with its keywords.
     assert keys_after(max, ((X, Y), {})) == [((X, Y), None)]
     assert keys_after(Signed(fail=Boom("no signature")), ((X, Y), {})) == [((X, Y), None)]
+    # Parameters that fail to read partway through: the cautious key, as with no signature at all.
+    parameters = types.SimpleNamespace(values=lambda: raising_after([inspect.Parameter("x", 0)], 1))
+    partly = type("Partly", (inspect.Signature,), {"parameters": parameters})()
+    assert keys_after(type("F", (), {"__call__": lambda s, x: x, "__signature__": partly})(), ((X,), {})) == [
+        ((X,), None)]
 
 
 def test_hits_skip_the_call_and_failures_store_nothing():
