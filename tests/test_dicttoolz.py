@@ -15,7 +15,7 @@ from hypothesis import strategies as st
 
 from brisko._brisko import assoc, assoc_in, dissoc, get_in, itemfilter, itemmap, keyfilter, keymap, merge, merge_with
 from brisko._brisko import update_in, valfilter, valmap
-from conftest import MAPPING_SHAPES, Boom, ItemsOnly
+from conftest import MAPPING_SHAPES, Boom, ItemsOnly, raising_after
 
 OD = collections.OrderedDict
 # Keys that collide (1 == 1.0 == True, 0 == False) next to ones that do not.
@@ -109,6 +109,9 @@ def test_itemmap_pulls_at_most_three():
     with pytest.raises(ValueError, match="length > 2"):
         itemmap(lambda kv: gen, {"k": "v"})
     assert next(gen) == 3
+    for k in range(3):  # an error on any pull is the pair's, the one that would end it too
+        with pytest.raises(Boom, match="source failed"):
+            itemmap(lambda kv: raising_after("xy", k), {"k": "v"})
 
 
 def test_merge_edges():
@@ -116,6 +119,10 @@ def test_merge_edges():
     assert merge(d) == d and merge(d) is not d and type(merge(factory=OD)) is OD
     Pair = collections.namedtuple("Pair", "k v")
     assert merge(ItemsOnly([Pair(1, 2), (3, 4, 5)])) == {1: 2, 3: 4}  # tuple subclasses, extra elements
+    # A key whose hash changes at every call is never found again: merge_with's result must be a new
+    # dict, never its grouping table (where storing the result would add a second entry).
+    shifting = type("Shifting", (), {"__hash__": lambda self, hashes=iter(range(10**9)): next(hashes)})()
+    assert list(merge_with(len, {shifting: 1}).items()) == [(shifting, 1)]
 
 
 @pytest.mark.parametrize(
@@ -129,6 +136,11 @@ def test_merge_edges():
         (lambda: assoc(ItemsOnly([(1,)]), 1, 2), IndexError, "tuple index out of range"),
         (lambda: merge_with(sum, [5]), AttributeError, "'int' object has no attribute 'items'"),
         (lambda: itemmap(lambda kv: 5, {"k": "v"}), TypeError, "'int' object is not iterable"),
+        # A failing pull is an error, never the end: of the sources, of a mapping's items, of a path.
+        (lambda: merge(raising_after([{1: 2}], 1)), Boom, "source failed"),
+        (lambda: merge({}, type("M", (), {"keys": 0, "items": lambda m: raising_after([(1, 2)], 1)})()),
+         Boom, "source failed"),
+        (lambda: assoc_in({}, raising_after(["a"], 1), 0), Boom, "source failed"),
     ],
 )
 def test_errors(call, exc, message):

@@ -5,10 +5,12 @@ signature, the cache dict); and excepts."""
 
 import collections
 import functools
+import gc
 import inspect
 import operator
 import threading
 import time
+import types
 
 import pytest
 from hypothesis import given
@@ -16,7 +18,7 @@ from hypothesis import strategies as st
 
 from brisko._brisko import apply, complement, compose, compose_left, curry, do, excepts, flip, identity, juxt, memoize
 from brisko._brisko import pipe, thread_first, thread_last
-from conftest import Boom, hashables, outcome
+from conftest import Boom, hashables, outcome, raising_after
 
 X, Y, Z = 2**70, 2**71, 2**72  # not immortal, so a leaked reference shows up under ./dev leaks
 
@@ -110,6 +112,8 @@ def test_arguments_gather_until_they_bind():
     start = curry(pair, y=Y)
     assert start(y=Z)(X) == (X, Z)  # a later keyword wins...
     assert start(X) == (X, Y)  # ...without touching the curry it came from
+    defaulted = curry(lambda x, y=0: (x, y))  # one chain: a shape that bound alone binds with keywords too
+    assert defaulted(X) == (X, 0) and defaulted(y=Y)(X) == (X, Y)
 
     class Holder:
         method = curry(pair)  # no __get__: the instance is not bound as `self`
@@ -262,6 +266,13 @@ def test_flip_is_a_curry_over_a_builtin():
     assert flip(func=pair, a=X, b=Y) == (Y, X)
 
 
+def test_curries_lend_out_no_state_they_share():
+    for referent in gc.get_referents(curry(pair)):  # what the collector's traversal hands out
+        if type(referent) is dict:
+            referent["y"] = Y
+    assert type(curry(pair)(X)) is curry and flip(pair, X, Y) == (Y, X)
+
+
 # ---------------------------------------------------------------- memoize and excepts
 
 
@@ -284,6 +295,11 @@ def test_key_forms_follow_the_signature():
     # No readable signature (max; a raising __signature__): every call is keyed with its keywords.
     assert keys_after(max, ((X, Y), {})) == [((X, Y), None)]
     assert keys_after(Signed(fail=Boom("no signature")), ((X, Y), {})) == [((X, Y), None)]
+    # Parameters that fail to read partway through: the cautious key, as with no signature at all.
+    parameters = types.SimpleNamespace(values=lambda: raising_after([inspect.Parameter("x", 0)], 1))
+    partly = type("Partly", (inspect.Signature,), {"parameters": parameters})()
+    assert keys_after(type("F", (), {"__call__": lambda s, x: x, "__signature__": partly})(), ((X,), {})) == [
+        ((X,), None)]
 
 
 def test_hits_skip_the_call_and_failures_store_nothing():
@@ -341,6 +357,10 @@ def test_excepts():
 
     assert excepts(ValueError, raise_special, type)() is Special
     assert excepts(ValueError, raise_special, lambda e: e.__traceback__ is not None)()
-    for unmatched in (excepts(KeyError, raise_special), excepts((KeyError, 5), raise_special)):
+    # Nested tuples, subclasses too, match as the host's own matching does.
+    nest = lambda leaf: functools.reduce(lambda spec, _: (KeyError, spec), range(50), leaf)  # noqa: E731
+    Pair = collections.namedtuple("Pair", "a b")
+    assert excepts(nest(Pair(5, ValueError)), raise_special, type)() is Special
+    for spec in (KeyError, (KeyError, 5), nest(Pair(5, TypeError))):
         with pytest.raises(Special):
-            unmatched()
+            excepts(spec, raise_special)()

@@ -15,7 +15,7 @@ from hypothesis import given
 from hypothesis import strategies as st
 
 import pickling_helpers as h
-from brisko import Err, Iter, Nothing, NothingType, Ok, Some, _introspect, _testhooks
+from brisko import Err, Iter, Nothing, NothingType, Ok, Some, _introspect, _pickling, _testhooks
 from brisko import complement, compose, compose_left, curry, excepts, flip, frequencies, juxt, memoize, merge_with
 from brisko import interpose, partition_all, pluck, sliding_window, unique
 from conftest import outcome
@@ -70,6 +70,7 @@ FUNCTIONS = {
     "curry_over_module_memoize": (lambda: curry(h.square), [lambda f: f(3)]),
     "partial_under_module_memoize": (lambda: h.power(2), [lambda f: f(10), lambda f: f(exp=3)]),
     "flip_keywords": (lambda: flip(operator.sub, b=5), [lambda f: f(1)]),
+    "flip_keyword_named_func": (lambda: flip(func=operator.sub), [lambda f: f(a=1, b=5)]),
     "juxt_of_one_non_callable": (lambda: juxt([5]), [lambda f: f(1)]),
     "juxt_of_one_module_curry_partial": (lambda: juxt(h.add3(1, 2)), [lambda f: f(3)]),
     "excepts_no_match": (lambda: excepts((ValueError, KeyError), h.inverse), [lambda f: f(0)]),
@@ -226,7 +227,31 @@ def test_readers_copy_what_the_object_would_share():
     func, args, kwargs = _introspect.curry_parts(c)
     kwargs["b"] = 100
     assert (func, args, c(1)) == (h.add, (), 2)
-    assert _introspect.curry_parts(curry(h.add))[2] is None  # a bare curry's keywords are shared
+    assert _introspect.curry_parts(curry(h.add))[2] is None
+
+
+# curry(h.add, b=10) through rebuild, its keywords spread into curry's call: such pickles keep loading.
+REBUILD_PICKLE = (b"\x80\x02cbrisko._pickling\nrebuild\nq\x00cbrisko._brisko\ncurry\nq\x01cpickling_helpers\nadd\nq"
+                  b"\x02\x85q\x03}q\x04X\x01\x00\x00\x00bq\x05K\ns\x87q\x06Rq\x07.")
+
+
+@pytest.mark.parametrize(
+    "call, exc, message",
+    [
+        (lambda: _pickling.curried(h.add, [1], None), TypeError, "'list' object is not an instance of 'tuple'"),
+        (lambda: _pickling.curried(h.add, (), [("b", 1)]), TypeError, "'list' object is not an instance of 'dict'"),
+        (lambda: _pickling.curried(h.add, (), {1: 2}), TypeError, "keywords must be strings"),
+        (lambda: _pickling.unwrapped(h.add3, 0), ValueError, "unwrapped: depth must be at least 1, not 0"),
+        (lambda: _pickling.unwrapped(h.add3, 10**6), ValueError, "(1 of 1000000 steps down)"),
+    ],
+)
+def test_reconstructors_refuse_parts_no_pickle_of_ours_holds(call, exc, message):
+    kwargs = {"b": 2}
+    rebuilt = _pickling.curried(h.add, (1,), kwargs)
+    kwargs.clear()  # the curry holds a copy
+    assert pickle.loads(REBUILD_PICKLE)(1) == 11 and rebuilt() == 3
+    with pytest.raises(exc, match=re.escape(message)):
+        call()
 
 
 def test_wrapped_steps_down_single_function_decorators_only():

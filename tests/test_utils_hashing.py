@@ -6,6 +6,8 @@ interpreter, whose reference counting the debug totals do not see)."""
 import array
 import itertools
 import os
+import subprocess
+import sys
 
 import pytest
 from hypothesis import given
@@ -201,3 +203,36 @@ def test_numpy_arrays_match_the_generic_paths(values):
     assert type(unique(arr)).__name__ == "UniqueI64Iter"
     assert list(unique(arr)) == list(unique(values))
     assert list(frequencies(arr).items()) == list(frequencies(values).items())
+
+
+# A thread rewrites the array between two far-apart ranges while it is counted (numpy copies
+# without the GIL): every scan may see values its earlier pass did not, and must stay in bounds.
+REWRITTEN_MEANWHILE = """
+import threading, time
+import numpy as np
+from brisko._brisko import Iter, frequencies, unique
+
+arr, low, high = np.zeros(1 << 18, np.int64), np.zeros(1 << 18, np.int64), np.full(1 << 18, 1 << 40, np.int64)
+done = threading.Event()
+
+def rewrite():
+    while not done.is_set():
+        np.copyto(arr, high)
+        np.copyto(arr, low)
+
+writer = threading.Thread(target=rewrite)
+writer.start()
+deadline = time.monotonic() + 2
+while time.monotonic() < deadline:
+    frequencies(arr), Iter(arr).frequencies(), list(unique(arr))
+done.set()
+writer.join()
+print("ok")
+"""
+
+
+@pytest.mark.out_of_process
+@pytest.mark.skipif(np is None, reason="numpy is missing, or invisible to the debug interpreter")
+def test_a_buffer_rewritten_while_counted_never_crashes():
+    out = subprocess.run([sys.executable, "-c", REWRITTEN_MEANWHILE], capture_output=True, text=True, timeout=60)
+    assert out.returncode == 0 and out.stdout.strip() == "ok", out.stderr[-2000:]

@@ -129,6 +129,9 @@ RECOVERY = {
     "sliding_window source": (lambda: sliding_window(1, raising_after([1, 2], 1)), [(1,), Boom, Boom]),
     "interleave source": (lambda: interleave([raising_after([1], 1), [10, 20]]), [1, 10, Boom, Boom]),
     "diff source": (lambda: diff(raising_after([1, 2], 1), [1, 5]), [Boom, Boom]),
+    "join right source": (lambda: join(abs, [1], abs, raising_after([1, 2], 1)), [(1, 1), Boom, Boom]),
+    "interpose source": (lambda: interpose(0, raising_after([1, 2], 1)), [1, Boom, Boom]),
+    "partition_all source, large groups": (lambda: partition_all(5000, raising_after([1], 1)), [Boom, Boom]),
 }
 
 

@@ -228,6 +228,15 @@ t = threading.Thread(target=check, args=(100_000,))
 t.start()
 t.join()
 assert not failed, failed[0].exc_value
+exc, Sub = KeyError, type("Sub", (tuple,), {})
+for i in range(1_000_000):  # the host's own matching would recurse once per level
+    exc = Sub((exc,)) if i % 2 else (exc,)
+try:
+    b.excepts(exc, lambda: 1 / 0)()
+except RecursionError as e:
+    assert type(e.__context__) is ZeroDivisionError, e.__context__
+else:
+    raise AssertionError("excepts did not raise RecursionError")
 for make in (b.Some, b.Ok, b.Err):  # long chains of values are freed without deep recursion too
     x = make([])
     for _ in range(1_000_000):

@@ -3,7 +3,9 @@
 brisko's classes carry no pickling methods of their own: the reducers below are registered with
 copyreg when the package is imported. Each one rebuilds its object through the public constructor
 or factory, from parts that brisko._introspect reads out of the object, so unpickling never sees
-internal state. The module-level functions below are named in pickles: their names stay.
+internal state; only a curry holding keywords comes back through a constructor of _introspect's that
+takes them as one dict, whatever their names. The module-level functions below are named in
+pickles: their names stay.
 
 Lazy iterators keep the host's refusal ("cannot pickle '...' object"), as itertools' do.
 """
@@ -12,6 +14,7 @@ import copyreg
 import importlib
 import importlib.machinery
 import importlib.util
+import operator
 import sys
 
 from brisko import _brisko
@@ -64,8 +67,14 @@ def by_name(module, qualname):
 def unwrapped(holder, depth):
     """The function `depth` decorator steps below `holder`: a function whose name holds a wrapper
     made from it (what a module-level @curry function gathers arguments for, flip's builtin)."""
-    for _ in range(depth):
-        holder = _wrapped(holder)
+    depth = operator.index(depth)
+    if depth < 1:
+        raise ValueError(f"unwrapped: depth must be at least 1, not {depth}")
+    for step in range(depth):
+        below = _wrapped(holder)
+        if below is None:
+            raise ValueError(f"unwrapped: {holder!r} wraps no function ({step} of {depth} steps down)")
+        holder = below
     return holder
 
 
@@ -74,9 +83,18 @@ def memoized(func, cache_type, key):
     return memoize(func, cache_type(), key)
 
 
+def curried(func, args, kwargs):
+    """curry(func, *args, **kwargs), the keywords handed over as one dict: one of them may be named
+    like curry's own parameter (flip(func=...)). A placeholder func is replaced as in rebuild."""
+    if type(func) is _Unwrapped:
+        func = func.function()
+    return _introspect.curry_from_parts(func, args, kwargs)
+
+
 def rebuild(factory, args, kwargs):
     """factory(*args, **kwargs), each placeholder among args replaced by the function it stands
-    for. Unpickling has replaced them already; copy.copy hands them over as they are."""
+    for. Unpickling has replaced them already; copy.copy hands them over as they are. The reducers
+    here pass None for kwargs; a pickle may carry a dict."""
     args = [arg.function() if type(arg) is _Unwrapped else arg for arg in args]
     return factory(*args, **(kwargs or {}))
 
@@ -151,11 +169,8 @@ def _portable(func, name=_MISSING):
     return _Unwrapped(name[2], depth) if depth else func
 
 
-def _recipe(factory, args, kwargs=None):
-    """The reduction that calls factory(*args, **kwargs): through rebuild when there are keywords
-    or placeholders."""
-    if kwargs:
-        return rebuild, (factory, args, kwargs)
+def _recipe(factory, args):
+    """The reduction that calls factory(*args): through rebuild when there are placeholders."""
     for arg in args:
         if type(arg) is _Unwrapped:
             return rebuild, (factory, args, None)
@@ -194,7 +209,9 @@ def _wrapper_by_reference(obj, func):
 def _reduce_curry(obj):
     func, args, kwargs = _introspect.curry_parts(obj)
     found, func = _wrapper_by_reference(obj, func)
-    return found or _recipe(curry, (func, *args), kwargs)
+    if found:
+        return found
+    return (curried, (func, args, kwargs)) if kwargs else _recipe(curry, (func, *args))
 
 
 def _reduce_memoize(obj):

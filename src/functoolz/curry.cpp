@@ -7,6 +7,7 @@
 
 #include "../utils/arg_vector.hpp"
 #include "../utils/cached_attr.hpp"
+#include "../utils/errors.hpp"
 #include "../utils/function_def.hpp"
 #include "../utils/once_cell.hpp"
 #include "../utils/tuple.hpp"
@@ -23,7 +24,7 @@ struct Curry {
     vectorcallfunc vectorcall;
     Owned func;    // not tested for callability; null only once the collector cleared the curry
     Owned args;    // exact tuple
-    Owned kwargs;  // exact dict; calls copy it, nothing changes it in place
+    Owned kwargs;  // exact dict of one entry or more, null when none; calls copy it, nothing changes it
     Owned chain;   // the chain object shared with the curries a partial bind makes from this one
 };
 
@@ -31,15 +32,15 @@ CurryChain& chain_of(Curry* self) noexcept { return *curry_chain(self->chain.get
 
 PyObject* new_curry(Owned func, Owned args, Owned kwargs, Owned chain);
 
-// Interned method names and the shared empty kwargs dict, made once per process. The dict is
-// never changed: calls copy a curry's kwargs before they add to them.
-OnceCell BIND_NAME, BIND_PARTIAL_NAME, NO_KWARGS;
+// Interned method names, made once per process.
+OnceCell BIND_NAME, BIND_PARTIAL_NAME;
 PyObject* method_name(OnceCell& cell, const char* name) {
     return cell.get_or_init([&] { return Owned::steal(PyUnicode_InternFromString(name)); });
 }
-Owned no_kwargs() {
-    return Owned::borrow(NO_KWARGS.get_or_init([] { return Owned::steal(PyDict_New()); }));
-}
+
+// Gathered keywords as a curry holds them: no dict at all when there are none, so that no two
+// curries ever share a mutable object the collector's traversal could hand out.
+Owned held_kwargs(Owned kwargs) { return kwargs && PyDict_GET_SIZE(kwargs.get()) ? std::move(kwargs) : Owned(); }
 
 // The gathered call: the arguments of `self` and of this call, merged once and reused for
 // sig.bind, sig.bind_partial and the call of func. Layout: [sig, A..., values of K...], where A
@@ -55,8 +56,8 @@ struct Gathered {
 // made when there are keywords at all. -1 with the exception set on failure.
 int merge_kwargs(Curry* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames, Owned& out) {
     Py_ssize_t n_new = kwnames ? PyTuple_GET_SIZE(kwnames) : 0;
-    if (n_new == 0 && PyDict_GET_SIZE(self->kwargs.get()) == 0) return 0;
-    out = Owned::steal(PyDict_Copy(self->kwargs.get()));
+    if (n_new == 0 && !self->kwargs) return 0;
+    out = Owned::steal(self->kwargs ? PyDict_Copy(self->kwargs.get()) : PyDict_New());
     if (!out) return -1;
     for (Py_ssize_t k = 0; k < n_new; ++k) {
         if (PyDict_SetItem(out.get(), PyTuple_GET_ITEM(kwnames, k), args[nargs + k]) < 0) return -1;
@@ -125,9 +126,7 @@ bool decides_by_shape(PyObject* sig) {
 PyObject* grow(Curry* self, Gathered& g) {
     Owned args = Owned::steal(tuple_from_array(g.vector.args() + 1, g.n_args));
     if (!args) return nullptr;
-    Owned kwargs = g.kwargs ? std::move(g.kwargs) : no_kwargs();
-    if (!kwargs) return nullptr;
-    return new_curry(Owned::borrow(self->func.get()), std::move(args), std::move(kwargs),
+    return new_curry(Owned::borrow(self->func.get()), std::move(args), held_kwargs(std::move(g.kwargs)),
                      Owned::borrow(self->chain.get()));
 }
 
@@ -136,7 +135,7 @@ PyObject* call(Curry* self, PyObject* const* args, std::size_t nargsf, PyObject*
     PyObject* sig;
     if (chain_of(self).signature(self->func.get(), sig) < 0) return nullptr;
     // Nothing gathered yet: the caller's own vector is the call, and its shape is all there is.
-    bool bare = PyTuple_GET_SIZE(self->args.get()) == 0 && PyDict_GET_SIZE(self->kwargs.get()) == 0;
+    bool bare = PyTuple_GET_SIZE(self->args.get()) == 0 && !self->kwargs;
     if (bare && (!sig || chain_of(self).verdict(nargs, kwnames) == Verdict::Full)) {
         return PyObject_Vectorcall(self->func.get(), args, nargsf, kwnames);
     }
@@ -193,9 +192,7 @@ constexpr Signature CURRY_NEW_SIG = Signature::method("curry", "__new__", {"func
 PyObject* curry_new(Args<CURRY_NEW_SIG>& a) {
     Owned args = Owned::steal(tuple_from_array(a.rest, a.n_rest));
     if (!args) return nullptr;
-    Owned kwargs = a.kwargs ? std::move(a.kwargs) : no_kwargs();
-    if (!kwargs) return nullptr;
-    return start_curry(Owned::borrow(a[0]), std::move(args), std::move(kwargs));
+    return start_curry(Owned::borrow(a[0]), std::move(args), held_kwargs(std::move(a.kwargs)));
 }
 
 int curry_traverse(PyObject* obj, visitproc visit, void* arg) noexcept {
@@ -249,9 +246,8 @@ ClassDef CURRY_CLASS{&curry_spec, &install_vectorcall<Curry>};
 PyObject* curry_parts(PyObject* obj) {
     auto* self = reinterpret_cast<Curry*>(obj);
     if (!self->func) return cleared_object(obj);
-    // The gathered keywords may be the dict every bare curry shares: never lent out.
-    PyObject* gathered = self->kwargs.get();
-    Owned kwargs = PyDict_GET_SIZE(gathered) ? Owned::steal(PyDict_Copy(gathered)) : Owned::borrow(Py_None);
+    // The gathered keywords are never lent out: calls rely on nothing changing them.
+    Owned kwargs = self->kwargs ? Owned::steal(PyDict_Copy(self->kwargs.get())) : Owned::borrow(Py_None);
     if (!kwargs) return nullptr;
     return PyTuple_Pack(3, self->func.get(), self->args.get(), kwargs.get());
 }
@@ -259,9 +255,25 @@ PyObject* curry_parts(PyObject* obj) {
 PyObject* make_curry(PyObject* func) {
     Owned args = Owned::steal(PyTuple_New(0));
     if (!args) return nullptr;
-    Owned kwargs = no_kwargs();
-    if (!kwargs) return nullptr;
-    return start_curry(Owned::borrow(func), std::move(args), std::move(kwargs));
+    return start_curry(Owned::borrow(func), std::move(args), Owned());
+}
+
+PyObject* curry_from_parts(PyObject* func, PyObject* args, PyObject* kwargs) {
+    if (!PyTuple_Check(args)) return not_an_instance(args, "tuple");
+    if (kwargs != Py_None && !PyDict_Check(kwargs)) return not_an_instance(kwargs, "dict");
+    Owned gathered = Owned::steal(PySequence_Tuple(args));  // exact, whatever subclass came in
+    if (!gathered) return nullptr;
+    // A copy: whoever passed the dict may still change it, and calls rely on nobody doing so.
+    Owned keywords = kwargs == Py_None ? Owned() : Owned::steal(PyDict_Copy(kwargs));
+    if (kwargs != Py_None && !keywords) return nullptr;
+    Py_ssize_t pos = 0;
+    for (PyObject *name, *value; keywords && PyDict_Next(keywords.get(), &pos, &name, &value);) {
+        if (!PyUnicode_Check(name)) {
+            PyErr_SetString(PyExc_TypeError, "keywords must be strings");
+            return nullptr;
+        }
+    }
+    return start_curry(Owned::borrow(func), std::move(gathered), held_kwargs(std::move(keywords)));
 }
 
 }  // namespace brisko

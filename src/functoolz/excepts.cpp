@@ -5,10 +5,34 @@
 #include "../utils/call.hpp"
 #include "../utils/errors.hpp"
 #include "../utils/function_def.hpp"
+#include "../utils/recursion_guard.hpp"
 #include "../utils/vectorcall_class.hpp"
 
 namespace brisko {
 namespace {
+
+// Whether `caught` matches `exc` by PyErr_GivenExceptionMatches' rule, tuples nested to any depth
+// included: the host walks the nesting on the C stack without a limit, so it is walked here, under
+// the recursion check, and only the leaves go to the host. 1, 0, or -1 with RecursionError set.
+int matches(PyObject* caught, PyObject* exc) {
+    if (!PyTuple_Check(exc)) return PyErr_GivenExceptionMatches(caught, exc);
+    RecursionGuard guard(" while matching an exception");
+    if (!guard) return -1;
+    for (Py_ssize_t i = 0; i < PyTuple_GET_SIZE(exc); ++i) {
+        int matched = matches(caught, PyTuple_GET_ITEM(exc, i));
+        if (matched != 0) return matched;
+    }
+    return 0;
+}
+
+// The pending exception, raised while `caught` was being handled, gets it as its context.
+[[gnu::cold]] PyObject* raised_while_handling(Owned caught) {
+    Owned raised = Owned::steal(PyErr_GetRaisedException());
+    if (!raised) return fetch_err();
+    PyException_SetContext(raised.get(), caught.release());
+    PyErr_SetRaisedException(raised.release());
+    return nullptr;
+}
 
 struct Excepts {
     static constexpr const char* NAME = "brisko._brisko.Excepts";
@@ -23,7 +47,9 @@ struct Excepts {
         // The raised exception is already normalised and carries its traceback.
         Owned caught = Owned::steal(PyErr_GetRaisedException());
         if (!caught) return fetch_err();
-        if (!PyErr_GivenExceptionMatches(caught.get(), self.exc.get())) {
+        int matched = matches(caught.get(), self.exc.get());
+        if (matched < 0) return raised_while_handling(std::move(caught));
+        if (matched == 0) {
             PyErr_SetRaisedException(caught.release());
             return nullptr;
         }

@@ -11,6 +11,10 @@ namespace brisko {
 extern ClassDef CURRY_CLASS;
 // A curry over `func` with no gathered arguments (a new reference).
 PyObject* make_curry(PyObject* func);
+// curry(func, *args, **kwargs) with the keywords as one dict (or None), so that they may use any
+// name: the way back from curry_parts. A new reference, or null with TypeError for an args that is
+// not a tuple, a kwargs that is not a dict, or a keyword that is not a string.
+PyObject* curry_from_parts(PyObject* func, PyObject* args, PyObject* kwargs);
 
 // Registered functions, in export order.
 extern PyMethodDef IDENTITY_DEF, APPLY_DEF, PIPE_DEF, DO_DEF, COMPOSE_DEF, COMPOSE_LEFT_DEF;

@@ -50,7 +50,10 @@ private:
         int present = PyDict_SetDefaultRef(dict_.get(), key, one, &raw);
         Owned count = Owned::steal(raw);
         if (present <= 0) return present;
-        Owned next = Owned::steal(PyLong_FromUnsignedLongLong(PyLong_AsUnsignedLongLong(count.get()) + 1));
+        // The dict is reachable from a key's __eq__ (gc.get_objects): its count may not be ours.
+        unsigned long long n = PyLong_AsUnsignedLongLong(count.get());
+        if (n == static_cast<unsigned long long>(-1) && PyErr_Occurred()) return -1;
+        Owned next = Owned::steal(PyLong_FromUnsignedLongLong(n + 1));
         return next ? PyDict_SetItem(dict_.get(), key, next.get()) : -1;
     }
 
@@ -91,42 +94,61 @@ PyObject* i64_counts_to_dict(const std::vector<I64Count>& counts) {
 constexpr std::uint64_t DENSE_SLOTS_PER_ELEMENT = 4;
 constexpr std::uint64_t DENSE_MIN_SLOTS = 1 << 16;
 
+// Counts by direct indexing, for values within [lo, lo + span]. False, with `counts` part-filled,
+// at a value outside it: the buffer changed since the range was taken, by another thread or
+// process, and only a table that bounds nothing can count it.
+bool count_dense(const std::int64_t* data, std::size_t n, std::int64_t lo, std::uint64_t span,
+                 std::vector<I64Count>& counts) {
+    std::vector<std::uint32_t> position(span + 1, 0);  // 1 + index into counts, 0 when unseen
+    for (std::size_t i = 0; i < n; ++i) {
+        const std::int64_t value = read_element(data, i);
+        const std::uint64_t slot = std::uint64_t(value) - std::uint64_t(lo);  // no overflow in unsigned
+        if (slot > span) return false;
+        std::uint32_t& p = position[slot];
+        if (p == 0) {
+            counts.push_back({value, 0});
+            p = std::uint32_t(counts.size());
+        }
+        ++counts[p - 1].count;
+    }
+    return true;
+}
+
+void count_hashed(const std::int64_t* data, std::size_t n, std::vector<I64Count>& counts) {
+    FxTable<std::size_t> positions(n);
+    for (std::size_t i = 0; i < n; ++i) {
+        const std::int64_t value = read_element(data, i);
+        bool added;
+        std::size_t& p = positions.find_or_add(value, added);
+        if (added) {
+            p = counts.size();
+            counts.push_back({value, 0});
+        }
+        ++counts[p].count;
+    }
+}
+
 // Counts in first-appearance order, by direct indexing when the values are dense, else by
-// hashing them natively; never a host object per element.
+// hashing them natively; never a host object per element. Each element is read once per pass and
+// the passes need not agree: a buffer written meanwhile gets some counts, never a stray write.
 std::vector<I64Count> count_i64(const std::int64_t* data, std::size_t n) {
     std::vector<I64Count> counts;
     if (n == 0) return counts;
-    std::int64_t lo = data[0], hi = data[0];
+    std::int64_t lo = read_element(data, 0), hi = lo;
     for (std::size_t i = 1; i < n; ++i) {
-        lo = data[i] < lo ? data[i] : lo;
-        hi = data[i] > hi ? data[i] : hi;
+        const std::int64_t value = read_element(data, i);
+        lo = std::min(lo, value);
+        hi = std::max(hi, value);
     }
     const std::uint64_t span = std::uint64_t(hi) - std::uint64_t(lo);  // no overflow in unsigned
     const std::uint64_t dense_limit = std::max(DENSE_MIN_SLOTS, DENSE_SLOTS_PER_ELEMENT * n);
     // A position is 32 bits wide: it holds every group as long as the elements (an upper bound
     // on the groups) are fewer than 2**32.
     if (span < dense_limit && n < std::numeric_limits<std::uint32_t>::max()) {
-        std::vector<std::uint32_t> position(span + 1, 0);  // 1 + index into counts, 0 when unseen
-        for (std::size_t i = 0; i < n; ++i) {
-            std::uint32_t& p = position[std::uint64_t(data[i]) - std::uint64_t(lo)];
-            if (p == 0) {
-                counts.push_back({data[i], 0});
-                p = std::uint32_t(counts.size());
-            }
-            ++counts[p - 1].count;
-        }
-        return counts;
+        if (count_dense(data, n, lo, span, counts)) return counts;
+        counts.clear();
     }
-    FxTable<std::size_t> positions(n);
-    for (std::size_t i = 0; i < n; ++i) {
-        bool added;
-        std::size_t& p = positions.find_or_add(data[i], added);
-        if (added) {
-            p = counts.size();
-            counts.push_back({data[i], 0});
-        }
-        ++counts[p].count;
-    }
+    count_hashed(data, n, counts);
     return counts;
 }
 

@@ -47,8 +47,10 @@ struct UniqueI64Iter {
         const std::int64_t* data = self.view.data();
         const std::size_t length = self.view.length();
         while (state->position < length) {
-            if (state->position + PREFETCH_AHEAD < length) state->seen.prefetch(data[state->position + PREFETCH_AHEAD]);
-            std::int64_t v = data[state->position++];
+            if (state->position + PREFETCH_AHEAD < length) {
+                state->seen.prefetch(read_element(data, state->position + PREFETCH_AHEAD));
+            }
+            std::int64_t v = read_element(data, state->position++);
             if (state->seen.insert(v)) {
                 state->unboxed = v;
                 return box(*state);

@@ -69,6 +69,10 @@ PyObject* wrapped(Args<WRAPPED_SIG>& a) {
     Py_RETURN_NONE;
 }
 
+// The way back from curry_parts: keywords as one dict, so that any name round-trips, `func` too.
+constexpr Signature CURRY_FROM_PARTS_SIG = Signature::function("curry_from_parts", {"func", "args", "kwargs"});
+PyObject* from_curry_parts(Args<CURRY_FROM_PARTS_SIG>& a) { return curry_from_parts(a[0], a[1], a[2]); }
+
 PyMethodDef introspect_functions[] = {
     function_def<CURRY_PARTS_SIG, read_parts<CURRY_PARTS_SIG, CURRY>>("curry_parts(obj)\n--\n\n"),
     function_def<COMPOSE_FUNCS_SIG, read_parts<COMPOSE_FUNCS_SIG, COMPOSE>>("compose_funcs(obj)\n--\n\n"),
@@ -78,6 +82,7 @@ PyMethodDef introspect_functions[] = {
     function_def<MEMOIZE_PARTS_SIG, read_parts<MEMOIZE_PARTS_SIG, MEMOIZE>>("memoize_parts(obj)\n--\n\n"),
     function_def<ITER_INNER_SIG, read_parts<ITER_INNER_SIG, ITER>>("iter_inner(obj)\n--\n\n"),
     function_def<WRAPPED_SIG, wrapped>("wrapped(obj)\n--\n\n"),
+    function_def<CURRY_FROM_PARTS_SIG, from_curry_parts>("curry_from_parts(func, args, kwargs)\n--\n\n"),
     {nullptr, nullptr, 0, nullptr},
 };
 

@@ -47,6 +47,13 @@ private:
     std::unique_ptr<Py_buffer, Release> view_;
 };
 
+// Element i of a buffer that another thread or process may be writing meanwhile. Read exactly
+// once and whole (a relaxed atomic load; a plain mov on the usual targets): the compiler may not
+// read it again, so the value a caller checks or indexes with is the value it keeps.
+inline std::int64_t read_element(const std::int64_t* data, std::size_t i) noexcept {
+    return __atomic_load_n(data + i, __ATOMIC_RELAXED);
+}
+
 // The object's buffer when it is one-dimensional, 8-byte aligned, of item size 8 and an int64
 // format in native byte order; else an empty view. An exporter's Exception is cleared; only an
 // interrupt (or another BaseException-only failure) stays pending, so an empty view with an
