@@ -1,8 +1,13 @@
 """Input shapes shared by the tests: every lazy tool runs over each of them."""
 
 import collections.abc
+import pathlib
+import sys
 
 import pytest
+
+# The test tools (the doc-example runner, the leak checker, the fuzzer) live in tools/.
+sys.path.insert(0, str(pathlib.Path(__file__).resolve().parent.parent / "tools"))
 
 
 class ListSubclass(list):
