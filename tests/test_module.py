@@ -45,9 +45,11 @@ def test_the_registration_table():
 HIDDEN = {"InterposeIter": lambda: b.interpose(0, [1]), "SlidingWindowIter": lambda: b.sliding_window(2, []),
           "UniqueIter": lambda: b.unique([]), "PluckIter": lambda: b.pluck(0, []),
           "UniqueI64Iter": lambda: b.unique(array.array("q", [1])), "NativeIter": lambda: b.remove(bool, []),
+          "MapIter": lambda: iter(b.Iter([]).map(abs)), "FilterIter": lambda: iter(b.Iter([]).filter(abs)),
           "Compose": lambda: b.compose(abs, abs), "Juxt": lambda: b.juxt(abs), "Complement": lambda: b.complement(abs),
           "Memoize": lambda: b.memoize(abs), "Excepts": lambda: b.excepts(Boom, abs)}
-HINTED = {"InterposeIter", "SlidingWindowIter", "UniqueIter", "PluckIter", "UniqueI64Iter"}  # a documented hint
+# The classes with a documented __length_hint__.
+HINTED = {"InterposeIter", "SlidingWindowIter", "UniqueIter", "PluckIter", "UniqueI64Iter", "MapIter", "FilterIter"}
 EXPORTED = {"Some": lambda: b.Some(1), "NothingType": lambda: b.Nothing, "Ok": lambda: b.Ok(1),
             "Err": lambda: b.Err(1), "curry": lambda: b.curry(abs), "Iter": lambda: b.Iter([])}
 

@@ -61,15 +61,15 @@ PyObject* islice(PyObject* inner, std::uint64_t n, bool drop) {
 
 // ---------------------------------------------------------------- chain methods: never iterate
 
-// map and filter run the function in a native step, as every chain method that calls user code
-// does: its errors, StopIteration included, are reported as this Iter's, never lost.
+// map and filter run the function in a dedicated iterator's step, as every chain method that calls
+// user code does: its errors, StopIteration included, are reported as this Iter's, never lost.
 constexpr Signature MAP_SIG = Signature::method("Iter", "map", {"f"});
 PyObject* map(PyObject* self, Args<MAP_SIG>& a) { return wrap(Owned::steal(map_impl("Iter.map", a[0], inner_of(self)))); }
 
 // A None function keeps the elements that are true themselves, as the builtin filter does.
 constexpr Signature FILTER_SIG = Signature::method("Iter", "filter", {"f"});
 PyObject* filter(PyObject* self, Args<FILTER_SIG>& a) {
-    return wrap(Owned::steal(filter_impl("Iter.filter", a[0], inner_of(self), true)));
+    return wrap(Owned::steal(filter_impl("Iter.filter", a[0], inner_of(self))));
 }
 
 constexpr Signature UNIQUE_SIG = Signature::method("Iter", "unique", {"key"}, 0);

@@ -37,6 +37,7 @@ PyObject* make_dedicated(ClassDef& def, const char* tool, std::uint32_t depth, F
     if (!self) return nullptr;
     self->head.tool = tool;
     self->head.depth = depth;
+    self->head.pull = &pull_step<DedicatedIter<Fields>>;
     return CollectedFields<DedicatedIter<Fields>>::build(self, std::move(fields));
 }
 

@@ -29,10 +29,10 @@ PyObject* tail_impl(std::uint64_t n, PyObject* seq);
 // literal) names the function the user called, for the errors its steps raise.
 PyObject* concat_impl(PyObject* seqs);
 PyObject* mapcat_impl(const char* tool, PyObject* func, PyObject* seqs);
-// The lazy map(func, seq).
+// The lazy map(func, seq), a MapIter.
 PyObject* map_impl(const char* tool, PyObject* func, PyObject* seq);
-// The elements whose predicate result has the truth `keep`; a None predicate tests the elements.
-PyObject* filter_impl(const char* tool, PyObject* predicate, PyObject* seq, bool keep);
+// The elements whose predicate result is true, a FilterIter; a None predicate tests the elements.
+PyObject* filter_impl(const char* tool, PyObject* predicate, PyObject* seq);
 // `rest` holds the optional initial value: zero or one items.
 PyObject* accumulate_impl(const char* tool, PyObject* binop, PyObject* seq, PyObject* const* rest, Py_ssize_t n_rest);
 PyObject* partition_all_impl(std::uint64_t n, PyObject* seq);
@@ -59,6 +59,6 @@ PyObject* frequencies_impl(PyObject* seq);
 
 // The dedicated iterator classes, in the order registration installs them.
 extern ClassDef INTERPOSE_ITER_CLASS, SLIDING_WINDOW_ITER_CLASS, UNIQUE_ITER_CLASS, UNIQUE_I64_ITER_CLASS;
-extern ClassDef PLUCK_ITER_CLASS;
+extern ClassDef PLUCK_ITER_CLASS, MAP_ITER_CLASS, FILTER_ITER_CLASS;
 
 }  // namespace brisko

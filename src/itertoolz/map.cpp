@@ -1,37 +1,56 @@
-// The lazy map behind Iter.map and mapcat: one call of the function per element, from a native
-// step, so that the function's errors are the step's (a StopIteration among them).
+// MapIter: the lazy map behind Iter.map and mapcat. One call of the function per element, made
+// from the iterator's own step, so that the function's errors (StopIteration among them) are
+// reported as this iterator's and never read as its end.
 #include "itertoolz.hpp"
 
 #include "../utils/call.hpp"
-#include "../utils/native_iter.hpp"
+#include "../utils/gil_ref_cell.hpp"
 #include "../utils/py_source.hpp"
+#include "dedicated_class.hpp"
 
 namespace brisko {
-namespace {
 
-class MapStep final : public Step {
-public:
-    MapStep(PySource source, Owned func) : source_(std::move(source)), func_(std::move(func)) {}
+struct MapIter {
+    static constexpr const char* NAME = "brisko._brisko.MapIter";
+    static constexpr const char* DOC =
+        "Dedicated iterator for `Iter.map` and `mapcat`: one call of the function\n"
+        "per source element, straight from the iternext slot.";
+    static constexpr const char* LENGTH_HINT_DOC =
+        "__length_hint__($self)\n--\n\n"
+        "One output per remaining source element (PEP 424): exact for list\n"
+        "sources, the source's own hint otherwise.";
 
-    PyObject* next() override {
-        Owned item = Owned::steal(source_.next());
+    struct State {
+        PySource source;
+        int traverse(const GcVisit& visit) const { return visit(source); }
+    };
+    Owned func;  // never changes
+    GilRefCell<State> cell;
+
+    int traverse(const GcVisit& visit) const { return visit.all(func, cell); }
+
+    static PyObject* raw_next(MapIter& self) {
+        auto state = self.cell.borrow();
+        if (!state) return nullptr;
+        Owned item = Owned::steal(state->source.next());
         if (!item) return nullptr;
-        return call_one(func_.get(), item.get());
+        return call_one(self.func.get(), item.get());
     }
 
-    int traverse(const GcVisit& visit) const override { return visit.all(source_, func_); }
-
-private:
-    PySource source_;
-    Owned func_;
+    static Py_ssize_t length_hint(MapIter& self) {
+        auto state = self.cell.borrow();
+        return state ? state->source.length_hint() : -1;
+    }
 };
 
-}  // namespace
+ClassDef MAP_ITER_CLASS = dedicated_class_def<MapIter>();
 
 PyObject* map_impl(const char* tool, PyObject* func, PyObject* seq) {
     PySource source = PySource::from(seq);
     if (!source) return nullptr;
-    return native_iter<MapStep>(tool, std::move(source), Owned::borrow(func));
+    std::uint32_t depth = PySource::reader_depth(source);
+    return make_dedicated(MAP_ITER_CLASS, tool, depth,
+                          MapIter{Owned::borrow(func), GilRefCell<MapIter::State>(MapIter::State{std::move(source)})});
 }
 
 }  // namespace brisko

@@ -52,7 +52,8 @@ struct DedicatedClassRow {
 const DedicatedClassRow DEDICATED_ITERATORS[] = {
     {&INTERPOSE_ITER_CLASS, "InterposeIter"},   {&SLIDING_WINDOW_ITER_CLASS, "SlidingWindowIter"},
     {&UNIQUE_ITER_CLASS, "UniqueIter"},         {&UNIQUE_I64_ITER_CLASS, "UniqueI64Iter"},
-    {&PLUCK_ITER_CLASS, "PluckIter"},
+    {&PLUCK_ITER_CLASS, "PluckIter"},          {&MAP_ITER_CLASS, "MapIter"},
+    {&FILTER_ITER_CLASS, "FilterIter"},
 };
 
 int install_dedicated_iterators() {

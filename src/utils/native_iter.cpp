@@ -21,6 +21,7 @@ PyObject* make_native_iter(const char* tool, std::uint32_t depth, std::unique_pt
     if (!self) return nullptr;
     self->head.tool = tool;
     self->head.depth = depth;
+    self->head.pull = &pull_step<NativeIter>;
     new (&self->step) GilRefCell<std::unique_ptr<Step>>(std::move(step));
     return reinterpret_cast<PyObject*>(self);
 }

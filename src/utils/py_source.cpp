@@ -1,8 +1,6 @@
 // PySource construction and length hint.
 #include "py_source.hpp"
 
-#include "raw_iter_next.hpp"
-
 namespace brisko {
 
 PySource PySource::from(PyObject* obj) {

@@ -10,6 +10,7 @@
 #include "errors.hpp"
 #include "gc_visit.hpp"
 #include "owned.hpp"
+#include "raw_iter_next.hpp"
 
 namespace brisko {
 
@@ -30,7 +31,7 @@ public:
 
     // An element (new reference), the end (null, nothing set) or an error (null, exception set).
     PyObject* next() {
-        if (!is_list_) return checked_ ? nested_next(obj_.get()) : iter_next(obj_.get());
+        if (!is_list_) return checked_ ? nested_next(obj_.get()) : pull_native();
         if (exhausted_) return nullptr;
         PyObject* list = obj_.get();
         if (index_ < PyList_GET_SIZE(list)) return Py_NewRef(PyList_GET_ITEM(list, index_++));
@@ -59,6 +60,12 @@ public:
     int traverse(const GcVisit& visit) const { return visit(obj_); }
 
 private:
+    // The next element of a native iterator source, whose step this source's reference keeps alive.
+    PyObject* pull_native() {
+        PyObject* it = obj_.get();
+        return reinterpret_cast<IterHead*>(it)->pull(it);
+    }
+
     // A pull from an iterator runs the recursion check, but from a native iterator only at every
     // CHECK_EVERY-th level of their nesting: between two checks the C stack grows by a few of
     // our own frames, far less than the margin the interpreter keeps between its checks.

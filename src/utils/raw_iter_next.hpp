@@ -19,6 +19,9 @@ struct IterHead {
     PyObject_HEAD
     const char* tool;     // the function the user called, for the errors of its steps
     std::uint32_t depth;  // 1, or 1 + the depth of the native iterator that is its source
+    // The step as a native iterator reading this one runs it: without the hold on itself, since
+    // the reader's reference keeps it alive (see run_step).
+    PyObject* (*pull)(PyObject* self) noexcept;
 };
 
 // The tp_iter of every native iterator class: the host's rule (an iterator is its own iterator)
@@ -37,12 +40,13 @@ concept RawIterNext = requires(T* self) {
     { self->head } -> std::convertible_to<IterHead>;
 };
 
-// One step. The iterator holds itself while it runs: user code inside the step may drop every
-// other reference to it (a callback that exhausts the consumer owning it). A StopIteration from
-// user code is an error, never the end; a broken invariant surfaces as PanicException.
-template <RawIterNext T>
+// One step. Called by anyone but a native iterator reading this one, the iterator holds itself
+// while the step runs: user code inside it may drop every other reference to it (a callback that
+// exhausts the consumer owning it). A StopIteration from user code is an error, never the end;
+// a broken invariant surfaces as PanicException.
+template <RawIterNext T, bool HOLD = true>
 PyObject* run_step(PyObject* self, const char* fallback) noexcept {
-    Owned hold = Owned::borrow(self);
+    Owned hold = HOLD ? Owned::borrow(self) : Owned();
     T* iterator = reinterpret_cast<T*>(self);
     PyObject* item = boundary([&] { return T::raw_next(iterator); }, fallback);
     if (!item && PyErr_Occurred()) stop_iteration_is_an_error(iterator->head.tool);
@@ -54,6 +58,11 @@ PyObject* run_step(PyObject* self, const char* fallback) noexcept {
 template <RawIterNext T>
 PyObject* raw_iternext(PyObject* self) noexcept {
     return run_step<T>(self, "panic in __next__");
+}
+
+template <RawIterNext T>
+PyObject* pull_step(PyObject* self) noexcept {
+    return run_step<T, false>(self, "panic in __next__");
 }
 
 // Puts raw_iternext<T> into the class's tp_iternext slot. The class's own `__next__` method stays
