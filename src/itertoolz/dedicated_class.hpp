@@ -28,6 +28,14 @@ struct DedicatedIter {
     static PyObject* raw_next(DedicatedIter* self) { return self->live ? Fields::raw_next(self->fields) : nullptr; }
 };
 
+// The length hint of a class that gives at most one output per element of its source (the
+// `source` of its cell's state): the source's own hint.
+template <class Fields>
+Py_ssize_t source_hint(Fields& self) {
+    auto state = self.cell.borrow();
+    return state ? state->source.length_hint() : -1;
+}
+
 // A new instance owning `fields` (moved in, so a failure to allocate releases what it holds);
 // `tool` (a string literal) names the function the user called, and `depth` is the iterator's
 // (PySource::reader_depth of its source).

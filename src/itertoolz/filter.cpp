@@ -74,10 +74,7 @@ struct FilterIter {
         return state ? next_filtered(state->source, self.predicate.get(), true) : nullptr;
     }
 
-    static Py_ssize_t length_hint(FilterIter& self) {
-        auto state = self.cell.borrow();
-        return state ? state->source.length_hint() : -1;
-    }
+    static Py_ssize_t length_hint(FilterIter& self) { return source_hint(self); }
 };
 
 ClassDef FILTER_ITER_CLASS = dedicated_class_def<FilterIter>();

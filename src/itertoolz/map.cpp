@@ -37,10 +37,7 @@ struct MapIter {
         return call_one(self.func.get(), item.get());
     }
 
-    static Py_ssize_t length_hint(MapIter& self) {
-        auto state = self.cell.borrow();
-        return state ? state->source.length_hint() : -1;
-    }
+    static Py_ssize_t length_hint(MapIter& self) { return source_hint(self); }
 };
 
 ClassDef MAP_ITER_CLASS = dedicated_class_def<MapIter>();

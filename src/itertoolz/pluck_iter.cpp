@@ -38,10 +38,7 @@ struct PluckIter {
         return get_item(item.get(), self.ind.get());
     }
 
-    static Py_ssize_t length_hint(PluckIter& self) {
-        auto state = self.cell.borrow();
-        return state ? state->source.length_hint() : -1;
-    }
+    static Py_ssize_t length_hint(PluckIter& self) { return source_hint(self); }
 };
 
 ClassDef PLUCK_ITER_CLASS = dedicated_class_def<PluckIter>();

@@ -44,10 +44,7 @@ struct UniqueIter {
         });
     }
 
-    static Py_ssize_t length_hint(UniqueIter& self) {
-        auto state = self.cell.borrow();
-        return state ? state->source.length_hint() : -1;
-    }
+    static Py_ssize_t length_hint(UniqueIter& self) { return source_hint(self); }
 };
 
 ClassDef UNIQUE_ITER_CLASS = dedicated_class_def<UniqueIter>();
