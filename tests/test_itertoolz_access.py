@@ -8,8 +8,8 @@ import pytest
 from hypothesis import given
 from hypothesis import strategies as st
 
-from brisko._brisko import Nothing, NothingType, Some, count, cons, drop, first, first_opt, get, get_in, get_in_opt
-from brisko._brisko import get_opt, last, last_opt, nth, nth_opt, peek, peek_opt, second, tail, take, take_nth
+from brisko._brisko import Nothing, NothingType, Some, concat, cons, first, first_opt, get, get_in, get_in_opt, get_opt
+from brisko._brisko import last, last_opt, nth, nth_opt, peek, peek_opt, second, tail, take_nth
 from conftest import SHAPES, Boom, hashables
 
 
@@ -42,12 +42,8 @@ def test_only_what_is_needed_is_pulled():
     assert last_opt(gen) == Some("c") and list(gen) == []
 
 
-@pytest.mark.parametrize(
-    "n, seq, expected",
-    [(-1, [1, 2, 3], 3), (1, "abc", "b"), (-1, (1, 2), 2), (2, range(10, 20), 12), (slice(1, None), [1, 2], [2])],
-)
-def test_nth_uses_item_access_on_sequences(n, seq, expected):
-    assert nth(n, seq) == expected
+def test_nth_uses_item_access_on_sequences():
+    assert (nth(-1, (1, 2)), nth(-2, range(10, 20)), nth(slice(1, None), [1, 2])) == (2, 18, [2])
 
 
 def test_nth_of_an_iterator_takes_islice_counts():
@@ -128,19 +124,10 @@ def test_get_survives_key_list_mutation():
     assert get(keys, Shrinking([5, 6, 7])) == (5,)
 
 
-def test_delegated_slicing_tools():
-    assert list(take(2, [1, 2, 3])) == [1, 2] and list(drop(2, [1, 2, 3])) == [3]
-    assert list(take_nth(2, range(7))) == [0, 2, 4, 6] and list(cons(0, iter([1, 2]))) == [0, 1, 2]
-    assert type(take(1, [])) is itertools.islice and type(cons(1, [])) is itertools.chain
-    with pytest.raises(ValueError, match="Stop argument for islice"):
-        take(-1, [1])
-    with pytest.raises(ValueError, match="Step for islice"):
+def test_delegated_tools():  # the values, take's type and error are the reference's examples
+    assert type(cons(1, [])) is type(concat([])) is itertools.chain
+    with pytest.raises(ValueError, match=r"^Step for islice\(\) must be a positive integer or None\.$"):
         take_nth(0, [1])
-
-
-def test_count_of_sized_and_unsized_inputs():
-    assert (count([]), count(range(5)), count(object() for _ in range(3)), count(collections.Counter("aab"))) == (
-        0, 5, 3, 2)
 
 
 def test_get_opt_and_get_in_opt():
