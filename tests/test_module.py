@@ -139,7 +139,7 @@ def test_argument_errors_use_the_host_wording(who):
 
 @pytest.mark.parametrize(
     "call, message",
-    [  # A *rest gathers only so many; flip is a curry over a builtin.
+    [  # A *rest gathers only so many; flip is a curry over a builtin; heapq.merge's reverse is not merge_sorted's.
         (lambda: b.get(0, [1], "a", "b"), "get takes at most 3 arguments"),
         (lambda: b.accumulate(abs, [], 1, 2), "accumulate takes at most 3 arguments"),
         (lambda: b.partition(2, [1], "a", "b"), "partition takes at most 3 arguments"),
@@ -147,6 +147,7 @@ def test_argument_errors_use_the_host_wording(who):
         (lambda: b.reduceby(0, abs, [], 1, 2), "reduceby takes at most 4 arguments"),
         (lambda: b.Iter([1]).reduce(abs, 10, 20), "reduce takes at most 2 arguments"),
         (lambda: b.flip(pair, 1, 2, 3), "flip() takes 3 positional arguments but 4 were given"),
+        (lambda: b.merge_sorted([1], reverse=True), "merge_sorted() got an unexpected keyword argument 'reverse'"),
     ],
 )
 def test_argument_limits_of_their_own(call, message):

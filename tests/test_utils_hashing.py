@@ -13,7 +13,7 @@ import pytest
 from hypothesis import given
 from hypothesis import strategies as st
 
-from brisko._brisko import countby, frequencies, unique
+from brisko._brisko import countby, frequencies, isdistinct, unique
 from conftest import Boom, Collide, hashables
 
 np = None
@@ -76,6 +76,7 @@ def test_unique_and_frequencies_match_a_dict(values):
     for v in values:
         counts[v] = counts.get(v, 0) + 1
     assert typed(frequencies(values).items()) == typed(counts.items())
+    assert isdistinct(values) == (len(set(values)) == len(values))
 
 
 def test_many_keys_grow_the_table():
