@@ -60,6 +60,20 @@ def raising_after(values, k, exc=Boom):
     return Failing()
 
 
+X, Y, Z = 2**70, 2**71, 2**72  # not immortal, so a leaked reference shows up under ./dev leaks
+
+
+def pair(x, y):
+    return (x, y)
+
+
+def consumed(result):
+    """A lazy result read to its end (an Iter through collect()); any other result as it is."""
+    if isinstance(result, collections.abc.Iterator):
+        return list(result)
+    return result.collect() if type(result).__name__ == "Iter" else result
+
+
 def outcome(call):
     """What a call gives: ("value", its result), or ("raised", the type and arguments of what it raised)."""
     try:

@@ -18,10 +18,7 @@ from hypothesis import strategies as st
 
 from brisko._brisko import apply, complement, compose, compose_left, curry, do, excepts, flip, identity, juxt, memoize
 from brisko._brisko import pipe, thread_first, thread_last
-from conftest import Boom, hashables, outcome, raising_after
-
-X, Y, Z = 2**70, 2**71, 2**72  # not immortal, so a leaked reference shows up under ./dev leaks
-
+from conftest import Boom, X, Y, Z, hashables, outcome, pair, raising_after
 
 def inc(x):
     return x + 1
@@ -80,10 +77,6 @@ def test_complement_and_application():
 
 
 # ---------------------------------------------------------------- curry and flip
-
-
-def pair(x, y):
-    return (x, y)
 
 
 class Signed:

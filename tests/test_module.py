@@ -14,7 +14,7 @@ import pytest
 
 import brisko
 from brisko import _brisko as b
-from conftest import Boom
+from conftest import Boom, X, consumed, pair
 
 # Which names, with which signatures and methods, the reference and the stub (through test_docs and
 # test_typing's stubtest) hold to the module; here, what kind of object each name is.
@@ -92,10 +92,6 @@ def test_every_class_keeps_the_class_rules(name):
         assert obj(-2) == obj.__call__(-2)
 
 
-def pair(x, y):
-    return (x, y)
-
-
 INSTANCES = {"Some": b.Some(1), "NothingType": b.Nothing, "Ok": b.Ok(1), "Err": b.Err(1), "Option": b.Option,
              "Result": b.Result, "Iter": b.Iter([])}
 # Every function, constructor and method the one argument binder binds, as its errors name it.
@@ -156,12 +152,6 @@ def test_argument_limits_of_their_own(call, message):
     assert str(info.value) == message
 
 
-def test_keywords_bind_by_name():
-    assert list(b.take(seq=[1, 2, 3], n=2)) == [1, 2] and b.get(coll={"a": 1}, ind="a") == 1
-    assert b.valmap(func=str, d={1: 2}, factory=None) == {1: "2"} and b.curry(func=pair)(1, 2) == (1, 2)
-    assert b.curry.__new__(b.curry, pair, 1)(2) == (1, 2)
-
-
 @pytest.mark.parametrize(
     "call, exc, param, message",
     [
@@ -173,7 +163,6 @@ def test_keywords_bind_by_name():
         (lambda: b.sliding_window("2", [1]), TypeError, "n", None),
         (lambda: b.topk(-1, [1]), OverflowError, "k", None),
         (lambda: b.nth_opt(-1, [1]), OverflowError, "n", None),
-        (lambda: b.nth_opt("1", [1]), TypeError, "n", None),
         (lambda: b.memoize(len, []), TypeError, "cache", "'list' object cannot be converted to 'PyDict'"),
         (lambda: b.get_in(["a"], {}, None, 0), TypeError, "no_default", "'int' object is not an instance of 'bool'"),
         (lambda: b.get_in(["a"], {}, None, None), TypeError, "no_default", "'None' is not an instance of 'bool'"),
@@ -206,12 +195,6 @@ class Undecided:
     def __bool__(self):
         return self.f()
 
-
-X = 2**70  # not immortal, so a leaked reference shows up under ./dev leaks
-
-
-def consumed(result):
-    return result.collect() if isinstance(result, b.Iter) else result
 
 # Every tool that runs user code, given a callable `f` to run.
 USER_CODE = {

@@ -20,7 +20,7 @@ from brisko._brisko import Iter, Some, accumulate, count, countby, diff, first, 
 from brisko._brisko import interleave, interpose, isdistinct, iterate, join, last, last_opt, mapcat, merge_sorted, nth
 from brisko._brisko import nth_opt, partition, partition_all, peek, peek_opt, pluck, reduceby, remove, second
 from brisko._brisko import sliding_window, tail, topk, unique
-from conftest import Boom, raising_after
+from conftest import Boom, consumed, raising_after
 
 V = [2**70 + v for v in (3, 1, 4, 1, 5, 9, 2, 6)]  # not immortal: a leaked reference shows under ./dev leaks
 ODD, EVEN = [x for x in V if x % 2], [x for x in V if not x % 2]
@@ -73,10 +73,6 @@ EVERY_SHAPE = {
     "Iter.nth": (lambda sh: Iter(sh(V)).nth(2), Some(V[2])),
     "Iter for": (lambda sh: [x for x in Iter(sh(V))], V),
 }
-
-
-def consumed(result):
-    return list(result) if isinstance(result, collections.abc.Iterator) else result
 
 
 @pytest.mark.parametrize("name", sorted(EVERY_SHAPE))
@@ -288,9 +284,7 @@ def test_exact_lists_grown_mid_iteration_are_read_to_their_new_end(name):
     assert list(it) == []  # once ended, a list source stays ended
 
 
-class Reversed(list):
-    def __iter__(self):
-        return reversed(self)
+Reversed = type("Reversed", (list,), {"__iter__": lambda self: reversed(self)})
 
 
 @pytest.mark.parametrize("name", sorted(set(LAZY) - {"iterate"}))
