@@ -154,11 +154,7 @@ def test_join_reads_the_left_side_lazily_and_retries_it(boom):
             raise boom
         yield (1, "a")
 
-    class Left:
-        def __iter__(self):
-            return left()
-
-    it = join(0, Left(), 0, [(1, "x")])
+    it = join(0, type("Left", (), {"__iter__": lambda self: left()})(), 0, [(1, "x")])
     assert calls == []
     with pytest.raises(boom):
         next(it)

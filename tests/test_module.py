@@ -179,11 +179,8 @@ def test_failed_conversions_keep_their_exception_and_gain_a_note(call, exc, para
 
 
 def test_counts_accept_index_objects():
-    class Two:
-        def __index__(self):
-            return 2
-
-    assert b.tail(Two(), [1, 2, 3]) == [2, 3] and list(b.partition(Two(), [1, 2, 3, 4])) == [(1, 2), (3, 4)]
+    two = type("Two", (), {"__index__": lambda self: 2})()
+    assert b.tail(two, [1, 2, 3]) == [2, 3] and list(b.partition(two, [1, 2, 3, 4])) == [(1, 2), (3, 4)]
 
 
 class Undecided:

@@ -54,13 +54,8 @@ def test_native_int_hashing_matches_the_host():
 
 
 def test_str_subclass_hash_is_respected():
-    class Folded(str):
-        def __hash__(self):
-            return hash(self.lower())
-
-        def __eq__(self, other):
-            return self.lower() == str(other).lower()
-
+    Folded = type("Folded", (str,), {"__hash__": lambda self: hash(self.lower()),
+                                     "__eq__": lambda self, other: self.lower() == str(other).lower()})
     assert list(unique([Folded("A"), Folded("a"), "b"])) == ["A", "b"]
 
 
