@@ -41,6 +41,11 @@ class Boom(Exception):
     """Raised by the failing inputs and callables of the tests."""
 
 
+def fail(*args):
+    """A callable that fails whatever it is given."""
+    raise Boom("failed")
+
+
 def raising_after(values, k, exc=Boom):
     """An iterator yielding the first k values, then raising exc on every later pull."""
 

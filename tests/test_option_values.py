@@ -12,23 +12,19 @@ from hypothesis import given
 from hypothesis import strategies as st
 
 from brisko._brisko import Err, Nothing, NothingType, Ok, Option, Result, Some
-from conftest import Boom, outcome
-
-
-def boom(*args):
-    raise Boom("callback failed")
+from conftest import Boom, fail, outcome
 
 
 def test_variants_answer_without_calling_what_they_ignore():
     s = Some(value=0)
-    assert (s.unwrap(), s.unwrap_or_else(boom), s.is_some(), s.is_none(), bool(s), bool(Some(None))) == (
+    assert (s.unwrap(), s.unwrap_or_else(fail), s.is_some(), s.is_none(), bool(s), bool(Some(None))) == (
         0, 0, True, False, True, True)
     assert (Nothing.unwrap_or_else(lambda: 6), Nothing.is_some(), Nothing.is_none(), bool(NothingType())) == (
         6, False, True, False)
     ok, err = Ok(None), Err(3)
     assert (ok.is_ok(), ok.is_err(), bool(ok), err.is_ok(), err.is_err(), bool(err)) == (
         True, False, True, False, True, False)
-    assert ok.map_err(boom) == ok and err.map(boom) == err and err.and_then(boom) == err
+    assert ok.map_err(fail) == ok and err.map(fail) == err and err.and_then(fail) == err
     filtered = s.filter(lambda v: True)
     assert filtered == s and filtered is not s and filtered.value is s.value
     fresh = (Nothing.map(None), Nothing.and_then(None), Nothing.filter(None), s.filter(lambda v: 0), ok.err(), err.ok())
@@ -53,7 +49,7 @@ class Raising:
     def __bool__(self):
         raise Boom
 
-    __eq__ = __repr__ = boom
+    __eq__ = __repr__ = fail
 
 
 def test_repr_and_equality():
@@ -75,11 +71,7 @@ def test_exceptions_from_the_held_values_pass_through(call):
 
 def test_result_of_keeps_exceptions_but_not_requests_to_stop():
     error = ValueError("bad")
-
-    def fails():
-        raise error
-
-    captured = Result.of(fails)
+    captured = Result.of(lambda: (_ for _ in ()).throw(error))
     assert type(captured) is Err and captured.error is error and error.__traceback__ is not None
     assert type(Result.of(5).error) is TypeError
     for exc in (KeyboardInterrupt, SystemExit, GeneratorExit):
@@ -101,7 +93,7 @@ def test_values_take_part_in_collection_only_when_they_can_close_a_cycle():
 # Properties: Option against a 1-tuple or None, Result against ("ok", v) or ("err", e).
 values = st.one_of(st.integers(), st.text(max_size=3), st.none(), st.just(math.nan), st.floats(),
                    st.tuples(st.integers()), st.lists(st.integers(), max_size=2))
-callbacks = st.sampled_from([repr, bool, lambda x: (x,), lambda x: None, lambda x: x, boom, lambda x: x is None])
+callbacks = st.sampled_from([repr, bool, lambda x: (x,), lambda x: None, lambda x: x, fail, lambda x: x is None])
 
 
 def model(value):

@@ -20,7 +20,7 @@ from brisko._brisko import Iter, Some, accumulate, count, countby, diff, first, 
 from brisko._brisko import interleave, interpose, isdistinct, iterate, join, last, last_opt, mapcat, merge_sorted, nth
 from brisko._brisko import nth_opt, partition, partition_all, peek, peek_opt, pluck, reduceby, remove, second
 from brisko._brisko import sliding_window, tail, topk, unique
-from conftest import Boom, consumed, raising_after
+from conftest import Boom, consumed, fail, raising_after
 
 V = [2**70 + v for v in (3, 1, 4, 1, 5, 9, 2, 6)]  # not immortal: a leaked reference shows under ./dev leaks
 ODD, EVEN = [x for x in V if x % 2], [x for x in V if not x % 2]
@@ -93,10 +93,6 @@ def test_failing_and_non_iterable_inputs_raise_the_host_errors(name, boom):
     assert str(info.value) == host
 
 
-def fail():
-    raise Boom("step failed")
-
-
 def outcomes(it, n):
     """What n steps of `it` give: each value, or the type of what was raised."""
     out = []
@@ -143,12 +139,8 @@ def stop_at_2(x):
     return x
 
 
-class Lookup:
-    def __init__(self, v):
-        self.v = v
-
-    def __getitem__(self, key):
-        return stop_at_2(self.v)
+def lookups(f):  # elements whose lookups run f on 1, 2 and 3
+    return [type("Lookup", (), {"__getitem__": lambda self, key, v=v: f(v)})() for v in (1, 2, 3)]
 
 
 # Each lazy tool that runs user code in its steps, under the name it reports, given that code.
@@ -166,8 +158,8 @@ CALLBACKS = {
     "diff": lambda f: diff([1, 2, 3], [1, 2, 4], key=f),
     "merge_sorted": lambda f: merge_sorted([1, 2, 3], [2.5], key=f),  # heapq.merge would drop [2, 3]
     "join": lambda f: join(f, [1, 2, 3], f, [3]),
-    "pluck": lambda f: pluck(0, [Lookup(v) for v in (1, 2, 3)], None),
-    "Iter.pluck": lambda f: Iter([Lookup(v) for v in (1, 2, 3)]).pluck(0),
+    "pluck": lambda f: pluck(0, lookups(f), None),
+    "Iter.pluck": lambda f: Iter(lookups(f)).pluck(0),
 }
 
 
