@@ -323,8 +323,6 @@ TOOLS = {
     "keymap": lambda d: keymap(lambda k: k, d),
     "valmap": lambda d: valmap(repr, d),
     "itemmap": lambda d: itemmap(tuple, d),
-    "keyfilter": lambda d: keyfilter(bool, d),
-    "valfilter": lambda d: valfilter(bool, d),
     "itemfilter": lambda d: itemfilter(bool, d),
     "get_in": lambda d: get_in([b], d, "dflt"),
     "assoc_in": lambda d: assoc_in(d, [b, "c"], 0),
