@@ -24,13 +24,9 @@ def inc(x):
     return x + 1
 
 
-def py_pipe(data, *funcs):
-    return functools.reduce(lambda v, f: f(v), funcs, data)
-
-
 @given(st.lists(st.sampled_from([inc, operator.neg, abs, str, len, hash]), min_size=1, max_size=6), hashables)
 def test_compose_and_pipe_fold_like_plain_python(funcs, x):  # len of an int fails alike on both sides
-    expected = outcome(lambda: py_pipe(x, *funcs))
+    expected = outcome(lambda: functools.reduce(lambda v, f: f(v), funcs, x))
     assert outcome(lambda: pipe(x, *funcs)) == expected
     assert outcome(lambda: compose_left(*funcs)(x)) == expected
     assert outcome(lambda: compose(*reversed(funcs))(x)) == expected

@@ -53,11 +53,7 @@ items = st.lists(st.text(alphabet="abc", min_size=1, max_size=3) | st.lists(hash
 
 
 def key_value(key, item):
-    if callable(key):
-        return key(item)
-    if isinstance(key, list):
-        return tuple(item[k] for k in key)
-    return item[key]
+    return key(item) if callable(key) else tuple(item[k] for k in key) if isinstance(key, list) else item[key]
 
 
 @given(keys, items)
