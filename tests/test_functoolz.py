@@ -20,6 +20,7 @@ from brisko._brisko import apply, complement, compose, compose_left, curry, do, 
 from brisko._brisko import pipe, thread_first, thread_last
 from conftest import Boom, X, Y, Z, hashables, outcome, pair, raising_after
 
+
 def inc(x):
     return x + 1
 

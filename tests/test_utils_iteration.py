@@ -5,7 +5,7 @@ reads exact lists changed mid-iteration safely; and the process-wide host lookup
 
 import _thread
 import array
-import collections.abc
+import collections
 import itertools
 import operator
 import signal
