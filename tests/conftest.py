@@ -41,6 +41,11 @@ class Boom(Exception):
     """Raised by the failing inputs and callables of the tests."""
 
 
+def fail(*args):
+    """A callable that fails whatever it is given."""
+    raise Boom("failed")
+
+
 def raising_after(values, k, exc=Boom):
     """An iterator yielding the first k values, then raising exc on every later pull."""
 
@@ -58,6 +63,20 @@ def raising_after(values, k, exc=Boom):
             return values[self.i - 1]
 
     return Failing()
+
+
+X, Y, Z = 2**70, 2**71, 2**72  # not immortal, so a leaked reference shows up under ./dev leaks
+
+
+def pair(x, y):
+    return (x, y)
+
+
+def consumed(result):
+    """A lazy result read to its end (an Iter through collect()); any other result as it is."""
+    if isinstance(result, collections.abc.Iterator):
+        return list(result)
+    return result.collect() if type(result).__name__ == "Iter" else result
 
 
 def outcome(call):

@@ -151,21 +151,13 @@ def test_errors(call, exc, message):
 
 def test_when_the_factory_is_called():
     calls = []
-
-    def factory():
-        calls.append(1)
-        return {}
-
+    factory = lambda: calls.append(1) or {}  # noqa: E731
     with pytest.raises(AttributeError):
         merge_with(sum, {"a": 1}, object(), factory=factory)  # every source is read first
     assert merge_with(sum, {"a": 1}, {"a": 2, "b": 3}, factory=factory) == {"a": 3, "b": 3} and calls == [1]
 
-    class KeysNoItems:
-        def keys(self):
-            return []
-
-    with pytest.raises(AttributeError, match="items"):
-        valmap(str, KeysNoItems(), factory)  # ...but a map or filter tool makes its result first
+    with pytest.raises(AttributeError, match="items"):  # ...but a map or filter tool makes its result first
+        valmap(str, type("KeysNoItems", (), {"keys": lambda self: []})(), factory)
     assert calls == [1, 1]
 
 
@@ -200,7 +192,7 @@ def py_update_in(d, keys, func, default=None):
     return out
 
 
-@given(NESTED_DICTS, PATHS)
+@given(NESTED_DICTS, st.lists(KEYS, max_size=4))
 def test_get_in_is_a_loop_with_try_except(d, path):
     got, want = get_in(path, d, "dflt"), py_get_in(path, d, "dflt")  # indexing a str makes a new one
     assert type(got) is type(want) and got == want
@@ -233,7 +225,6 @@ def test_get_in_failed_lookups(keys, coll, exc, args):
 
 
 def test_get_in_edges():
-    assert get_in([], None) is None
     assert get_in("ab", {"a": {"b": 1}}) == 1
     assert get_in(iter(["a"]), OD(a=1)) == 1
 
@@ -268,11 +259,7 @@ def test_writer_edges():
 
 def test_factory_calls_and_sharing():
     calls = []
-
-    def factory():
-        calls.append(1)
-        return OD()
-
+    factory = lambda: calls.append(1) or OD()  # noqa: E731
     out = assoc_in({}, ["a", "b", "c"], 1, factory)
     assert len(calls) == 5  # three levels, two placeholders
     assert out == {"a": {"b": {"c": 1}}} and type(out["a"]["b"]) is OD
@@ -336,8 +323,6 @@ TOOLS = {
     "keymap": lambda d: keymap(lambda k: k, d),
     "valmap": lambda d: valmap(repr, d),
     "itemmap": lambda d: itemmap(tuple, d),
-    "keyfilter": lambda d: keyfilter(bool, d),
-    "valfilter": lambda d: valfilter(bool, d),
     "itemfilter": lambda d: itemfilter(bool, d),
     "get_in": lambda d: get_in([b], d, "dflt"),
     "assoc_in": lambda d: assoc_in(d, [b, "c"], 0),

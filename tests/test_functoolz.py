@@ -18,22 +18,16 @@ from hypothesis import strategies as st
 
 from brisko._brisko import apply, complement, compose, compose_left, curry, do, excepts, flip, identity, juxt, memoize
 from brisko._brisko import pipe, thread_first, thread_last
-from conftest import Boom, hashables, outcome, raising_after
-
-X, Y, Z = 2**70, 2**71, 2**72  # not immortal, so a leaked reference shows up under ./dev leaks
+from conftest import Boom, X, Y, Z, hashables, outcome, pair, raising_after
 
 
 def inc(x):
     return x + 1
 
 
-def py_pipe(data, *funcs):
-    return functools.reduce(lambda v, f: f(v), funcs, data)
-
-
 @given(st.lists(st.sampled_from([inc, operator.neg, abs, str, len, hash]), min_size=1, max_size=6), hashables)
 def test_compose_and_pipe_fold_like_plain_python(funcs, x):  # len of an int fails alike on both sides
-    expected = outcome(lambda: py_pipe(x, *funcs))
+    expected = outcome(lambda: functools.reduce(lambda v, f: f(v), funcs, x))
     assert outcome(lambda: pipe(x, *funcs)) == expected
     assert outcome(lambda: compose_left(*funcs)(x)) == expected
     assert outcome(lambda: compose(*reversed(funcs))(x)) == expected
@@ -49,7 +43,6 @@ def test_compose():
 
 def test_pipe_and_threading():
     assert pipe(X) is X and pipe(data=X) is X and thread_first(val=X) is X
-    assert thread_first(1, (pow, 3)) == 1 and thread_last(2, (pow, 3)) == 9
     assert thread_first(X, inc, (lambda *a: a, 1, 2)) == (X + 1, 1, 2)
     assert thread_last(X, inc, (lambda *a: a, 1, 2)) == (1, 2, X + 1)
     # A tuple subclass is a form too, read at the C level.
@@ -81,10 +74,6 @@ def test_complement_and_application():
 
 
 # ---------------------------------------------------------------- curry and flip
-
-
-def pair(x, y):
-    return (x, y)
 
 
 class Signed:
@@ -155,13 +144,7 @@ def test_a_signature_subclass_binds_on_every_call_and_its_errors_propagate():
                 raise Boom("bind")  # not a TypeError: no sign of missing arguments
             return super().bind(*args, **kwargs)
 
-    class Target:
-        __signature__ = Counting.from_callable(pair)
-
-        def __call__(self, x, y):
-            return (x, y)
-
-    c = curry(Target())
+    c = curry(type("Target", (), {"__signature__": Counting.from_callable(pair), "__call__": lambda self, x, y: (x, y)})())
     assert [c(X, Y), c(X, Y), c(X)(Y)] == [(X, Y)] * 3
     assert calls == [2, 2, 1, 2]
     with pytest.raises(Boom, match="bind"):
@@ -227,15 +210,7 @@ def test_remembered_verdicts_agree_with_binding_every_call(sequence):
 
 
 def test_a_lookup_that_reenters_its_curry_fails_instead_of_hanging():
-    class Reentrant:
-        @property
-        def __signature__(self):
-            return c(X)
-
-        def __call__(self, x):
-            return x
-
-    c = curry(Reentrant())
+    c = curry(type("Reentrant", (), {"__signature__": property(lambda self: c(X)), "__call__": lambda self, x: x})())
     with pytest.raises(RuntimeError, match="recursive signature lookup"):
         c(X)
     c = None  # the property's closure refers to the curry, which the collector cannot see into
@@ -260,10 +235,8 @@ def test_concurrent_first_calls_share_one_lookup():
     assert results == [(X, Y)] * 8 and target.lookups == 1
 
 
-def test_flip_is_a_curry_over_a_builtin():
-    assert type(flip) is curry and type(flip(pow)) is curry
-    assert flip(pow, 2, 3) == flip(pow)(2)(3) == flip(pow, 2)(3) == 9
-    assert flip(func=pair, a=X, b=Y) == (Y, X)
+def test_flip_is_a_curry_over_a_builtin():  # its other shapes are the reference's examples
+    assert type(flip(pow)) is curry and flip(pow, 2)(3) == 9 and flip(func=pair, a=X, b=Y) == (Y, X)
 
 
 def test_curries_lend_out_no_state_they_share():
@@ -338,14 +311,7 @@ def test_a_dict_subclass_cache_is_used_at_the_c_level():
     assert m(X) is m(X) and dict(cache) == {X: [X]}
 
 
-def test_recursion_through_the_wrapper():
-    fib = memoize(lambda n: n if n < 2 else fib(n - 1) + fib(n - 2))
-    assert fib(200) == 280571172992510140037611932413038677189525
-    fib = None  # the lambda's closure refers to the wrapper, which the collector cannot see into
-
-
 def test_excepts():
-    assert excepts(ZeroDivisionError, lambda x: 1 / x)(0) is None
     lookup = excepts((KeyError, IndexError), lambda c, k: c[k], lambda e: type(e).__name__)
     assert (lookup({}, 1), lookup([], 1), lookup(c=[X], k=0)) == ("KeyError", "IndexError", X)
 

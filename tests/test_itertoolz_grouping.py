@@ -34,17 +34,10 @@ def test_unhashable_keys_raise_the_host_type_error(call, message):
     assert str(info.value) == message
 
 
-def test_reduceby():
+def test_reduceby_initial_values():  # a callable one makes a fresh start per key: the reference's example
     assert reduceby(lambda x: x % 2, operator.add, [1, 2, 3, 4], 10) == {1: 14, 0: 16}
     with pytest.raises(TypeError):  # None is an initial value too: None + "ab"
         reduceby(0, operator.add, ["ab"], None)
-    assert reduceby(0, lambda acc, x: acc + [x], ["ab", "ac", "b"], list) == {"a": ["ab", "ac"], "b": ["b"]}
-    assert reduceby(0, lambda a, b: 1 / 0, ["ab", "bc"]) == {"a": "ab", "b": "bc"}  # no binop without a match
-
-
-def test_reduceby_fresh_starts_are_distinct_and_shared_starts_are_not():
-    fresh = reduceby(len, lambda acc, x: acc + [x], ["a", "bb", "c"], list)
-    assert fresh == {1: ["a", "c"], 2: ["bb"]}
     shared = []
     result = reduceby(len, lambda acc, x: (acc.append(x), acc)[1], ["a", "bb"], shared)
     assert result[1] is result[2] is shared
@@ -60,11 +53,7 @@ items = st.lists(st.text(alphabet="abc", min_size=1, max_size=3) | st.lists(hash
 
 
 def key_value(key, item):
-    if callable(key):
-        return key(item)
-    if isinstance(key, list):
-        return tuple(item[k] for k in key)
-    return item[key]
+    return key(item) if callable(key) else tuple(item[k] for k in key) if isinstance(key, list) else item[key]
 
 
 @given(keys, items)
@@ -80,12 +69,6 @@ def test_grouping_matches_dict_loops(key, items):
         k = key_value(key, item)
         reduced[k] = (reduced[k], item) if k in reduced else item
     assert reduceby(key, lambda a, b: (a, b), items) == reduced
-
-
-@given(st.lists(hashables))
-def test_frequencies_matches_counter(values):
-    assert list(frequencies(values).items()) == list(collections.Counter(values).items())
-    assert isdistinct(values) == (len(set(values)) == len(values))
 
 
 # Enough distinct keys that counting moves from the native table into the result dict midway;
@@ -108,16 +91,10 @@ def test_many_keys_match_counter_and_dict_loops():
 # ---------------------------------------------------------------- several sequences
 
 
-def test_merge_sorted():
-    assert list(merge_sorted()) == [] and list(merge_sorted([1], [2], key=None)) == [1, 2]
-    with pytest.raises(TypeError, match="unexpected keyword argument 'reverse'"):
-        merge_sorted([1], reverse=True)
-
-
 @given(st.lists(st.lists(st.integers(-5, 5)), max_size=4))
 def test_merge_sorted_is_heapq_merge(seqs):
     seqs = [sorted(s) for s in seqs]
-    assert list(merge_sorted(*seqs)) == list(heapq.merge(*seqs))
+    assert list(merge_sorted(*seqs)) == list(merge_sorted(*seqs, key=None)) == list(heapq.merge(*seqs))
     assert list(merge_sorted(*seqs, key=abs)) == list(heapq.merge(*seqs, key=abs))
 
 
@@ -173,11 +150,7 @@ def test_join_reads_the_left_side_lazily_and_retries_it(boom):
             raise boom
         yield (1, "a")
 
-    class Left:
-        def __iter__(self):
-            return left()
-
-    it = join(0, Left(), 0, [(1, "x")])
+    it = join(0, type("Left", (), {"__iter__": lambda self: left()})(), 0, [(1, "x")])
     assert calls == []
     with pytest.raises(boom):
         next(it)

@@ -1,6 +1,7 @@
-"""Option and Result values: the variants' methods, truth, repr, equality, pattern matching, the
-collector, with property tests against Option as "a 1-tuple or None". (Long chains of them are
-freed in test_utils_soundness's deep-chain run.)"""
+"""Option and Result values: the variants' methods, truth, repr, equality, the collector, with
+property tests against Option as "a 1-tuple or None". (Long chains of them are freed in
+test_utils_soundness's deep-chain run; pattern matching is the reference's and the typed usage
+program's.)"""
 
 import gc
 import math
@@ -11,23 +12,19 @@ from hypothesis import given
 from hypothesis import strategies as st
 
 from brisko._brisko import Err, Nothing, NothingType, Ok, Option, Result, Some
-from conftest import Boom, outcome
-
-
-def boom(*args):
-    raise Boom("callback failed")
+from conftest import Boom, fail, outcome
 
 
 def test_variants_answer_without_calling_what_they_ignore():
     s = Some(value=0)
-    assert (s.unwrap(), s.unwrap_or_else(boom), s.is_some(), s.is_none(), bool(s), bool(Some(None))) == (
+    assert (s.unwrap(), s.unwrap_or_else(fail), s.is_some(), s.is_none(), bool(s), bool(Some(None))) == (
         0, 0, True, False, True, True)
     assert (Nothing.unwrap_or_else(lambda: 6), Nothing.is_some(), Nothing.is_none(), bool(NothingType())) == (
         6, False, True, False)
     ok, err = Ok(None), Err(3)
     assert (ok.is_ok(), ok.is_err(), bool(ok), err.is_ok(), err.is_err(), bool(err)) == (
         True, False, True, False, True, False)
-    assert ok.map_err(boom) == ok and err.map(boom) == err and err.and_then(boom) == err
+    assert ok.map_err(fail) == ok and err.map(fail) == err and err.and_then(fail) == err
     filtered = s.filter(lambda v: True)
     assert filtered == s and filtered is not s and filtered.value is s.value
     fresh = (Nothing.map(None), Nothing.and_then(None), Nothing.filter(None), s.filter(lambda v: 0), ok.err(), err.ok())
@@ -37,9 +34,7 @@ def test_variants_answer_without_calling_what_they_ignore():
 
 @pytest.mark.parametrize(
     "call, exc, message",
-    [(Nothing.unwrap, ValueError, "called `unwrap` on Nothing"),
-     (Err(KeyError("k")).unwrap, ValueError, "called `unwrap` on Err(KeyError('k'))"),
-     (lambda: Some(1).and_then(lambda v: 1), TypeError, "and_then callback must return an Option"),
+    [(lambda: Some(1).and_then(lambda v: 1), TypeError, "and_then callback must return an Option"),
      (lambda: Some(1).and_then(Ok), TypeError, "and_then callback must return an Option"),
      (lambda: Ok(1).and_then(Some), TypeError, "and_then callback must return a Result"),
      (lambda: Nothing.unwrap_or_else(abs), TypeError, "abs() takes exactly one argument (0 given)")],
@@ -54,14 +49,12 @@ class Raising:
     def __bool__(self):
         raise Boom
 
-    __eq__ = __repr__ = boom
+    __eq__ = __repr__ = fail
 
 
 def test_repr_and_equality():
     assert [repr(v) for v in (Some("a"), Some(Some(1)), Nothing, Ok(None), Err(KeyError(1)))] == [
         "Some('a')", "Some(Some(1))", "Nothing", "Ok(None)", "Err(KeyError(1))"]
-    same = Some(math.nan)
-    assert same != same and not (same == same)
     assert Some(1) == Some(1.0) and Some(None) != Nothing and Ok(1) != Err(1) and Ok(1) != Some(1)
     assert Some(1) != 1 and 1 != Some(1) and NothingType() == Nothing and not (Nothing != NothingType())
 
@@ -76,28 +69,9 @@ def test_exceptions_from_the_held_values_pass_through(call):
         call()
 
 
-def test_pattern_matching():
-    def describe(value):
-        match value:
-            case Some(x) | Ok(x):
-                return (type(value).__name__, x)
-            case Err(e):
-                return ("Err", e)
-            case NothingType():
-                return ("NothingType",)
-
-    assert [describe(v) for v in (Some(5), Nothing, Ok(None), Err(2))] == [
-        ("Some", 5), ("NothingType",), ("Ok", None), ("Err", 2)]
-
-
 def test_result_of_keeps_exceptions_but_not_requests_to_stop():
-    assert Result.of(lambda: 5) == Ok(5)
     error = ValueError("bad")
-
-    def fails():
-        raise error
-
-    captured = Result.of(fails)
+    captured = Result.of(lambda: (_ for _ in ()).throw(error))
     assert type(captured) is Err and captured.error is error and error.__traceback__ is not None
     assert type(Result.of(5).error) is TypeError
     for exc in (KeyboardInterrupt, SystemExit, GeneratorExit):
@@ -107,34 +81,19 @@ def test_result_of_keeps_exceptions_but_not_requests_to_stop():
 
 def test_values_take_part_in_collection_only_when_they_can_close_a_cycle():
     assert not gc.is_tracked(Ok(Some(1))) and gc.is_tracked(Some([])) and gc.is_tracked(Ok(Some([])))
-
-    class Marker:
-        pass
-
-    def log_and_return():
-        marker = Marker()
-        try:
-            raise ValueError(marker)
-        except Exception as e:
-            err = Err(e)  # err -> e -> traceback -> this frame -> err
-            return weakref.ref(marker)
-
-    def through_empty_dict():
-        marker, d = Marker(), {}
-        held = Some(d)  # made while the dict holds nothing
-        d["self"], d["marker"] = held, marker
-        return weakref.ref(marker)
-
-    for make_cycle in (log_and_return, through_empty_dict):
-        ref = make_cycle()
-        gc.collect()
-        assert ref() is None, make_cycle.__name__
+    marker, d = Boom(), {}
+    held = Some(d)  # made while the dict holds nothing
+    d["self"], d["marker"] = held, marker
+    ref = weakref.ref(marker)
+    del marker, d, held
+    gc.collect()
+    assert ref() is None
 
 
 # Properties: Option against a 1-tuple or None, Result against ("ok", v) or ("err", e).
 values = st.one_of(st.integers(), st.text(max_size=3), st.none(), st.just(math.nan), st.floats(),
                    st.tuples(st.integers()), st.lists(st.integers(), max_size=2))
-callbacks = st.sampled_from([repr, bool, lambda x: (x,), lambda x: None, lambda x: x, boom, lambda x: x is None])
+callbacks = st.sampled_from([repr, bool, lambda x: (x,), lambda x: None, lambda x: x, fail, lambda x: x is None])
 
 
 def model(value):
@@ -180,4 +139,5 @@ def test_result_conversions_match_the_model(v, f):
 @given(values, values)
 def test_equality_is_the_equality_of_the_held_values(a, b):
     for make in (Some, Ok, Err):
-        assert (make(a) == make(b)) == (a == b) and (make(a) != make(b)) == (not a == b)
+        for x, y in ((a, b), (a, a)):  # a NaN is unequal even to itself
+            assert (make(x) == make(y)) == (x == y) and (make(x) != make(y)) == (not x == y)

@@ -116,10 +116,3 @@ def test_a_shared_curry_binds_the_same_for_every_thread():
 
 def assert_equal(actual, expected):
     assert actual == expected
-
-
-def test_a_shared_iter_gives_every_thread_the_whole_list():
-    it = b.Iter(SOURCE)
-    results = [None] * THREADS
-    run_threads(lambda i: results.__setitem__(i, it.map(same).unique().collect()))
-    assert results == [SOURCE] * THREADS

@@ -13,7 +13,7 @@ import pytest
 from hypothesis import given
 from hypothesis import strategies as st
 
-from brisko._brisko import countby, frequencies, unique
+from brisko._brisko import countby, frequencies, isdistinct, unique
 from conftest import Boom, Collide, hashables
 
 np = None
@@ -54,13 +54,8 @@ def test_native_int_hashing_matches_the_host():
 
 
 def test_str_subclass_hash_is_respected():
-    class Folded(str):
-        def __hash__(self):
-            return hash(self.lower())
-
-        def __eq__(self, other):
-            return self.lower() == str(other).lower()
-
+    Folded = type("Folded", (str,), {"__hash__": lambda self: hash(self.lower()),
+                                     "__eq__": lambda self, other: self.lower() == str(other).lower()})
     assert list(unique([Folded("A"), Folded("a"), "b"])) == ["A", "b"]
 
 
@@ -76,6 +71,7 @@ def test_unique_and_frequencies_match_a_dict(values):
     for v in values:
         counts[v] = counts.get(v, 0) + 1
     assert typed(frequencies(values).items()) == typed(counts.items())
+    assert isdistinct(values) == (len(set(values)) == len(values))
 
 
 def test_many_keys_grow_the_table():

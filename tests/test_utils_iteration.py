@@ -5,7 +5,7 @@ reads exact lists changed mid-iteration safely; and the process-wide host lookup
 
 import _thread
 import array
-import collections.abc
+import collections
 import itertools
 import operator
 import signal
@@ -20,7 +20,7 @@ from brisko._brisko import Iter, Some, accumulate, count, countby, diff, first, 
 from brisko._brisko import interleave, interpose, isdistinct, iterate, join, last, last_opt, mapcat, merge_sorted, nth
 from brisko._brisko import nth_opt, partition, partition_all, peek, peek_opt, pluck, reduceby, remove, second
 from brisko._brisko import sliding_window, tail, topk, unique
-from conftest import Boom, raising_after
+from conftest import Boom, consumed, fail, raising_after
 
 V = [2**70 + v for v in (3, 1, 4, 1, 5, 9, 2, 6)]  # not immortal: a leaked reference shows under ./dev leaks
 ODD, EVEN = [x for x in V if x % 2], [x for x in V if not x % 2]
@@ -75,10 +75,6 @@ EVERY_SHAPE = {
 }
 
 
-def consumed(result):
-    return list(result) if isinstance(result, collections.abc.Iterator) else result
-
-
 @pytest.mark.parametrize("name", sorted(EVERY_SHAPE))
 def test_every_input_shape_gives_the_same_result(name, shape):
     call, expected = EVERY_SHAPE[name]
@@ -95,10 +91,6 @@ def test_failing_and_non_iterable_inputs_raise_the_host_errors(name, boom):
         call(lambda values: 5)  # a lazy tool fails at call time, before any step
     host = "reduce() arg 2 must support iteration" if name == "Iter.reduce" else "'int' object is not iterable"
     assert str(info.value) == host
-
-
-def fail():
-    raise Boom("step failed")
 
 
 def outcomes(it, n):
@@ -147,12 +139,8 @@ def stop_at_2(x):
     return x
 
 
-class Lookup:
-    def __init__(self, v):
-        self.v = v
-
-    def __getitem__(self, key):
-        return stop_at_2(self.v)
+def lookups(f):  # elements whose lookups run f on 1, 2 and 3
+    return [type("Lookup", (), {"__getitem__": lambda self, key, v=v: f(v)})() for v in (1, 2, 3)]
 
 
 # Each lazy tool that runs user code in its steps, under the name it reports, given that code.
@@ -170,8 +158,8 @@ CALLBACKS = {
     "diff": lambda f: diff([1, 2, 3], [1, 2, 4], key=f),
     "merge_sorted": lambda f: merge_sorted([1, 2, 3], [2.5], key=f),  # heapq.merge would drop [2, 3]
     "join": lambda f: join(f, [1, 2, 3], f, [3]),
-    "pluck": lambda f: pluck(0, [Lookup(v) for v in (1, 2, 3)], None),
-    "Iter.pluck": lambda f: Iter([Lookup(v) for v in (1, 2, 3)]).pluck(0),
+    "pluck": lambda f: pluck(0, lookups(f), None),
+    "Iter.pluck": lambda f: Iter(lookups(f)).pluck(0),
 }
 
 
@@ -288,9 +276,7 @@ def test_exact_lists_grown_mid_iteration_are_read_to_their_new_end(name):
     assert list(it) == []  # once ended, a list source stays ended
 
 
-class Reversed(list):
-    def __iter__(self):
-        return reversed(self)
+Reversed = type("Reversed", (list,), {"__iter__": lambda self: reversed(self)})
 
 
 @pytest.mark.parametrize("name", sorted(set(LAZY) - {"iterate"}))

@@ -52,30 +52,18 @@ def test_base_exceptions_pass_where_exceptions_are_discarded(call):
 
 
 # Each runs forever over an endless input, in native code only (builtin callables, so no Python
-# frame checks for signals on its behalf).
+# frame checks for signals on its behalf): one for each loop that checks. The eager traversal
+# (frequencies here) is every eager tool's; the skipping loop (unique's) every lazy filter's.
 ENDLESS = {
-    "count": lambda: b.count(itertools.count()),
-    "tail": lambda: b.tail(1, itertools.count()),
     "nth": lambda: b.nth(2**62, itertools.count()),
     "last_opt": lambda: b.last_opt(itertools.count()),
     "nth_opt": lambda: b.nth_opt(2**62, itertools.count()),
     "unique": lambda: list(b.unique(itertools.repeat(1))),
-    "unique key": lambda: list(b.unique(itertools.repeat(1), key=abs)),
-    "remove": lambda: next(b.remove(bool, itertools.repeat(1))),
     "frequencies": lambda: b.frequencies(itertools.cycle([1, 2])),
-    "groupby": lambda: b.groupby(abs, itertools.cycle([1, 2])),
-    "countby": lambda: b.countby(abs, itertools.cycle([1, 2])),
-    "reduceby": lambda: b.reduceby(abs, max, itertools.cycle([1, 2])),
-    "isdistinct": lambda: b.isdistinct(itertools.count()),
-    "topk": lambda: b.topk(1, itertools.repeat(1)),
-    "topk key": lambda: b.topk(1, itertools.repeat(1), key=abs),
     "diff": lambda: next(b.diff(itertools.repeat(1), itertools.repeat(1))),
-    "join left": lambda: next(b.join(abs, itertools.cycle([1]), abs, [1])),
     "join right": lambda: next(b.join(abs, [1], abs, itertools.repeat(2))),
     "partition": lambda: next(b.partition(2**40, itertools.repeat(1))),
     "sliding_window": lambda: b.sliding_window(2**40, itertools.repeat(1)),
-    "juxt": lambda: b.juxt(itertools.repeat(abs)),
-    "interleave": lambda: b.interleave(itertools.repeat(())),
 }
 
 

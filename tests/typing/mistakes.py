@@ -4,30 +4,8 @@ nothing else. This file is only type-checked, never run."""
 
 import operator
 
-from brisko import (
-    Iter,
-    Ok,
-    Option,
-    Some,
-    compose,
-    curry,
-    excepts,
-    first_opt,
-    flip,
-    frequencies,
-    get,
-    groupby,
-    isdistinct,
-    join,
-    memoize,
-    merge,
-    pipe,
-    reduceby,
-    take,
-    thread_first,
-    unique,
-    valmap,
-)
+from brisko import Iter, Ok, Option, Some, compose, curry, excepts, first_opt, flip, frequencies, get, groupby
+from brisko import isdistinct, join, memoize, merge, pipe, reduceby, take, thread_first, unique, valmap
 
 
 @memoize
