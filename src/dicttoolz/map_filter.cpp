@@ -2,9 +2,9 @@
 // entry by entry in items() order. The six share one loop and differ in a single step.
 #include "dicttoolz.hpp"
 
-#include "../utils/call.hpp"
-#include "../utils/errors.hpp"
-#include "../utils/function_def.hpp"
+#include "../core/call.hpp"
+#include "../core/errors.hpp"
+#include "../binding/function_def.hpp"
 #include "factory.hpp"
 #include "mapping_items.hpp"
 

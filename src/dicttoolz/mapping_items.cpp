@@ -1,7 +1,7 @@
 // The entry reader shared by the mapping tools.
 #include "mapping_items.hpp"
 
-#include "../utils/once_cell.hpp"
+#include "../core/once_cell.hpp"
 
 namespace brisko {
 namespace {

@@ -7,8 +7,8 @@
 
 #include <cstdint>
 
-#include "../utils/errors.hpp"
-#include "../utils/owned.hpp"
+#include "../core/errors.hpp"
+#include "../core/owned.hpp"
 
 namespace brisko {
 

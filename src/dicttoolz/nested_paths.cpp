@@ -4,9 +4,9 @@
 
 #include "dicttoolz.hpp"
 
-#include "../utils/call.hpp"
-#include "../utils/errors.hpp"
-#include "../utils/function_def.hpp"
+#include "../core/call.hpp"
+#include "../core/errors.hpp"
+#include "../binding/function_def.hpp"
 #include "factory.hpp"
 #include "mapping_items.hpp"
 #include "path_lookup.hpp"

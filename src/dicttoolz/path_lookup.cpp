@@ -1,9 +1,9 @@
 // Path lookups, with defaultdict reads that leave the defaultdict as it was.
 #include "path_lookup.hpp"
 
-#include "../utils/cached_attr.hpp"
-#include "../utils/item_access.hpp"
-#include "../utils/once_cell.hpp"
+#include "../binding/cached_attr.hpp"
+#include "../core/item_access.hpp"
+#include "../core/once_cell.hpp"
 
 namespace brisko {
 namespace {

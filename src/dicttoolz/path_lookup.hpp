@@ -3,7 +3,7 @@
 
 #include <Python.h>
 
-#include "../utils/owned.hpp"
+#include "../core/owned.hpp"
 
 namespace brisko {
 

@@ -1,8 +1,8 @@
 // identity, apply, do and the builtin behind flip: single calls with the arguments rearranged.
 #include "functoolz.hpp"
 
-#include "../utils/call.hpp"
-#include "../utils/function_def.hpp"
+#include "../core/call.hpp"
+#include "../binding/function_def.hpp"
 
 namespace brisko {
 namespace {

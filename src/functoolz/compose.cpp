@@ -5,10 +5,10 @@
 
 #include "functoolz.hpp"
 
-#include "../utils/call.hpp"
-#include "../utils/function_def.hpp"
-#include "../utils/tuple.hpp"
-#include "../utils/vectorcall_class.hpp"
+#include "../core/call.hpp"
+#include "../binding/function_def.hpp"
+#include "../core/tuple.hpp"
+#include "../binding/vectorcall_class.hpp"
 
 namespace brisko {
 namespace {

@@ -5,13 +5,13 @@
 #include "curry_chain.hpp"
 #include "functoolz.hpp"
 
-#include "../utils/arg_vector.hpp"
-#include "../utils/cached_attr.hpp"
-#include "../utils/errors.hpp"
-#include "../utils/function_def.hpp"
-#include "../utils/once_cell.hpp"
-#include "../utils/tuple.hpp"
-#include "../utils/vectorcall_class.hpp"
+#include "../core/arg_vector.hpp"
+#include "../binding/cached_attr.hpp"
+#include "../core/errors.hpp"
+#include "../binding/function_def.hpp"
+#include "../core/once_cell.hpp"
+#include "../core/tuple.hpp"
+#include "../binding/vectorcall_class.hpp"
 
 namespace brisko {
 namespace {

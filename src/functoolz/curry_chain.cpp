@@ -4,11 +4,11 @@
 #include <new>
 #include <utility>
 
-#include "../utils/cached_attr.hpp"
-#include "../utils/class_def.hpp"
-#include "../utils/collected_fields.hpp"
-#include "../utils/call.hpp"
-#include "../utils/py_hash.hpp"
+#include "../binding/cached_attr.hpp"
+#include "../binding/class_def.hpp"
+#include "../binding/collected_fields.hpp"
+#include "../core/call.hpp"
+#include "../hashing/py_hash.hpp"
 
 namespace brisko {
 

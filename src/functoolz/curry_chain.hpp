@@ -12,9 +12,9 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "../utils/gc_visit.hpp"
-#include "../utils/once_cell.hpp"
-#include "../utils/owned.hpp"
+#include "../binding/gc_visit.hpp"
+#include "../core/once_cell.hpp"
+#include "../core/owned.hpp"
 
 namespace brisko {
 

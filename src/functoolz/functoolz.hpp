@@ -3,7 +3,7 @@
 
 #include <Python.h>
 
-#include "../utils/class_def.hpp"
+#include "../binding/class_def.hpp"
 
 namespace brisko {
 

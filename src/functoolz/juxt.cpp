@@ -3,10 +3,10 @@
 
 #include "functoolz.hpp"
 
-#include "../utils/for_each_element.hpp"
-#include "../utils/function_def.hpp"
-#include "../utils/tuple.hpp"
-#include "../utils/vectorcall_class.hpp"
+#include "../iteration/for_each_element.hpp"
+#include "../binding/function_def.hpp"
+#include "../core/tuple.hpp"
+#include "../binding/vectorcall_class.hpp"
 
 namespace brisko {
 namespace {

@@ -3,12 +3,12 @@
 
 #include "functoolz.hpp"
 
-#include "../utils/cached_attr.hpp"
-#include "../utils/call.hpp"
-#include "../utils/errors.hpp"
-#include "../utils/function_def.hpp"
-#include "../utils/tuple.hpp"
-#include "../utils/vectorcall_class.hpp"
+#include "../binding/cached_attr.hpp"
+#include "../core/call.hpp"
+#include "../core/errors.hpp"
+#include "../binding/function_def.hpp"
+#include "../core/tuple.hpp"
+#include "../binding/vectorcall_class.hpp"
 
 namespace brisko {
 namespace {

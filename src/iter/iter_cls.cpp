@@ -8,12 +8,12 @@
 #include "../itertoolz/dedicated_constructors.hpp"
 #include "../itertoolz/itertoolz.hpp"
 #include "../option/option.hpp"
-#include "../utils/cached_attr.hpp"
-#include "../utils/call.hpp"
-#include "../utils/function_def.hpp"
-#include "../utils/gc_visit.hpp"
-#include "../utils/py_source.hpp"
-#include "../utils/recursion_guard.hpp"
+#include "../binding/cached_attr.hpp"
+#include "../core/call.hpp"
+#include "../binding/function_def.hpp"
+#include "../binding/gc_visit.hpp"
+#include "../iteration/py_source.hpp"
+#include "../core/recursion_guard.hpp"
 
 namespace brisko {
 namespace {

@@ -1,7 +1,7 @@
 // Iter, the fluent wrapper that chains the sequence tools as methods: its class, for registration.
 #pragma once
 
-#include "../utils/class_def.hpp"
+#include "../binding/class_def.hpp"
 
 namespace brisko {
 

@@ -1,10 +1,10 @@
 // accumulate: running reductions, optionally starting with an initial value.
 #include "itertoolz.hpp"
 
-#include "../utils/call.hpp"
-#include "../utils/function_def.hpp"
-#include "../utils/native_iter.hpp"
-#include "../utils/py_source.hpp"
+#include "../core/call.hpp"
+#include "../binding/function_def.hpp"
+#include "../iteration/native_iter.hpp"
+#include "../iteration/py_source.hpp"
 
 namespace brisko {
 namespace {

@@ -2,10 +2,10 @@
 // function runs in a native map step, so that its errors are reported as a brisko step's.
 #include "itertoolz.hpp"
 
-#include "../utils/cached_attr.hpp"
-#include "../utils/call.hpp"
-#include "../utils/function_def.hpp"
-#include "../utils/tuple.hpp"
+#include "../binding/cached_attr.hpp"
+#include "../core/call.hpp"
+#include "../binding/function_def.hpp"
+#include "../core/tuple.hpp"
 
 namespace brisko {
 

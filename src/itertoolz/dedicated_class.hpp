@@ -8,11 +8,11 @@
 #include <new>
 #include <utility>
 
-#include "../utils/class_def.hpp"
-#include "../utils/collected_fields.hpp"
-#include "../utils/gc_visit.hpp"
-#include "../utils/panic.hpp"
-#include "../utils/raw_iter_next.hpp"
+#include "../binding/class_def.hpp"
+#include "../binding/collected_fields.hpp"
+#include "../binding/gc_visit.hpp"
+#include "../core/panic.hpp"
+#include "../iteration/raw_iter_next.hpp"
 
 namespace brisko {
 

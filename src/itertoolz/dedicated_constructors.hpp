@@ -7,9 +7,9 @@
 #include <cstdint>
 #include <vector>
 
-#include "../utils/i64_buffer.hpp"
-#include "../utils/owned.hpp"
-#include "../utils/py_source.hpp"
+#include "../hashing/i64_buffer.hpp"
+#include "../core/owned.hpp"
+#include "../iteration/py_source.hpp"
 
 namespace brisko {
 

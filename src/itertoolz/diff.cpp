@@ -3,11 +3,11 @@
 
 #include "itertoolz.hpp"
 
-#include "../utils/call.hpp"
-#include "../utils/errors.hpp"
-#include "../utils/function_def.hpp"
-#include "../utils/native_iter.hpp"
-#include "../utils/tuple.hpp"
+#include "../core/call.hpp"
+#include "../core/errors.hpp"
+#include "../binding/function_def.hpp"
+#include "../iteration/native_iter.hpp"
+#include "../core/tuple.hpp"
 
 namespace brisko {
 namespace {

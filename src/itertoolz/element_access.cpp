@@ -1,11 +1,11 @@
 // first, second, nth, last and peek: single elements picked out of a sequence or an iterator.
 #include "itertoolz.hpp"
 
-#include "../utils/cached_attr.hpp"
-#include "../utils/errors.hpp"
-#include "../utils/function_def.hpp"
-#include "../utils/item_access.hpp"
-#include "../utils/peeked.hpp"
+#include "../binding/cached_attr.hpp"
+#include "../core/errors.hpp"
+#include "../binding/function_def.hpp"
+#include "../core/item_access.hpp"
+#include "../iteration/peeked.hpp"
 
 namespace brisko {
 namespace {

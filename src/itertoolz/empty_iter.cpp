@@ -1,7 +1,7 @@
 // empty_iter: the NativeIter that yields nothing.
 #include "itertoolz.hpp"
 
-#include "../utils/native_iter.hpp"
+#include "../iteration/native_iter.hpp"
 
 namespace brisko {
 namespace {

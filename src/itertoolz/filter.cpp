@@ -3,11 +3,11 @@
 // pulls element by element through it); remove's result is a NativeIter. Both filter alike.
 #include "itertoolz.hpp"
 
-#include "../utils/call.hpp"
-#include "../utils/function_def.hpp"
-#include "../utils/gil_ref_cell.hpp"
-#include "../utils/native_iter.hpp"
-#include "../utils/py_source.hpp"
+#include "../core/call.hpp"
+#include "../binding/function_def.hpp"
+#include "../iteration/gil_ref_cell.hpp"
+#include "../iteration/native_iter.hpp"
+#include "../iteration/py_source.hpp"
 #include "dedicated_class.hpp"
 
 namespace brisko {

@@ -5,10 +5,10 @@
 
 #include "itertoolz.hpp"
 
-#include "../utils/errors.hpp"
-#include "../utils/function_def.hpp"
-#include "../utils/item_access.hpp"
-#include "../utils/tuple.hpp"
+#include "../core/errors.hpp"
+#include "../binding/function_def.hpp"
+#include "../core/item_access.hpp"
+#include "../core/tuple.hpp"
 
 namespace brisko {
 namespace {

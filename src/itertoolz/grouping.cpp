@@ -6,12 +6,12 @@
 
 #include "itertoolz.hpp"
 
-#include "../utils/call.hpp"
-#include "../utils/for_each_element.hpp"
-#include "../utils/function_def.hpp"
-#include "../utils/fx_table.hpp"
-#include "../utils/i64_buffer.hpp"
-#include "group_table.hpp"
+#include "../core/call.hpp"
+#include "../iteration/for_each_element.hpp"
+#include "../binding/function_def.hpp"
+#include "../hashing/fx_table.hpp"
+#include "../hashing/i64_buffer.hpp"
+#include "../hashing/group_table.hpp"
 
 namespace brisko {
 namespace {

@@ -3,10 +3,10 @@
 
 #include "itertoolz.hpp"
 
-#include "../utils/errors.hpp"
-#include "../utils/for_each_element.hpp"
-#include "../utils/function_def.hpp"
-#include "../utils/native_iter.hpp"
+#include "../core/errors.hpp"
+#include "../iteration/for_each_element.hpp"
+#include "../binding/function_def.hpp"
+#include "../iteration/native_iter.hpp"
 
 namespace brisko {
 namespace {

@@ -1,8 +1,8 @@
 // interpose: picks up the first element at call time and hands the rest to an InterposeIter.
 #include "itertoolz.hpp"
 
-#include "../utils/function_def.hpp"
-#include "../utils/py_source.hpp"
+#include "../binding/function_def.hpp"
+#include "../iteration/py_source.hpp"
 #include "dedicated_constructors.hpp"
 
 namespace brisko {

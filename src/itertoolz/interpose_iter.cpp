@@ -1,8 +1,8 @@
 // InterposeIter: the elements of a source with a separator between each two.
 #include "itertoolz.hpp"
 
-#include "../utils/gil_ref_cell.hpp"
-#include "../utils/py_source.hpp"
+#include "../iteration/gil_ref_cell.hpp"
+#include "../iteration/py_source.hpp"
 #include "dedicated_class.hpp"
 #include "dedicated_constructors.hpp"
 

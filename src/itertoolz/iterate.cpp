@@ -1,9 +1,9 @@
 // iterate: x, func(x), func(func(x)), ... until func raises.
 #include "itertoolz.hpp"
 
-#include "../utils/call.hpp"
-#include "../utils/function_def.hpp"
-#include "../utils/native_iter.hpp"
+#include "../core/call.hpp"
+#include "../binding/function_def.hpp"
+#include "../iteration/native_iter.hpp"
 
 namespace brisko {
 namespace {

@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "../utils/class_def.hpp"
+#include "../binding/class_def.hpp"
 
 namespace brisko {
 

@@ -6,11 +6,11 @@
 
 #include "itertoolz.hpp"
 
-#include "../utils/errors.hpp"
-#include "../utils/for_each_element.hpp"
-#include "../utils/function_def.hpp"
-#include "../utils/native_iter.hpp"
-#include "group_table.hpp"
+#include "../core/errors.hpp"
+#include "../iteration/for_each_element.hpp"
+#include "../binding/function_def.hpp"
+#include "../iteration/native_iter.hpp"
+#include "../hashing/group_table.hpp"
 
 namespace brisko {
 namespace {

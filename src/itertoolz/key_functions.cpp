@@ -2,8 +2,8 @@
 // of diff.
 #include "itertoolz.hpp"
 
-#include "../utils/call.hpp"
-#include "../utils/errors.hpp"
+#include "../core/call.hpp"
+#include "../core/errors.hpp"
 
 namespace brisko {
 

@@ -3,9 +3,9 @@
 // reported as this iterator's and never read as its end.
 #include "itertoolz.hpp"
 
-#include "../utils/call.hpp"
-#include "../utils/gil_ref_cell.hpp"
-#include "../utils/py_source.hpp"
+#include "../core/call.hpp"
+#include "../iteration/gil_ref_cell.hpp"
+#include "../iteration/py_source.hpp"
 #include "dedicated_class.hpp"
 
 namespace brisko {

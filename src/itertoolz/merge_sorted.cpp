@@ -4,12 +4,12 @@
 // reports one as an error instead.
 #include "itertoolz.hpp"
 
-#include "../utils/cached_attr.hpp"
-#include "../utils/errors.hpp"
-#include "../utils/function_def.hpp"
-#include "../utils/native_iter.hpp"
-#include "../utils/tuple.hpp"
-#include "../utils/vectorcall_class.hpp"
+#include "../binding/cached_attr.hpp"
+#include "../core/errors.hpp"
+#include "../binding/function_def.hpp"
+#include "../iteration/native_iter.hpp"
+#include "../core/tuple.hpp"
+#include "../binding/vectorcall_class.hpp"
 
 namespace brisko {
 namespace {

@@ -4,11 +4,11 @@
 
 #include "itertoolz.hpp"
 
-#include "../utils/errors.hpp"
-#include "../utils/function_def.hpp"
-#include "../utils/native_iter.hpp"
-#include "../utils/py_source.hpp"
-#include "../utils/tuple.hpp"
+#include "../core/errors.hpp"
+#include "../binding/function_def.hpp"
+#include "../iteration/native_iter.hpp"
+#include "../iteration/py_source.hpp"
+#include "../core/tuple.hpp"
 
 namespace brisko {
 namespace {

@@ -2,9 +2,9 @@
 // default or a list of indices takes the generic path, the same lookup as get.
 #include "itertoolz.hpp"
 
-#include "../utils/function_def.hpp"
-#include "../utils/native_iter.hpp"
-#include "../utils/py_source.hpp"
+#include "../binding/function_def.hpp"
+#include "../iteration/native_iter.hpp"
+#include "../iteration/py_source.hpp"
 #include "dedicated_constructors.hpp"
 
 namespace brisko {

@@ -2,9 +2,9 @@
 // an itemgetter.
 #include "itertoolz.hpp"
 
-#include "../utils/gil_ref_cell.hpp"
-#include "../utils/item_access.hpp"
-#include "../utils/py_source.hpp"
+#include "../iteration/gil_ref_cell.hpp"
+#include "../core/item_access.hpp"
+#include "../iteration/py_source.hpp"
 #include "dedicated_class.hpp"
 #include "dedicated_constructors.hpp"
 

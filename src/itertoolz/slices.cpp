@@ -2,8 +2,8 @@
 // whose validation, messages and laziness are theirs.
 #include "itertoolz.hpp"
 
-#include "../utils/cached_attr.hpp"
-#include "../utils/function_def.hpp"
+#include "../binding/cached_attr.hpp"
+#include "../binding/function_def.hpp"
 
 namespace brisko {
 namespace {

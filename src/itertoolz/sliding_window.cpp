@@ -4,9 +4,9 @@
 
 #include "itertoolz.hpp"
 
-#include "../utils/errors.hpp"
-#include "../utils/function_def.hpp"
-#include "../utils/py_source.hpp"
+#include "../core/errors.hpp"
+#include "../binding/function_def.hpp"
+#include "../iteration/py_source.hpp"
 #include "dedicated_constructors.hpp"
 
 namespace brisko {

@@ -3,9 +3,9 @@
 
 #include "itertoolz.hpp"
 
-#include "../utils/gil_ref_cell.hpp"
-#include "../utils/py_source.hpp"
-#include "../utils/tuple.hpp"
+#include "../iteration/gil_ref_cell.hpp"
+#include "../iteration/py_source.hpp"
+#include "../core/tuple.hpp"
 #include "dedicated_class.hpp"
 #include "dedicated_constructors.hpp"
 

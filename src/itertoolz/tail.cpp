@@ -3,8 +3,8 @@
 
 #include "itertoolz.hpp"
 
-#include "../utils/for_each_element.hpp"
-#include "../utils/function_def.hpp"
+#include "../iteration/for_each_element.hpp"
+#include "../binding/function_def.hpp"
 
 namespace brisko {
 namespace {

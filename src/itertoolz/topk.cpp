@@ -6,10 +6,10 @@
 
 #include "itertoolz.hpp"
 
-#include "../utils/call.hpp"
-#include "../utils/errors.hpp"
-#include "../utils/for_each_element.hpp"
-#include "../utils/function_def.hpp"
+#include "../core/call.hpp"
+#include "../core/errors.hpp"
+#include "../iteration/for_each_element.hpp"
+#include "../binding/function_def.hpp"
 
 namespace brisko {
 namespace {

@@ -2,9 +2,9 @@
 // flat int64 buffer without a key, the hashing UniqueIter for everything else.
 #include "itertoolz.hpp"
 
-#include "../utils/errors.hpp"
-#include "../utils/for_each_element.hpp"
-#include "../utils/function_def.hpp"
+#include "../core/errors.hpp"
+#include "../iteration/for_each_element.hpp"
+#include "../binding/function_def.hpp"
 #include "dedicated_constructors.hpp"
 
 namespace brisko {

@@ -4,10 +4,10 @@
 
 #include "itertoolz.hpp"
 
-#include "../utils/errors.hpp"
-#include "../utils/fx_table.hpp"
-#include "../utils/gil_ref_cell.hpp"
-#include "../utils/i64_buffer.hpp"
+#include "../core/errors.hpp"
+#include "../hashing/fx_table.hpp"
+#include "../iteration/gil_ref_cell.hpp"
+#include "../hashing/i64_buffer.hpp"
 #include "dedicated_class.hpp"
 #include "dedicated_constructors.hpp"
 

@@ -2,10 +2,10 @@
 // instead of a host set's contains-then-add, read straight from the source.
 #include "itertoolz.hpp"
 
-#include "../utils/call.hpp"
-#include "../utils/gil_ref_cell.hpp"
-#include "../utils/py_seen.hpp"
-#include "../utils/py_source.hpp"
+#include "../core/call.hpp"
+#include "../iteration/gil_ref_cell.hpp"
+#include "../hashing/py_seen.hpp"
+#include "../iteration/py_source.hpp"
 #include "dedicated_class.hpp"
 #include "dedicated_constructors.hpp"
 

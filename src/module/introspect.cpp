@@ -5,8 +5,8 @@
 
 #include "../functoolz/functoolz.hpp"
 #include "../iter/iter_cls.hpp"
-#include "../utils/errors.hpp"
-#include "../utils/function_def.hpp"
+#include "../core/errors.hpp"
+#include "../binding/function_def.hpp"
 #include "module_slots.hpp"
 
 namespace brisko {

@@ -8,9 +8,9 @@
 #include "../iter/iter_cls.hpp"
 #include "../itertoolz/itertoolz.hpp"
 #include "../option/option.hpp"
-#include "../utils/native_iter.hpp"
-#include "../utils/owned.hpp"
-#include "../utils/panic.hpp"
+#include "../iteration/native_iter.hpp"
+#include "../core/owned.hpp"
+#include "../core/panic.hpp"
 #include "module_slots.hpp"
 #include "registry.hpp"
 

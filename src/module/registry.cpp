@@ -4,7 +4,7 @@
 #include <cstring>
 #include <vector>
 
-#include "../utils/owned.hpp"
+#include "../core/owned.hpp"
 
 namespace brisko {
 

@@ -2,10 +2,10 @@
 // Nothing where the plain accessors would raise. Iterables always go through their iterator.
 #include "option.hpp"
 
-#include "../utils/errors.hpp"
-#include "../utils/function_def.hpp"
-#include "../utils/item_access.hpp"
-#include "../utils/peeked.hpp"
+#include "../core/errors.hpp"
+#include "../binding/function_def.hpp"
+#include "../core/item_access.hpp"
+#include "../iteration/peeked.hpp"
 
 namespace brisko {
 namespace {

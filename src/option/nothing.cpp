@@ -1,9 +1,9 @@
 // NothingType: the Option value holding nothing. Instances are fresh objects, all equal.
 #include "option.hpp"
 
-#include "../utils/class_def.hpp"
-#include "../utils/call.hpp"
-#include "../utils/function_def.hpp"
+#include "../binding/class_def.hpp"
+#include "../core/call.hpp"
+#include "../binding/function_def.hpp"
 
 namespace brisko {
 namespace {

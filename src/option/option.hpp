@@ -6,7 +6,7 @@
 
 #include <cstdint>
 
-#include "../utils/owned.hpp"
+#include "../core/owned.hpp"
 
 namespace brisko {
 

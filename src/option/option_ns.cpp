@@ -1,8 +1,8 @@
 // Option: a namespace class, never instantiated, carrying the constructor `Option.of`.
 #include "option.hpp"
 
-#include "../utils/class_def.hpp"
-#include "../utils/function_def.hpp"
+#include "../binding/class_def.hpp"
+#include "../binding/function_def.hpp"
 
 namespace brisko {
 namespace {

@@ -2,9 +2,9 @@
 // keeps either what it returned or the Exception it raised.
 #include "option.hpp"
 
-#include "../utils/class_def.hpp"
-#include "../utils/errors.hpp"
-#include "../utils/function_def.hpp"
+#include "../binding/class_def.hpp"
+#include "../core/errors.hpp"
+#include "../binding/function_def.hpp"
 
 namespace brisko {
 namespace {

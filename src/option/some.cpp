@@ -3,8 +3,8 @@
 
 #include "value_class.hpp"
 
-#include "../utils/call.hpp"
-#include "../utils/function_def.hpp"
+#include "../core/call.hpp"
+#include "../binding/function_def.hpp"
 
 namespace brisko {
 namespace {

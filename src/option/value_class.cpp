@@ -5,8 +5,8 @@
 #include <cstring>
 #include <new>
 
-#include "../utils/call.hpp"
-#include "../utils/panic.hpp"
+#include "../core/call.hpp"
+#include "../core/panic.hpp"
 
 namespace brisko {
 namespace {

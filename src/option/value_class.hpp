@@ -6,9 +6,9 @@
 
 #include <cstddef>
 
-#include "../utils/class_def.hpp"
-#include "../utils/function_def.hpp"
-#include "../utils/owned.hpp"
+#include "../binding/class_def.hpp"
+#include "../binding/function_def.hpp"
+#include "../core/owned.hpp"
 
 namespace brisko {
 

@@ -6,8 +6,8 @@
 
 #include <stdexcept>
 
-#include "../../src/utils/function_def.hpp"
-#include "../../src/utils/native_iter.hpp"
+#include "../../src/binding/function_def.hpp"
+#include "../../src/iteration/native_iter.hpp"
 
 namespace brisko {
 namespace {

@@ -6,7 +6,7 @@
 
 #include <cstring>
 
-#include "errors.hpp"
+#include "../core/errors.hpp"
 
 namespace brisko {
 

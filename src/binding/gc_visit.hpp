@@ -9,7 +9,7 @@
 #include <type_traits>
 #include <vector>
 
-#include "owned.hpp"
+#include "../core/owned.hpp"
 
 namespace brisko {
 

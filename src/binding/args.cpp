@@ -3,7 +3,7 @@
 
 #include <cstring>
 
-#include "errors.hpp"
+#include "../core/errors.hpp"
 
 namespace brisko {
 namespace {

@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "block_memory.hpp"
-#include "gc_visit.hpp"
+#include "../binding/gc_visit.hpp"
 
 namespace brisko {
 

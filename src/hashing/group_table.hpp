@@ -8,12 +8,12 @@
 
 #include <cstdint>
 
-#include "../utils/chunked_array.hpp"
-#include "../utils/errors.hpp"
-#include "../utils/gc_visit.hpp"
-#include "../utils/hash_index.hpp"
-#include "../utils/owned.hpp"
-#include "../utils/py_hash.hpp"
+#include "chunked_array.hpp"
+#include "../core/errors.hpp"
+#include "../binding/gc_visit.hpp"
+#include "hash_index.hpp"
+#include "../core/owned.hpp"
+#include "py_hash.hpp"
 
 namespace brisko {
 

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <memory>
 
-#include "gc_visit.hpp"
+#include "../binding/gc_visit.hpp"
 
 namespace brisko {
 

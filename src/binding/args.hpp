@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <initializer_list>
 
-#include "owned.hpp"
+#include "../core/owned.hpp"
 
 namespace brisko {
 

@@ -11,8 +11,8 @@
 #include "class_def.hpp"
 #include "collected_fields.hpp"
 #include "gc_visit.hpp"
-#include "panic.hpp"
-#include "recursion_guard.hpp"
+#include "../core/panic.hpp"
+#include "../core/recursion_guard.hpp"
 
 namespace brisko {
 

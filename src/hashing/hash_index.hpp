@@ -15,8 +15,8 @@
 
 #include "block_memory.hpp"
 #include "chunked_array.hpp"
-#include "gc_visit.hpp"
-#include "owned.hpp"
+#include "../binding/gc_visit.hpp"
+#include "../core/owned.hpp"
 #include "probe.hpp"
 #include "py_hash.hpp"
 

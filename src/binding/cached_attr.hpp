@@ -3,7 +3,7 @@
 
 #include <Python.h>
 
-#include "once_cell.hpp"
+#include "../core/once_cell.hpp"
 
 namespace brisko {
 

@@ -8,8 +8,8 @@
 #include <memory>
 #include <utility>
 
-#include "class_def.hpp"
-#include "gc_visit.hpp"
+#include "../binding/class_def.hpp"
+#include "../binding/gc_visit.hpp"
 #include "gil_ref_cell.hpp"
 #include "py_source.hpp"
 #include "raw_iter_next.hpp"

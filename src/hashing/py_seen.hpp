@@ -7,7 +7,7 @@
 
 #include <cstddef>
 
-#include "gc_visit.hpp"
+#include "../binding/gc_visit.hpp"
 
 namespace brisko {
 

@@ -7,9 +7,9 @@
 #include <cstdint>
 #include <type_traits>
 
-#include "errors.hpp"
-#include "gc_visit.hpp"
-#include "owned.hpp"
+#include "../core/errors.hpp"
+#include "../binding/gc_visit.hpp"
+#include "../core/owned.hpp"
 #include "raw_iter_next.hpp"
 
 namespace brisko {

@@ -3,7 +3,7 @@
 
 #include <cstring>
 
-#include "once_cell.hpp"
+#include "../core/once_cell.hpp"
 
 namespace brisko {
 

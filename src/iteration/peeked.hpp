@@ -3,8 +3,8 @@
 
 #include <Python.h>
 
-#include "cached_attr.hpp"
-#include "owned.hpp"
+#include "../binding/cached_attr.hpp"
+#include "../core/owned.hpp"
 
 namespace brisko {
 

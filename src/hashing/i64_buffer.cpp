@@ -1,7 +1,7 @@
 // The acceptance rule for int64 buffers: anything doubtful takes the generic path instead.
 #include "i64_buffer.hpp"
 
-#include "errors.hpp"
+#include "../core/errors.hpp"
 
 #include <cstring>
 #include <new>

@@ -6,8 +6,8 @@
 
 #include <cstdint>
 
-#include "errors.hpp"
-#include "owned.hpp"
+#include "../core/errors.hpp"
+#include "../core/owned.hpp"
 
 namespace brisko {
 

@@ -8,9 +8,9 @@
 #include <concepts>
 #include <cstdint>
 
-#include "errors.hpp"
-#include "owned.hpp"
-#include "panic.hpp"
+#include "../core/errors.hpp"
+#include "../core/owned.hpp"
+#include "../core/panic.hpp"
 
 namespace brisko {
 

@@ -7,7 +7,7 @@
 
 #include <utility>
 
-#include "gc_visit.hpp"
+#include "../binding/gc_visit.hpp"
 
 namespace brisko {
 

@@ -5,7 +5,7 @@
 #include <Python.h>
 
 #include "args.hpp"
-#include "panic.hpp"
+#include "../core/panic.hpp"
 
 namespace brisko {
 

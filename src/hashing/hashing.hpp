@@ -1,0 +1,13 @@
+// The hashing and memory room, above binding: native tables keyed by host hash or by int64 value,
+// the memory they live in, and int64 buffer views scanned without a host object per element.
+#pragma once
+
+#include "block_memory.hpp"   // allocate_block, free_block: large zero-filled blocks
+#include "chunked_array.hpp"  // ChunkedArray: grows without moving its elements
+#include "fx_table.hpp"       // FxTable, I64Set: open addressing over int64 values
+#include "group_table.hpp"    // GroupTable, GroupList: the grouping tools' table
+#include "hash_index.hpp"     // HashIndex: distinct host objects with a payload, by host hash
+#include "i64_buffer.hpp"     // BufferView, i64_buffer, read_element
+#include "probe.hpp"          // the host's probe sequence
+#include "py_hash.hpp"        // py_hash, int_fast_hash_enabled
+#include "py_seen.hpp"        // PySeen: an insert-only set of host objects
