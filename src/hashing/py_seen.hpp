@@ -1,6 +1,12 @@
 // PySeen: an insert-only set of host objects, probed natively by host hash, calling host
 // equality only when two full hashes are equal. A slot holds the hash and the object itself, so a
 // probe that hits touches one slot and the object, as the host's own sets do.
+// It is a table of its own, not the grouping tools' HashIndex with an empty payload, because it is
+// faster: measured with that HashIndex in its place (./dev bench, AMD EPYC, 2 CPUs, CPython 3.14.8,
+// two interleaved runs, ns per element, this table first), list(unique(L)) over 1M ints 10%
+// distinct 21-22 against 29-31, strs 10% distinct 36-38 against 43-48, all distinct 122-150
+// against 144-160, and Iter(L).unique().take(10).collect() 54-56 against 69-70. The HashIndex
+// would cost less memory (list(unique(L)) over 2M wide ints: a peak of 77.7 MiB against 106.8).
 #pragma once
 
 #include <Python.h>
