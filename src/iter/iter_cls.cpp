@@ -5,14 +5,12 @@
 #include <cstdint>
 #include <new>
 
-#include "../itertoolz/dedicated_constructors.hpp"
 #include "../itertoolz/itertoolz.hpp"
 #include "../option/option.hpp"
 #include "../binding/cached_attr.hpp"
 #include "../core/call.hpp"
 #include "../binding/function_def.hpp"
 #include "../binding/gc_visit.hpp"
-#include "../iteration/py_source.hpp"
 #include "../core/recursion_guard.hpp"
 
 namespace brisko {
@@ -121,9 +119,7 @@ PyObject* pluck(PyObject* self, Args<PLUCK_SIG>& a) {
 // step, so an empty inner gives an empty result rather than an error.
 constexpr Signature INTERPOSE_SIG = Signature::method("Iter", "interpose", {"el"});
 PyObject* interpose(PyObject* self, Args<INTERPOSE_SIG>& a) {
-    PySource source = PySource::from(inner_of(self));
-    if (!source) return nullptr;
-    return wrap(Owned::steal(new_interpose_iter(Owned::borrow(a[0]), std::move(source), Owned(), false, false)));
+    return wrap(Owned::steal(interpose_impl(a[0], inner_of(self))));
 }
 
 constexpr Signature ACCUMULATE_SIG = Signature::method("Iter", "accumulate", {"binop"});

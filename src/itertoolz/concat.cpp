@@ -8,20 +8,13 @@
 #include "../core/tuple.hpp"
 
 namespace brisko {
+namespace {
 
 PyObject* concat_impl(PyObject* seqs) {
     PyObject* from_iterable = cached_attr(CHAIN_FROM_ITERABLE);
     if (!from_iterable) return nullptr;
     return call_one(from_iterable, seqs);
 }
-
-PyObject* mapcat_impl(const char* tool, PyObject* func, PyObject* seqs) {
-    Owned mapped = Owned::steal(map_impl(tool, func, seqs));
-    if (!mapped) return nullptr;
-    return concat_impl(mapped.get());
-}
-
-namespace {
 
 constexpr Signature CONCAT_SIG = Signature::function("concat", {"seqs"});
 PyObject* concat(Args<CONCAT_SIG>& a) { return concat_impl(a[0]); }
@@ -37,6 +30,12 @@ constexpr Signature MAPCAT_SIG = Signature::function("mapcat", {"func", "seqs"})
 PyObject* mapcat(Args<MAPCAT_SIG>& a) { return mapcat_impl("mapcat", a[0], a[1]); }
 
 }  // namespace
+
+PyObject* mapcat_impl(const char* tool, PyObject* func, PyObject* seqs) {
+    Owned mapped = Owned::steal(map_impl(tool, func, seqs));
+    if (!mapped) return nullptr;
+    return concat_impl(mapped.get());
+}
 
 PyMethodDef CONCAT_DEF = function_def<CONCAT_SIG, concat>("concat(seqs)\n--\n\n");
 PyMethodDef CONCATV_DEF = function_def<CONCATV_SIG, concatv>("concatv(*seqs)\n--\n\n");

@@ -12,6 +12,19 @@
 namespace brisko {
 namespace {
 
+// 1 when items[0] == items[i] holds for every i (truth of the rich comparison), 0, or -1 with an
+// exception. `count` is at least 1.
+int all_equal(PyObject* const* items, std::size_t count) {
+    for (std::size_t i = 1; i < count; ++i) {
+        // == and its truth, with no identity shortcut: a NaN is not equal to itself here.
+        Owned result = Owned::steal(PyObject_RichCompare(items[0], items[i], Py_EQ));
+        if (!result) return fetch_status();
+        int eq = truth(result.get());
+        if (eq <= 0) return eq;
+    }
+    return 1;
+}
+
 class DiffStep final : public Step {
 public:
     DiffStep(std::vector<Owned> iters, bool has_default, Owned dflt, Owned key)

@@ -1,5 +1,6 @@
 // groupby, countby and frequencies: eager grouping in a native table, dict built once at the end.
-// frequencies over a flat int64 buffer never makes a host object per element.
+// frequencies over a flat int64 buffer never makes a host object per element. isdistinct: the
+// same question answered by a host set, stopping at the first repeat.
 #include <algorithm>
 #include <limits>
 #include <vector>
@@ -158,6 +159,19 @@ PyObject* groupby(Args<GROUPBY_SIG>& a) { return groupby_impl(a[0], a[1]); }
 constexpr Signature FREQUENCIES_SIG = Signature::function("frequencies", {"seq"});
 PyObject* frequencies(Args<FREQUENCIES_SIG>& a) { return frequencies_impl(a[0]); }
 
+constexpr Signature ISDISTINCT_SIG = Signature::function("isdistinct", {"seq"});
+PyObject* isdistinct(Args<ISDISTINCT_SIG>& a) {
+    Owned seen = Owned::steal(PySet_New(nullptr));
+    if (!seen) return nullptr;
+    int duplicate = for_each_element(a[0], [&](PyObject* item) {
+        int present = PySet_Contains(seen.get(), item);
+        if (present != 0) return present;  // a duplicate ends the traversal early
+        return PySet_Add(seen.get(), item);
+    });
+    if (duplicate < 0) return nullptr;
+    return Py_NewRef(duplicate ? Py_False : Py_True);
+}
+
 }  // namespace
 
 PyObject* groupby_impl(PyObject* key, PyObject* seq) {
@@ -182,5 +196,6 @@ PyObject* frequencies_impl(PyObject* seq) {
 PyMethodDef GROUPBY_DEF = function_def<GROUPBY_SIG, groupby>("groupby(key, seq)\n--\n\n");
 PyMethodDef COUNTBY_DEF = function_def<COUNTBY_SIG, countby>("countby(key, seq)\n--\n\n");
 PyMethodDef FREQUENCIES_DEF = function_def<FREQUENCIES_SIG, frequencies>("frequencies(seq)\n--\n\n");
+PyMethodDef ISDISTINCT_DEF = function_def<ISDISTINCT_SIG, isdistinct>("isdistinct(seq)\n--\n\n");
 
 }  // namespace brisko

@@ -27,7 +27,6 @@ int count_impl(PyObject* seq, std::uint64_t& out);
 PyObject* tail_impl(std::uint64_t n, PyObject* seq);
 // The entry points below that take `tool` build an iterator that calls user code; `tool` (a string
 // literal) names the function the user called, for the errors its steps raise.
-PyObject* concat_impl(PyObject* seqs);
 PyObject* mapcat_impl(const char* tool, PyObject* func, PyObject* seqs);
 // The lazy map(func, seq), a MapIter.
 PyObject* map_impl(const char* tool, PyObject* func, PyObject* seq);
@@ -45,11 +44,11 @@ PyObject* get_impl(PyObject* ind, PyObject* coll, PyObject* dflt);
 PyObject* apply_key(PyObject* key, PyObject* item);
 // The key rule for a key already known not to be callable.
 PyObject* lookup_key(PyObject* key, PyObject* item);
-// 1 when items[0] == items[i] holds for every i (truth of the rich comparison), 0, or -1 with an
-// exception. `count` is at least 1.
-int all_equal(PyObject* const* items, std::size_t count);
 
 PyObject* sliding_window_impl(std::uint64_t n, PyObject* seq);
+// The elements of `seq` with `el` between each two; unlike the module-level interpose, nothing is
+// read before the first step.
+PyObject* interpose_impl(PyObject* el, PyObject* seq);
 // `rest` holds the optional default: zero or one items.
 PyObject* pluck_impl(const char* tool, PyObject* ind, PyObject* seqs, PyObject* const* rest, Py_ssize_t n_rest);
 // `key` may be null (no key).

@@ -1,13 +1,146 @@
-// unique and isdistinct. unique picks its iterator once, at call time: the native int64 scan for a
-// flat int64 buffer without a key, the hashing UniqueIter for everything else.
+// unique and its two iterators, picked once at call time: UniqueI64Iter, the native scan of a flat
+// int64 buffer without a key, and UniqueIter, one host hash and one native probe per element
+// (PySeen) instead of a host set's contains-then-add, for everything else.
+#include <optional>
+
 #include "itertoolz.hpp"
 
-#include "../core/errors.hpp"
-#include "../iteration/for_each_element.hpp"
 #include "../binding/function_def.hpp"
-#include "dedicated_constructors.hpp"
+#include "../core/call.hpp"
+#include "../core/errors.hpp"
+#include "../hashing/fx_table.hpp"
+#include "../hashing/i64_buffer.hpp"
+#include "../hashing/py_seen.hpp"
+#include "../iteration/gil_ref_cell.hpp"
+#include "../iteration/py_source.hpp"
+#include "dedicated_class.hpp"
 
 namespace brisko {
+namespace {
+
+struct UniqueIter {
+    static constexpr const char* NAME = "brisko._brisko.UniqueIter";
+    static constexpr const char* DOC =
+        "Dedicated iterator for `unique`: raw iterator next, one host hash and one\n"
+        "native probe per element instead of a host set, and the \"iterator already\n"
+        "executing\" reentrancy contract.";
+    static constexpr const char* LENGTH_HINT_DOC =
+        "__length_hint__($self)\n--\n\n"
+        "Upper bound (PEP 424 allows estimates): every remaining source\n"
+        "element could be new. Lets consumers preallocate.";
+
+    struct State {
+        PySeen seen;  // elements, or key values when there is a key
+        PySource source;
+        Owned key;  // null: the elements themselves are compared
+        int traverse(const GcVisit& visit) const { return visit.all(seen, source, key); }
+    };
+    GilRefCell<State> cell;
+
+    int traverse(const GcVisit& visit) const { return visit(cell); }
+
+    static PyObject* raw_next(UniqueIter& self) {
+        auto state = self.cell.borrow();
+        if (!state) return nullptr;
+        PySeen& seen = state->seen;
+        if (!state->key) return state->source.next_kept([&](PyObject* item) { return seen.insert(item); });
+        PyObject* key = state->key.get();
+        return state->source.next_kept([&](PyObject* item) {
+            Owned value = Owned::steal(call_one(key, item));
+            return value ? seen.insert(value.get()) : -1;
+        });
+    }
+
+    static Py_ssize_t length_hint(UniqueIter& self) { return source_hint(self); }
+};
+
+// Values are read as machine integers and hashed natively; a host int is made only for each value
+// yielded.
+struct UniqueI64Iter {
+    static constexpr const char* NAME = "brisko._brisko.UniqueI64Iter";
+    static constexpr const char* DOC =
+        "Lazy `unique` over a 1-D contiguous i64 buffer: scans natively and boxes\n"
+        "only the values it yields, so early exits (`take(5, unique(big_array))`)\n"
+        "stay cheap while full scans skip per-element boxing and PyObject hashing.";
+    static constexpr const char* LENGTH_HINT_DOC =
+        "__length_hint__($self)\n--\n\n"
+        "Upper bound (PEP 424 allows estimates): every remaining element\n"
+        "could be new.";
+
+    struct State {
+        I64Set seen;  // values yielded so far, or due to be (see `unboxed`)
+        std::size_t position = 0;
+        // A new value whose host int could not be made (memory): it is already in `seen`, so the
+        // next call yields it before reading on.
+        std::optional<std::int64_t> unboxed;
+    };
+    BufferView view;  // held for the iterator's life; its contents are read at every call
+    GilRefCell<State> cell;
+
+    int traverse(const GcVisit& visit) const { return visit(view); }
+
+    // How far ahead of the current value the scan starts loading slots.
+    static constexpr std::size_t PREFETCH_AHEAD = 16;
+
+    static PyObject* raw_next(UniqueI64Iter& self) {
+        auto state = self.cell.borrow();
+        if (!state) return nullptr;
+        if (state->unboxed) return box(*state);
+        if (!self.view.readable()) return nullptr;
+        const std::int64_t* data = self.view.data();
+        const std::size_t length = self.view.length();
+        while (state->position < length) {
+            if (state->position + PREFETCH_AHEAD < length) {
+                state->seen.prefetch(read_element(data, state->position + PREFETCH_AHEAD));
+            }
+            std::int64_t v = read_element(data, state->position++);
+            if (state->seen.insert(v)) {
+                state->unboxed = v;
+                return box(*state);
+            }
+            if (check_signals(state->position) < 0) return nullptr;
+        }
+        return nullptr;
+    }
+
+    static PyObject* box(State& state) {
+        PyObject* value = PyLong_FromLongLong(*state.unboxed);
+        if (value) state.unboxed.reset();
+        return value;
+    }
+
+    static Py_ssize_t length_hint(UniqueI64Iter& self) {
+        auto state = self.cell.borrow();
+        if (!state) return -1;
+        std::size_t length = self.view.readable() ? self.view.length() : 0;
+        std::size_t left = length > state->position ? length - state->position : 0;
+        return Py_ssize_t(left + (state->unboxed ? 1 : 0));
+    }
+};
+
+PyObject* new_unique_iter(const char* tool, PySource source, Owned key) {
+    std::uint32_t depth = PySource::reader_depth(source);
+    return make_dedicated(UNIQUE_ITER_CLASS, tool, depth, UniqueIter{GilRefCell<UniqueIter::State>(
+                                                 UniqueIter::State{PySeen(), std::move(source), std::move(key)})});
+}
+
+PyObject* new_unique_i64_iter(BufferView view) {
+    // Sized from the buffer's length: room for an eighth of it to be distinct before the first
+    // growth, which spares most scans every rehash while a table for few distinct values still
+    // fits in the cache (a table sized for the whole length would not).
+    I64Set seen(view.length() / 8);
+    using State = UniqueI64Iter::State;
+    return make_dedicated(UNIQUE_I64_ITER_CLASS, "unique", 1,
+                          UniqueI64Iter{std::move(view), GilRefCell<State>(State{std::move(seen), 0, {}})});
+}
+
+constexpr Signature UNIQUE_SIG = Signature::function("unique", {"seq", "key"}, 1);
+PyObject* unique(Args<UNIQUE_SIG>& a) {
+    PyObject* key = a[1] == Py_None ? nullptr : a[1];
+    return unique_impl("unique", a[0], key);
+}
+
+}  // namespace
 
 PyObject* unique_impl(const char* tool, PyObject* seq, PyObject* key) {
     if (!key) {
@@ -19,30 +152,8 @@ PyObject* unique_impl(const char* tool, PyObject* seq, PyObject* key) {
     return new_unique_iter(tool, std::move(source), Owned::borrow(key));
 }
 
-namespace {
-
-constexpr Signature UNIQUE_SIG = Signature::function("unique", {"seq", "key"}, 1);
-PyObject* unique(Args<UNIQUE_SIG>& a) {
-    PyObject* key = a[1] == Py_None ? nullptr : a[1];
-    return unique_impl("unique", a[0], key);
-}
-
-constexpr Signature ISDISTINCT_SIG = Signature::function("isdistinct", {"seq"});
-PyObject* isdistinct(Args<ISDISTINCT_SIG>& a) {
-    Owned seen = Owned::steal(PySet_New(nullptr));
-    if (!seen) return nullptr;
-    int duplicate = for_each_element(a[0], [&](PyObject* item) {
-        int present = PySet_Contains(seen.get(), item);
-        if (present != 0) return present;  // a duplicate ends the traversal early
-        return PySet_Add(seen.get(), item);
-    });
-    if (duplicate < 0) return nullptr;
-    return Py_NewRef(duplicate ? Py_False : Py_True);
-}
-
-}  // namespace
-
+ClassDef UNIQUE_ITER_CLASS = dedicated_class_def<UniqueIter>();
+ClassDef UNIQUE_I64_ITER_CLASS = dedicated_class_def<UniqueI64Iter>();
 PyMethodDef UNIQUE_DEF = function_def<UNIQUE_SIG, unique>("unique(seq, key=None)\n--\n\n");
-PyMethodDef ISDISTINCT_DEF = function_def<ISDISTINCT_SIG, isdistinct>("isdistinct(seq)\n--\n\n");
 
 }  // namespace brisko
