@@ -15,10 +15,6 @@ HostAttr PARAMETER_CLASS{"inspect", "Parameter"};
 
 namespace {
 
-PyObject* interned(OnceCell& cell, const char* text) {
-    return cell.get_or_init([&] { return Owned::steal(PyUnicode_InternFromString(text)); });
-}
-
 OnceCell BUILTINS_KEY, IMPORT_KEY;
 
 // Whether an `import` in the running code would call the interpreter's own __import__: 1, 0, or

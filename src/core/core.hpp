@@ -7,7 +7,7 @@
 #include "call.hpp"             // vectorcall, call_one, call_two, truth
 #include "errors.hpp"           // ffi_err, fetch_err, discard_exception, iter_next, nested_next, check_signals
 #include "item_access.hpp"      // indexed_item, get_item: exact list/tuple by a small int, else the host
-#include "once_cell.hpp"        // OnceCell: one strong reference, filled at most once, thread-safe
+#include "once_cell.hpp"        // OnceCell: one strong reference, filled at most once; interned names
 #include "owned.hpp"            // Owned: the one owning reference (steal, borrow, release)
 #include "panic.hpp"            // Panic, panic, boundary: no C++ exception crosses into the host
 #include "recursion_guard.hpp"  // RecursionGuard: RecursionError instead of a C stack overflow

@@ -64,4 +64,10 @@ private:
     std::atomic<unsigned long> owner_{0};
 };
 
+// The interned str `text`, made once into `cell` (borrowed; null with the exception set): a name
+// read on a per-call path then costs no string and matches a dict key by identity.
+inline PyObject* interned(OnceCell& cell, const char* text) {
+    return cell.get_or_init([&] { return Owned::steal(PyUnicode_InternFromString(text)); });
+}
+
 }  // namespace brisko

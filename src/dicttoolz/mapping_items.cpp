@@ -8,18 +8,11 @@ namespace {
 
 OnceCell ITEMS_NAME, KEYS_NAME;
 
-PyObject* interned(OnceCell& cell, const char* text) {
-    return cell.get_or_init([&]() { return Owned::steal(PyUnicode_InternFromString(text)); });
-}
-
 }  // namespace
-
-PyObject* items_name() { return interned(ITEMS_NAME, "items"); }
-PyObject* keys_name() { return interned(KEYS_NAME, "keys"); }
 
 int has_keys(PyObject* obj) {
     if (PyDict_CheckExact(obj)) return 1;
-    PyObject* name = keys_name();
+    PyObject* name = interned(KEYS_NAME, "keys");
     return name ? PyObject_HasAttrWithError(obj, name) : -1;
 }
 
@@ -48,7 +41,7 @@ int unpack_entry(PyObject* item, PyObject** key, PyObject** value) {
 }
 
 Owned items_iterator(PyObject* mapping) {
-    PyObject* name = items_name();
+    PyObject* name = interned(ITEMS_NAME, "items");
     if (!name) return Owned();
     Owned items = Owned::steal(PyObject_CallMethodNoArgs(mapping, name));
     if (!items) return items;

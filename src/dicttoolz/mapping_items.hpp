@@ -12,10 +12,6 @@
 
 namespace brisko {
 
-// Interned attribute names, made once per process (borrowed; null with the exception set).
-PyObject* items_name();
-PyObject* keys_name();
-
 // 1 when `obj` has an attribute "keys", 0 when not, -1 with the exception of the test.
 int has_keys(PyObject* obj);
 

@@ -20,8 +20,7 @@ PyTypeObject* defaultdict_type() {
 
 // An absent key of a defaultdict: default_factory(), or absent when the factory is None.
 int missing_from_defaultdict(PyObject* coll, Owned& out) {
-    PyObject* name = DEFAULT_FACTORY_NAME.get_or_init(
-        []() { return Owned::steal(PyUnicode_InternFromString("default_factory")); });
+    PyObject* name = interned(DEFAULT_FACTORY_NAME, "default_factory");
     if (!name) return -1;
     Owned factory = Owned::steal(PyObject_GetAttr(coll, name));
     if (!factory) return -1;

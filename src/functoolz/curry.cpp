@@ -34,9 +34,6 @@ PyObject* new_curry(Owned func, Owned args, Owned kwargs, Owned chain);
 
 // Interned method names, made once per process.
 OnceCell BIND_NAME, BIND_PARTIAL_NAME;
-PyObject* method_name(OnceCell& cell, const char* name) {
-    return cell.get_or_init([&] { return Owned::steal(PyUnicode_InternFromString(name)); });
-}
 
 // Gathered keywords as a curry holds them: no dict at all when there are none, so that no two
 // curries ever share a mutable object the collector's traversal could hand out.
@@ -92,7 +89,7 @@ PyObject* call_through(Curry* self, Gathered& g) {
 // sig.bind(*A, **K) or sig.bind_partial(*A, **K): 1 when it binds, 0 when it raised TypeError
 // (cleared), -1 for any other exception.
 int binds(OnceCell& name_cell, const char* name, Gathered& g) {
-    PyObject* method = method_name(name_cell, name);
+    PyObject* method = interned(name_cell, name);
     if (!method) return -1;
     Owned bound = Owned::steal(PyObject_VectorcallMethod(
         method, g.vector.args(), std::size_t(1 + g.n_args) | PY_VECTORCALL_ARGUMENTS_OFFSET, g.kwnames.get()));
