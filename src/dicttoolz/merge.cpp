@@ -7,6 +7,7 @@
 #include "../core/call.hpp"
 #include "../core/errors.hpp"
 #include "../binding/function_def.hpp"
+#include "../iteration/for_each_element.hpp"
 #include "factory.hpp"
 #include "mapping_items.hpp"
 
@@ -23,15 +24,11 @@ public:
         if (n != 1) return 0;
         int mapping = has_keys(args[0]);
         if (mapping != 0) return mapping < 0 ? -1 : 0;
-        Owned it = Owned::steal(PyObject_GetIter(args[0]));
-        if (!it) return -1;
-        for (std::uint64_t step = 1;; ++step) {
-            Owned item = Owned::steal(iter_next(it.get()));
-            if (!item) break;
-            held_.push_back(std::move(item));
-            if (check_signals(step) < 0) return -1;
-        }
-        if (PyErr_Occurred()) return -1;
+        int rc = for_each_element(args[0], [&](PyObject* item) {
+            held_.push_back(Owned::borrow(item));
+            return 0;
+        });
+        if (rc < 0) return -1;
         args_ = nullptr;
         n_ = Py_ssize_t(held_.size());
         return 0;

@@ -7,6 +7,7 @@
 #include "../core/call.hpp"
 #include "../core/errors.hpp"
 #include "../binding/function_def.hpp"
+#include "../iteration/for_each_element.hpp"
 #include "factory.hpp"
 #include "mapping_items.hpp"
 #include "path_lookup.hpp"
@@ -43,43 +44,18 @@ constexpr Signature GET_IN_SIG = Signature::function("get_in", {"keys", "coll", 
 PyObject* get_in(Args<GET_IN_SIG>& a) {
     bool no_default = false;
     if (a[3] && to_bool(GET_IN_SIG, 3, a[3], no_default) < 0) return nullptr;
-    PyObject* keys = a[0];
     Walk walk{Owned::borrow(a[1]), a[2] ? a[2] : Py_None, no_default};
-    if (PyList_CheckExact(keys)) {
-        // The size is re-read at every step: a __getitem__ on the path may change the list.
-        for (Py_ssize_t i = 0; i < PyList_GET_SIZE(keys); ++i) {
-            Owned key = Owned::borrow(PyList_GET_ITEM(keys, i));
-            if (!walk.step(key.get())) break;
-            if (check_signals(std::uint64_t(i) + 1) < 0) return nullptr;
-        }
-        return walk.current.release();
-    }
-    Owned it = Owned::steal(PyObject_GetIter(keys));
-    if (!it) return nullptr;
-    for (std::uint64_t step = 1;; ++step) {
-        Owned key = Owned::steal(iter_next(it.get()));
-        if (!key) return PyErr_Occurred() ? nullptr : walk.current.release();
-        if (!walk.step(key.get())) return walk.current.release();
-        if (check_signals(step) < 0) return nullptr;
-    }
+    // A failed step ends the walk with its answer (the default, or null with the exception).
+    int rc = for_each_element(a[0], [&](PyObject* key) { return walk.step(key) ? 0 : 1; });
+    return rc < 0 ? nullptr : walk.current.release();
 }
 
 // The keys of a path, all pulled before anything is read. 0, or -1 with the iteration's exception.
 int collect_path(PyObject* keys, std::vector<Owned>& path) {
-    if (PyList_CheckExact(keys) || PyTuple_CheckExact(keys)) {
-        Py_ssize_t n = PySequence_Fast_GET_SIZE(keys);
-        path.reserve(std::size_t(n));
-        for (Py_ssize_t i = 0; i < n; ++i) path.push_back(Owned::borrow(PySequence_Fast_GET_ITEM(keys, i)));
+    return for_each_element(keys, [&](PyObject* key) {
+        path.push_back(Owned::borrow(key));
         return 0;
-    }
-    Owned it = Owned::steal(PyObject_GetIter(keys));
-    if (!it) return -1;
-    for (std::uint64_t step = 1;; ++step) {
-        Owned key = Owned::steal(iter_next(it.get()));
-        if (!key) return PyErr_Occurred() ? -1 : 0;
-        path.push_back(std::move(key));
-        if (check_signals(step) < 0) return -1;
-    }
+    });
 }
 
 // One level of a rewrite: copies `source` into `level` and looks `key` up in it. 1 with `found`;

@@ -1,10 +1,12 @@
 // The optional accessors: one element of a container or an iterable, as Some(element), or
-// Nothing where the plain accessors would raise. Iterables always go through their iterator.
+// Nothing where the plain accessors would raise. Every input is read in iteration order, never
+// through its __getitem__.
 #include "option.hpp"
 
 #include "../core/errors.hpp"
 #include "../binding/function_def.hpp"
 #include "../core/item_access.hpp"
+#include "../iteration/for_each_element.hpp"
 #include "../iteration/peeked.hpp"
 
 namespace brisko {
@@ -71,30 +73,25 @@ PyObject* first_opt(PyObject* seq) {
 }
 
 PyObject* last_opt(PyObject* seq) {
-    Owned it = Owned::steal(PyObject_GetIter(seq));
-    if (!it) return nullptr;
     Owned last;
-    for (std::uint64_t step = 1;; ++step) {
-        PyObject* item = iter_next(it.get());
-        if (!item) break;
-        last = Owned::steal(item);
-        if (check_signals(step) < 0) return nullptr;
-    }
-    if (PyErr_Occurred()) return nullptr;
+    int rc = for_each_element(seq, [&](PyObject* item) {
+        last = Owned::borrow(item);
+        return 0;
+    });
+    if (rc < 0) return nullptr;
     return last ? some(std::move(last)) : new_nothing();
 }
 
 PyObject* nth_opt(std::uint64_t n, PyObject* seq) {
-    Owned it = Owned::steal(PyObject_GetIter(seq));
-    if (!it) return nullptr;
-    for (std::uint64_t i = 1; i <= n; ++i) {
-        Owned skipped = Owned::steal(iter_next(it.get()));
-        if (!skipped) return nothing_unless_error();
-        if (check_signals(i) < 0) return nullptr;
-    }
-    PyObject* item = iter_next(it.get());
-    if (!item) return nothing_unless_error();
-    return some(Owned::steal(item));
+    std::uint64_t skipped = 0;
+    Owned found;
+    int rc = for_each_element(seq, [&](PyObject* item) {
+        if (skipped++ < n) return 0;
+        found = Owned::borrow(item);
+        return 1;
+    });
+    if (rc < 0) return nullptr;
+    return found ? some(std::move(found)) : new_nothing();
 }
 
 PyMethodDef FIRST_OPT_DEF = function_def<FIRST_OPT_SIG, first_opt>("first_opt(seq)\n--\n\n");
