@@ -1,5 +1,5 @@
 // Calls into user code on the hot path: vectorcall with room to prepend `self`, and truth tests
-// that skip the host call for the bools most predicates return.
+// (of a result, and of ==) that skip the host call for the bools most predicates return.
 #pragma once
 
 #include <Python.h>
@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "errors.hpp"
+#include "owned.hpp"
 
 namespace brisko {
 
@@ -41,6 +42,13 @@ inline int truth(PyObject* obj) {
     if (obj == Py_True) return 1;
     if (obj == Py_False || obj == Py_None) return 0;
     return PyObject_IsTrue(obj);
+}
+
+// The truth of `a == b`: 1, 0, or -1 with the exception of the comparison or of its result's
+// truth. No identity shortcut, as == has none: a NaN is not equal to itself here.
+inline int equals(PyObject* a, PyObject* b) {
+    Owned result = Owned::steal(PyObject_RichCompare(a, b, Py_EQ));
+    return result ? truth(result.get()) : fetch_status();
 }
 
 }  // namespace brisko

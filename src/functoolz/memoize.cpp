@@ -53,12 +53,6 @@ struct Kinds {
     }
 };
 
-// -1 with an exception, else whether `a == b` is true.
-int equals(PyObject* a, PyObject* b) {
-    Owned result = Owned::steal(PyObject_RichCompare(a, b, Py_EQ));
-    return result ? PyObject_IsTrue(result.get()) : -1;
-}
-
 // -1 with an exception, else whether `kind` equals either of two kinds (the second compared only
 // when the first is not equal, as `or` does).
 int either(PyObject* kind, const Owned& a, const Owned& b) {

@@ -16,11 +16,7 @@ namespace {
 // exception. `count` is at least 1.
 int all_equal(PyObject* const* items, std::size_t count) {
     for (std::size_t i = 1; i < count; ++i) {
-        // == and its truth, with no identity shortcut: a NaN is not equal to itself here.
-        Owned result = Owned::steal(PyObject_RichCompare(items[0], items[i], Py_EQ));
-        if (!result) return fetch_status();
-        int eq = truth(result.get());
-        if (eq <= 0) return eq;
+        if (int eq = equals(items[0], items[i]); eq <= 0) return eq;
     }
     return 1;
 }

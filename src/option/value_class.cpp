@@ -109,9 +109,7 @@ PyObject* value_richcompare(PyObject* self, PyObject* other, int op) noexcept {
         int equal = 0;
         if (Py_IS_TYPE(other, Py_TYPE(self))) {
             // No identity shortcut: a value over NaN is not equal to itself.
-            Owned result = Owned::steal(PyObject_RichCompare(held(self), held(other), Py_EQ));
-            if (!result) return nullptr;
-            equal = truth(result.get());
+            equal = equals(held(self), held(other));
             if (equal < 0) return nullptr;
         }
         return PyBool_FromLong(op == Py_EQ ? equal : !equal);
