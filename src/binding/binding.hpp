@@ -4,7 +4,7 @@
 #pragma once
 
 #include "args.hpp"              // Signature, Bound, bind, to_count/to_i64/to_bool/check_dict
-#include "cached_attr.hpp"       // HostAttr, cached_attr, FreshAttr, lookup_attr
+#include "cached_attr.hpp"       // HostAttr, cached_attr, lookup_attr, call_attr
 #include "class_def.hpp"         // ClassDef, class_type, alloc_instance, dealloc_collected, cleared_object
 #include "collected_fields.hpp"  // CollectedFields: traverse, clear and dealloc of C++ fields
 #include "function_def.hpp"      // function_def, method_def, static_method_def, constructor_entry

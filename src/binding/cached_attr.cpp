@@ -1,6 +1,7 @@
-// The process-wide host lookups and their lookup routine.
+// The process-wide host lookups and the one lookup routine behind every HostAttr.
 #include "cached_attr.hpp"
 
+#include <cassert>
 #include <cstring>
 
 namespace brisko {
@@ -55,35 +56,44 @@ Owned import_module(PyObject* name) {
     return Owned::steal(PyImport_Import(name));
 }
 
-}  // namespace
-
-Owned lookup_attr(const char* module, const char* path) {
-    Owned name = Owned::steal(PyUnicode_FromString(module));
-    if (!name) return name;
-    Owned current = import_module(name.get());
-    for (const char* segment = path; current;) {
+// The object named by `attr`, looked up now (a new reference, or null with the exception).
+Owned find(HostAttr& attr) {
+    PyObject* module_name = interned(attr.module_name, attr.module);
+    Owned current = module_name ? import_module(module_name) : Owned();
+    if (!current) return current;
+    if (!std::strchr(attr.path, '.')) {
+        PyObject* name = interned(attr.attr_name, attr.path);
+        return name ? Owned::steal(PyObject_GetAttr(current.get(), name)) : Owned();
+    }
+    // The segments of a dotted path are made at each lookup, which suits a lookup made once.
+    for (const char* segment = attr.path; current;) {
         const char* dot = std::strchr(segment, '.');
         std::size_t len = dot ? std::size_t(dot - segment) : std::strlen(segment);
-        Owned attr = Owned::steal(PyUnicode_FromStringAndSize(segment, Py_ssize_t(len)));
-        if (!attr) return attr;
-        current = Owned::steal(PyObject_GetAttr(current.get(), attr.get()));
+        Owned name = Owned::steal(PyUnicode_FromStringAndSize(segment, Py_ssize_t(len)));
+        if (!name) return name;
+        current = Owned::steal(PyObject_GetAttr(current.get(), name.get()));
         if (!dot) break;
         segment = dot + 1;
     }
     return current;
 }
 
-Owned lookup_attr(FreshAttr& attr) {
-    PyObject* module_name = interned(attr.module_name, attr.module);
-    PyObject* attr_name = module_name ? interned(attr.attr_name, attr.name) : nullptr;
-    if (!attr_name) return Owned();
-    Owned module = import_module(module_name);
-    if (!module) return module;
-    return Owned::steal(PyObject_GetAttr(module.get(), attr_name));
-}
+}  // namespace
 
 PyObject* cached_attr(HostAttr& attr) {
-    return attr.cell.get_or_init([&]() { return lookup_attr(attr.module, attr.path); });
+    assert(attr.lookup == HostAttr::Lookup::Once);
+    return attr.value.get_or_init([&]() { return find(attr); });
+}
+
+Owned lookup_attr(HostAttr& attr) {
+    if (attr.lookup == HostAttr::Lookup::EveryCall) return find(attr);
+    return Owned::borrow(cached_attr(attr));
+}
+
+PyObject* call_attr(HostAttr& attr, PyObject* const* argv, std::size_t nargs) {
+    Owned callable = lookup_attr(attr);
+    if (!callable) return nullptr;
+    return PyObject_Vectorcall(callable.get(), argv, nargs, nullptr);
 }
 
 }  // namespace brisko

@@ -1,21 +1,37 @@
-// Host standard-library objects looked up once per process, on first use.
+// Host standard-library objects, each declared once as a HostAttr and found through one lookup.
+// Most are looked up once per process, on first use, and kept; those whose callers must honour a
+// replaced attribute at once (a patched builtins.list or itertools.chain) are looked up afresh at
+// every use.
 #pragma once
 
 #include <Python.h>
+
+#include <cstddef>
 
 #include "../core/once_cell.hpp"
 
 namespace brisko {
 
 struct HostAttr {
+    enum class Lookup { Once, EveryCall };
+
     const char* module;  // imported through PyImport_Import, so sys.modules and import hooks apply
     const char* path;    // dotted attribute path from the module
-    OnceCell cell{};
+    Lookup lookup = Lookup::Once;
+    OnceCell value{};        // the object, once found (Lookup::Once)
+    OnceCell module_name{};  // interned, so that a lookup at every use costs a few dictionary reads
+    OnceCell attr_name{};    // interned, for a path without dots
 };
 
-// The cached object (borrowed, lives for the process), looked up on first use. A failed lookup
-// raises and leaves the cell empty, so the next call tries again.
+// The object of a Lookup::Once attribute (borrowed, lives for the process), looked up on first
+// use. A failed lookup raises and leaves it unfound, so the next call tries again.
 PyObject* cached_attr(HostAttr& attr);
+
+// The object (a new reference), as its declaration says: the cached one, or a fresh lookup.
+Owned lookup_attr(HostAttr& attr);
+
+// attr(*argv): the object looked up as its declaration says, then called.
+PyObject* call_attr(HostAttr& attr, PyObject* const* argv, std::size_t nargs);
 
 extern HostAttr ISLICE;
 extern HostAttr CHAIN;
@@ -24,19 +40,5 @@ extern HostAttr SEQUENCE_ABC;
 extern HostAttr SIGNATURE;
 extern HostAttr SIGNATURE_CLASS;
 extern HostAttr PARAMETER_CLASS;
-
-// Looks `path` up on the freshly imported `module`, with no caching (for the callers that must see
-// the current value every time).
-Owned lookup_attr(const char* module, const char* path);
-
-// One attribute of a module, imported and read afresh at every use like the above; only its names
-// are made once per process, so a lookup on a per-call path costs a few dictionary reads.
-struct FreshAttr {
-    const char* module;
-    const char* name;  // a single attribute, no dots
-    OnceCell module_name{};
-    OnceCell attr_name{};
-};
-Owned lookup_attr(FreshAttr& attr);
 
 }  // namespace brisko

@@ -121,13 +121,15 @@ Owned kwargs_dict(PyObject* const* values, PyObject* kwnames) {
     return kw;
 }
 
+HostAttr FROZENSET{"builtins", "frozenset", HostAttr::Lookup::EveryCall};
+
 // frozenset(iter(kw.items())), with frozenset looked up on builtins at every call.
 Owned frozen_kwargs(PyObject* kw) {
     Owned items = Owned::steal(PyDict_Items(kw));
     Owned it = items ? Owned::steal(PyObject_GetIter(items.get())) : Owned();
-    Owned frozenset = it ? lookup_attr("builtins", "frozenset") : Owned();
-    if (!frozenset) return Owned();
-    return Owned::steal(call_one(frozenset.get(), it.get()));
+    if (!it) return it;
+    PyObject* argv[] = {it.get()};
+    return Owned::steal(call_attr(FROZENSET, argv, 1));
 }
 
 // The key rows after the unary one (which the caller handles inline).

@@ -37,24 +37,16 @@ PyObject* wrap(Owned result) {
 }
 
 // Looked up afresh at every call: a replaced builtins.list or functools.reduce is honoured at once.
-FreshAttr LIST_LOOKUP{"builtins", "list"};
-FreshAttr DICT_LOOKUP{"builtins", "dict"};
-FreshAttr REDUCE_LOOKUP{"functools", "reduce"};
-
-PyObject* call_looked_up(FreshAttr& attr, PyObject* const* argv, std::size_t n) {
-    Owned callable = lookup_attr(attr);
-    if (!callable) return nullptr;
-    return PyObject_Vectorcall(callable.get(), argv, n, nullptr);
-}
+HostAttr LIST{"builtins", "list", HostAttr::Lookup::EveryCall};
+HostAttr DICT{"builtins", "dict", HostAttr::Lookup::EveryCall};
+HostAttr REDUCE{"functools", "reduce", HostAttr::Lookup::EveryCall};
 
 // islice(inner, n) or, for `drop`, islice(inner, n, None): the host's own validation and laziness.
 PyObject* islice(PyObject* inner, std::uint64_t n, bool drop) {
-    PyObject* callable = cached_attr(ISLICE);
-    if (!callable) return nullptr;
     Owned count = Owned::steal(PyLong_FromUnsignedLongLong(n));
     if (!count) return nullptr;
     PyObject* argv[] = {inner, count.get(), Py_None};
-    return PyObject_Vectorcall(callable, argv, drop ? 3 : 2, nullptr);
+    return call_attr(ISLICE, argv, drop ? 3 : 2);
 }
 
 // ---------------------------------------------------------------- chain methods: never iterate
@@ -132,7 +124,7 @@ PyObject* accumulate(PyObject* self, Args<ACCUMULATE_SIG>& a) {
 constexpr Signature COLLECT_SIG = Signature::method("Iter", "collect", {});
 PyObject* collect(PyObject* self, Args<COLLECT_SIG>&) {
     PyObject* argv[] = {inner_of(self)};
-    return call_looked_up(LIST_LOOKUP, argv, 1);
+    return call_attr(LIST, argv, 1);
 }
 
 [[gnu::cold]] PyObject* too_many_reduce_arguments() {
@@ -144,7 +136,7 @@ constexpr Signature REDUCE_SIG = Signature::method("Iter", "reduce", {"binop"}).
 PyObject* reduce(PyObject* self, Args<REDUCE_SIG>& a) {
     if (a.n_rest > 1) return too_many_reduce_arguments();
     PyObject* argv[] = {a[0], inner_of(self), a.n_rest == 1 ? a.rest[0] : nullptr};
-    return call_looked_up(REDUCE_LOOKUP, argv, std::size_t(2 + a.n_rest));
+    return call_attr(REDUCE, argv, std::size_t(2 + a.n_rest));
 }
 
 constexpr Signature COUNT_SIG = Signature::method("Iter", "count", {});
@@ -163,7 +155,7 @@ PyObject* group_by(PyObject* self, Args<GROUP_BY_SIG>& a) { return groupby_impl(
 constexpr Signature TO_DICT_SIG = Signature::method("Iter", "to_dict", {});
 PyObject* to_dict(PyObject* self, Args<TO_DICT_SIG>&) {
     PyObject* argv[] = {inner_of(self)};
-    return call_looked_up(DICT_LOOKUP, argv, 1);
+    return call_attr(DICT, argv, 1);
 }
 
 constexpr Signature FIRST_SIG = Signature::method("Iter", "first", {});

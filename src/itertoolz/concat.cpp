@@ -3,7 +3,6 @@
 #include "itertoolz.hpp"
 
 #include "../binding/cached_attr.hpp"
-#include "../core/call.hpp"
 #include "../binding/function_def.hpp"
 #include "../core/tuple.hpp"
 
@@ -11,9 +10,8 @@ namespace brisko {
 namespace {
 
 PyObject* concat_impl(PyObject* seqs) {
-    PyObject* from_iterable = cached_attr(CHAIN_FROM_ITERABLE);
-    if (!from_iterable) return nullptr;
-    return call_one(from_iterable, seqs);
+    PyObject* argv[] = {seqs};
+    return call_attr(CHAIN_FROM_ITERABLE, argv, 1);
 }
 
 constexpr Signature CONCAT_SIG = Signature::function("concat", {"seqs"});

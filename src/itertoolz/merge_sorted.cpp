@@ -37,10 +37,12 @@ struct MergeKey {
     }
 };
 
+// Imported at every call, so a replaced heapq.merge is honoured at once.
+HostAttr HEAPQ_MERGE{"heapq", "merge", HostAttr::Lookup::EveryCall};
+
 constexpr Signature MERGE_SORTED_SIG = Signature::function("merge_sorted", {}).with_rest().keyword_only({"key"});
 PyObject* merge_sorted(Args<MERGE_SORTED_SIG>& a) {
-    // Imported at every call, so a replaced heapq.merge is honoured at once.
-    Owned merge = lookup_attr("heapq", "merge");
+    Owned merge = lookup_attr(HEAPQ_MERGE);
     if (!merge) return nullptr;
     PyObject* key = a[0] == Py_None ? nullptr : a[0];
     Owned merged;

@@ -8,22 +8,16 @@
 namespace brisko {
 namespace {
 
-PyObject* call_cached(HostAttr& attr, PyObject* const* argv, std::size_t n) {
-    PyObject* callable = cached_attr(attr);
-    if (!callable) return nullptr;
-    return PyObject_Vectorcall(callable, argv, n, nullptr);
-}
-
 constexpr Signature TAKE_SIG = Signature::function("take", {"n", "seq"});
 PyObject* take(Args<TAKE_SIG>& a) {
     PyObject* argv[] = {a[1], a[0]};
-    return call_cached(ISLICE, argv, 2);
+    return call_attr(ISLICE, argv, 2);
 }
 
 constexpr Signature DROP_SIG = Signature::function("drop", {"n", "seq"});
 PyObject* drop(Args<DROP_SIG>& a) {
     PyObject* argv[] = {a[1], a[0], Py_None};
-    return call_cached(ISLICE, argv, 3);
+    return call_attr(ISLICE, argv, 3);
 }
 
 constexpr Signature TAKE_NTH_SIG = Signature::function("take_nth", {"n", "seq"});
@@ -31,7 +25,7 @@ PyObject* take_nth(Args<TAKE_NTH_SIG>& a) {
     Owned zero = Owned::steal(PyLong_FromLong(0));
     if (!zero) return nullptr;
     PyObject* argv[] = {a[1], zero.get(), Py_None, a[0]};
-    return call_cached(ISLICE, argv, 4);
+    return call_attr(ISLICE, argv, 4);
 }
 
 constexpr Signature CONS_SIG = Signature::function("cons", {"el", "seq"});
@@ -39,7 +33,7 @@ PyObject* cons(Args<CONS_SIG>& a) {
     Owned head = Owned::steal(PyTuple_Pack(1, a[0]));
     if (!head) return nullptr;
     PyObject* argv[] = {head.get(), a[1]};
-    return call_cached(CHAIN, argv, 2);
+    return call_attr(CHAIN, argv, 2);
 }
 
 }  // namespace
