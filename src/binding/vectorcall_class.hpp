@@ -76,7 +76,7 @@ struct CallOnly {
     static inline ClassDef CLASS{&spec, &install_vectorcall<Object>};
 
     // A new instance owning `fields` (moved in, so a failure releases what they hold).
-    static PyObject* make(Fields fields) {
+    static PyObject* new_instance(Fields fields) {
         auto* self = alloc_instance<Object>(CLASS);
         if (!self) return nullptr;
         self->vectorcall = &vectorcall;

@@ -5,7 +5,7 @@
 
 namespace brisko {
 
-Owned make_container(PyObject* factory, Py_ssize_t size_hint) {
+Owned new_container(PyObject* factory, Py_ssize_t size_hint) {
     if (factory == nullptr || factory == Py_None) {
         return Owned::steal(size_hint > 0 ? _PyDict_NewPresized(size_hint) : PyDict_New());
     }

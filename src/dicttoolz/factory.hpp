@@ -10,7 +10,7 @@ namespace brisko {
 
 // The result container: a new empty dict when `factory` is absent (null) or None, else whatever
 // `factory()` returns, unchecked. `size_hint` presizes the dict (it never shows in the result).
-Owned make_container(PyObject* factory, Py_ssize_t size_hint = 0);
+Owned new_container(PyObject* factory, Py_ssize_t size_hint = 0);
 
 // target[key] = value through the host's set-item protocol (the dict function for an exact dict,
 // which is what the protocol calls).

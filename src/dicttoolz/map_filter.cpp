@@ -77,7 +77,7 @@ PyObject* map_or_filter(PyObject* func, PyObject* d, PyObject* factory) {
     // A filter's result is not presized: a few entries kept from a large dict must not keep a
     // table sized for all of them.
     constexpr bool maps = S == Step::keymap || S == Step::valmap || S == Step::itemmap;
-    Owned result = make_container(factory, maps && PyDict_CheckExact(d) ? PyDict_GET_SIZE(d) : 0);
+    Owned result = new_container(factory, maps && PyDict_CheckExact(d) ? PyDict_GET_SIZE(d) : 0);
     if (!result) return nullptr;
     PyObject* target = result.get();
     int rc = for_each_item(d, [&](PyObject* key, PyObject* value) { return apply_step<S>(target, func, key, value); });

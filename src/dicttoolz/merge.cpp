@@ -75,7 +75,7 @@ PyObject* merge(Args<MERGE_SIG>& a) {
         int rc = merge_exact_dicts(a.rest, a.n_rest, merged);
         if (rc != 0) return rc < 0 ? nullptr : merged.release();
     }
-    Owned result = make_container(factory);
+    Owned result = new_container(factory);
     if (!result) return nullptr;
     Sources sources;
     if (sources.collect(a.rest, a.n_rest) < 0) return nullptr;
@@ -131,7 +131,7 @@ PyObject* merge_with(Args<MERGE_WITH_SIG>& a) {
     PyObject *func = a[0], *factory = a[1];
     Sources sources;
     if (sources.collect(a.rest, a.n_rest) < 0) return nullptr;
-    Groups groups{make_container(nullptr, largest_dict(sources))};
+    Groups groups{new_container(nullptr, largest_dict(sources))};
     if (!groups.table) return nullptr;
     for (Py_ssize_t i = 0; i < sources.size(); ++i) {
         if (groups.add(sources[i]) < 0) return nullptr;
@@ -140,7 +140,7 @@ PyObject* merge_with(Args<MERGE_WITH_SIG>& a) {
     // and with stable hashes, the table itself becomes the result, each list replaced in place:
     // same keys, same key objects, same order as a fresh dict would get.
     bool in_place = (factory == nullptr || factory == Py_None) && groups.stable;
-    Owned result = in_place ? Owned::borrow(groups.table.get()) : make_container(factory, PyDict_GET_SIZE(groups.table.get()));
+    Owned result = in_place ? Owned::borrow(groups.table.get()) : new_container(factory, PyDict_GET_SIZE(groups.table.get()));
     if (!result) return nullptr;
     // Only this loop writes to the table, and only to present keys, so no entry moves under it.
     Py_ssize_t pos = 0;

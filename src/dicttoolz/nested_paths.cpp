@@ -83,7 +83,7 @@ PyObject* rec_update(PyObject* d, const std::vector<Owned>& path, F&& f, PyObjec
     Owned source = Owned::borrow(d);
     Owned old;
     for (std::size_t i = 0;; ++i) {
-        Owned level = make_container(factory);
+        Owned level = new_container(factory);
         if (!level) return nullptr;
         Owned found;
         int rc = read_level(level.get(), source.get(), path[i].get(), found);
@@ -94,7 +94,7 @@ PyObject* rec_update(PyObject* d, const std::vector<Owned>& path, F&& f, PyObjec
             break;
         }
         // A missing sub-mapping is stood in for by an empty container, read like a found one.
-        source = rc ? std::move(found) : make_container(factory);
+        source = rc ? std::move(found) : new_container(factory);
         if (!source || check_signals(i + 1) < 0) return nullptr;
     }
     Owned value = Owned::steal(f(old.get()));

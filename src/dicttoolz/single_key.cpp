@@ -10,7 +10,7 @@ namespace {
 
 constexpr Signature ASSOC_SIG = Signature::function("assoc", {"d", "key", "value", "factory"}, 3);
 PyObject* assoc(Args<ASSOC_SIG>& a) {
-    Owned result = make_container(a[3]);
+    Owned result = new_container(a[3]);
     if (!result || copy_into(result.get(), a[0]) < 0) return nullptr;
     if (set_item(result.get(), a[1], a[2]) < 0) return nullptr;
     return result.release();
@@ -27,7 +27,7 @@ int remove_key(PyObject* target, PyObject* key) {
 
 constexpr Signature DISSOC_SIG = Signature::function("dissoc", {"d"}).with_rest().keyword_only({"factory"});
 PyObject* dissoc(Args<DISSOC_SIG>& a) {
-    Owned result = make_container(a[1]);
+    Owned result = new_container(a[1]);
     if (!result || copy_into(result.get(), a[0]) < 0) return nullptr;
     for (Py_ssize_t i = 0; i < a.n_rest; ++i) {
         if (remove_key(result.get(), a.rest[i]) < 0 || check_signals(std::uint64_t(i) + 1) < 0) return nullptr;

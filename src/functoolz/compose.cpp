@@ -37,20 +37,20 @@ struct Compose {
 };
 
 // `funcs` in argument order; compose calls the last one first.
-PyObject* make_compose(PyObject* const* funcs, Py_ssize_t n, bool reverse) {
+PyObject* new_compose(PyObject* const* funcs, Py_ssize_t n, bool reverse) {
     if (n == 0) return PyCMethod_New(&IDENTITY_DEF, nullptr, nullptr, nullptr);
     std::vector<Owned> stored;
     stored.reserve(std::size_t(n));
     for (Py_ssize_t i = 0; i < n; ++i) stored.push_back(Owned::borrow(funcs[i]));
     if (reverse) std::reverse(stored.begin(), stored.end());
-    return CallOnly<Compose>::make(Compose{std::move(stored)});
+    return CallOnly<Compose>::new_instance(Compose{std::move(stored)});
 }
 
 constexpr Signature COMPOSE_SIG = Signature::function("compose", {}).with_rest();
-PyObject* compose(Args<COMPOSE_SIG>& a) { return make_compose(a.rest, a.n_rest, true); }
+PyObject* compose(Args<COMPOSE_SIG>& a) { return new_compose(a.rest, a.n_rest, true); }
 
 constexpr Signature COMPOSE_LEFT_SIG = Signature::function("compose_left", {}).with_rest();
-PyObject* compose_left(Args<COMPOSE_LEFT_SIG>& a) { return make_compose(a.rest, a.n_rest, false); }
+PyObject* compose_left(Args<COMPOSE_LEFT_SIG>& a) { return new_compose(a.rest, a.n_rest, false); }
 
 }  // namespace
 

@@ -179,7 +179,7 @@ PyObject* new_curry(Owned func, Owned args, Owned kwargs, Owned chain) {
 }
 
 // A new chain: its own signature lookup and verdicts.
-PyObject* start_curry(Owned func, Owned args, Owned kwargs) {
+PyObject* new_curry(Owned func, Owned args, Owned kwargs) {
     Owned chain = Owned::steal(new_curry_chain());
     if (!chain) return nullptr;
     return new_curry(std::move(func), std::move(args), std::move(kwargs), std::move(chain));
@@ -189,7 +189,7 @@ constexpr Signature CURRY_NEW_SIG = Signature::method("curry", "__new__", {"func
 PyObject* curry_new(Args<CURRY_NEW_SIG>& a) {
     Owned args = Owned::steal(tuple_from_array(a.rest, a.n_rest));
     if (!args) return nullptr;
-    return start_curry(Owned::borrow(a[0]), std::move(args), held_kwargs(std::move(a.kwargs)));
+    return new_curry(Owned::borrow(a[0]), std::move(args), held_kwargs(std::move(a.kwargs)));
 }
 
 int curry_traverse(PyObject* obj, visitproc visit, void* arg) noexcept {
@@ -249,10 +249,10 @@ PyObject* curry_parts(PyObject* obj) {
     return PyTuple_Pack(3, self->func.get(), self->args.get(), kwargs.get());
 }
 
-PyObject* make_curry(PyObject* func) {
+PyObject* new_curry(PyObject* func) {
     Owned args = Owned::steal(PyTuple_New(0));
     if (!args) return nullptr;
-    return start_curry(Owned::borrow(func), std::move(args), Owned());
+    return new_curry(Owned::borrow(func), std::move(args), Owned());
 }
 
 PyObject* curry_from_parts(PyObject* func, PyObject* args, PyObject* kwargs) {
@@ -270,7 +270,7 @@ PyObject* curry_from_parts(PyObject* func, PyObject* args, PyObject* kwargs) {
             return nullptr;
         }
     }
-    return start_curry(Owned::borrow(func), std::move(gathered), held_kwargs(std::move(keywords)));
+    return new_curry(Owned::borrow(func), std::move(gathered), held_kwargs(std::move(keywords)));
 }
 
 }  // namespace brisko

@@ -61,7 +61,7 @@ struct Excepts {
 constexpr Signature EXCEPTS_SIG = Signature::function("excepts", {"exc", "func", "handler"}, 2);
 PyObject* excepts(Args<EXCEPTS_SIG>& a) {
     Owned handler = a[2] && a[2] != Py_None ? Owned::borrow(a[2]) : Owned();
-    return CallOnly<Excepts>::make(Excepts{Owned::borrow(a[0]), Owned::borrow(a[1]), std::move(handler)});
+    return CallOnly<Excepts>::new_instance(Excepts{Owned::borrow(a[0]), Owned::borrow(a[1]), std::move(handler)});
 }
 
 }  // namespace

@@ -10,7 +10,7 @@ namespace brisko {
 // The exported `curry` class.
 extern ClassDef CURRY_CLASS;
 // A curry over `func` with no gathered arguments (a new reference).
-PyObject* make_curry(PyObject* func);
+PyObject* new_curry(PyObject* func);
 // curry(func, *args, **kwargs) with the keywords as one dict (or None), so that they may use any
 // name: the way back from curry_parts. A new reference, or null with TypeError for an args that is
 // not a tuple, a kwargs that is not a dict, or a keyword that is not a string.

@@ -51,7 +51,7 @@ constexpr Signature JUXT_SIG = Signature::function("juxt", {}).with_rest();
 PyObject* juxt(Args<JUXT_SIG>& a) {
     std::vector<Owned> funcs;
     if (collect_funcs(a.rest, a.n_rest, funcs) < 0) return nullptr;
-    return CallOnly<Juxt>::make(Juxt{std::move(funcs)});
+    return CallOnly<Juxt>::new_instance(Juxt{std::move(funcs)});
 }
 
 }  // namespace

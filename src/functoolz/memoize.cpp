@@ -133,7 +133,7 @@ Owned frozen_kwargs(PyObject* kw) {
 }
 
 // The key rows after the unary one (which the caller handles inline).
-Owned make_key(Memoize* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
+Owned cache_key(Memoize* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
     bool keywords = kwnames && PyTuple_GET_SIZE(kwnames) > 0;
     Owned kw = keywords ? kwargs_dict(args + nargs, kwnames) : Owned::borrow(Py_None);
     if (!kw) return kw;
@@ -156,7 +156,7 @@ Owned make_key(Memoize* self, PyObject* const* args, Py_ssize_t nargs, PyObject*
 PyObject* Memoize::call(Memoize& self, PyObject* const* args, std::size_t nargsf, PyObject* kwnames) {
     Py_ssize_t nargs = PyVectorcall_NARGS(nargsf);
     bool unary = self.shape.is_unary && !self.key && nargs == 1 && !(kwnames && PyTuple_GET_SIZE(kwnames));
-    Owned key = unary ? Owned::borrow(args[0]) : make_key(&self, args, nargs, kwnames);
+    Owned key = unary ? Owned::borrow(args[0]) : cache_key(&self, args, nargs, kwnames);
     if (!key) return nullptr;
     PyObject* cached;
     int found = PyDict_GetItemRef(self.cache.get(), key.get(), &cached);
@@ -175,7 +175,7 @@ PyObject* memoize(Args<MEMOIZE_SIG>& a) {
     Owned cache = given ? Owned::borrow(given) : Owned::steal(PyDict_New());
     if (!cache) return nullptr;
     Owned key = a[2] && a[2] != Py_None ? Owned::borrow(a[2]) : Owned();
-    return CallOnly<Memoize>::make(Memoize{Owned::borrow(a[0]), std::move(cache), std::move(key), shape});
+    return CallOnly<Memoize>::new_instance(Memoize{Owned::borrow(a[0]), std::move(cache), std::move(key), shape});
 }
 
 }  // namespace

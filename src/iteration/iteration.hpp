@@ -5,7 +5,7 @@
 
 #include "for_each_element.hpp"  // for_each_element: eager loops, by index or iterator, answering signals
 #include "gil_ref_cell.hpp"      // GilRefCell: "iterator already executing" for reentrant use
-#include "native_iter.hpp"       // NativeIter, Step, native_iter
+#include "native_iter.hpp"       // NativeIter, Step, new_native_iter
 #include "peeked.hpp"            // head_and_rest: (head, an iterator still yielding it)
 #include "py_source.hpp"         // PySource: an exact list by index, anything else by its iterator
 #include "raw_iter_next.hpp"     // IterHead, RawIterNext, run_step, raw_iternext, next_method

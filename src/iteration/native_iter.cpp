@@ -16,7 +16,7 @@ PyObject* NativeIter::raw_next(NativeIter* self) {
 
 PyObject* native_self_iter(PyObject* self) noexcept { return Py_NewRef(self); }
 
-PyObject* make_native_iter(const char* tool, std::uint32_t depth, std::unique_ptr<Step> step) {
+PyObject* new_native_iter(const char* tool, std::uint32_t depth, std::unique_ptr<Step> step) {
     auto* self = alloc_instance<NativeIter>(NATIVE_ITER_CLASS);
     if (!self) return nullptr;
     self->head.tool = tool;

@@ -40,14 +40,14 @@ extern ClassDef NATIVE_ITER_CLASS;
 // Takes ownership of `step`; on failure the step is destroyed and null returned with the error.
 // `tool` (a string literal) names the function the user called, for the errors of its steps;
 // `depth` is the new iterator's (see IterHead).
-PyObject* make_native_iter(const char* tool, std::uint32_t depth, std::unique_ptr<Step> step);
+PyObject* new_native_iter(const char* tool, std::uint32_t depth, std::unique_ptr<Step> step);
 
 // A NativeIter over a new S(args...). Its depth follows the sources among the arguments.
 template <class S, class... A>
-PyObject* native_iter(const char* tool, A&&... args) {
+PyObject* new_native_iter(const char* tool, A&&... args) {
     std::uint32_t depth = 1;
     ((depth = std::max(depth, PySource::reader_depth(args))), ...);
-    return make_native_iter(tool, depth, std::make_unique<S>(std::forward<A>(args)...));
+    return new_native_iter(tool, depth, std::make_unique<S>(std::forward<A>(args)...));
 }
 
 }  // namespace brisko

@@ -52,7 +52,7 @@ PyObject* accumulate_impl(const char* tool, PyObject* binop, PyObject* seq, PyOb
     PySource source = PySource::from(seq);
     if (!source) return nullptr;
     Owned initial = n_rest == 1 ? Owned::borrow(rest[0]) : Owned();
-    return native_iter<AccumulateStep>(tool, std::move(source), Owned::borrow(binop), std::move(initial));
+    return new_native_iter<AccumulateStep>(tool, std::move(source), Owned::borrow(binop), std::move(initial));
 }
 
 PyMethodDef ACCUMULATE_DEF = function_def<ACCUMULATE_SIG, accumulate>("accumulate(binop, seq, *rest)\n--\n\n");

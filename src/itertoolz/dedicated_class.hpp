@@ -40,7 +40,7 @@ Py_ssize_t source_hint(Fields& self) {
 // `tool` (a string literal) names the function the user called, and `depth` is the iterator's
 // (PySource::reader_depth of its source).
 template <class Fields>
-PyObject* make_dedicated(ClassDef& def, const char* tool, std::uint32_t depth, Fields&& fields) {
+PyObject* new_dedicated_iter(ClassDef& def, const char* tool, std::uint32_t depth, Fields&& fields) {
     auto* self = alloc_instance<DedicatedIter<Fields>>(def);
     if (!self) return nullptr;
     self->head.tool = tool;

@@ -134,7 +134,7 @@ PyObject* diff(Args<DIFF_SIG>& a) {
         iters.push_back(Owned::steal(PyObject_GetIter(seqs[i])));
         if (!iters.back()) return nullptr;
     }
-    return native_iter<DiffStep>("diff", std::move(iters), has_default > 0, std::move(dflt), std::move(key));
+    return new_native_iter<DiffStep>("diff", std::move(iters), has_default > 0, std::move(dflt), std::move(key));
 }
 
 }  // namespace

@@ -1,4 +1,4 @@
-// empty_iter: the NativeIter that yields nothing.
+// new_empty_iter: the NativeIter that yields nothing.
 #include "itertoolz.hpp"
 
 #include "../iteration/native_iter.hpp"
@@ -14,6 +14,6 @@ public:
 
 }  // namespace
 
-PyObject* empty_iter() { return native_iter<EmptyStep>("empty"); }
+PyObject* new_empty_iter() { return new_native_iter<EmptyStep>("empty"); }
 
 }  // namespace brisko

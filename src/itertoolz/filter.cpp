@@ -45,7 +45,7 @@ constexpr Signature REMOVE_SIG = Signature::function("remove", {"predicate", "se
 PyObject* remove(Args<REMOVE_SIG>& a) {
     PySource source = PySource::from(a[1]);
     if (!source) return nullptr;
-    return native_iter<FilterStep>("remove", std::move(source), Owned::borrow(a[0]));
+    return new_native_iter<FilterStep>("remove", std::move(source), Owned::borrow(a[0]));
 }
 
 }  // namespace
@@ -84,7 +84,7 @@ PyObject* filter_impl(const char* tool, PyObject* predicate, PyObject* seq) {
     if (!source) return nullptr;
     std::uint32_t depth = PySource::reader_depth(source);
     Owned held = predicate == Py_None ? Owned() : Owned::borrow(predicate);
-    return make_dedicated(FILTER_ITER_CLASS, tool, depth,
+    return new_dedicated_iter(FILTER_ITER_CLASS, tool, depth,
                           FilterIter{std::move(held), GilRefCell<FilterIter::State>(FilterIter::State{std::move(source)})});
 }
 

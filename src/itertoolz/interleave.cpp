@@ -47,7 +47,7 @@ PyObject* interleave(Args<INTERLEAVE_SIG>& a) {
         return iters.back() ? 0 : -1;
     });
     if (rc < 0) return nullptr;
-    return native_iter<InterleaveStep>("interleave", std::move(iters));
+    return new_native_iter<InterleaveStep>("interleave", std::move(iters));
 }
 
 }  // namespace

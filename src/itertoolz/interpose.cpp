@@ -75,7 +75,7 @@ struct InterposeIter {
 PyObject* new_interpose_iter(Owned el, PySource source, Owned pending, Phase phase) {
     using State = InterposeIter::State;
     std::uint32_t depth = PySource::reader_depth(source);
-    return make_dedicated(INTERPOSE_ITER_CLASS, "interpose", depth,
+    return new_dedicated_iter(INTERPOSE_ITER_CLASS, "interpose", depth,
                           InterposeIter{std::move(el), GilRefCell<State>(State{std::move(source), std::move(pending), phase})});
 }
 

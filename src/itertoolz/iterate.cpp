@@ -37,7 +37,7 @@ private:
 
 constexpr Signature ITERATE_SIG = Signature::function("iterate", {"func", "x"});
 PyObject* iterate(Args<ITERATE_SIG>& a) {
-    return native_iter<IterateStep>("iterate", Owned::borrow(a[0]), Owned::borrow(a[1]));
+    return new_native_iter<IterateStep>("iterate", Owned::borrow(a[0]), Owned::borrow(a[1]));
 }
 
 }  // namespace

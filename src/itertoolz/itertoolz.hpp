@@ -36,7 +36,7 @@ PyObject* filter_impl(const char* tool, PyObject* predicate, PyObject* seq);
 PyObject* accumulate_impl(const char* tool, PyObject* binop, PyObject* seq, PyObject* const* rest, Py_ssize_t n_rest);
 PyObject* partition_all_impl(std::uint64_t n, PyObject* seq);
 // A NativeIter that yields nothing.
-PyObject* empty_iter();
+PyObject* new_empty_iter();
 // coll[ind] (a tuple of lookups when `ind` is a list), `dflt` (when not null) replacing lookup errors.
 PyObject* get_impl(PyObject* ind, PyObject* coll, PyObject* dflt);
 

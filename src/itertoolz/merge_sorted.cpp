@@ -47,7 +47,7 @@ PyObject* merge_sorted(Args<MERGE_SORTED_SIG>& a) {
     PyObject* key = a[0] == Py_None ? nullptr : a[0];
     Owned merged;
     if (key) {
-        Owned guarded = Owned::steal(CallOnly<MergeKey>::make(MergeKey{Owned::borrow(key)}));
+        Owned guarded = Owned::steal(CallOnly<MergeKey>::new_instance(MergeKey{Owned::borrow(key)}));
         if (!guarded) return nullptr;
         std::vector<PyObject*> argv(a.rest, a.rest + a.n_rest);
         argv.push_back(guarded.get());
@@ -60,7 +60,7 @@ PyObject* merge_sorted(Args<MERGE_SORTED_SIG>& a) {
     if (!merged) return nullptr;
     Owned it = Owned::steal(PyObject_GetIter(merged.get()));
     if (!it) return nullptr;
-    return native_iter<ForwardStep>("merge_sorted", std::move(it));
+    return new_native_iter<ForwardStep>("merge_sorted", std::move(it));
 }
 
 }  // namespace

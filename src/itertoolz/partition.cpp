@@ -120,11 +120,11 @@ PyObject* partition(Args<PARTITION_SIG>& a) {
         PyErr_SetString(PyExc_TypeError, "partition takes at most 3 arguments");
         return nullptr;
     }
-    if (n < 1) return empty_iter();
+    if (n < 1) return new_empty_iter();
     PySource source = PySource::from(a[1]);
     if (!source) return nullptr;
     bool padded = a.n_rest == 1;
-    return native_iter<GroupStep>("partition", std::move(source), std::uint64_t(n), padded ? Tail::Pad : Tail::Drop,
+    return new_native_iter<GroupStep>("partition", std::move(source), std::uint64_t(n), padded ? Tail::Pad : Tail::Drop,
                                   padded ? Owned::borrow(a.rest[0]) : Owned());
 }
 
@@ -132,7 +132,7 @@ constexpr Signature PARTITION_ALL_SIG = Signature::function("partition_all", {"n
 PyObject* partition_all(Args<PARTITION_ALL_SIG>& a) {
     std::int64_t n;
     if (to_i64(PARTITION_ALL_SIG, 0, a[0], n) < 0) return nullptr;
-    if (n < 1) return empty_iter();
+    if (n < 1) return new_empty_iter();
     return partition_all_impl(std::uint64_t(n), a[1]);
 }
 
@@ -141,7 +141,7 @@ PyObject* partition_all(Args<PARTITION_ALL_SIG>& a) {
 PyObject* partition_all_impl(std::uint64_t n, PyObject* seq) {
     PySource source = PySource::from(seq);
     if (!source) return nullptr;
-    return native_iter<GroupStep>("partition_all", std::move(source), n, Tail::Short, Owned());
+    return new_native_iter<GroupStep>("partition_all", std::move(source), n, Tail::Short, Owned());
 }
 
 PyMethodDef PARTITION_DEF = function_def<PARTITION_SIG, partition>("partition(n, seq, *rest)\n--\n\n");

@@ -46,7 +46,7 @@ struct PluckIter {
 
 PyObject* new_pluck_iter(const char* tool, Owned ind, PySource source) {
     std::uint32_t depth = PySource::reader_depth(source);
-    return make_dedicated(PLUCK_ITER_CLASS, tool, depth, PluckIter{std::move(ind), GilRefCell<PluckIter::PluckState>(
+    return new_dedicated_iter(PLUCK_ITER_CLASS, tool, depth, PluckIter{std::move(ind), GilRefCell<PluckIter::PluckState>(
                                                                           PluckIter::PluckState{std::move(source)})});
 }
 
@@ -83,7 +83,7 @@ PyObject* pluck_impl(const char* tool, PyObject* ind, PyObject* seqs, PyObject* 
     if (!source) return nullptr;
     if (n_rest == 0 && !PyList_Check(ind)) return new_pluck_iter(tool, Owned::borrow(ind), std::move(source));
     Owned dflt = n_rest == 1 ? Owned::borrow(rest[0]) : Owned();
-    return native_iter<PluckStep>(tool, std::move(source), Owned::borrow(ind), std::move(dflt));
+    return new_native_iter<PluckStep>(tool, std::move(source), Owned::borrow(ind), std::move(dflt));
 }
 
 ClassDef PLUCK_ITER_CLASS = dedicated_class_def<PluckIter>();

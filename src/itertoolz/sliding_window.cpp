@@ -101,7 +101,7 @@ struct SlidingWindowIter {
 PyObject* new_sliding_window_iter(std::uint64_t n, PySource source, std::vector<Owned> primed) {
     using State = SlidingWindowIter::State;
     std::uint32_t depth = PySource::reader_depth(source);
-    return make_dedicated(SLIDING_WINDOW_ITER_CLASS, "sliding_window", depth,
+    return new_dedicated_iter(SLIDING_WINDOW_ITER_CLASS, "sliding_window", depth,
                           SlidingWindowIter{GilRefCell<State>(State{{std::move(primed), Owned()}, std::move(source), n})});
 }
 
@@ -119,7 +119,7 @@ PyObject* sliding_window(Args<SLIDING_WINDOW_SIG>& a) {
 }  // namespace
 
 PyObject* sliding_window_impl(std::uint64_t n, PyObject* seq) {
-    if (n == 0) return empty_iter();
+    if (n == 0) return new_empty_iter();
     PySource source = PySource::from(seq);
     if (!source) return nullptr;
     // Room for a bounded number up front: a huge n allocates only as elements actually arrive.

@@ -120,7 +120,7 @@ struct UniqueI64Iter {
 
 PyObject* new_unique_iter(const char* tool, PySource source, Owned key) {
     std::uint32_t depth = PySource::reader_depth(source);
-    return make_dedicated(UNIQUE_ITER_CLASS, tool, depth, UniqueIter{GilRefCell<UniqueIter::State>(
+    return new_dedicated_iter(UNIQUE_ITER_CLASS, tool, depth, UniqueIter{GilRefCell<UniqueIter::State>(
                                                  UniqueIter::State{PySeen(), std::move(source), std::move(key)})});
 }
 
@@ -130,7 +130,7 @@ PyObject* new_unique_i64_iter(BufferView view) {
     // fits in the cache (a table sized for the whole length would not).
     I64Set seen(view.length() / 8);
     using State = UniqueI64Iter::State;
-    return make_dedicated(UNIQUE_I64_ITER_CLASS, "unique", 1,
+    return new_dedicated_iter(UNIQUE_I64_ITER_CLASS, "unique", 1,
                           UniqueI64Iter{std::move(view), GilRefCell<State>(State{std::move(seen), 0, {}})});
 }
 

@@ -79,8 +79,8 @@ PyMethodDef* const FUNCTION_TOOLS[] = {
 int register_function_tools(PyObject* module) {
     if (add_class(module, class_type(CURRY_CLASS)) < 0) return -1;
     if (add_functions_batch(module, FUNCTION_TOOLS, std::size(FUNCTION_TOOLS)) < 0) return -1;
-    Owned flip_apply = Owned::steal(make_function(&FLIP_DEF));
-    Owned flip = flip_apply ? Owned::steal(make_curry(flip_apply.get())) : Owned();
+    Owned flip_apply = Owned::steal(new_function(&FLIP_DEF));
+    Owned flip = flip_apply ? Owned::steal(new_curry(flip_apply.get())) : Owned();
     return flip ? add_name(module, "flip", flip.get()) : -1;
 }
 

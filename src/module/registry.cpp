@@ -25,7 +25,7 @@ int add_name(PyObject* module, const char* name, PyObject* obj) {
     return PyObject_SetAttr(module, key.get(), obj);
 }
 
-PyObject* make_function(PyMethodDef* def) {
+PyObject* new_function(PyMethodDef* def) {
     Owned module_name = Owned::steal(PyUnicode_InternFromString("brisko._brisko"));
     if (!module_name) return nullptr;
     return PyCMethod_New(def, nullptr, module_name.get(), nullptr);
@@ -33,7 +33,7 @@ PyObject* make_function(PyMethodDef* def) {
 
 int add_functions_one_by_one(PyObject* module, PyMethodDef* const* defs, std::size_t count) {
     for (std::size_t i = 0; i < count; ++i) {
-        Owned function = Owned::steal(make_function(defs[i]));
+        Owned function = Owned::steal(new_function(defs[i]));
         if (!function || add_name(module, defs[i]->ml_name, function.get()) < 0) return -1;
     }
     return 0;
@@ -42,7 +42,7 @@ int add_functions_one_by_one(PyObject* module, PyMethodDef* const* defs, std::si
 int add_functions_batch(PyObject* module, PyMethodDef* const* defs, std::size_t count) {
     std::vector<Owned> functions;
     for (std::size_t i = 0; i < count; ++i) {
-        functions.push_back(Owned::steal(make_function(defs[i])));
+        functions.push_back(Owned::steal(new_function(defs[i])));
         if (!functions.back()) return -1;
     }
     for (std::size_t i = 0; i < count; ++i) {

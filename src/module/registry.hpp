@@ -11,7 +11,7 @@ namespace brisko {
 int add_name(PyObject* module, const char* name, PyObject* obj);
 
 // A builtin function object for `def`, with __module__ "brisko._brisko" (a new reference).
-PyObject* make_function(PyMethodDef* def);
+PyObject* new_function(PyMethodDef* def);
 
 // Creates and adds each function in turn, under its own __name__.
 int add_functions_one_by_one(PyObject* module, PyMethodDef* const* defs, std::size_t count);

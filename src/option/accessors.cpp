@@ -17,7 +17,7 @@ PyObject* nothing_unless_error() { return PyErr_Occurred() ? nullptr : new_nothi
 
 // Some(coll[key]), Nothing for a lookup error, null for any other error. `item` is the lookup's result.
 PyObject* found_or_nothing(PyObject* item) {
-    if (item) return some(Owned::steal(item));
+    if (item) return new_some(Owned::steal(item));
     if (!is_lookup_error()) return nullptr;
     PyErr_Clear();
     return new_nothing();
@@ -44,7 +44,7 @@ PyObject* peek_opt(Args<PEEK_OPT_SIG>& a) {
     if (!head) return nothing_unless_error();
     Owned pair = Owned::steal(head_and_rest(head.get(), it.get()));
     if (!pair) return nullptr;
-    return some(std::move(pair));
+    return new_some(std::move(pair));
 }
 
 // A list `ind` is one key here, not a list of keys.
@@ -59,7 +59,7 @@ PyObject* get_in_opt(Args<GET_IN_OPT_SIG>& a) {
         if (!next) return found_or_nothing(nullptr);
         current = Owned::steal(next);
     }
-    return some(std::move(current));
+    return new_some(std::move(current));
 }
 
 }  // namespace
@@ -69,7 +69,7 @@ PyObject* first_opt(PyObject* seq) {
     if (!it) return nullptr;
     PyObject* item = iter_next(it.get());
     if (!item) return nothing_unless_error();
-    return some(Owned::steal(item));
+    return new_some(Owned::steal(item));
 }
 
 PyObject* last_opt(PyObject* seq) {
@@ -79,7 +79,7 @@ PyObject* last_opt(PyObject* seq) {
         return 0;
     });
     if (rc < 0) return nullptr;
-    return last ? some(std::move(last)) : new_nothing();
+    return last ? new_some(std::move(last)) : new_nothing();
 }
 
 PyObject* nth_opt(std::uint64_t n, PyObject* seq) {
@@ -91,7 +91,7 @@ PyObject* nth_opt(std::uint64_t n, PyObject* seq) {
         return 1;
     });
     if (rc < 0) return nullptr;
-    return found ? some(std::move(found)) : new_nothing();
+    return found ? new_some(std::move(found)) : new_nothing();
 }
 
 PyMethodDef FIRST_OPT_DEF = function_def<FIRST_OPT_SIG, first_opt>("first_opt(seq)\n--\n\n");

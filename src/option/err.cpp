@@ -10,20 +10,20 @@ namespace brisko {
 namespace {
 
 constexpr Signature ERR_NEW_SIG = Signature::method("Err", "__new__", {"error"});
-PyObject* err_new(Args<ERR_NEW_SIG>& a) { return err_obj(Owned::borrow(a[0])); }
+PyObject* err_new(Args<ERR_NEW_SIG>& a) { return new_err(Owned::borrow(a[0])); }
 
 constexpr Signature MAP_SIG = Signature::method("Err", "map", {"f"});
-PyObject* map(PyObject* self, Args<MAP_SIG>&) { return err_obj(Owned::borrow(held(self))); }
+PyObject* map(PyObject* self, Args<MAP_SIG>&) { return new_err(Owned::borrow(held(self))); }
 
 constexpr Signature MAP_ERR_SIG = Signature::method("Err", "map_err", {"f"});
 PyObject* map_err(PyObject* self, Args<MAP_ERR_SIG>& a) {
     Owned result = Owned::steal(call_one(a[0], held(self)));
     if (!result) return nullptr;
-    return err_obj(std::move(result));
+    return new_err(std::move(result));
 }
 
 constexpr Signature AND_THEN_SIG = Signature::method("Err", "and_then", {"f"});
-PyObject* and_then(PyObject* self, Args<AND_THEN_SIG>&) { return err_obj(Owned::borrow(held(self))); }
+PyObject* and_then(PyObject* self, Args<AND_THEN_SIG>&) { return new_err(Owned::borrow(held(self))); }
 
 constexpr Signature UNWRAP_SIG = Signature::method("Err", "unwrap", {});
 PyObject* unwrap(PyObject* self, Args<UNWRAP_SIG>&) {
@@ -40,7 +40,7 @@ constexpr Signature OK_SIG = Signature::method("Err", "ok", {});
 PyObject* ok(PyObject*, Args<OK_SIG>&) { return new_nothing(); }
 
 constexpr Signature ERR_SIG = Signature::method("Err", "err", {});
-PyObject* err(PyObject* self, Args<ERR_SIG>&) { return some(Owned::borrow(held(self))); }
+PyObject* err(PyObject* self, Args<ERR_SIG>&) { return new_some(Owned::borrow(held(self))); }
 
 constexpr Signature IS_OK_SIG = Signature::method("Err", "is_ok", {});
 PyObject* is_ok(PyObject*, Args<IS_OK_SIG>&) { Py_RETURN_FALSE; }
@@ -76,6 +76,6 @@ ClassDef ERR_CLASS{&err_spec, &install_match_args<ERROR_FIELD>};
 
 PyTypeObject* err_type() noexcept { return class_type(ERR_CLASS); }
 
-PyObject* err_obj(Owned error) { return make_value(err_type(), std::move(error)); }
+PyObject* new_err(Owned error) { return new_value(err_type(), std::move(error)); }
 
 }  // namespace brisko

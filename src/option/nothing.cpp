@@ -34,7 +34,7 @@ constexpr Signature UNWRAP_OR_ELSE_SIG = Signature::method("NothingType", "unwra
 PyObject* unwrap_or_else(PyObject*, Args<UNWRAP_OR_ELSE_SIG>& a) { return PyObject_CallNoArgs(a[0]); }
 
 constexpr Signature OK_OR_SIG = Signature::method("NothingType", "ok_or", {"err"});
-PyObject* ok_or(PyObject*, Args<OK_OR_SIG>& a) { return err_obj(Owned::borrow(a[0])); }
+PyObject* ok_or(PyObject*, Args<OK_OR_SIG>& a) { return new_err(Owned::borrow(a[0])); }
 
 constexpr Signature IS_SOME_SIG = Signature::method("NothingType", "is_some", {});
 PyObject* is_some(PyObject*, Args<IS_SOME_SIG>&) { Py_RETURN_FALSE; }

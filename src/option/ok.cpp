@@ -10,17 +10,17 @@ namespace brisko {
 namespace {
 
 constexpr Signature OK_NEW_SIG = Signature::method("Ok", "__new__", {"value"});
-PyObject* ok_new(Args<OK_NEW_SIG>& a) { return ok_obj(Owned::borrow(a[0])); }
+PyObject* ok_new(Args<OK_NEW_SIG>& a) { return new_ok(Owned::borrow(a[0])); }
 
 constexpr Signature MAP_SIG = Signature::method("Ok", "map", {"f"});
 PyObject* map(PyObject* self, Args<MAP_SIG>& a) {
     Owned result = Owned::steal(call_one(a[0], held(self)));
     if (!result) return nullptr;
-    return ok_obj(std::move(result));
+    return new_ok(std::move(result));
 }
 
 constexpr Signature MAP_ERR_SIG = Signature::method("Ok", "map_err", {"f"});
-PyObject* map_err(PyObject* self, Args<MAP_ERR_SIG>&) { return ok_obj(Owned::borrow(held(self))); }
+PyObject* map_err(PyObject* self, Args<MAP_ERR_SIG>&) { return new_ok(Owned::borrow(held(self))); }
 
 [[gnu::cold]] PyObject* not_a_result() {
     PyErr_SetString(PyExc_TypeError, "and_then callback must return a Result");
@@ -43,7 +43,7 @@ constexpr Signature UNWRAP_OR_SIG = Signature::method("Ok", "unwrap_or", {"defau
 PyObject* unwrap_or(PyObject* self, Args<UNWRAP_OR_SIG>&) { return Py_NewRef(held(self)); }
 
 constexpr Signature OK_SIG = Signature::method("Ok", "ok", {});
-PyObject* ok(PyObject* self, Args<OK_SIG>&) { return some(Owned::borrow(held(self))); }
+PyObject* ok(PyObject* self, Args<OK_SIG>&) { return new_some(Owned::borrow(held(self))); }
 
 constexpr Signature ERR_SIG = Signature::method("Ok", "err", {});
 PyObject* err(PyObject*, Args<ERR_SIG>&) { return new_nothing(); }
@@ -82,6 +82,6 @@ ClassDef OK_CLASS{&ok_spec, &install_match_args<VALUE_FIELD>};
 
 PyTypeObject* ok_type() noexcept { return class_type(OK_CLASS); }
 
-PyObject* ok_obj(Owned value) { return make_value(ok_type(), std::move(value)); }
+PyObject* new_ok(Owned value) { return new_value(ok_type(), std::move(value)); }
 
 }  // namespace brisko

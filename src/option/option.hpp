@@ -20,9 +20,9 @@ PyTypeObject* err_type() noexcept;
 PyTypeObject* result_ns_type() noexcept;
 
 // New values owning the reference they are given (released when allocation fails).
-PyObject* some(Owned value);
-PyObject* ok_obj(Owned value);
-PyObject* err_obj(Owned error);
+PyObject* new_some(Owned value);
+PyObject* new_ok(Owned value);
+PyObject* new_err(Owned error);
 // A new NothingType instance; nothing is ever shared, not even the module's `Nothing`.
 PyObject* new_nothing();
 

@@ -11,7 +11,7 @@ namespace {
 constexpr Signature OF_SIG = Signature::method("Option", "of", {"v"});
 PyObject* of(Args<OF_SIG>& a) {
     if (a[0] == Py_None) return new_nothing();
-    return some(Owned::borrow(a[0]));
+    return new_some(Owned::borrow(a[0]));
 }
 
 PyMethodDef option_ns_methods[] = {

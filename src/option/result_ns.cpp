@@ -12,7 +12,7 @@ namespace {
 constexpr Signature OF_SIG = Signature::method("Result", "of", {"f"});
 PyObject* of(Args<OF_SIG>& a) {
     Owned value = Owned::steal(PyObject_CallNoArgs(a[0]));
-    if (value) return ok_obj(std::move(value));
+    if (value) return new_ok(std::move(value));
     // The raised exception is already an instance with its traceback attached.
     Owned exc = Owned::steal(PyErr_GetRaisedException());
     if (!exc) return fetch_err();
@@ -21,7 +21,7 @@ PyObject* of(Args<OF_SIG>& a) {
         PyErr_SetRaisedException(exc.release());
         return nullptr;
     }
-    return err_obj(std::move(exc));
+    return new_err(std::move(exc));
 }
 
 PyMethodDef result_ns_methods[] = {

@@ -10,13 +10,13 @@ namespace brisko {
 namespace {
 
 constexpr Signature SOME_NEW_SIG = Signature::method("Some", "__new__", {"value"});
-PyObject* some_new(Args<SOME_NEW_SIG>& a) { return some(Owned::borrow(a[0])); }
+PyObject* some_new(Args<SOME_NEW_SIG>& a) { return new_some(Owned::borrow(a[0])); }
 
 constexpr Signature MAP_SIG = Signature::method("Some", "map", {"f"});
 PyObject* map(PyObject* self, Args<MAP_SIG>& a) {
     Owned result = Owned::steal(call_one(a[0], held(self)));
     if (!result) return nullptr;
-    return some(std::move(result));
+    return new_some(std::move(result));
 }
 
 [[gnu::cold]] PyObject* not_an_option() {
@@ -39,7 +39,7 @@ PyObject* filter(PyObject* self, Args<FILTER_SIG>& a) {
     if (!verdict) return nullptr;
     int keep = truth(verdict.get());
     if (keep < 0) return nullptr;
-    return keep ? some(Owned::borrow(held(self))) : new_nothing();
+    return keep ? new_some(Owned::borrow(held(self))) : new_nothing();
 }
 
 constexpr Signature UNWRAP_SIG = Signature::method("Some", "unwrap", {});
@@ -52,7 +52,7 @@ constexpr Signature UNWRAP_OR_ELSE_SIG = Signature::method("Some", "unwrap_or_el
 PyObject* unwrap_or_else(PyObject* self, Args<UNWRAP_OR_ELSE_SIG>&) { return Py_NewRef(held(self)); }
 
 constexpr Signature OK_OR_SIG = Signature::method("Some", "ok_or", {"err"});
-PyObject* ok_or(PyObject* self, Args<OK_OR_SIG>&) { return ok_obj(Owned::borrow(held(self))); }
+PyObject* ok_or(PyObject* self, Args<OK_OR_SIG>&) { return new_ok(Owned::borrow(held(self))); }
 
 constexpr Signature IS_SOME_SIG = Signature::method("Some", "is_some", {});
 PyObject* is_some(PyObject*, Args<IS_SOME_SIG>&) { Py_RETURN_TRUE; }
@@ -88,6 +88,6 @@ ClassDef SOME_CLASS{&some_spec, &install_match_args<VALUE_FIELD>};
 
 PyTypeObject* some_type() noexcept { return class_type(SOME_CLASS); }
 
-PyObject* some(Owned value) { return make_value(some_type(), std::move(value)); }
+PyObject* new_some(Owned value) { return new_value(some_type(), std::move(value)); }
 
 }  // namespace brisko

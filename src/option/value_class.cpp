@@ -57,7 +57,7 @@ void release(PyObject* self) {
 
 }  // namespace
 
-PyObject* make_value(PyTypeObject* type, Owned value) {
+PyObject* new_value(PyTypeObject* type, Owned value) {
     if (!type) return nullptr;
     ValueObject* self = allocate(type);
     if (!self) return nullptr;

@@ -22,7 +22,7 @@ struct ValueObject {
 inline PyObject* held(PyObject* self) noexcept { return reinterpret_cast<ValueObject*>(self)->value.get(); }
 
 // A new instance of `type` (one of the three value classes, or null with its exception) owning `value`.
-PyObject* make_value(PyTypeObject* type, Owned value);
+PyObject* new_value(PyTypeObject* type, Owned value);
 
 // The ClassDef install hook of a value class: `__match_args__` = (FIELD,), so that a class pattern
 // binds its one positional sub-pattern to the held object.

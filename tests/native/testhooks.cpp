@@ -40,7 +40,7 @@ constexpr Signature FAILING_ITER_SIG = Signature::function("failing_iter", {"mod
 PyObject* failing_iter(Args<FAILING_ITER_SIG>& a) {
     long mode = PyLong_AsLong(a[0]);
     if (mode == -1 && PyErr_Occurred()) return nullptr;
-    return native_iter<FailingStep>("failing_iter", mode);
+    return new_native_iter<FailingStep>("failing_iter", mode);
 }
 
 constexpr Signature PANIC_NOW_SIG = Signature::function("panic_now", {});
