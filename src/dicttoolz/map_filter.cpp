@@ -1,5 +1,5 @@
 // keymap, valmap, itemmap and their filtering counterparts: one new mapping from one input,
-// entry by entry in items() order. The six share one loop and differ in a single step.
+// entry by entry in items() order. The six share one loop and differ in what they do with an entry.
 #include "dicttoolz.hpp"
 
 #include "../core/call.hpp"
@@ -11,7 +11,8 @@
 namespace brisko {
 namespace {
 
-enum class Step { keymap, valmap, itemmap, keyfilter, valfilter, itemfilter };
+// Which of the six tools an instantiation is.
+enum class Tool { keymap, valmap, itemmap, keyfilter, valfilter, itemfilter };
 
 [[gnu::cold]] int bad_pair_length(const char* relation) {
     PyErr_Format(PyExc_ValueError, "dictionary update sequence element has length %s 2; 2 is required", relation);
@@ -47,21 +48,21 @@ int keep_if(PyObject* result, PyObject* verdict, PyObject* key, PyObject* value)
     return set_item(result, key, value);
 }
 
-template <Step S>
-int apply_step(PyObject* result, PyObject* func, PyObject* key, PyObject* value) {
-    if constexpr (S == Step::keymap || S == Step::valmap) {
-        Owned mapped = Owned::steal(call_one(func, S == Step::keymap ? key : value));
+template <Tool T>
+int apply_to_entry(PyObject* result, PyObject* func, PyObject* key, PyObject* value) {
+    if constexpr (T == Tool::keymap || T == Tool::valmap) {
+        Owned mapped = Owned::steal(call_one(func, T == Tool::keymap ? key : value));
         if (!mapped) return -1;
-        return S == Step::keymap ? set_item(result, mapped.get(), value) : set_item(result, key, mapped.get());
-    } else if constexpr (S == Step::keyfilter || S == Step::valfilter) {
-        Owned verdict = Owned::steal(call_one(func, S == Step::keyfilter ? key : value));
+        return T == Tool::keymap ? set_item(result, mapped.get(), value) : set_item(result, key, mapped.get());
+    } else if constexpr (T == Tool::keyfilter || T == Tool::valfilter) {
+        Owned verdict = Owned::steal(call_one(func, T == Tool::keyfilter ? key : value));
         return keep_if(result, verdict.get(), key, value);
     } else {
         Owned entry = Owned::steal(PyTuple_Pack(2, key, value));
         if (!entry) return -1;
         Owned out = Owned::steal(call_one(func, entry.get()));
         if (!out) return -1;
-        if constexpr (S == Step::itemfilter) {
+        if constexpr (T == Tool::itemfilter) {
             return keep_if(result, out.get(), key, value);
         } else {
             Owned new_key, new_value;
@@ -71,22 +72,24 @@ int apply_step(PyObject* result, PyObject* func, PyObject* key, PyObject* value)
     }
 }
 
-template <Step S>
+template <Tool T>
 PyObject* map_or_filter(PyObject* func, PyObject* d, PyObject* factory) {
     // A mapping of an exact dict has as many entries as its input (fewer only when keys collide).
     // A filter's result is not presized: a few entries kept from a large dict must not keep a
     // table sized for all of them.
-    constexpr bool maps = S == Step::keymap || S == Step::valmap || S == Step::itemmap;
+    constexpr bool maps = T == Tool::keymap || T == Tool::valmap || T == Tool::itemmap;
     Owned result = new_container(factory, maps && PyDict_CheckExact(d) ? PyDict_GET_SIZE(d) : 0);
     if (!result) return nullptr;
     PyObject* target = result.get();
-    int rc = for_each_item(d, [&](PyObject* key, PyObject* value) { return apply_step<S>(target, func, key, value); });
+    int rc = for_each_item(d, [&](PyObject* key, PyObject* value) {
+        return apply_to_entry<T>(target, func, key, value);
+    });
     return rc < 0 ? nullptr : result.release();
 }
 
-template <Step S, const Signature& SIG>
+template <Tool T, const Signature& SIG>
 PyObject* entry(Args<SIG>& a) {
-    return map_or_filter<S>(a[0], a[1], a[2]);
+    return map_or_filter<T>(a[0], a[1], a[2]);
 }
 
 constexpr Signature KEYMAP_SIG = Signature::function("keymap", {"func", "d", "factory"}, 2);
@@ -99,16 +102,16 @@ constexpr Signature ITEMFILTER_SIG = Signature::function("itemfilter", {"predica
 }  // namespace
 
 PyMethodDef KEYMAP_DEF =
-    function_def<KEYMAP_SIG, entry<Step::keymap, KEYMAP_SIG>>("keymap(func, d, factory=None)\n--\n\n");
+    function_def<KEYMAP_SIG, entry<Tool::keymap, KEYMAP_SIG>>("keymap(func, d, factory=None)\n--\n\n");
 PyMethodDef VALMAP_DEF =
-    function_def<VALMAP_SIG, entry<Step::valmap, VALMAP_SIG>>("valmap(func, d, factory=None)\n--\n\n");
+    function_def<VALMAP_SIG, entry<Tool::valmap, VALMAP_SIG>>("valmap(func, d, factory=None)\n--\n\n");
 PyMethodDef ITEMMAP_DEF =
-    function_def<ITEMMAP_SIG, entry<Step::itemmap, ITEMMAP_SIG>>("itemmap(func, d, factory=None)\n--\n\n");
-PyMethodDef KEYFILTER_DEF = function_def<KEYFILTER_SIG, entry<Step::keyfilter, KEYFILTER_SIG>>(
+    function_def<ITEMMAP_SIG, entry<Tool::itemmap, ITEMMAP_SIG>>("itemmap(func, d, factory=None)\n--\n\n");
+PyMethodDef KEYFILTER_DEF = function_def<KEYFILTER_SIG, entry<Tool::keyfilter, KEYFILTER_SIG>>(
     "keyfilter(predicate, d, factory=None)\n--\n\n");
-PyMethodDef VALFILTER_DEF = function_def<VALFILTER_SIG, entry<Step::valfilter, VALFILTER_SIG>>(
+PyMethodDef VALFILTER_DEF = function_def<VALFILTER_SIG, entry<Tool::valfilter, VALFILTER_SIG>>(
     "valfilter(predicate, d, factory=None)\n--\n\n");
-PyMethodDef ITEMFILTER_DEF = function_def<ITEMFILTER_SIG, entry<Step::itemfilter, ITEMFILTER_SIG>>(
+PyMethodDef ITEMFILTER_DEF = function_def<ITEMFILTER_SIG, entry<Tool::itemfilter, ITEMFILTER_SIG>>(
     "itemfilter(predicate, d, factory=None)\n--\n\n");
 
 }  // namespace brisko

@@ -140,7 +140,8 @@ PyObject* merge_with(Args<MERGE_WITH_SIG>& a) {
     // and with stable hashes, the table itself becomes the result, each list replaced in place:
     // same keys, same key objects, same order as a fresh dict would get.
     bool in_place = (factory == nullptr || factory == Py_None) && groups.stable;
-    Owned result = in_place ? Owned::borrow(groups.table.get()) : new_container(factory, PyDict_GET_SIZE(groups.table.get()));
+    Owned result = in_place ? Owned::borrow(groups.table.get())
+                            : new_container(factory, PyDict_GET_SIZE(groups.table.get()));
     if (!result) return nullptr;
     // Only this loop writes to the table, and only to present keys, so no entry moves under it.
     Py_ssize_t pos = 0;

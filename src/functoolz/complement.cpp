@@ -25,7 +25,9 @@ struct Complement {
 };
 
 constexpr Signature COMPLEMENT_SIG = Signature::function("complement", {"func"});
-PyObject* complement(Args<COMPLEMENT_SIG>& a) { return CallOnly<Complement>::new_instance(Complement{Owned::borrow(a[0])}); }
+PyObject* complement(Args<COMPLEMENT_SIG>& a) {
+    return CallOnly<Complement>::new_instance(Complement{Owned::borrow(a[0])});
+}
 
 }  // namespace
 

@@ -52,7 +52,7 @@ public:
         entries_.reserve_one();
         if ((entries_.size() + 1) * 3 > (mask_ + 1) * 2) grow();
         std::size_t pos = entries_.size();
-        slots_[free_slot(hash)] = Slot{hash_tag(hash), std::uint32_t(pos + 1)};
+        slots_[free_slot(hash)] = Slot::of(hash, pos);
         hashes_.push_back(hash);
         entries_.push_back(Entry{Owned::borrow(key)});
         added = true;
@@ -63,10 +63,10 @@ public:
     // an equality test fails.
     std::int64_t find(PyObject* key, Py_hash_t hash) const {
         const std::uint32_t tag = hash_tag(hash);
-        for (Probe probe(hash, mask_); slots_[probe.slot()].slot; probe.next()) {
+        for (Probe probe(hash, mask_); slots_[probe.slot()].used(); probe.next()) {
             const Slot slot = slots_[probe.slot()];
             if (slot.tag != tag) continue;
-            std::size_t pos = slot.slot - 1;
+            std::size_t pos = slot.position();
             PyObject* stored = entries_[pos].key.get();
             // Identity and the native comparisons need no hash check (equal keys have equal
             // hashes); the host's == runs only for keys whose full hashes are equal.
@@ -97,8 +97,14 @@ public:
 
 private:
     struct Slot {
-        std::uint32_t tag;   // hash_tag of the key's hash
-        std::uint32_t slot;  // 1 + the key's position; 0 marks a free slot
+        std::uint32_t tag;      // hash_tag of the key's hash
+        std::uint32_t ordinal;  // the key's position + 1: 0, what a fresh zero-filled block holds, is free
+
+        static Slot of(Py_hash_t hash, std::size_t position) noexcept {
+            return Slot{hash_tag(hash), std::uint32_t(position + 1)};
+        }
+        bool used() const noexcept { return ordinal != 0; }
+        std::size_t position() const noexcept { return ordinal - 1; }
     };
 
     static constexpr std::size_t INITIAL_CAPACITY = 8;
@@ -117,7 +123,7 @@ private:
     // The free slot where a key with `hash` goes.
     std::size_t free_slot(Py_hash_t hash) const noexcept {
         Probe probe(hash, mask_);
-        while (slots_[probe.slot()].slot) probe.next();
+        while (slots_[probe.slot()].used()) probe.next();
         return probe.slot();
     }
 
@@ -130,7 +136,7 @@ private:
         // Re-placed from the hashes, in position order: the old slots need not be read at all.
         for (std::size_t pos = 0; pos < hashes_.size(); ++pos) {
             Py_hash_t hash = hashes_[pos];
-            slots_[free_slot(hash)] = Slot{hash_tag(hash), std::uint32_t(pos + 1)};
+            slots_[free_slot(hash)] = Slot::of(hash, pos);
         }
     }
 

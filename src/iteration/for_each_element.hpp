@@ -16,14 +16,14 @@ struct KeepAll {
     bool operator()(PyObject*) const noexcept { return false; }
 };
 
-// Hands every element of `seq` to `step`: an exact list by position (its length re-read at every
-// step), an exact tuple by position, anything else through its iterator. `step` returns 0 to go
-// on, 1 to stop early or -1 for an error; the traversal returns 0 when every element was handed
-// over, else what `step` returned last (or -1 when iterating failed). `passes(element)` may say
-// that an element of an exact list or tuple needs no step: it reads the element borrowed, so it
-// must run no Python code, and saves the reference a step costs.
-template <class Step, class Passes = KeepAll>
-int for_each_element(PyObject* seq, Step&& step, Passes&& passes = Passes()) {
+// Hands every element of `seq` to `body`: an exact list by position (its length re-read before
+// every element), an exact tuple by position, anything else through its iterator. `body` returns
+// 0 to go on, 1 to stop early or -1 for an error; the traversal returns 0 when every element was
+// handed over, else what `body` returned last (or -1 when iterating failed). `passes(element)` may
+// say that an element of an exact list or tuple needs no `body`: it reads the element borrowed, so
+// it must run no Python code, and saves the reference a call of `body` costs.
+template <class Body, class Passes = KeepAll>
+int for_each_element(PyObject* seq, Body&& body, Passes&& passes = Passes()) {
     std::uint64_t n = 0;
     if (PyList_CheckExact(seq) || PyTuple_CheckExact(seq)) {
         bool is_list = PyList_CheckExact(seq);
@@ -31,9 +31,9 @@ int for_each_element(PyObject* seq, Step&& step, Passes&& passes = Passes()) {
             if (check_signals(++n) < 0) return -1;
             PyObject* borrowed = is_list ? PyList_GET_ITEM(seq, i) : PyTuple_GET_ITEM(seq, i);
             if (passes(borrowed)) continue;
-            // Held across the step: user code there may shrink the list.
+            // Held across the body: user code there may shrink the list.
             Owned item = Owned::borrow(borrowed);
-            if (int rc = step(item.get())) return rc;
+            if (int rc = body(item.get())) return rc;
         }
         return 0;
     }
@@ -41,7 +41,7 @@ int for_each_element(PyObject* seq, Step&& step, Passes&& passes = Passes()) {
     if (!it) return -1;
     while (PyObject* raw = iter_next(it.get())) {
         Owned item = Owned::steal(raw);
-        if (int rc = step(item.get())) return rc;
+        if (int rc = body(item.get())) return rc;
         if (check_signals(++n) < 0) return -1;
     }
     return PyErr_Occurred() ? -1 : 0;

@@ -84,8 +84,9 @@ PyObject* filter_impl(const char* tool, PyObject* predicate, PyObject* seq) {
     if (!source) return nullptr;
     std::uint32_t depth = PySource::reader_depth(source);
     Owned held = predicate == Py_None ? Owned() : Owned::borrow(predicate);
+    using State = FilterIter::State;
     return new_dedicated_iter(FILTER_ITER_CLASS, tool, depth,
-                          FilterIter{std::move(held), GilRefCell<FilterIter::State>(FilterIter::State{std::move(source)})});
+                              FilterIter{std::move(held), GilRefCell<State>(State{std::move(source)})});
 }
 
 PyMethodDef REMOVE_DEF = function_def<REMOVE_SIG, remove>("remove(predicate, seq)\n--\n\n");

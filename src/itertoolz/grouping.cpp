@@ -100,17 +100,17 @@ constexpr std::uint64_t DENSE_MIN_SLOTS = 1 << 16;
 // process, and only a table that bounds nothing can count it.
 bool count_dense(const std::int64_t* data, std::size_t n, std::int64_t lo, std::uint64_t span,
                  std::vector<I64Count>& counts) {
-    std::vector<std::uint32_t> position(span + 1, 0);  // 1 + index into counts, 0 when unseen
+    std::vector<std::uint32_t> ordinal(span + 1, 0);  // per value: its index in counts + 1, 0 when unseen
     for (std::size_t i = 0; i < n; ++i) {
         const std::int64_t value = read_element(data, i);
         const std::uint64_t slot = std::uint64_t(value) - std::uint64_t(lo);  // no overflow in unsigned
         if (slot > span) return false;
-        std::uint32_t& p = position[slot];
-        if (p == 0) {
+        std::uint32_t& seen = ordinal[slot];
+        if (seen == 0) {
             counts.push_back({value, 0});
-            p = std::uint32_t(counts.size());
+            seen = std::uint32_t(counts.size());
         }
-        ++counts[p - 1].count;
+        ++counts[seen - 1].count;
     }
     return true;
 }
@@ -143,7 +143,7 @@ std::vector<I64Count> count_i64(const std::int64_t* data, std::size_t n) {
     }
     const std::uint64_t span = std::uint64_t(hi) - std::uint64_t(lo);  // no overflow in unsigned
     const std::uint64_t dense_limit = std::max(DENSE_MIN_SLOTS, DENSE_SLOTS_PER_ELEMENT * n);
-    // A position is 32 bits wide: it holds every group as long as the elements (an upper bound
+    // An ordinal is 32 bits wide: it holds every group as long as the elements (an upper bound
     // on the groups) are fewer than 2**32.
     if (span < dense_limit && n < std::numeric_limits<std::uint32_t>::max()) {
         if (count_dense(data, n, lo, span, counts)) return counts;

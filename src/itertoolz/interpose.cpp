@@ -75,8 +75,9 @@ struct InterposeIter {
 PyObject* new_interpose_iter(Owned el, PySource source, Owned pending, Phase phase) {
     using State = InterposeIter::State;
     std::uint32_t depth = PySource::reader_depth(source);
+    State state{std::move(source), std::move(pending), phase};
     return new_dedicated_iter(INTERPOSE_ITER_CLASS, "interpose", depth,
-                          InterposeIter{std::move(el), GilRefCell<State>(State{std::move(source), std::move(pending), phase})});
+                              InterposeIter{std::move(el), GilRefCell<State>(std::move(state))});
 }
 
 constexpr Signature INTERPOSE_SIG = Signature::function("interpose", {"el", "seq"});

@@ -121,8 +121,8 @@ PyObject* join(Args<JOIN_SIG>& a) {
     Owned right = Owned::steal(PyObject_GetIter(a[3]));
     if (!right) return nullptr;
     auto optional = [](PyObject* value) { return Owned::borrow(value == Py_None ? nullptr : value); };
-    return new_native_iter<JoinStep>("join", Owned::borrow(a[0]), Owned::borrow(a[1]), Owned::borrow(a[2]), std::move(right),
-                                 optional(a[4]), optional(a[5]));
+    return new_native_iter<JoinStep>("join", Owned::borrow(a[0]), Owned::borrow(a[1]), Owned::borrow(a[2]),
+                                     std::move(right), optional(a[4]), optional(a[5]));
 }
 
 }  // namespace

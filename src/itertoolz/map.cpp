@@ -46,8 +46,9 @@ PyObject* map_impl(const char* tool, PyObject* func, PyObject* seq) {
     PySource source = PySource::from(seq);
     if (!source) return nullptr;
     std::uint32_t depth = PySource::reader_depth(source);
+    using State = MapIter::State;
     return new_dedicated_iter(MAP_ITER_CLASS, tool, depth,
-                          MapIter{Owned::borrow(func), GilRefCell<MapIter::State>(MapIter::State{std::move(source)})});
+                              MapIter{Owned::borrow(func), GilRefCell<State>(State{std::move(source)})});
 }
 
 }  // namespace brisko

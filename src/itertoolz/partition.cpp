@@ -13,45 +13,45 @@
 namespace brisko {
 namespace {
 
-// Groups up to this size are filled straight into a tuple; larger ones grow a buffer as elements
+// Chunks up to this size are filled straight into a tuple; larger ones grow a buffer as elements
 // arrive, so a huge n allocates nothing before its elements exist.
-constexpr std::uint64_t DIRECT_GROUP = 4096;
+constexpr std::uint64_t DIRECT_CHUNK = 4096;
 
 enum class Tail { Drop, Pad, Short };
 
-class GroupStep final : public Step {
+class PartitionStep final : public Step {
 public:
-    GroupStep(PySource source, std::uint64_t n, Tail tail, Owned pad)
+    PartitionStep(PySource source, std::uint64_t n, Tail tail, Owned pad)
         : source_(std::move(source)), n_(n), tail_(tail), pad_(std::move(pad)) {}
 
     PyObject* next() override {
         if (n_ == 0) return nullptr;
-        return n_ <= DIRECT_GROUP ? next_direct() : next_buffered();
+        return n_ <= DIRECT_CHUNK ? next_direct() : next_buffered();
     }
 
-    // The reused group is visited too: while it is being refilled, the collector may run.
+    // The reused chunk is visited too: while it is being refilled, the collector may run.
     int traverse(const GcVisit& visit) const override { return visit.all(source_, pad_, last_); }
 
 private:
-    // Fills an n-tuple in place. When the caller has dropped the previous group, that tuple is
+    // Fills an n-tuple in place. When the caller has dropped the previous chunk, that tuple is
     // reused, as the host's zip does; anything else gets a fresh one. A fresh tuple stays out of
     // the collector's sight until it is full, so no Python code (gc.get_objects) sees empty slots.
     PyObject* next_direct() {
         const auto n = Py_ssize_t(n_);
-        Owned group = std::move(last_);
-        if (!group || !recyclable(group.get())) {
-            group = Owned::steal(PyTuple_New(n));
-            if (!group) return nullptr;
-            PyObject_GC_UnTrack(group.get());
+        Owned chunk = std::move(last_);
+        if (!chunk || !recyclable(chunk.get())) {
+            chunk = Owned::steal(PyTuple_New(n));
+            if (!chunk) return nullptr;
+            PyObject_GC_UnTrack(chunk.get());
         }
         for (Py_ssize_t i = 0; i < n; ++i) {
             PyObject* item = source_.next();
-            if (!item) return finish(group, i);
-            put(group.get(), i, item);
+            if (!item) return finish(chunk, i);
+            put(chunk.get(), i, item);
         }
-        recycle(group.get());
-        last_ = Owned::borrow(group.get());
-        return group.release();
+        recycle(chunk.get());
+        last_ = Owned::borrow(chunk.get());
+        return chunk.release();
     }
 
     // Replaces slot i, releasing a previous occupant only once the tuple is consistent again.
@@ -61,29 +61,29 @@ private:
         Py_XDECREF(old);
     }
 
-    // The source ended (or failed) after `filled` elements of `group`.
-    PyObject* finish(Owned& group, Py_ssize_t filled) {
+    // The source ended (or failed) after `filled` elements of `chunk`.
+    PyObject* finish(Owned& chunk, Py_ssize_t filled) {
         if (PyErr_Occurred() || filled == 0) return nullptr;
         switch (tail_) {
             case Tail::Drop:
                 return nullptr;
             case Tail::Pad:
-                for (Py_ssize_t i = filled; i < PyTuple_GET_SIZE(group.get()); ++i) {
-                    put(group.get(), i, Py_NewRef(pad_.get()));
+                for (Py_ssize_t i = filled; i < PyTuple_GET_SIZE(chunk.get()); ++i) {
+                    put(chunk.get(), i, Py_NewRef(pad_.get()));
                 }
-                recycle(group.get());
-                return group.release();
+                recycle(chunk.get());
+                return chunk.release();
             case Tail::Short:
                 break;
         }
-        return tuple_from_array(&PyTuple_GET_ITEM(group.get(), 0), filled);
+        return tuple_from_array(&PyTuple_GET_ITEM(chunk.get(), 0), filled);
     }
 
     PyObject* next_buffered() {
         std::vector<Owned> buffer;
-        buffer.reserve(DIRECT_GROUP);
+        buffer.reserve(DIRECT_CHUNK);
         while (buffer.size() < n_) {
-            // A group too large for memory takes long to fill from an endless source: answer signals.
+            // A chunk too large for memory takes long to fill from an endless source: answer signals.
             if (check_signals(buffer.size() + 1) < 0) return nullptr;
             PyObject* item = source_.next();
             if (!item) {
@@ -95,21 +95,21 @@ private:
         return tuple_from_owned(buffer);
     }
 
-    // The final group filled up to n with the pad value; the tuple is sized once, so an n too
+    // The final chunk filled up to n with the pad value; the tuple is sized once, so an n too
     // large for memory is a MemoryError before any padding is written.
     PyObject* padded(std::vector<Owned>& buffer) {
-        Owned group = Owned::steal(PyTuple_New(Py_ssize_t(n_)));
-        if (!group) return nullptr;
-        for (std::size_t i = 0; i < buffer.size(); ++i) PyTuple_SET_ITEM(group.get(), i, buffer[i].release());
-        for (std::uint64_t i = buffer.size(); i < n_; ++i) PyTuple_SET_ITEM(group.get(), i, Py_NewRef(pad_.get()));
-        return group.release();
+        Owned chunk = Owned::steal(PyTuple_New(Py_ssize_t(n_)));
+        if (!chunk) return nullptr;
+        for (std::size_t i = 0; i < buffer.size(); ++i) PyTuple_SET_ITEM(chunk.get(), i, buffer[i].release());
+        for (std::uint64_t i = buffer.size(); i < n_; ++i) PyTuple_SET_ITEM(chunk.get(), i, Py_NewRef(pad_.get()));
+        return chunk.release();
     }
 
     PySource source_;
     std::uint64_t n_;
     Tail tail_;
     Owned pad_;   // the pad value (Tail::Pad only)
-    Owned last_;  // the previous direct group, kept for reuse
+    Owned last_;  // the previous direct chunk, kept for reuse
 };
 
 constexpr Signature PARTITION_SIG = Signature::function("partition", {"n", "seq"}).with_rest();
@@ -124,8 +124,8 @@ PyObject* partition(Args<PARTITION_SIG>& a) {
     PySource source = PySource::from(a[1]);
     if (!source) return nullptr;
     bool padded = a.n_rest == 1;
-    return new_native_iter<GroupStep>("partition", std::move(source), std::uint64_t(n), padded ? Tail::Pad : Tail::Drop,
-                                  padded ? Owned::borrow(a.rest[0]) : Owned());
+    return new_native_iter<PartitionStep>("partition", std::move(source), std::uint64_t(n),
+                                          padded ? Tail::Pad : Tail::Drop, padded ? Owned::borrow(a.rest[0]) : Owned());
 }
 
 constexpr Signature PARTITION_ALL_SIG = Signature::function("partition_all", {"n", "seq"});
@@ -141,7 +141,7 @@ PyObject* partition_all(Args<PARTITION_ALL_SIG>& a) {
 PyObject* partition_all_impl(std::uint64_t n, PyObject* seq) {
     PySource source = PySource::from(seq);
     if (!source) return nullptr;
-    return new_native_iter<GroupStep>("partition_all", std::move(source), n, Tail::Short, Owned());
+    return new_native_iter<PartitionStep>("partition_all", std::move(source), n, Tail::Short, Owned());
 }
 
 PyMethodDef PARTITION_DEF = function_def<PARTITION_SIG, partition>("partition(n, seq, *rest)\n--\n\n");

@@ -46,8 +46,9 @@ struct PluckIter {
 
 PyObject* new_pluck_iter(const char* tool, Owned ind, PySource source) {
     std::uint32_t depth = PySource::reader_depth(source);
-    return new_dedicated_iter(PLUCK_ITER_CLASS, tool, depth, PluckIter{std::move(ind), GilRefCell<PluckIter::PluckState>(
-                                                                          PluckIter::PluckState{std::move(source)})});
+    using State = PluckIter::PluckState;
+    return new_dedicated_iter(PLUCK_ITER_CLASS, tool, depth,
+                              PluckIter{std::move(ind), GilRefCell<State>(State{std::move(source)})});
 }
 
 class PluckStep final : public Step {

@@ -101,8 +101,9 @@ struct SlidingWindowIter {
 PyObject* new_sliding_window_iter(std::uint64_t n, PySource source, std::vector<Owned> primed) {
     using State = SlidingWindowIter::State;
     std::uint32_t depth = PySource::reader_depth(source);
+    State state{{std::move(primed), Owned()}, std::move(source), n};
     return new_dedicated_iter(SLIDING_WINDOW_ITER_CLASS, "sliding_window", depth,
-                          SlidingWindowIter{GilRefCell<State>(State{{std::move(primed), Owned()}, std::move(source), n})});
+                              SlidingWindowIter{GilRefCell<State>(std::move(state))});
 }
 
 constexpr Signature SLIDING_WINDOW_SIG = Signature::function("sliding_window", {"n", "seq"});

@@ -120,8 +120,9 @@ struct UniqueI64Iter {
 
 PyObject* new_unique_iter(const char* tool, PySource source, Owned key) {
     std::uint32_t depth = PySource::reader_depth(source);
-    return new_dedicated_iter(UNIQUE_ITER_CLASS, tool, depth, UniqueIter{GilRefCell<UniqueIter::State>(
-                                                 UniqueIter::State{PySeen(), std::move(source), std::move(key)})});
+    using State = UniqueIter::State;
+    return new_dedicated_iter(UNIQUE_ITER_CLASS, tool, depth,
+                              UniqueIter{GilRefCell<State>(State{PySeen(), std::move(source), std::move(key)})});
 }
 
 PyObject* new_unique_i64_iter(BufferView view) {
@@ -131,7 +132,7 @@ PyObject* new_unique_i64_iter(BufferView view) {
     I64Set seen(view.length() / 8);
     using State = UniqueI64Iter::State;
     return new_dedicated_iter(UNIQUE_I64_ITER_CLASS, "unique", 1,
-                          UniqueI64Iter{std::move(view), GilRefCell<State>(State{std::move(seen), 0, {}})});
+                              UniqueI64Iter{std::move(view), GilRefCell<State>(State{std::move(seen), 0, {}})});
 }
 
 constexpr Signature UNIQUE_SIG = Signature::function("unique", {"seq", "key"}, 1);
