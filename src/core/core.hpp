@@ -4,7 +4,7 @@
 #pragma once
 
 #include "arg_vector.hpp"       // ArgVector: a vectorcall argument vector assembled in place
-#include "call.hpp"             // vectorcall, call_one, call_two, truth
+#include "call.hpp"             // vectorcall, call_one, call_two, truth, equals
 #include "errors.hpp"           // ffi_err, fetch_err, discard_exception, iter_next, nested_next, check_signals
 #include "item_access.hpp"      // indexed_item, get_item: exact list/tuple by a small int, else the host
 #include "once_cell.hpp"        // OnceCell: one strong reference, filled at most once; interned names
