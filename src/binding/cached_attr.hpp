@@ -9,6 +9,7 @@
 #include <cstddef>
 
 #include "../core/once_cell.hpp"
+#include "../core/owned.hpp"
 
 namespace brisko {
 

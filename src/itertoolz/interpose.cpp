@@ -9,14 +9,6 @@
 #include "dedicated_class.hpp"
 
 namespace brisko {
-namespace {
-
-// Where the iterator stands in its source.
-enum class Phase {
-    First,  // nothing returned yet: the next element goes out without a separator
-    Rest,   // every further element goes out after a separator
-    Ended,  // the source has reported its end
-};
 
 struct InterposeIter {
     static constexpr const char* NAME = "brisko._brisko.InterposeIter";
@@ -29,6 +21,12 @@ struct InterposeIter {
         "k source items yield 2k-1 outputs (a separator before every item but\n"
         "the first). Exact for list sources, the source's own hint otherwise.";
 
+    // Where the iterator stands in its source.
+    enum class Phase {
+        First,  // nothing returned yet: the next element goes out without a separator
+        Rest,   // every further element goes out after a separator
+        Ended,  // the source has reported its end
+    };
     struct State {
         PySource source;
         Owned pending;  // taken from the source; returned right after the separator before it
@@ -70,6 +68,10 @@ struct InterposeIter {
         return k > 0 ? 2 * k - 1 : 0;
     }
 };
+
+namespace {
+
+using Phase = InterposeIter::Phase;
 
 // `pending`, when not null, goes out before anything more is read from `source`.
 PyObject* new_interpose_iter(Owned el, PySource source, Owned pending, Phase phase) {

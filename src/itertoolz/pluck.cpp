@@ -11,7 +11,6 @@
 #include "dedicated_class.hpp"
 
 namespace brisko {
-namespace {
 
 struct PluckIter {
     static constexpr const char* NAME = "brisko._brisko.PluckIter";
@@ -43,6 +42,8 @@ struct PluckIter {
 
     static Py_ssize_t length_hint(PluckIter& self) { return source_hint(self); }
 };
+
+namespace {
 
 PyObject* new_pluck_iter(const char* tool, Owned ind, PySource source) {
     std::uint32_t depth = PySource::reader_depth(source);

@@ -13,7 +13,6 @@
 #include "dedicated_class.hpp"
 
 namespace brisko {
-namespace {
 
 struct SlidingWindowIter {
     static constexpr const char* NAME = "brisko._brisko.SlidingWindowIter";
@@ -96,6 +95,8 @@ struct SlidingWindowIter {
         return !state->done && primed ? state->source.length_hint() : 0;
     }
 };
+
+namespace {
 
 // `primed` holds up to n - 1 elements already taken from `source`, oldest first.
 PyObject* new_sliding_window_iter(std::uint64_t n, PySource source, std::vector<Owned> primed) {

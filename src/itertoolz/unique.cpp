@@ -16,7 +16,6 @@
 #include "dedicated_class.hpp"
 
 namespace brisko {
-namespace {
 
 struct UniqueIter {
     static constexpr const char* NAME = "brisko._brisko.UniqueIter";
@@ -117,6 +116,8 @@ struct UniqueI64Iter {
         return Py_ssize_t(left + (state->unboxed ? 1 : 0));
     }
 };
+
+namespace {
 
 PyObject* new_unique_iter(const char* tool, PySource source, Owned key) {
     std::uint32_t depth = PySource::reader_depth(source);
