@@ -91,9 +91,13 @@ Owned lookup_attr(HostAttr& attr) {
 }
 
 PyObject* call_attr(HostAttr& attr, PyObject* const* argv, std::size_t nargs) {
-    Owned callable = lookup_attr(attr);
-    if (!callable) return nullptr;
-    return PyObject_Vectorcall(callable.get(), argv, nargs, nullptr);
+    if (attr.lookup == HostAttr::Lookup::EveryCall) {
+        Owned callable = find(attr);
+        return callable ? PyObject_Vectorcall(callable.get(), argv, nargs, nullptr) : nullptr;
+    }
+    // A cached object lives for the process: it is called without a reference of our own.
+    PyObject* callable = cached_attr(attr);
+    return callable ? PyObject_Vectorcall(callable, argv, nargs, nullptr) : nullptr;
 }
 
 }  // namespace brisko

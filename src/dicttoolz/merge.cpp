@@ -24,8 +24,8 @@ public:
         if (n != 1) return 0;
         int mapping = has_keys(args[0]);
         if (mapping != 0) return mapping < 0 ? -1 : 0;
-        int rc = for_each_element(args[0], [&](PyObject* item) {
-            held_.push_back(Owned::borrow(item));
+        int rc = for_each_element(args[0], [&](Owned&& item) {
+            held_.push_back(std::move(item));
             return 0;
         });
         if (rc < 0) return -1;

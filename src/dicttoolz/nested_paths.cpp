@@ -53,8 +53,8 @@ PyObject* get_in(Args<GET_IN_SIG>& a) {
 // The keys of a path, all pulled before anything is read. 0, or -1 with the iteration's exception.
 int collect_path(PyObject* keys, std::vector<Owned>& path) {
     if (PyList_CheckExact(keys) || PyTuple_CheckExact(keys)) path.reserve(std::size_t(PySequence_Fast_GET_SIZE(keys)));
-    return for_each_element(keys, [&](PyObject* key) {
-        path.push_back(Owned::borrow(key));
+    return for_each_element(keys, [&](Owned&& key) {
+        path.push_back(std::move(key));
         return 0;
     });
 }

@@ -5,6 +5,8 @@
 #include <Python.h>
 
 #include <cstdint>
+#include <type_traits>
+#include <utility>
 
 #include "../core/errors.hpp"
 #include "../core/owned.hpp"
@@ -21,9 +23,14 @@ struct KeepAll {
 // 0 to go on, 1 to stop early or -1 for an error; the traversal returns 0 when every element was
 // handed over, else what `body` returned last (or -1 when iterating failed). `passes(element)` may
 // say that an element of an exact list or tuple needs no `body`: it reads the element borrowed, so
-// it must run no Python code, and saves the reference a call of `body` costs.
+// it must run no Python code, and saves the reference a call of `body` costs. A `body` that keeps
+// elements takes them as Owned&&: the traversal's own reference passes to it.
 template <class Body, class Passes = KeepAll>
 int for_each_element(PyObject* seq, Body&& body, Passes&& passes = Passes()) {
+    auto hand_over = [&](Owned& item) {
+        if constexpr (std::is_invocable_v<Body&, Owned&&>) return body(std::move(item));
+        else return body(item.get());
+    };
     std::uint64_t n = 0;
     if (PyList_CheckExact(seq) || PyTuple_CheckExact(seq)) {
         bool is_list = PyList_CheckExact(seq);
@@ -33,7 +40,7 @@ int for_each_element(PyObject* seq, Body&& body, Passes&& passes = Passes()) {
             if (passes(borrowed)) continue;
             // Held across the body: user code there may shrink the list.
             Owned item = Owned::borrow(borrowed);
-            if (int rc = body(item.get())) return rc;
+            if (int rc = hand_over(item)) return rc;
         }
         return 0;
     }
@@ -41,7 +48,7 @@ int for_each_element(PyObject* seq, Body&& body, Passes&& passes = Passes()) {
     if (!it) return -1;
     while (PyObject* raw = iter_next(it.get())) {
         Owned item = Owned::steal(raw);
-        if (int rc = body(item.get())) return rc;
+        if (int rc = hand_over(item)) return rc;
         if (check_signals(++n) < 0) return -1;
     }
     return PyErr_Occurred() ? -1 : 0;

@@ -74,8 +74,8 @@ PyObject* first_opt(PyObject* seq) {
 
 PyObject* last_opt(PyObject* seq) {
     Owned last;
-    int rc = for_each_element(seq, [&](PyObject* item) {
-        last = Owned::borrow(item);
+    int rc = for_each_element(seq, [&](Owned&& item) {
+        last = std::move(item);
         return 0;
     });
     if (rc < 0) return nullptr;
@@ -85,9 +85,9 @@ PyObject* last_opt(PyObject* seq) {
 PyObject* nth_opt(std::uint64_t n, PyObject* seq) {
     std::uint64_t skipped = 0;
     Owned found;
-    int rc = for_each_element(seq, [&](PyObject* item) {
+    int rc = for_each_element(seq, [&](Owned&& item) {
         if (skipped++ < n) return 0;
-        found = Owned::borrow(item);
+        found = std::move(item);
         return 1;
     });
     if (rc < 0) return nullptr;
