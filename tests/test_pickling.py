@@ -15,7 +15,7 @@ from hypothesis import given
 from hypothesis import strategies as st
 
 import pickling_helpers as h
-from brisko import Err, Iter, Nothing, NothingType, Ok, Some, _introspect, _pickling, _testhooks
+from brisko import Err, Iter, Nothing, NothingType, Ok, Some, _introspect, _pickling
 from brisko import complement, compose, compose_left, curry, excepts, flip, interpose, juxt, memoize, partition_all
 from brisko import pluck, sliding_window, unique
 from conftest import outcome
@@ -246,13 +246,6 @@ def test_wrapped_steps_down_single_function_decorators_only():
     single = (curry(abs, 1), memoize(abs), complement(abs), excepts(KeyError, abs))
     assert [_introspect.wrapped(w) for w in single] == [abs] * 4
     assert [_introspect.wrapped(w) for w in (compose(abs), juxt(abs), Iter([]), abs, None)] == [None] * 5
-
-
-def test_a_cleared_object_raises_reference_error_instead_of_pickling():
-    for obj in (curry(abs), compose(abs), juxt(abs), complement(abs), excepts(ValueError, abs), memoize(abs)):
-        _testhooks.collector_clear(obj)
-        with pytest.raises(ReferenceError, match="was cleared by the garbage collector"):
-            pickle.dumps(obj)
 
 
 # ---------------------------------------------------------------- other processes

@@ -7,6 +7,7 @@ import array
 import gc
 import itertools
 import operator
+import pickle
 import signal
 import subprocess
 import sys
@@ -175,6 +176,25 @@ def test_cycles_through_brisko_objects_are_collected(name):
     gc.collect()
     assert ref() is None
 
+
+
+# The one rule once the collector has cleared an object that a finalizer may still reach: a callable
+# (a curry whose chain went too) raises ReferenceError, an iterator has ended, a value or an Iter
+# holds a harmless constant.
+def test_a_cleared_object_answers_by_its_kind():
+    hooks = pytest.importorskip("brisko._testhooks")
+    on_chain = b.curry(divmod)
+    [chain] = [r for r in gc.get_referents(on_chain) if type(r).__name__ == "CurryChain"]
+    funcs = [b.curry(abs), b.compose(abs), b.juxt(abs), b.complement(abs), b.excepts(KeyError, abs), b.memoize(abs)]
+    rest = [b.remove(None, [1]), b.unique([1]), b.Some(1), b.Ok(1), b.Err(1), b.Iter([1])]
+    for obj in [chain, *funcs, *rest]:
+        hooks.collector_clear(obj)
+    calls = [lambda: on_chain(1, 2)] + [lambda f=f: f(1) for f in funcs] + [lambda f=f: pickle.dumps(f) for f in funcs]
+    for call in calls:
+        with pytest.raises(ReferenceError, match="^'.+' object was cleared by the garbage collector$"):
+            call()
+    assert [list(rest[0]), list(rest[1]), *map(repr, rest[2:5]), rest[5].collect()] == [
+        [], [], "Some(None)", "Ok(None)", "Err(None)", []]
 
 DEEP_CHAINS = """
 import functools, sys, threading
