@@ -33,11 +33,12 @@ from brisko._brisko import (
 )
 
 
-def _load_introspect():
-    """brisko._introspect. Its init function sits in _brisko's own library, so that the two share
-    one set of type objects; the import system looks for one module per library file, so it is
-    loaded from that file by path."""
-    name = "brisko._introspect"
+def _library_module(short_name):
+    """brisko.<short_name>, a module whose init function sits in _brisko's own library (_introspect;
+    _testhooks in a test build), so that it shares _brisko's type objects. The import system looks
+    for one module per library file, so it is loaded from that file by path; ImportError when the
+    library has no such module."""
+    name = f"brisko.{short_name}"
     module = sys.modules.get(name)
     if module is None:
         loader = importlib.machinery.ExtensionFileLoader(name, _brisko.__file__)
@@ -48,7 +49,7 @@ def _load_introspect():
     return module
 
 
-_introspect = _load_introspect()
+_introspect = _library_module("_introspect")
 _wrapped = _introspect.wrapped
 _MISSING = object()
 
