@@ -193,8 +193,9 @@ def test_a_cleared_object_answers_by_its_kind():
     for call in calls:
         with pytest.raises(ReferenceError, match="^'.+' object was cleared by the garbage collector$"):
             call()
-    assert [list(rest[0]), list(rest[1]), *map(repr, rest[2:5]), rest[5].collect()] == [
-        [], [], "Some(None)", "Ok(None)", "Err(None)", []]
+    assert [*map(list, rest[:2]), *map(repr, rest[2:5]), rest[5].collect()] == [[], [], "Some(None)", "Ok(None)",
+                                                                                 "Err(None)", []]
+
 
 DEEP_CHAINS = """
 import functools, sys, threading
