@@ -250,6 +250,6 @@ PyType_Spec iter_spec = {
 
 ClassDef ITER_CLASS{&iter_spec};
 
-PyObject* iter_inner(PyObject* iter) { return Py_NewRef(inner_of(iter)); }
+PyObject* iter_parts(PyObject* iter) { return PyTuple_Pack(1, inner_of(iter)); }
 
 }  // namespace brisko
