@@ -37,9 +37,10 @@ struct CallableHead {
 // afterwards, so a cleared object owns nothing and stays safe to use. It answers in one of two
 // ways, chosen once per class by its Fields:
 //   - released (the default): the fields are destroyed and the object is no longer live, for good.
-//     A callable (curry and its chain, compose, juxt, complement, excepts, memoize, merge's key)
-//     raises ReferenceError, through `cleared_object`, from a call and from what pickling reads;
-//     an iterator (NativeIter and the dedicated ones) has ended: the end, and a length hint of 0.
+//     A callable (curry, compose, juxt, complement, excepts, memoize, merge's key) raises
+//     ReferenceError, through `cleared_object`, from a call and from what pickling reads, and so
+//     does a curry whose chain is released; an iterator (NativeIter and the dedicated ones) has
+//     ended: the end, and a length hint of 0.
 //   - a harmless constant: Fields that define `static Fields cleared()` get that value in place of
 //     theirs and stay live. Some, Ok and Err hold None, and an Iter the empty tuple, as a list the
 //     collector cleared reads as empty; their methods then need no check on their hot paths.
