@@ -1,10 +1,17 @@
 """Input shapes shared by the tests: every lazy tool runs over each of them."""
 
 import collections.abc
+import contextlib
 import pathlib
 import sys
 
 import pytest
+
+from brisko import _pickling
+
+# brisko._testhooks, when this build has it (never a wheel's): the tests import it by name.
+with contextlib.suppress(ImportError):
+    _pickling._library_module("_testhooks")
 
 # The test tools (the doc-example runner, the leak checker, the fuzzer) live in tools/.
 sys.path.insert(0, str(pathlib.Path(__file__).resolve().parent.parent / "tools"))

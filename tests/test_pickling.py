@@ -15,7 +15,7 @@ from hypothesis import given
 from hypothesis import strategies as st
 
 import pickling_helpers as h
-from brisko import Err, Iter, Nothing, NothingType, Ok, Some, _introspect, _pickling, _testhooks
+from brisko import Err, Iter, Nothing, NothingType, Ok, Some, _introspect, _pickling
 from brisko import complement, compose, compose_left, curry, excepts, flip, interpose, juxt, memoize, partition_all
 from brisko import pluck, sliding_window, unique
 from conftest import outcome
@@ -89,8 +89,8 @@ BY_NAME = {
     "curry_in_a_class": h.Tools.sub,
     "flip": flip,
     # what the decorator above holds: reached from the name, one step down
-    "memoize_under_curry": _introspect.curry_parts(h.scaled)[0],
-    "curry_under_memoize": _introspect.memoize_parts(h.power)[0],
+    "memoize_under_curry": _pickling._wrapped(h.scaled),
+    "curry_under_memoize": _pickling._wrapped(h.power),
 }
 
 
@@ -102,11 +102,11 @@ def test_module_level_definitions_and_nothing_come_back_as_themselves(obj):
 
 def test_a_partial_application_keeps_the_function_named_above_it():
     # h.power is a memoize over a curry: the function two steps down is named only from there.
-    power = _introspect.curry_parts(_introspect.memoize_parts(h.power)[0])[0]
-    flip_builtin = _introspect.curry_parts(flip)[0]
+    power = _pickling._wrapped(_pickling._wrapped(h.power))
+    flip_builtin = _pickling._wrapped(flip)
     for how, round_trip in ROUND_TRIPS.items():
-        assert _introspect.curry_parts(round_trip(h.power(2)))[0] is power, how
-        assert _introspect.curry_parts(round_trip(flip(abs)))[0] is flip_builtin, how
+        assert _pickling._wrapped(round_trip(h.power(2))) is power, how
+        assert _pickling._wrapped(round_trip(flip(abs))) is flip_builtin, how
 
 
 def test_memoize_keeps_its_key_and_cache_type_but_not_its_entries():
@@ -116,8 +116,8 @@ def test_memoize_keeps_its_key_and_cache_type_but_not_its_entries():
     for i in range(100):
         m(i)
     assert len(cache) == 100 and pickle.dumps(m) == empty
-    assert _introspect.memoize_parts(pickle.loads(empty)) == (h.half, h.OrderedCache, h.first_arg)
-    assert _introspect.memoize_parts(copy.copy(memoize(h.half)))[1] is dict
+    assert _introspect.parts(pickle.loads(empty)) == ("memoize", (h.half, h.OrderedCache, h.first_arg))
+    assert _introspect.parts(copy.copy(memoize(h.half)))[1][1] is dict
 
 
 # One-argument functions on ints, built from module-level pieces by every wrapper there is.
@@ -196,26 +196,20 @@ def test_lazy_iterators_refuse_and_stay_usable(name, make):
 
 # ---------------------------------------------------------------- the reading module
 
-READERS = {"curry_parts": "curry", "compose_funcs": "Compose", "juxt_funcs": "Juxt", "complement_func": "Complement",
-           "excepts_parts": "Excepts", "memoize_parts": "Memoize", "iter_inner": "Iter"}
-
-
-def test_readers_take_only_their_own_class():
-    for reader, cls in READERS.items():
-        read = getattr(_introspect, reader)
-        for other in (None, compose(abs, abs) if cls == "Juxt" else juxt(abs)):
-            with pytest.raises(TypeError, match=f" is not an instance of 'brisko._brisko.{cls}'$"):
-                read(other)
-        with pytest.raises(TypeError, match=re.escape(f"{reader}() missing 1 required positional argument: 'obj'")):
-            read()
-
-
-def test_readers_copy_what_the_object_would_share():
-    c = curry(h.add, b=1)
-    func, args, kwargs = _introspect.curry_parts(c)
-    kwargs["b"] = 100
-    assert (func, args, c(1)) == (h.add, (), 2)
-    assert _introspect.curry_parts(curry(h.add))[2] is None
+# Each class's kind and parts (a curry's keywords as a copy), nothing for any other object, and the
+# function each single-function decorator wraps.
+def test_parts_name_the_kind_and_share_nothing():
+    c, xs = curry(h.add, b=1), [1]
+    read = [(c, ("curry", (h.add, (), {"b": 1}))), (compose(abs, h.half), ("compose", (h.half, abs))),
+            (juxt(abs), ("juxt", (abs,))), (complement(abs), ("complement", (abs,))), (Iter(xs), ("Iter", (xs,))),
+            (excepts(KeyError, abs), ("excepts", (KeyError, abs, None))), (abs, None), (Some(c), None), (None, None),
+            (memoize(abs), ("memoize", (abs, dict, None)))]
+    assert [_introspect.parts(obj) for obj, _ in read] == [expected for _, expected in read]
+    assert [_pickling._wrapped(obj) for obj, _ in read] == [h.add, None, None, abs, None, abs, None, None, None, abs]
+    _introspect.parts(c)[1][2]["b"] = 100
+    assert c(1) == 2 and _introspect.parts(curry(h.add))[1][2] is None and _introspect.parts(Iter(xs))[1][0] is xs
+    with pytest.raises(TypeError, match=re.escape("parts() missing 1 required positional argument: 'obj'")):
+        _introspect.parts()
 
 
 # curry(h.add, b=10) through rebuild, its keywords spread into curry's call: such pickles keep loading.
@@ -240,19 +234,6 @@ def test_reconstructors_refuse_parts_no_pickle_of_ours_holds(call, exc, message)
     assert pickle.loads(REBUILD_PICKLE)(1) == 11 and rebuilt() == 3
     with pytest.raises(exc, match=re.escape(message)):
         call()
-
-
-def test_wrapped_steps_down_single_function_decorators_only():
-    single = (curry(abs, 1), memoize(abs), complement(abs), excepts(KeyError, abs))
-    assert [_introspect.wrapped(w) for w in single] == [abs] * 4
-    assert [_introspect.wrapped(w) for w in (compose(abs), juxt(abs), Iter([]), abs, None)] == [None] * 5
-
-
-def test_a_cleared_object_raises_reference_error_instead_of_pickling():
-    for obj in (curry(abs), compose(abs), juxt(abs), complement(abs), excepts(ValueError, abs), memoize(abs)):
-        _testhooks.collector_clear(obj)
-        with pytest.raises(ReferenceError, match="was cleared by the garbage collector"):
-            pickle.dumps(obj)
 
 
 # ---------------------------------------------------------------- other processes

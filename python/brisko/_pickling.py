@@ -33,11 +33,12 @@ from brisko._brisko import (
 )
 
 
-def _load_introspect():
-    """brisko._introspect. Its init function sits in _brisko's own library, so that the two share
-    one set of type objects; the import system looks for one module per library file, so it is
-    loaded from that file by path."""
-    name = "brisko._introspect"
+def _library_module(short_name):
+    """brisko.<short_name>, a module whose init function sits in _brisko's own library (_introspect;
+    _testhooks in a test build), so that it shares _brisko's type objects. The import system looks
+    for one module per library file, so it is loaded from that file by path; ImportError when the
+    library has no such module."""
+    name = f"brisko.{short_name}"
     module = sys.modules.get(name)
     if module is None:
         loader = importlib.machinery.ExtensionFileLoader(name, _brisko.__file__)
@@ -48,9 +49,21 @@ def _load_introspect():
     return module
 
 
-_introspect = _load_introspect()
-_wrapped = _introspect.wrapped
+_introspect = _library_module("_introspect")
+_parts = _introspect.parts
 _MISSING = object()
+
+# Where the parts of a single-function decorator hold the function it wraps, by kind.
+_WRAPPED_AT = {"curry": 0, "memoize": 0, "complement": 0, "excepts": 1}
+
+
+def _wrapped(obj):
+    """The function a single-function decorator (curry, memoize, complement, excepts) holds, or None
+    for any other object: one step down a stack of decorators."""
+    found = _parts(obj)
+    if found is not None and (at := _WRAPPED_AT.get(found[0])) is not None:
+        return found[1][at]
+    return None
 
 
 # ---------------------------------------------------------------- reconstructors (named in pickles)
@@ -119,54 +132,63 @@ class _Unwrapped:
 # ---------------------------------------------------------------- module-level names
 
 
-def _name_of(obj):
-    """(module, qualname, held) for the function at the bottom of obj's decorators (curry, memoize,
-    complement, excepts): its name and what the name holds now. None without a usable name."""
-    inner = obj
-    while (below := _wrapped(inner)) is not None:
-        inner = below
-    module = getattr(inner, "__module__", None)
-    qualname = getattr(inner, "__qualname__", None)
-    if type(module) is not str or type(qualname) is not str:
-        return None
-    # Only loaded modules: the name is looked up where the object came from, never imported here.
-    held = sys.modules.get(module, _MISSING)
-    for attr in qualname.split("."):
-        held = getattr(held, attr, _MISSING)
-    return module, qualname, held
+class _Stack:
+    """A stack of decorators (curry, memoize, complement, excepts) over one function, whose top is
+    what the function's module-level name holds now: the name reaches every decorator in the stack,
+    by stepping down from the top."""
 
+    __slots__ = ("module", "qualname", "top")
 
-def _depth(held, obj):
-    """How many decorator steps below `held` obj sits, or None when it is not there."""
-    depth = 0
-    while held is not obj:
-        held = _wrapped(held)
-        if held is None:
+    def __init__(self, module, qualname, top):
+        self.module = module
+        self.qualname = qualname
+        self.top = top
+
+    @staticmethod
+    def over(func):
+        """The stack over the function at the bottom of func's decorators, named by that function's
+        __module__ and __qualname__, when that name holds something other than func; None without a
+        usable name, or when the name holds func itself (which then pickles by it)."""
+        inner = func  # down to the bottom by _wrapped's step, written out: every reduction runs it
+        while (found := _parts(inner)) is not None and (at := _WRAPPED_AT.get(found[0])) is not None:
+            inner = found[1][at]
+        module = getattr(inner, "__module__", None)
+        qualname = getattr(inner, "__qualname__", None)
+        if type(module) is not str or type(qualname) is not str:
             return None
-        depth += 1
-    return depth
+        # Only loaded modules: the name is looked up where the object came from, never imported here.
+        top = sys.modules.get(module, _MISSING)
+        for attr in qualname.split("."):
+            top = getattr(top, attr, _MISSING)
+        return None if top is func else _Stack(module, qualname, top)
+
+    def depth(self, obj):
+        """How many decorator steps below the top obj sits, or None when it is not there."""
+        held, depth = self.top, 0
+        while held is not obj:
+            held = _wrapped(held)
+            if held is None:
+                return None
+            depth += 1
+        return depth
+
+    def reduction(self, obj):
+        """The reduction of a decorator object in the stack: by the name when the top is obj itself,
+        else as the way down from the top. None when obj is not in the stack."""
+        depth = self.depth(obj)
+        if depth is None:
+            return None
+        return (by_name, (self.module, self.qualname)) if depth == 0 else (unwrapped, (self.top, depth))
 
 
-def _by_reference(obj, name):
-    """The reduction of a decorator object reachable from its function's name: by that name when
-    the name holds obj itself, else as the way down from what it holds. None otherwise."""
-    module, qualname, held = name
-    depth = _depth(held, obj)
-    if depth is None:
-        return None
-    return (by_name, (module, qualname)) if depth == 0 else (unwrapped, (held, depth))
-
-
-def _portable(func, name=_MISSING):
+def _portable(func, stack=_MISSING):
     """func, or a placeholder when its name holds a wrapper made from it (pickle would refuse it as
     'not the same object'). Everything else goes to pickle as it is, to be refused in pickle's own
     words when it cannot be pickled."""
-    if name is _MISSING:
-        name = _name_of(func)
-    if name is None or name[2] is func:
-        return func
-    depth = _depth(name[2], func)
-    return _Unwrapped(name[2], depth) if depth else func
+    if stack is _MISSING:
+        stack = _Stack.over(func)
+    depth = None if stack is None else stack.depth(func)
+    return _Unwrapped(stack.top, depth) if depth else func
 
 
 def _recipe(factory, args):
@@ -200,14 +222,14 @@ def _reduce_err(value):
 def _wrapper_by_reference(obj, func):
     """For a decorator object over func: (its reduction by reference or None, func made portable).
     A decorator's name is its function's; when that name holds func itself, neither applies."""
-    name = _name_of(func)
-    if name is None or name[2] is func:
+    stack = _Stack.over(func)
+    if stack is None:
         return None, func
-    return _by_reference(obj, name), _portable(func, name)
+    return stack.reduction(obj), _portable(func, stack)
 
 
 def _reduce_curry(obj):
-    func, args, kwargs = _introspect.curry_parts(obj)
+    func, args, kwargs = _parts(obj)[1]
     found, func = _wrapper_by_reference(obj, func)
     if found:
         return found
@@ -215,7 +237,7 @@ def _reduce_curry(obj):
 
 
 def _reduce_memoize(obj):
-    func, cache_type, key = _introspect.memoize_parts(obj)
+    func, cache_type, key = _parts(obj)[1]
     found, func = _wrapper_by_reference(obj, func)
     if found:
         return found
@@ -226,23 +248,23 @@ def _reduce_memoize(obj):
 
 
 def _reduce_complement(obj):
-    found, func = _wrapper_by_reference(obj, _introspect.complement_func(obj))
+    found, func = _wrapper_by_reference(obj, _parts(obj)[1][0])
     return found or _recipe(complement, (func,))
 
 
 def _reduce_excepts(obj):
-    exc, func, handler = _introspect.excepts_parts(obj)
+    exc, func, handler = _parts(obj)[1]
     found, func = _wrapper_by_reference(obj, func)
     return found or _recipe(excepts, (exc, func, _portable(handler)))
 
 
 def _reduce_compose(obj):
     # compose stores its functions in call order, which is compose_left's argument order.
-    return _recipe(compose_left, tuple(map(_portable, _introspect.compose_funcs(obj))))
+    return _recipe(compose_left, tuple(map(_portable, _parts(obj)[1])))
 
 
 def _reduce_juxt(obj):
-    funcs = _introspect.juxt_funcs(obj)
+    funcs = _parts(obj)[1]
     # juxt takes one non-callable argument for an iterable of functions: such a one goes in a tuple.
     if len(funcs) == 1 and not callable(funcs[0]):
         return juxt, (funcs,)
@@ -250,7 +272,7 @@ def _reduce_juxt(obj):
 
 
 def _reduce_iter(obj):
-    return Iter, (_introspect.iter_inner(obj),)
+    return Iter, _parts(obj)[1]
 
 
 def register():

@@ -5,8 +5,8 @@
 
 #include "args.hpp"              // Signature, Bound, bind, to_count/to_i64/to_bool/check_dict
 #include "cached_attr.hpp"       // HostAttr, cached_attr, lookup_attr, call_attr
-#include "class_def.hpp"         // ClassDef, class_type, alloc_instance, dealloc_collected, cleared_object
-#include "collected_fields.hpp"  // CollectedFields: traverse, clear and dealloc of C++ fields
+#include "class_def.hpp"         // ClassDef, class_type, alloc_instance, free_instance
+#include "collected_object.hpp"  // CollectedObject: the object-holding classes' base, and the rule once cleared
 #include "function_def.hpp"      // function_def, method_def, static_method_def, constructor_entry
 #include "gc_visit.hpp"          // GcVisit: owned references shown to the cycle collector
 #include "vectorcall_class.hpp"  // CallOnly: classes whose instances can only be called

@@ -40,26 +40,8 @@ inline void free_instance(PyObject* self) noexcept {
     Py_DECREF(type);
 }
 
-// The dealloc of a class that takes part in cyclic garbage collection: the object leaves the
-// collector's sight before `destroy` releases its fields (which may run Python code, and so a
-// collection), then it is freed. A long chain of such objects is freed without deep native
-// recursion: the host defers the deallocation of collected objects once the C stack runs low.
-template <class Destroy>
-void dealloc_collected(PyObject* self, Destroy&& destroy) noexcept {
-    PyObject_GC_UnTrack(self);
-    destroy();
-    free_instance(self);
-}
-
 // The flags of a class that holds user objects: their cycles are collected.
 inline constexpr unsigned long COLLECTED_CLASS_FLAGS =
     Py_TPFLAGS_DEFAULT | Py_TPFLAGS_HAVE_GC | Py_TPFLAGS_DISALLOW_INSTANTIATION;
-
-// What a callable object answers once the collector has cleared it. Only code that kept a
-// reference through a finalizer can get here; it gets a clean error instead of a crash.
-[[gnu::cold]] inline PyObject* cleared_object(PyObject* self) noexcept {
-    PyErr_Format(PyExc_ReferenceError, "'%s' object was cleared by the garbage collector", Py_TYPE(self)->tp_name);
-    return nullptr;
-}
 
 }  // namespace brisko

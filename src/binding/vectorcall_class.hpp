@@ -9,21 +9,21 @@
 #include <utility>
 
 #include "class_def.hpp"
-#include "collected_fields.hpp"
+#include "collected_object.hpp"
 #include "gc_visit.hpp"
 #include "../core/panic.hpp"
 #include "../core/recursion_guard.hpp"
 
 namespace brisko {
 
-// A ClassDef install hook: calls of T's instances go through T::vectorcall, while the class's
-// tp_call (PyVectorcall_Call in its slot table) serves tuple-and-dict callers with the same function.
-// The offset is set here rather than through a `__vectorcalloffset__` member, so the class shows no
-// such attribute.
+// A ClassDef install hook: calls of T's instances (which start with a CallableHead) go through the
+// head's vectorcall pointer, while the class's tp_call (PyVectorcall_Call in its slot table) serves
+// tuple-and-dict callers with the same function. The offset is set here rather than through a
+// `__vectorcalloffset__` member, so the class shows no such attribute.
 template <class T>
 int install_vectorcall(PyTypeObject* type) noexcept {
     static_assert(std::is_standard_layout_v<T>, "offsetof needs a standard-layout object struct");
-    type->tp_vectorcall_offset = Py_ssize_t(offsetof(T, vectorcall));
+    type->tp_vectorcall_offset = Py_ssize_t(offsetof(T, head) + offsetof(CallableHead, vectorcall));
     type->tp_flags |= Py_TPFLAGS_HAVE_VECTORCALL;
     return 0;
 }
@@ -34,15 +34,7 @@ int install_vectorcall(PyTypeObject* type) noexcept {
 // clears them or the object dies.
 template <class Fields>
 struct CallOnly {
-    struct Object {
-        PyObject_HEAD
-        vectorcallfunc vectorcall;
-        bool live;  // the fields exist: false until they are built and once they are destroyed
-        Fields fields;
-    };
-
-    using Collected = CollectedFields<Object>;
-    static Object* object(PyObject* self) noexcept { return Collected::object(self); }
+    using Object = CollectedObject<CallableHead, Fields>;
 
     // The class's type object (borrowed, made on first use), or null with an exception.
     static PyTypeObject* type() noexcept { return class_type(CLASS); }
@@ -50,7 +42,7 @@ struct CallOnly {
     // The fields of an instance, for a reader outside the call path (pickling); null with
     // ReferenceError once the collector has cleared them.
     static const Fields* fields_of(PyObject* self) noexcept {
-        if (object(self)->live) return &object(self)->fields;
+        if (Object::is_live(self)) return &Object::object(self)->fields;
         cleared_object(self);
         return nullptr;
     }
@@ -58,17 +50,17 @@ struct CallOnly {
     // The call may go on into another of our callables: a deep chain of them raises RecursionError.
     static PyObject* vectorcall(PyObject* self, PyObject* const* args, std::size_t nargsf, PyObject* kwnames) noexcept {
         return boundary([&]() -> PyObject* {
-            if (!object(self)->live) return cleared_object(self);
+            if (!Object::is_live(self)) return cleared_object(self);
             RecursionGuard guard(" while calling a Python object");
             if (!guard) return nullptr;
-            return Fields::call(object(self)->fields, args, nargsf, kwnames);
+            return Fields::call(Object::object(self)->fields, args, nargsf, kwnames);
         });
     }
 
     static inline PyType_Slot slots[] = {
-        {Py_tp_dealloc, reinterpret_cast<void*>(&Collected::dealloc)},
-        {Py_tp_traverse, reinterpret_cast<void*>(&Collected::traverse)},
-        {Py_tp_clear, reinterpret_cast<void*>(&Collected::clear)},
+        {Py_tp_dealloc, reinterpret_cast<void*>(&Object::template dealloc<>)},
+        {Py_tp_traverse, reinterpret_cast<void*>(&Object::traverse)},
+        {Py_tp_clear, reinterpret_cast<void*>(&Object::clear)},
         {Py_tp_call, reinterpret_cast<void*>(&PyVectorcall_Call)},
         {0, nullptr},
     };
@@ -79,8 +71,8 @@ struct CallOnly {
     static PyObject* new_instance(Fields fields) {
         auto* self = alloc_instance<Object>(CLASS);
         if (!self) return nullptr;
-        self->vectorcall = &vectorcall;
-        return Collected::build(self, std::move(fields));
+        self->head.vectorcall = &vectorcall;
+        return Object::build(self, std::move(fields));
     }
 };
 

@@ -35,9 +35,9 @@ PyMethodDef COMPLEMENT_DEF = function_def<COMPLEMENT_SIG, complement>("complemen
 
 PyTypeObject* complement_type() noexcept { return CallOnly<Complement>::type(); }
 
-PyObject* complement_func(PyObject* obj) {
+PyObject* complement_parts(PyObject* obj) {
     const Complement* self = CallOnly<Complement>::fields_of(obj);
-    return self ? Py_NewRef(self->func.get()) : nullptr;
+    return self ? PyTuple_Pack(1, self->func.get()) : nullptr;
 }
 
 }  // namespace brisko

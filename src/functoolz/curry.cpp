@@ -1,7 +1,5 @@
 // curry: partial application decided by the host's own signature binding. A call gathers its
 // arguments onto the curry's, then either calls through (they bind) or returns a larger curry.
-#include <new>
-
 #include "curry_chain.hpp"
 #include "functoolz.hpp"
 
@@ -16,17 +14,18 @@
 namespace brisko {
 namespace {
 
-// Every field is set when the curry is made and never changes (until the collector clears them
+// Every field is set when the curry is made and never changes (until the collector releases them
 // all), so a curry needs no borrow tracking and calls may nest freely. The chain fills once, on
 // the first call, and is shared by every curry a partial bind makes from this one.
 struct Curry {
-    PyObject_HEAD
-    vectorcallfunc vectorcall;
-    Owned func;    // not tested for callability; null only once the collector cleared the curry
+    Owned func;    // not tested for callability
     Owned args;    // exact tuple
     Owned kwargs;  // exact dict of one entry or more, null when none; calls copy it, nothing changes it
     Owned chain;   // the chain object shared with the curries a partial bind makes from this one
+
+    int traverse(const GcVisit& visit) const { return visit.all(func, args, kwargs, chain); }
 };
+using CurryObject = CollectedObject<CallableHead, Curry>;
 
 CurryChain& chain_of(Curry* self) noexcept { return *curry_chain(self->chain.get()); }
 
@@ -159,8 +158,8 @@ PyObject* call(Curry* self, PyObject* const* args, std::size_t nargsf, PyObject*
 // The call may go on into another curry: a deep chain of them raises RecursionError.
 PyObject* curry_call(PyObject* obj, PyObject* const* args, std::size_t nargsf, PyObject* kwnames) noexcept {
     return boundary([&]() -> PyObject* {
-        auto* self = reinterpret_cast<Curry*>(obj);
-        if (!self->func || !curry_chain(self->chain.get())) return cleared_object(obj);
+        Curry* self = &CurryObject::object(obj)->fields;
+        if (!CurryObject::is_live(obj) || !curry_chain(self->chain.get())) return cleared_object(obj);
         RecursionGuard guard(" while calling a Python object");
         if (!guard) return nullptr;
         return call(self, args, nargsf, kwnames);
@@ -168,14 +167,10 @@ PyObject* curry_call(PyObject* obj, PyObject* const* args, std::size_t nargsf, P
 }
 
 PyObject* new_curry(Owned func, Owned args, Owned kwargs, Owned chain) {
-    auto* self = alloc_instance<Curry>(CURRY_CLASS);
+    auto* self = alloc_instance<CurryObject>(CURRY_CLASS);
     if (!self) return nullptr;
-    self->vectorcall = &curry_call;
-    new (&self->func) Owned(std::move(func));
-    new (&self->args) Owned(std::move(args));
-    new (&self->kwargs) Owned(std::move(kwargs));
-    new (&self->chain) Owned(std::move(chain));
-    return reinterpret_cast<PyObject*>(self);
+    self->head.vectorcall = &curry_call;
+    return CurryObject::build(self, std::move(func), std::move(args), std::move(kwargs), std::move(chain));
 }
 
 // A new chain: its own signature lookup and verdicts.
@@ -192,39 +187,12 @@ PyObject* curry_new(Args<CURRY_NEW_SIG>& a) {
     return new_curry(Owned::borrow(a[0]), std::move(args), held_kwargs(std::move(a.kwargs)));
 }
 
-int curry_traverse(PyObject* obj, visitproc visit, void* arg) noexcept {
-    Py_VISIT(Py_TYPE(obj));
-    auto* self = reinterpret_cast<Curry*>(obj);
-    return GcVisit{visit, arg}.all(self->func, self->args, self->kwargs, self->chain);
-}
-
-int curry_clear(PyObject* obj) noexcept {
-    auto* self = reinterpret_cast<Curry*>(obj);
-    // Each reset empties its field before the release, which may run Python code.
-    self->func.reset();
-    self->args.reset();
-    self->kwargs.reset();
-    self->chain.reset();
-    return 0;
-}
-
-void curry_dealloc(PyObject* obj) noexcept {
-    dealloc_collected(obj, [&] {
-        curry_clear(obj);
-        auto* self = reinterpret_cast<Curry*>(obj);
-        self->chain.~Owned();
-        self->kwargs.~Owned();
-        self->args.~Owned();
-        self->func.~Owned();
-    });
-}
-
 constexpr char curry_doc[] = "curry(func, *args, **kwargs)\n--\n\n";
 
 PyType_Slot curry_slots[] = {
-    {Py_tp_dealloc, reinterpret_cast<void*>(&curry_dealloc)},
-    {Py_tp_traverse, reinterpret_cast<void*>(&curry_traverse)},
-    {Py_tp_clear, reinterpret_cast<void*>(&curry_clear)},
+    {Py_tp_dealloc, reinterpret_cast<void*>(&CurryObject::dealloc<>)},
+    {Py_tp_traverse, reinterpret_cast<void*>(&CurryObject::traverse)},
+    {Py_tp_clear, reinterpret_cast<void*>(&CurryObject::clear)},
     {Py_tp_new, reinterpret_cast<void*>(&new_through_vectorcall)},
     {Py_tp_vectorcall, reinterpret_cast<void*>(&constructor_entry<CURRY_NEW_SIG, curry_new>)},
     {Py_tp_call, reinterpret_cast<void*>(&PyVectorcall_Call)},
@@ -233,16 +201,16 @@ PyType_Slot curry_slots[] = {
 };
 
 PyType_Spec curry_spec = {
-    "brisko._brisko.curry", sizeof(Curry), 0, Py_TPFLAGS_DEFAULT | Py_TPFLAGS_HAVE_GC, curry_slots,
+    "brisko._brisko.curry", sizeof(CurryObject), 0, Py_TPFLAGS_DEFAULT | Py_TPFLAGS_HAVE_GC, curry_slots,
 };
 
 }  // namespace
 
-ClassDef CURRY_CLASS{&curry_spec, &install_vectorcall<Curry>};
+ClassDef CURRY_CLASS{&curry_spec, &install_vectorcall<CurryObject>};
 
 PyObject* curry_parts(PyObject* obj) {
-    auto* self = reinterpret_cast<Curry*>(obj);
-    if (!self->func) return cleared_object(obj);
+    if (!CurryObject::is_live(obj)) return cleared_object(obj);
+    const Curry* self = &CurryObject::object(obj)->fields;
     // The gathered keywords are never lent out: calls rely on nothing changing them.
     Owned kwargs = self->kwargs ? Owned::steal(PyDict_Copy(self->kwargs.get())) : Owned::borrow(Py_None);
     if (!kwargs) return nullptr;

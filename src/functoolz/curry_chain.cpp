@@ -1,12 +1,10 @@
 // A curry chain's signature lookup and its table of verdicts per call shape.
 #include "curry_chain.hpp"
 
-#include <new>
-#include <utility>
 
 #include "../binding/cached_attr.hpp"
 #include "../binding/class_def.hpp"
-#include "../binding/collected_fields.hpp"
+#include "../binding/collected_object.hpp"
 #include "../core/call.hpp"
 #include "../hashing/py_hash.hpp"
 
@@ -69,17 +67,12 @@ void CurryChain::remember(Py_ssize_t n_args, PyObject* kwnames, Verdict verdict)
 
 namespace {
 
-struct ChainObject {
-    PyObject_HEAD
-    bool live;  // the chain exists: false until it is built and once it is destroyed
-    CurryChain fields;
-};
-using Collected = CollectedFields<ChainObject>;
+using ChainObject = CollectedObject<ObjectHead, CurryChain>;
 
 PyType_Slot chain_slots[] = {
-    {Py_tp_dealloc, reinterpret_cast<void*>(&Collected::dealloc)},
-    {Py_tp_traverse, reinterpret_cast<void*>(&Collected::traverse)},
-    {Py_tp_clear, reinterpret_cast<void*>(&Collected::clear)},
+    {Py_tp_dealloc, reinterpret_cast<void*>(&ChainObject::dealloc<>)},
+    {Py_tp_traverse, reinterpret_cast<void*>(&ChainObject::traverse)},
+    {Py_tp_clear, reinterpret_cast<void*>(&ChainObject::clear)},
     {0, nullptr},
 };
 
@@ -94,14 +87,11 @@ ClassDef CURRY_CHAIN_CLASS{&chain_spec};
 PyObject* new_curry_chain() {
     auto* self = alloc_instance<ChainObject>(CURRY_CHAIN_CLASS);
     if (!self) return nullptr;
-    new (&self->fields) CurryChain();
-    self->live = true;
-    return reinterpret_cast<PyObject*>(self);
+    return ChainObject::build(self);
 }
 
 CurryChain* curry_chain(PyObject* object) noexcept {
-    ChainObject* self = Collected::object(object);
-    return self->live ? &self->fields : nullptr;
+    return ChainObject::is_live(object) ? &ChainObject::object(object)->fields : nullptr;
 }
 
 }  // namespace brisko

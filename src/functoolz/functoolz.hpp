@@ -35,7 +35,7 @@ PyTypeObject* memoize_type() noexcept;
 PyObject* curry_parts(PyObject* curry);            // (func, args, kwargs or None)
 PyObject* compose_funcs(PyObject* compose);        // the functions, in call order
 PyObject* juxt_funcs(PyObject* juxt);              // the functions, in argument order
-PyObject* complement_func(PyObject* complement);   // the function
+PyObject* complement_parts(PyObject* complement);  // (func,)
 PyObject* excepts_parts(PyObject* excepts);        // (exc, func, handler or None)
 PyObject* memoize_parts(PyObject* memoize);        // (func, type of the cache, key or None)
 

@@ -3,28 +3,34 @@
 #include "iter_cls.hpp"
 
 #include <cstdint>
-#include <new>
 
 #include "../itertoolz/itertoolz.hpp"
 #include "../option/option.hpp"
 #include "../binding/cached_attr.hpp"
 #include "../core/call.hpp"
 #include "../binding/function_def.hpp"
+#include "../binding/collected_object.hpp"
 #include "../binding/gc_visit.hpp"
 #include "../core/recursion_guard.hpp"
 
 namespace brisko {
 namespace {
 
-struct IterCls {
-    PyObject_HEAD
+struct IterFields {
     // Stored as given, never iterated here. Set once and never replaced while anything reaches the
     // object, so a method reads it without a reference of its own: its caller's reference to self
-    // keeps it alive. Null only between allocation and construction.
+    // keeps it alive.
     Owned inner;
-};
 
-PyObject* inner_of(PyObject* self) noexcept { return reinterpret_cast<IterCls*>(self)->inner.get(); }
+    int traverse(const GcVisit& visit) const { return visit(inner); }
+
+    // A finalizer in a collected cycle may still reach an Iter after the clear. It then wraps the
+    // empty tuple and reads as empty: every method stays valid without a check on the hot path.
+    static IterFields cleared() { return {Owned::borrow(Py_GetConstantBorrowed(Py_CONSTANT_EMPTY_TUPLE))}; }
+};
+using IterCls = CollectedObject<ObjectHead, IterFields>;
+
+PyObject* inner_of(PyObject* self) noexcept { return IterCls::object(self)->fields.inner.get(); }
 
 // A new Iter owning `result`, which is released if the Iter cannot be made. A null `result` (the
 // delegated call failed) passes its exception on.
@@ -32,8 +38,7 @@ PyObject* wrap(Owned result) {
     if (!result) return nullptr;
     auto* self = alloc_instance<IterCls>(ITER_CLASS);
     if (!self) return nullptr;
-    new (&self->inner) Owned(std::move(result));
-    return reinterpret_cast<PyObject*>(self);
+    return IterCls::build(self, std::move(result));
 }
 
 // Looked up afresh at every call: a replaced builtins.list or functools.reduce is honoured at once.
@@ -186,23 +191,6 @@ PyObject* iter_iter(PyObject* self) noexcept {
     });
 }
 
-int iter_traverse(PyObject* self, visitproc visit, void* arg) noexcept {
-    Py_VISIT(Py_TYPE(self));
-    return GcVisit{visit, arg}(reinterpret_cast<IterCls*>(self)->inner);
-}
-
-// A finalizer in a collected cycle may still reach this object after the clear. It then wraps the
-// empty tuple and reads as empty, as a list the collector cleared does: every method stays valid
-// without a check on the hot path.
-int iter_clear(PyObject* self) noexcept {
-    reinterpret_cast<IterCls*>(self)->inner = Owned::borrow(Py_GetConstantBorrowed(Py_CONSTANT_EMPTY_TUPLE));
-    return 0;
-}
-
-void iter_dealloc(PyObject* self) noexcept {
-    dealloc_collected(self, [&] { reinterpret_cast<IterCls*>(self)->inner.~Owned(); });
-}
-
 PyMethodDef iter_methods[] = {
     method_def<MAP_SIG, map>("map($self, f)\n--\n\n"),
     method_def<FILTER_SIG, filter>("filter($self, f)\n--\n\n"),
@@ -230,9 +218,9 @@ PyMethodDef iter_methods[] = {
 constexpr char iter_doc[] = "Iter(inner)\n--\n\n";
 
 PyType_Slot iter_slots[] = {
-    {Py_tp_dealloc, reinterpret_cast<void*>(&iter_dealloc)},
-    {Py_tp_traverse, reinterpret_cast<void*>(&iter_traverse)},
-    {Py_tp_clear, reinterpret_cast<void*>(&iter_clear)},
+    {Py_tp_dealloc, reinterpret_cast<void*>(&IterCls::dealloc<>)},
+    {Py_tp_traverse, reinterpret_cast<void*>(&IterCls::traverse)},
+    {Py_tp_clear, reinterpret_cast<void*>(&IterCls::clear)},
     {Py_tp_new, reinterpret_cast<void*>(&new_through_vectorcall)},
     {Py_tp_vectorcall, reinterpret_cast<void*>(&constructor_entry<ITER_NEW_SIG, iter_new>)},
     {Py_tp_iter, reinterpret_cast<void*>(&iter_iter)},
@@ -250,6 +238,6 @@ PyType_Spec iter_spec = {
 
 ClassDef ITER_CLASS{&iter_spec};
 
-PyObject* iter_inner(PyObject* iter) { return Py_NewRef(inner_of(iter)); }
+PyObject* iter_parts(PyObject* iter) { return PyTuple_Pack(1, inner_of(iter)); }
 
 }  // namespace brisko

@@ -8,7 +8,7 @@ namespace brisko {
 // The exported class `Iter` (internal type IterCls).
 extern ClassDef ITER_CLASS;
 
-// The wrapped object of an Iter (a new reference; the caller checks the type), for pickling.
-PyObject* iter_inner(PyObject* iter);
+// (inner,): the wrapped object of an Iter (a new reference; the caller checks the type), for pickling.
+PyObject* iter_parts(PyObject* iter);
 
 }  // namespace brisko

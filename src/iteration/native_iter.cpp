@@ -1,16 +1,17 @@
 // NativeIter: one borrow cell guards against reentrant use; everything else is the step's business.
 #include "native_iter.hpp"
 
-#include <new>
 #include <utility>
 
 #include "raw_iter_next.hpp"
 
 namespace brisko {
 
+// A cleared iterator has ended.
 PyObject* NativeIter::raw_next(NativeIter* self) {
-    auto step = self->step.borrow();
-    if (!step || !*step) return nullptr;
+    if (!is_live(self)) return nullptr;
+    auto step = self->fields.borrow();
+    if (!step) return nullptr;
     return (*step)->next();
 }
 
@@ -22,24 +23,7 @@ PyObject* new_native_iter(const char* tool, std::uint32_t depth, std::unique_ptr
     self->head.tool = tool;
     self->head.depth = depth;
     self->head.pull = &pull_step<NativeIter>;
-    new (&self->step) GilRefCell<std::unique_ptr<Step>>(std::move(step));
-    return reinterpret_cast<PyObject*>(self);
-}
-
-static int native_iter_traverse(PyObject* obj, visitproc visit, void* arg) noexcept {
-    Py_VISIT(Py_TYPE(obj));
-    return reinterpret_cast<NativeIter*>(obj)->step.traverse(GcVisit{visit, arg});
-}
-
-static int native_iter_clear(PyObject* obj) noexcept {
-    // A running step is never cleared: whoever runs it holds the iterator. The step is detached
-    // before it is destroyed, since what its destructor releases may run Python code.
-    if (auto step = reinterpret_cast<NativeIter*>(obj)->step.try_borrow()) std::unique_ptr<Step> gone = std::move(*step);
-    return 0;
-}
-
-static void native_iter_dealloc(PyObject* obj) noexcept {
-    dealloc_collected(obj, [&] { reinterpret_cast<NativeIter*>(obj)->step.~GilRefCell(); });
+    return NativeIter::build(self, std::move(step));
 }
 
 static PyMethodDef native_iter_methods[] = {
@@ -48,9 +32,9 @@ static PyMethodDef native_iter_methods[] = {
 };
 
 static PyType_Slot native_iter_slots[] = {
-    {Py_tp_dealloc, reinterpret_cast<void*>(&native_iter_dealloc)},
-    {Py_tp_traverse, reinterpret_cast<void*>(&native_iter_traverse)},
-    {Py_tp_clear, reinterpret_cast<void*>(&native_iter_clear)},
+    {Py_tp_dealloc, reinterpret_cast<void*>(&NativeIter::dealloc<>)},
+    {Py_tp_traverse, reinterpret_cast<void*>(&NativeIter::traverse)},
+    {Py_tp_clear, reinterpret_cast<void*>(&NativeIter::clear)},
     {Py_tp_iter, reinterpret_cast<void*>(&native_self_iter)},
     {Py_tp_methods, native_iter_methods},
     {0, nullptr},

@@ -9,6 +9,7 @@
 #include <utility>
 
 #include "../binding/class_def.hpp"
+#include "../binding/collected_object.hpp"
 #include "../binding/gc_visit.hpp"
 #include "gil_ref_cell.hpp"
 #include "py_source.hpp"
@@ -27,11 +28,8 @@ public:
     virtual int traverse(const GcVisit& visit) const = 0;
 };
 
-struct NativeIter {
-    IterHead head;
-    // Borrowed while the step runs; empty once the collector has cleared the iterator (it then ends).
-    GilRefCell<std::unique_ptr<Step>> step;
-
+// The fields are the step, never null, borrowed while it runs.
+struct NativeIter : CollectedObject<IterHead, GilRefCell<std::unique_ptr<Step>>> {
     static PyObject* raw_next(NativeIter* self);
 };
 

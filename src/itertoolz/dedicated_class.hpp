@@ -1,31 +1,27 @@
-// What the five dedicated iterator classes share: an object layout with the class's fields after
-// PyObject_HEAD, the Python-level methods, the collector slots, dealloc and the slot table. Each
-// class supplies its fields, `raw_next`, `length_hint`, `traverse` and its docstrings.
+// What the dedicated iterator classes share: the object (a CollectedObject with the class's fields
+// after the IterHead), the Python-level methods and the slot table. Each class supplies its fields,
+// `raw_next`, `length_hint`, `traverse` and its docstrings.
 #pragma once
 
 #include <Python.h>
 
-#include <new>
 #include <utility>
 
 #include "../binding/class_def.hpp"
-#include "../binding/collected_fields.hpp"
+#include "../binding/collected_object.hpp"
 #include "../binding/gc_visit.hpp"
 #include "../core/panic.hpp"
 #include "../iteration/raw_iter_next.hpp"
 
 namespace brisko {
 
-// The object: the class's C++ fields live in `fields`, built by placement new once the object is
-// allocated and destroyed explicitly, by the collector's clear or by dealloc, whichever comes first.
+// The object: the class's fields after the IterHead, released by the collector's clear.
 template <class Fields>
-struct DedicatedIter {
-    IterHead head;
-    bool live;  // the fields exist: false until they are built and once they are destroyed
-    Fields fields;
-
+struct DedicatedIter : CollectedObject<IterHead, Fields> {
     // A cleared iterator has ended.
-    static PyObject* raw_next(DedicatedIter* self) { return self->live ? Fields::raw_next(self->fields) : nullptr; }
+    static PyObject* raw_next(DedicatedIter* self) {
+        return DedicatedIter::is_live(self) ? Fields::raw_next(self->fields) : nullptr;
+    }
 };
 
 // The length hint of a class that gives at most one output per element of its source (the
@@ -46,18 +42,16 @@ PyObject* new_dedicated_iter(ClassDef& def, const char* tool, std::uint32_t dept
     self->head.tool = tool;
     self->head.depth = depth;
     self->head.pull = &pull_step<DedicatedIter<Fields>>;
-    return CollectedFields<DedicatedIter<Fields>>::build(self, std::move(fields));
+    return DedicatedIter<Fields>::build(self, std::move(fields));
 }
 
 template <class Fields>
-struct DedicatedClass : CollectedFields<DedicatedIter<Fields>> {
+struct DedicatedClass {
     using Object = DedicatedIter<Fields>;
-    using Base = CollectedFields<Object>;
-    using Base::object;
 
     static PyObject* length_hint(PyObject* self, PyObject*) noexcept {
         return boundary([&]() -> PyObject* {
-            Py_ssize_t n = object(self)->live ? Fields::length_hint(object(self)->fields) : 0;
+            Py_ssize_t n = Object::is_live(self) ? Fields::length_hint(Object::object(self)->fields) : 0;
             return n < 0 ? nullptr : PyLong_FromSsize_t(n);
         });
     }
@@ -69,9 +63,9 @@ struct DedicatedClass : CollectedFields<DedicatedIter<Fields>> {
     };
 
     static inline PyType_Slot slots[] = {
-        {Py_tp_dealloc, reinterpret_cast<void*>(&Base::dealloc)},
-        {Py_tp_traverse, reinterpret_cast<void*>(&Base::traverse)},
-        {Py_tp_clear, reinterpret_cast<void*>(&Base::clear)},
+        {Py_tp_dealloc, reinterpret_cast<void*>(&Object::template dealloc<>)},
+        {Py_tp_traverse, reinterpret_cast<void*>(&Object::traverse)},
+        {Py_tp_clear, reinterpret_cast<void*>(&Object::clear)},
         {Py_tp_iter, reinterpret_cast<void*>(&native_self_iter)},
         {Py_tp_methods, methods},
         {Py_tp_doc, const_cast<char*>(Fields::DOC)},

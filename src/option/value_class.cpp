@@ -1,9 +1,8 @@
-// The one-field value classes: allocation with the host's tracking rule, collector slots,
-// repr, equality and type creation.
+// The one-field value classes: allocation with the host's tracking rule and a free list, repr,
+// equality and type creation.
 #include "value_class.hpp"
 
 #include <cstring>
-#include <new>
 
 #include "../core/call.hpp"
 #include "../core/panic.hpp"
@@ -45,7 +44,7 @@ ValueObject* allocate(PyTypeObject* type) {
 }
 
 // The tail of dealloc, for an untracked object whose field is gone.
-void release(PyObject* self) {
+void release(PyObject* self) noexcept {
     if (n_free == FREE_CAPACITY) {
         free_instance(self);
         return;
@@ -61,10 +60,10 @@ PyObject* new_value(PyTypeObject* type, Owned value) {
     if (!type) return nullptr;
     ValueObject* self = allocate(type);
     if (!self) return nullptr;
-    new (&self->value) Owned(std::move(value));
+    PyObject* made = ValueObject::build(self, std::move(value));
     // Left untracked, a value over a small int costs the collector nothing, like the host's tuples.
-    if (may_be_in_cycle(self->value.get())) PyObject_GC_Track(self);
-    return reinterpret_cast<PyObject*>(self);
+    if (may_be_in_cycle(self->fields.value.get())) PyObject_GC_Track(made);
+    return made;
 }
 
 int set_match_args(PyTypeObject* type, const char* field) noexcept {
@@ -72,28 +71,9 @@ int set_match_args(PyTypeObject* type, const char* field) noexcept {
     return names ? PyObject_SetAttrString(reinterpret_cast<PyObject*>(type), "__match_args__", names.get()) : -1;
 }
 
-void value_dealloc(PyObject* self) noexcept {
-    // As dealloc_collected does, with the free list in place of tp_free. Long chains
-    // (Some(Some(...))) are freed without deep C recursion: the host defers the deallocation of
-    // collected objects once the stack runs low.
-    PyObject_GC_UnTrack(self);
-    // Releasing the field may run Python code, which may make and drop values of its own.
-    reinterpret_cast<ValueObject*>(self)->value.~Owned();
-    release(self);
-}
-
-int value_traverse(PyObject* self, visitproc visit, void* arg) noexcept {
-    Py_VISIT(Py_TYPE(self));
-    Py_VISIT(held(self));
-    return 0;
-}
-
-int value_clear(PyObject* self) noexcept {
-    // None, not null, takes the place of the held object: the field stays valid for every method,
-    // should a finalizer still reach this object after the collector has broken its cycle.
-    reinterpret_cast<ValueObject*>(self)->value = Owned::borrow(Py_None);
-    return 0;
-}
+// Long chains (Some(Some(...))) are freed as every collected object is; releasing the field may
+// run Python code, which may make and drop values of its own before this one joins the free list.
+void value_dealloc(PyObject* self) noexcept { ValueObject::dealloc<&release>(self); }
 
 PyObject* value_repr(PyObject* self) noexcept {
     return boundary([&]() -> PyObject* {

@@ -7,19 +7,26 @@
 #include <cstddef>
 
 #include "../binding/class_def.hpp"
+#include "../binding/collected_object.hpp"
 #include "../binding/function_def.hpp"
 #include "../core/owned.hpp"
 
 namespace brisko {
 
-struct ValueObject {
-    PyObject_HEAD
+struct ValueFields {
     Owned value;  // never null, never replaced while the object is reachable
+
+    int traverse(const GcVisit& visit) const { return visit(value); }
+
+    // None, not null, takes the place of the held object once the collector has cleared it: the
+    // field stays valid for every method, should a finalizer still reach the object.
+    static ValueFields cleared() { return {Owned::borrow(Py_None)}; }
 };
+using ValueObject = CollectedObject<ObjectHead, ValueFields>;
 
 // The held object (borrowed). It lives as long as the caller's reference to `self`: only the
 // collector's clear replaces it, and only on an object nothing else reaches.
-inline PyObject* held(PyObject* self) noexcept { return reinterpret_cast<ValueObject*>(self)->value.get(); }
+inline PyObject* held(PyObject* self) noexcept { return ValueObject::object(self)->fields.value.get(); }
 
 // A new instance of `type` (one of the three value classes, or null with its exception) owning `value`.
 PyObject* new_value(PyTypeObject* type, Owned value);
@@ -34,10 +41,8 @@ int install_match_args(PyTypeObject* type) noexcept {
 inline constexpr char VALUE_FIELD[] = "value";
 inline constexpr char ERROR_FIELD[] = "error";
 
-// The slots every value class shares.
+// The dealloc every value class shares (the free list's, by which a value object is known).
 void value_dealloc(PyObject* self) noexcept;
-int value_traverse(PyObject* self, visitproc visit, void* arg) noexcept;
-int value_clear(PyObject* self) noexcept;
 // "Some(1)": the bare class name around the held object's repr.
 PyObject* value_repr(PyObject* self) noexcept;
 // == is the equality of the held objects of two instances of one class; anything else is unequal.
@@ -52,8 +57,8 @@ inline int always_false(PyObject*) noexcept { return 0; }
 template <vectorcallfunc CONSTRUCT, inquiry TRUTH, PyMethodDef* METHODS, PyMemberDef* MEMBERS, const char* DOC>
 inline PyType_Slot value_slots[] = {
     {Py_tp_dealloc, reinterpret_cast<void*>(&value_dealloc)},
-    {Py_tp_traverse, reinterpret_cast<void*>(&value_traverse)},
-    {Py_tp_clear, reinterpret_cast<void*>(&value_clear)},
+    {Py_tp_traverse, reinterpret_cast<void*>(&ValueObject::traverse)},
+    {Py_tp_clear, reinterpret_cast<void*>(&ValueObject::clear)},
     {Py_tp_new, reinterpret_cast<void*>(&new_through_vectorcall)},
     {Py_tp_vectorcall, reinterpret_cast<void*>(CONSTRUCT)},
     {Py_nb_bool, reinterpret_cast<void*>(TRUTH)},
@@ -67,7 +72,8 @@ inline PyType_Slot value_slots[] = {
 
 // The read-only attribute `name` over the held object.
 constexpr PyMemberDef value_member(const char* name) {
-    return {name, Py_T_OBJECT_EX, Py_ssize_t(offsetof(ValueObject, value)), Py_READONLY, nullptr};
+    Py_ssize_t offset = Py_ssize_t(offsetof(ValueObject, fields) + offsetof(ValueFields, value));
+    return {name, Py_T_OBJECT_EX, offset, Py_READONLY, nullptr};
 }
 
 }  // namespace brisko

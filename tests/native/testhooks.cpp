@@ -1,13 +1,15 @@
-// brisko._testhooks: built only for the test suite (BRISKO_TEST_HOOKS). Its iterators break
-// their invariants on purpose, so the tests can check that the boundary reports every kind of
-// C++ failure as a host exception and leaves the iterator usable; it can also clear an object
-// the way the collector does.
+// brisko._testhooks: built into _brisko's library for the test suite only (BRISKO_TEST_HOOKS), so
+// that it shares _brisko's classes; the tests load it by path, as pickling loads _introspect. Its
+// iterators break their invariants on purpose, so the tests can check that the boundary reports
+// every kind of C++ failure as a host exception and leaves the iterator usable; it can also clear
+// an object the way the collector does.
 #include <Python.h>
 
 #include <stdexcept>
 
 #include "../../src/binding/function_def.hpp"
 #include "../../src/iteration/native_iter.hpp"
+#include "../../src/module/module_slots.hpp"
 
 namespace brisko {
 namespace {
@@ -63,7 +65,8 @@ PyMethodDef hook_methods[] = {
 };
 
 PyModuleDef_Slot hook_slots[] = {
-    {Py_mod_gil, Py_MOD_GIL_NOT_USED},
+    {Py_mod_multiple_interpreters, Py_MOD_MULTIPLE_INTERPRETERS_NOT_SUPPORTED},
+    {Py_mod_gil, BRISKO_MOD_GIL},
     {0, nullptr},
 };
 
