@@ -117,6 +117,7 @@ int to_bool(const Signature& sig, std::size_t index, PyObject* obj, bool& out);
 // A parameter that must be a dict (subclasses included): 0, or -1 with the host's conversion TypeError.
 int check_dict(const Signature& sig, std::size_t index, PyObject* obj);
 
+// The same conversions of `a[index]`, named after the parameter `a` was bound to: `to_count(a, 0, n)`.
 template <std::size_t N>
 int to_count(const Bound<N>& a, std::size_t index, std::uint64_t& out) {
     return to_count(*a.sig, index, a[index], out);
