@@ -232,11 +232,11 @@ class Option(_OptionMethods[_T_co], Protocol[_T_co]):
     """An optional value: a Some[T] or a NothingType. `Option.of(v)` makes one from a maybe-None v."""
     @staticmethod
     def of(v: _T | None) -> Some[_T] | NothingType:
-        """A new NothingType when `v` is None, else Some(v)."""
+        """Returns a new `NothingType` when `v` is `None`, else `Some(v)`."""
 
 @final
 class Some(Option[_T_co]):
-    """A present value; `match` binds it with `case Some(x)`."""
+    """A present value."""
 
     __match_args__ = ("value",)
     __hash__: ClassVar[None]  # type: ignore[assignment]
@@ -266,7 +266,7 @@ class Some(Option[_T_co]):
 
 @final
 class NothingType(Option[Never]):
-    """An absent value. All instances are equal; `Nothing` is a ready-made one."""
+    """An absent value."""
 
     __hash__: ClassVar[None]  # type: ignore[assignment]
     def __new__(cls) -> Self: ...
@@ -291,7 +291,7 @@ class NothingType(Option[Never]):
     def __bool__(self) -> Literal[False]: ...
 
 Nothing: Final[NothingType]
-"""A ready-made NothingType instance (not the only one: compare with ==, not `is`)."""
+"""A ready-made `NothingType` instance."""
 
 @type_check_only
 class _ResultMethods(Protocol[_T_co, _E_co]):
@@ -310,11 +310,12 @@ class Result(_ResultMethods[_T_co, _E_co], Protocol[_T_co, _E_co]):
     """An outcome: an Ok[T] or an Err[E]. `Result.of(f)` runs f and captures what it raises."""
     @staticmethod
     def of(f: Callable[[], _T]) -> Ok[_T] | Err[Exception]:
-        """Ok(f()), or Err(exc) when f() raises an Exception (other BaseExceptions propagate)."""
+        """Returns `Ok(f())`, or `Err(exception)` when `f()` raises an `Exception` (an exception that only derives from
+        `BaseException`, such as `KeyboardInterrupt`, propagates)."""
 
 @final
 class Ok(Result[_T_co, Never]):
-    """A success value; `match` binds it with `case Ok(v)`."""
+    """A success."""
 
     __match_args__ = ("value",)
     __hash__: ClassVar[None]  # type: ignore[assignment]
@@ -344,7 +345,7 @@ class Ok(Result[_T_co, Never]):
 
 @final
 class Err(Result[Never, _E_co]):
-    """An error value; `match` binds it with `case Err(e)`."""
+    """A failure."""
 
     __match_args__ = ("error",)
     __hash__: ClassVar[None]  # type: ignore[assignment]
@@ -373,50 +374,57 @@ class Err(Result[Never, _E_co]):
     def __bool__(self) -> Literal[False]: ...
 
 def first_opt(seq: Iterable[_T]) -> Some[_T] | NothingType:
-    """Some(first element), or a NothingType for an empty input."""
+    """Returns `Some(first element)`, or a `NothingType` for an empty input."""
 
 def last_opt(seq: Iterable[_T]) -> Some[_T] | NothingType:
-    """Some(last element), or a NothingType for an empty input."""
+    """Returns `Some(last element)`, or a `NothingType` for an empty input; it consumes the input."""
 
 def nth_opt(n: SupportsIndex, seq: Iterable[_T]) -> Some[_T] | NothingType:
-    """Some(element at position n), or a NothingType when the input is shorter; n >= 0."""
+    """Returns `Some(element at position n)`, or a `NothingType` when the input is shorter; there is no negative
+    indexing."""
 
 def get_opt(ind: _K, coll: _Indexable[_K, _V] | None) -> Some[_V] | NothingType:
-    """Some(coll[ind]), or a NothingType when the lookup raises KeyError, IndexError or TypeError."""
+    """Returns `Some(coll[ind])`, or a `NothingType` when the lookup raises `KeyError`, `IndexError` or `TypeError`;
+    other exceptions propagate."""
 
 def get_in_opt(coll: Any, *keys: Any) -> Some[Any] | NothingType:
-    """Some(coll[k1][k2]...), or a NothingType when a lookup raises KeyError, IndexError or TypeError."""
+    """Returns `Some(coll[k1][k2]...)`, or a `NothingType` when a lookup raises `KeyError`, `IndexError` or
+    `TypeError`."""
 
 def peek_opt(seq: Iterable[_T]) -> Some[tuple[_T, Iterator[_T]]] | NothingType:
-    """Some((first element, iterator over every element)), or a NothingType for an empty input."""
+    """Returns `Some((first element, iterator over every element))`, or a `NothingType` for an empty input."""
 
 # ---------------------------------------------------------------- sequence and iterator tools
 
 @final
 class NativeIter(Iterator[_T_co]):
-    """The iterator most lazy tools return: each next() runs one native step."""
+    """The class of the iterators most lazy tools return (`remove`, `iterate`, `accumulate`, ...)."""
 
     def __iter__(self) -> Self: ...
     def __next__(self) -> _T_co: ...
 
 def count(seq: Iterable[object]) -> int:
-    """The number of elements (the input is consumed; no len() shortcut)."""
+    """Returns the number of elements, consuming an iterator (lists are iterated too)."""
 
 def first(seq: Iterable[_T]) -> _T:
-    """The first element; StopIteration for an empty input."""
+    """Returns the first element of `seq`; raises `StopIteration` when `seq` is empty."""
 
 def second(seq: Iterable[_T]) -> _T:
-    """The second element; StopIteration for a shorter input."""
+    """Returns the second element; raises `StopIteration` when `seq` has fewer than two."""
 
 def last(seq: Iterable[_T]) -> _T:
-    """The last element; IndexError for an empty input."""
+    """Returns the last element; raises `IndexError` when `seq` is empty."""
 
 def nth(n: SupportsIndex, seq: Iterable[_T]) -> _T:
-    """seq[n] for sequences (negative n counts from the end), else the element at position n."""
+    """Returns `seq[n]` for a sequence (so a negative `n` counts from the end, and an index out of range raises the
+    sequence's `IndexError`) and otherwise the element at position `n` of the iteration; raises `StopIteration` when an
+    iterator is shorter, and `ValueError` for a negative `n` on one."""
 
 @overload
 def get(ind: list[_K], coll: _Indexable[_K, _V]) -> tuple[_V, ...]:
-    """coll[ind], or a tuple of coll[i] for a list `ind`; a default replaces failed lookups."""
+    """Returns `coll[ind]`, or for a list `ind` the tuple of `coll[i]`; with a default (the one extra argument) a lookup
+    that raises `KeyError`, `IndexError` or `TypeError` gives the default instead, and without one the error propagates;
+    more than three arguments raise `TypeError`."""
 @overload
 def get(ind: list[_K], coll: _Indexable[_K, _V] | None, default: _D, /) -> tuple[_V | _D, ...]: ...
 @overload
@@ -425,36 +433,40 @@ def get(ind: _K, coll: _Indexable[_K, _V]) -> _V: ...
 def get(ind: _K, coll: _Indexable[_K, _V] | None, default: _D, /) -> _V | _D: ...
 
 def isdistinct(seq: Iterable[Hashable]) -> bool:
-    """True when no two elements are equal; stops at the first repeat."""
+    """Returns whether no two elements are equal, stopping at the first repeat; an unhashable element raises
+    `TypeError`."""
 
 def frequencies(seq: Iterable[_H]) -> dict[_H, int]:
-    """Each distinct element mapped to its number of occurrences, in first-appearance order."""
+    """Returns a dict mapping each distinct element to its number of occurrences, in first-appearance order; an
+    unhashable element raises `TypeError`."""
 
 @overload
 def topk(k: SupportsIndex, seq: Iterable[SupportsRichComparisonT], key: None = None) -> tuple[SupportsRichComparisonT, ...]:
-    """The k largest elements, largest first; ties keep input order."""
+    """Returns a tuple of the `k` largest elements (by `key` when given), largest first, equal ones in input order."""
 @overload
 def topk(k: SupportsIndex, seq: Iterable[_T], key: Callable[[_T], SupportsRichComparison]) -> tuple[_T, ...]: ...
 @overload
 def topk(k: SupportsIndex, seq: Iterable[_T], key: _KeySpec) -> tuple[_T, ...]: ...
 
 def peek(seq: Iterable[_T]) -> tuple[_T, Iterator[_T]]:
-    """(first element, iterator over every element including it); StopIteration when empty."""
+    """Returns the tuple of the first element and an iterator that yields every element, that one included; raises
+    `StopIteration` when `seq` is empty."""
 
 def take(n: int, seq: Iterable[_T]) -> Iterator[_T]:
-    """The first n elements, lazily."""
+    """Returns a lazy iterator over the first `n` elements (`itertools.islice(seq, n)`)."""
 
 def drop(n: int, seq: Iterable[_T]) -> Iterator[_T]:
-    """Every element after the first n, lazily."""
+    """Returns a lazy iterator over the elements after the first `n`."""
 
 def take_nth(n: int, seq: Iterable[_T]) -> Iterator[_T]:
-    """Every n-th element starting with the first, lazily."""
+    """Returns a lazy iterator over every `n`-th element, starting with the first."""
 
 # A sliceable input gives its own slice; anything else gives a tuple. For an input known only as
 # an Iterable the checker cannot tell which, hence Sequence.
 @overload
 def tail(n: SupportsIndex, seq: list[_T]) -> list[_T]:
-    """The last n elements: seq[-n:] when seq can be sliced, else a tuple."""
+    """Returns the last `n` elements: `seq[-n:]` when `seq` can be sliced (a list for a list, a string for a string),
+    otherwise a tuple; `tail(0, seq)` is empty."""
 @overload
 def tail(n: SupportsIndex, seq: tuple[_T, ...]) -> tuple[_T, ...]: ...
 @overload
@@ -465,35 +477,40 @@ def tail(n: SupportsIndex, seq: Iterator[_T]) -> tuple[_T, ...]: ...
 def tail(n: SupportsIndex, seq: Iterable[_T]) -> Sequence[_T]: ...
 
 def cons(el: _U, seq: Iterable[_T]) -> Iterator[_T | _U]:
-    """`el` followed by the elements of seq, lazily."""
+    """Returns a lazy iterator over `el` followed by the elements of `seq`."""
 
 def concat(seqs: Iterable[Iterable[_T]]) -> Iterator[_T]:
-    """The elements of each inner iterable in turn, lazily."""
+    """Returns a lazy iterator over the elements of each iterable in `seqs` in turn."""
 
 def concatv(*seqs: Iterable[_T]) -> Iterator[_T]:
-    """The elements of each argument in turn, lazily."""
+    """Returns a lazy iterator over the elements of each argument in turn."""
 
 def interpose(el: _U, seq: Iterable[_T]) -> Iterator[_T | _U]:
-    """The elements with `el` between each two; takes the first element at once (StopIteration when empty)."""
+    """Returns an iterator over the elements of `seq` with `el` between each two; the first element is taken from `seq`
+    at the call."""
 
 def interleave(seqs: Iterable[Iterable[_T]]) -> Iterator[_T]:
-    """Round robin over the inner iterables until every one is exhausted."""
+    """Returns a lazy iterator taking one element from each iterable in turn, dropping the ones that run out; raises
+    `TypeError` at the call when an item of `seqs` is not iterable."""
 
 def sliding_window(n: SupportsIndex, seq: Iterable[_T]) -> Iterator[tuple[_T, ...]]:
-    """Overlapping n-tuples; takes the first n - 1 elements at once."""
+    """Returns an iterator over the overlapping `n`-tuples of `seq`, having taken its first `n - 1` elements at the
+    call; a negative `n` raises `ValueError` "n must be >= 0"."""
 
 @overload
 def partition(n: SupportsIndex, seq: Iterable[_T]) -> Iterator[tuple[_T, ...]]:
-    """n-tuples; a short tail is dropped, or padded when a pad value is given."""
+    """Returns a lazy iterator over tuples of exactly `n` elements: a short final group is dropped, or padded with the
+    pad value when one is given; `n` below 1 gives an empty iterator."""
 @overload
 def partition(n: SupportsIndex, seq: Iterable[_T], pad: _U, /) -> Iterator[tuple[_T | _U, ...]]: ...
 
 def partition_all(n: SupportsIndex, seq: Iterable[_T]) -> Iterator[tuple[_T, ...]]:
-    """n-tuples, the last one possibly shorter."""
+    """Returns a lazy iterator over tuples of `n` elements, the last one possibly shorter."""
 
 @overload
 def merge_sorted(*seqs: Iterable[SupportsRichComparisonT], key: None = None) -> Iterator[SupportsRichComparisonT]:
-    """One sorted stream from inputs that are each sorted, lazily."""
+    """Returns a lazy iterator merging inputs that are each sorted (by `key` when given) into one sorted stream, as
+    `heapq.merge` does."""
 @overload
 def merge_sorted(*seqs: Iterable[_T], key: Callable[[_T], SupportsRichComparison]) -> Iterator[_T]: ...
 
@@ -501,7 +518,9 @@ def merge_sorted(*seqs: Iterable[_T], key: Callable[[_T], SupportsRichComparison
 # fill value too); other keywords are accepted and ignored.
 @overload
 def diff(seqs: list[Iterable[_T]], /, *, key: Callable[[_T], object] | None = None) -> Iterator[tuple[_T, ...]]:
-    """The tuples of parallel elements that are not all equal (compared by key when given)."""
+    """Returns a lazy iterator over the tuples of parallel elements that are not all equal (compared by `key(element)`
+    with `key=`), stopping at the shortest input unless `default=` fills the exhausted ones; a single list argument is
+    the list of sequences; fewer than two sequences raise `TypeError`."""
 @overload
 def diff(
     seqs: list[Iterable[_T]], /, *, default: _D, key: Callable[[_T | _D], object] | None = None
@@ -513,13 +532,14 @@ def diff(*seqs: Iterable[_T], default: _D, key: Callable[[_T | _D], object] | No
 
 @overload
 def groupby(key: Callable[[_T], _H], seq: Iterable[_T]) -> dict[_H, list[_T]]:
-    """Each key value mapped to the list of elements with that key, in first-appearance order."""
+    """Returns a dict mapping each key value to the list of elements with that key, keys in first-appearance order; an
+    unhashable key value raises `TypeError`."""
 @overload
 def groupby(key: _KeySpec, seq: Iterable[_T]) -> dict[Any, list[_T]]: ...
 
 @overload
 def countby(key: Callable[[_T], _H], seq: Iterable[_T]) -> dict[_H, int]:
-    """Each key value mapped to the number of elements with that key."""
+    """Returns a dict mapping each key value to the number of elements with that key."""
 @overload
 def countby(key: _KeySpec, seq: Iterable[_T]) -> dict[Any, int]: ...
 
@@ -528,7 +548,9 @@ def countby(key: _KeySpec, seq: Iterable[_T]) -> dict[Any, int]: ...
 # `init=0` with a binop returning float gives floats, and `init=[]` takes its type from binop.
 @overload
 def reduceby(key: Callable[[_T], _H], binop: Callable[[_T, _T], _T], seq: Iterable[_T]) -> dict[_H, _T]:
-    """Each key value mapped to the reduction of its elements by binop, optionally from an initial value."""
+    """Returns a dict mapping each key value to the reduction of its elements by `binop`, starting from the initial
+    value when one is given (a callable initial value is called for a fresh start per key); more than four arguments
+    raise `TypeError`."""
 @overload
 def reduceby(key: Callable[[_T], _H], binop: Callable[[_A, _T], _R], seq: Iterable[_T], init: Callable[[], _A], /) -> dict[_H, _R]: ...
 @overload
@@ -541,11 +563,13 @@ def reduceby(key: _KeySpec, binop: Callable[[_A, _T], _R], seq: Iterable[_T], in
 def reduceby(key: _KeySpec, binop: Callable[[_A, _T], _R], seq: Iterable[_T], init: _A, /) -> dict[Any, _R]: ...
 
 def mapcat(func: Callable[[_T], Iterable[_U]], seqs: Iterable[_T]) -> Iterator[_U]:
-    """The elements of func(x) for each x in turn, lazily."""
+    """Returns a lazy iterator over the elements of `func(x)` for each `x` in `seqs`."""
 
 @overload
 def pluck(ind: list[_K], seqs: Iterable[_Indexable[_K, _V]]) -> Iterator[tuple[_V, ...]]:
-    """element[ind] for each element (a tuple of items for a list `ind`), lazily; a default replaces failed lookups."""
+    """Returns a lazy iterator over `element[ind]` for each element (the tuple of items for a list `ind`); with a
+    default, lookups that raise `KeyError`, `IndexError` or `TypeError` give it instead, and without one the error
+    surfaces from the iteration."""
 @overload
 def pluck(ind: list[_K], seqs: Iterable[_Indexable[_K, _V]], default: _D, /) -> Iterator[tuple[_V | _D, ...]]: ...
 @overload
@@ -554,20 +578,23 @@ def pluck(ind: _K, seqs: Iterable[_Indexable[_K, _V]]) -> Iterator[_V]: ...
 def pluck(ind: _K, seqs: Iterable[_Indexable[_K, _V]], default: _D, /) -> Iterator[_V | _D]: ...
 
 def remove(predicate: Callable[[_T], object], seq: Iterable[_T]) -> Iterator[_T]:
-    """The elements for which predicate is false, lazily."""
+    """Returns a lazy iterator over the elements for which `predicate` is false."""
 
 @overload
 def accumulate(binop: Callable[[_T, _T], _T], seq: Iterable[_T]) -> Iterator[_T]:
-    """Running reductions by binop, starting with the initial value when one is given, lazily."""
+    """Returns a lazy iterator over the running reductions of `seq` by `binop`, starting with the initial value when one
+    is given; more than three arguments raise `TypeError`."""
 @overload
 def accumulate(binop: Callable[[_A, _T], _A], seq: Iterable[_T], initial: _A, /) -> Iterator[_A]: ...
 
 def iterate(func: Callable[[_T], _T], x: _T) -> Iterator[_T]:
-    """x, func(x), func(func(x)), ... without end, lazily."""
+    """Returns an endless lazy iterator over `x`, `func(x)`, `func(func(x))`, ...; an exception from `func` surfaces
+    once, and the iterator is over after it."""
 
 @overload
 def unique(seq: Iterable[_H], key: None = None) -> Iterator[_H]:
-    """The first occurrence of each distinct element (or key(element)), lazily."""
+    """Returns a lazy iterator over the first occurrence of each distinct element, or of each distinct `key(element)`;
+    an unhashable element (or key) raises `TypeError` when it is reached."""
 @overload
 def unique(seq: Iterable[_T], key: Callable[[_T], Hashable]) -> Iterator[_T]: ...
 
@@ -581,7 +608,9 @@ def join(
     left_default: None = None,
     right_default: None = None,
 ) -> Iterator[tuple[_TL, _TR]]:
-    """(left, right) pairs whose keys are equal, lazily; defaults make it an outer join."""
+    """Returns a lazy iterator over the `(left, right)` pairs whose keys are equal, in right order; a `left_default`
+    pairs unmatched right elements with it, and a `right_default` adds the unmatched left elements at the end, paired
+    with it (`None` means no default)."""
 @overload
 def join(
     leftkey: Callable[[_TL], Hashable] | _KeySpec,
@@ -630,7 +659,9 @@ def join(
 
 @disjoint_base
 class curry(Generic[_R]):
-    """A callable that gathers arguments until they bind to func's signature, then calls func."""
+    """Returns a curry: a callable that gathers positional and keyword arguments until they bind to `func`'s signature
+    (as `inspect.signature(func).bind` decides), then calls `func`; arguments that can never bind are passed to `func`,
+    which raises its own `TypeError`."""
 
     @overload
     def __new__(cls, func: _Curried1[Any, Any], *args: Any, **kwargs: Any) -> curry[Any]: ...
@@ -734,7 +765,7 @@ class _Flip(curry[Any]):
     def __call__(self) -> _Flip: ...
 
 flip: Final[_Flip]
-"""flip(func, a, b) is func(b, a); a curry, so flip(func) and flip(func, a) wait for the rest."""
+"""Returns `func(b, a)`."""
 
 # apply, complement, compose, compose_left, excepts and memoize keep the wrapped function's
 # parameters (a ParamSpec), so a call with the wrong arguments is an error. A ParamSpec cannot
@@ -743,17 +774,18 @@ flip: Final[_Flip]
 # parameters matter.
 
 def identity(x: _T) -> _T:
-    """x itself."""
+    """Returns `x` itself."""
 
 def apply(func: Callable[_P, _R], *args: _P.args, **kwargs: _P.kwargs) -> _R:
-    """func(*args, **kwargs)."""
+    """Returns `func(*args, **kwargs)`."""
 
 # pipe, compose, compose_left, thread_first and thread_last are typed stage by stage for up to
 # eight functions; beyond that every stage must map a type to itself (and the tuple forms of the
 # threads must share the types of their extra arguments).
+# BEGIN GENERATED pipe (tools/stub.py)
 @overload
 def pipe(data: _T0) -> _T0:
-    """`data` passed through each function in turn: pipe(x, f, g) is g(f(x))."""
+    """Returns `data` passed through each function in turn: `pipe(x, f, g)` is `g(f(x))`."""
 @overload
 def pipe(data: _T0, f1: Callable[[_T0], _T1], /) -> _T1: ...
 @overload
@@ -772,13 +804,16 @@ def pipe(data: _T0, f1: Callable[[_T0], _T1], f2: Callable[[_T1], _T2], f3: Call
 def pipe(data: _T0, f1: Callable[[_T0], _T1], f2: Callable[[_T1], _T2], f3: Callable[[_T2], _T3], f4: Callable[[_T3], _T4], f5: Callable[[_T4], _T5], f6: Callable[[_T5], _T6], f7: Callable[[_T6], _T7], f8: Callable[[_T7], _T8], /) -> _T8: ...
 @overload
 def pipe(data: _T, *funcs: Callable[[_T], _T]) -> _T: ...
+# END GENERATED pipe
 
 def do(func: Callable[[_T], object], x: _T) -> _T:
-    """x, after calling func(x) for its effect."""
+    """Returns `x` after calling `func(x)` for its effect."""
 
+# BEGIN GENERATED compose (tools/stub.py)
 @overload
 def compose() -> Callable[[_T], _T]:
-    """A function calling the last of `funcs` first: compose(f, g)(x) is f(g(x)); no funcs is identity."""
+    """Returns a function calling the last of `funcs` first: `compose(f, g)(x)` is `f(g(x))`; only the first function
+    called receives keyword arguments; no functions give the identity function."""
 @overload
 def compose(f1: Callable[_P, _T1], /) -> Callable[_P, _T1]: ...
 @overload
@@ -797,10 +832,12 @@ def compose(f7: Callable[[_T6], _T7], f6: Callable[[_T5], _T6], f5: Callable[[_T
 def compose(f8: Callable[[_T7], _T8], f7: Callable[[_T6], _T7], f6: Callable[[_T5], _T6], f5: Callable[[_T4], _T5], f4: Callable[[_T3], _T4], f3: Callable[[_T2], _T3], f2: Callable[[_T1], _T2], f1: Callable[_P, _T1], /) -> Callable[_P, _T8]: ...
 @overload
 def compose(*funcs: Callable[[_T], _T]) -> Callable[[_T], _T]: ...
+# END GENERATED compose
 
+# BEGIN GENERATED compose_left (tools/stub.py)
 @overload
 def compose_left() -> Callable[[_T], _T]:
-    """A function calling the first of `funcs` first: compose_left(f, g)(x) is g(f(x))."""
+    """Returns a function calling the first of `funcs` first: `compose_left(f, g)(x)` is `g(f(x))`."""
 @overload
 def compose_left(f1: Callable[_P, _T1], /) -> Callable[_P, _T1]: ...
 @overload
@@ -819,17 +856,20 @@ def compose_left(f1: Callable[_P, _T1], f2: Callable[[_T1], _T2], f3: Callable[[
 def compose_left(f1: Callable[_P, _T1], f2: Callable[[_T1], _T2], f3: Callable[[_T2], _T3], f4: Callable[[_T3], _T4], f5: Callable[[_T4], _T5], f6: Callable[[_T5], _T6], f7: Callable[[_T6], _T7], f8: Callable[[_T7], _T8], /) -> Callable[_P, _T8]: ...
 @overload
 def compose_left(*funcs: Callable[[_T], _T]) -> Callable[[_T], _T]: ...
+# END GENERATED compose_left
 
 def complement(func: Callable[_P, object]) -> Callable[_P, bool]:
-    """A function returning `not func(...)`."""
+    """Returns a function whose result is `not func(...)`."""
 
 # juxt is typed for functions of one argument, whose type they share, and otherwise leaves the
 # combined function's parameters unchecked (its functions may each take different ones); its
 # results are typed either way. A list of functions that a checker can only join as `function`
 # (mypy, for [len, sum]) gives Any results.
+# BEGIN GENERATED juxt (tools/stub.py)
 @overload
 def juxt() -> Callable[..., tuple[()]]:
-    """A function returning the tuple of each function's result for the same arguments."""
+    """Returns a function that calls each function with the same arguments and returns the tuple of results; a single
+    non-callable argument is an iterable of functions."""
 @overload
 def juxt(funcs: Iterable[Callable[..., _T]], /) -> Callable[..., tuple[_T, ...]]: ...
 @overload
@@ -847,21 +887,20 @@ def juxt(f1: Callable[[_T0], _T1], f2: Callable[[_T0], _T2], f3: Callable[[_T0],
 @overload
 def juxt(f1: Callable[..., _T1], f2: Callable[..., _T2], f3: Callable[..., _T3], /) -> Callable[..., tuple[_T1, _T2, _T3]]: ...
 @overload
-def juxt(
-    f1: Callable[[_T0], _T1], f2: Callable[[_T0], _T2], f3: Callable[[_T0], _T3], f4: Callable[[_T0], _T4], /
-) -> Callable[[_T0], tuple[_T1, _T2, _T3, _T4]]: ...
+def juxt(f1: Callable[[_T0], _T1], f2: Callable[[_T0], _T2], f3: Callable[[_T0], _T3], f4: Callable[[_T0], _T4], /) -> Callable[[_T0], tuple[_T1, _T2, _T3, _T4]]: ...
 @overload
-def juxt(
-    f1: Callable[..., _T1], f2: Callable[..., _T2], f3: Callable[..., _T3], f4: Callable[..., _T4], /
-) -> Callable[..., tuple[_T1, _T2, _T3, _T4]]: ...
+def juxt(f1: Callable[..., _T1], f2: Callable[..., _T2], f3: Callable[..., _T3], f4: Callable[..., _T4], /) -> Callable[..., tuple[_T1, _T2, _T3, _T4]]: ...
 @overload
 def juxt(*funcs: Callable[..., _T]) -> Callable[..., tuple[_T, ...]]: ...
+# END GENERATED juxt
 
 @overload
 def excepts(
     exc: type[BaseException] | tuple[type[BaseException], ...], func: Callable[_P, _R], handler: None = None
 ) -> Callable[_P, _R | None]:
-    """A function calling func; a matching exception gives handler(exc), or None without a handler."""
+    """Returns a function that calls `func` and, when it raises an exception matching `exc` (a class, or a tuple of
+    classes and such tuples, nested to any depth), returns `handler(exception)` instead, or `None` without a handler;
+    other exceptions propagate."""
 @overload
 def excepts(exc: type[_X] | tuple[type[_X], ...], func: Callable[_P, _R], handler: Callable[[_X], _U]) -> Callable[_P, _R | _U]: ...
 
@@ -870,11 +909,14 @@ def memoize(
     cache: dict[Any, _R] | None = None,
     key: Callable[[tuple[Any, ...], dict[str, Any] | None], Hashable] | None = None,
 ) -> Callable[_P, _R]:
-    """func with its results cached in `cache` (a new dict by default), keyed by the arguments or key(args, kwargs)."""
+    """Returns `func` with its results cached in `cache` (a dict, new by default), under the key below; a `cache` that
+    is not a dict raises `TypeError`, and unhashable arguments raise `TypeError` at the call."""
 
+# BEGIN GENERATED thread_first (tools/stub.py)
 @overload
 def thread_first(val: _T0) -> _T0:
-    """`val` threaded through `forms` as the first argument; a tuple form (f, *extra) calls f(val, *extra)."""
+    """Returns `val` threaded through `forms` as the first argument: a callable `f` gives `f(val)`, a tuple `(f, a, b)`
+    gives `f(val, a, b)`; an empty tuple raises `IndexError`."""
 @overload
 def thread_first(val: _T0, f1: _FirstForm[_T0, _T1, _X1a, _X1b, _X1c], /) -> _T1: ...
 @overload
@@ -893,10 +935,12 @@ def thread_first(val: _T0, f1: _FirstForm[_T0, _T1, _X1a, _X1b, _X1c], f2: _Firs
 def thread_first(val: _T0, f1: _FirstForm[_T0, _T1, _X1a, _X1b, _X1c], f2: _FirstForm[_T1, _T2, _X2a, _X2b, _X2c], f3: _FirstForm[_T2, _T3, _X3a, _X3b, _X3c], f4: _FirstForm[_T3, _T4, _X4a, _X4b, _X4c], f5: _FirstForm[_T4, _T5, _X5a, _X5b, _X5c], f6: _FirstForm[_T5, _T6, _X6a, _X6b, _X6c], f7: _FirstForm[_T6, _T7, _X7a, _X7b, _X7c], f8: _FirstForm[_T7, _T8, _X8a, _X8b, _X8c], /) -> _T8: ...
 @overload
 def thread_first(val: _T, *forms: _FirstForm[_T, _T, _X1a, _X1b, _X1c]) -> _T: ...
+# END GENERATED thread_first
 
+# BEGIN GENERATED thread_last (tools/stub.py)
 @overload
 def thread_last(val: _T0) -> _T0:
-    """`val` threaded through `forms` as the last argument; a tuple form (f, *extra) calls f(*extra, val)."""
+    """Returns `val` threaded through `forms` as the last argument: a tuple `(f, a, b)` gives `f(a, b, val)`."""
 @overload
 def thread_last(val: _T0, f1: _LastForm[_T0, _T1, _X1a, _X1b, _X1c], /) -> _T1: ...
 @overload
@@ -915,6 +959,7 @@ def thread_last(val: _T0, f1: _LastForm[_T0, _T1, _X1a, _X1b, _X1c], f2: _LastFo
 def thread_last(val: _T0, f1: _LastForm[_T0, _T1, _X1a, _X1b, _X1c], f2: _LastForm[_T1, _T2, _X2a, _X2b, _X2c], f3: _LastForm[_T2, _T3, _X3a, _X3b, _X3c], f4: _LastForm[_T3, _T4, _X4a, _X4b, _X4c], f5: _LastForm[_T4, _T5, _X5a, _X5b, _X5c], f6: _LastForm[_T5, _T6, _X6a, _X6b, _X6c], f7: _LastForm[_T6, _T7, _X7a, _X7b, _X7c], f8: _LastForm[_T7, _T8, _X8a, _X8b, _X8c], /) -> _T8: ...
 @overload
 def thread_last(val: _T, *forms: _LastForm[_T, _T, _X1a, _X1b, _X1c]) -> _T: ...
+# END GENERATED thread_last
 
 # ---------------------------------------------------------------- mapping tools
 #
@@ -925,7 +970,8 @@ def thread_last(val: _T, *forms: _LastForm[_T, _T, _X1a, _X1b, _X1c]) -> _T: ...
 
 @overload
 def merge(*dicts: Mapping[_K, _V], factory: None = None) -> dict[_K, _V]:
-    """Every key of every mapping, later mappings winning; one non-mapping argument is an iterable of mappings."""
+    """Returns a new mapping with every key of every mapping, later mappings winning; a single argument without `keys`
+    is an iterable of mappings; another argument without `keys` raises `TypeError`."""
 @overload
 def merge(dicts: Iterable[Mapping[_K, _V]], /, *, factory: None = None) -> dict[_K, _V]: ...
 @overload
@@ -941,7 +987,8 @@ def merge(
 
 @overload
 def merge_with(func: Callable[[list[_V]], _W], *dicts: Mapping[_K, _V], factory: None = None) -> dict[_K, _W]:
-    """Each key mapped to func(list of its values across the mappings, in order)."""
+    """Returns a new mapping from each key to `func` of the list of its values across the mappings, in order (`func`
+    always receives a list)."""
 @overload
 def merge_with(func: Callable[[list[_V]], _W], dicts: Iterable[Mapping[_K, _V]], /, *, factory: None = None) -> dict[_K, _W]: ...
 @overload
@@ -959,7 +1006,7 @@ def merge_with(
 
 @overload
 def assoc(d: _SupportsItems[_K, _V], key: _K2, value: _V2, factory: None = None) -> dict[_K | _K2, _V | _V2]:
-    """A copy of d with d[key] = value."""
+    """Returns a copy of `d` with `key` set to `value`."""
 @overload
 def assoc(d: _SupportsItems[_K, _V], key: _K2, value: _V2, factory: type[_M]) -> _M: ...
 @overload
@@ -969,7 +1016,7 @@ def assoc(
 
 @overload
 def dissoc(d: _SupportsItems[_K, _V], *keys: Hashable, factory: None = None) -> dict[_K, _V]:
-    """A copy of d without the given keys (absent keys are skipped)."""
+    """Returns a copy of `d` without the given keys; absent keys are skipped."""
 @overload
 def dissoc(d: _SupportsItems[_K, _V], *keys: Hashable, factory: type[_M]) -> _M: ...
 @overload
@@ -980,7 +1027,8 @@ def dissoc(
 # The nested tools address values whose types depend on the path, which no signature can follow.
 @overload
 def assoc_in(d: Mapping[Any, Any], keys: Iterable[Hashable], value: object, factory: None = None) -> dict[Any, Any]:
-    """A copy of nested d with the value at the path `keys` set; StopIteration for an empty path."""
+    """Returns a copy of the nested mapping `d` with the value at the path `keys` set to `value`, creating missing
+    levels; every mapping on the path is copied, the rest is shared; an empty path raises `StopIteration`."""
 @overload
 def assoc_in(d: Mapping[Any, Any], keys: Iterable[Hashable], value: object, factory: Callable[[], _M]) -> _M: ...
 
@@ -988,18 +1036,20 @@ def assoc_in(d: Mapping[Any, Any], keys: Iterable[Hashable], value: object, fact
 def update_in(
     d: Mapping[Any, Any], keys: Iterable[Hashable], func: Callable[[Any], object], default: object = None, factory: None = None
 ) -> dict[Any, Any]:
-    """A copy of nested d with the value at the path replaced by func(value), or func(default) when missing."""
+    """Returns a copy of the nested mapping `d` with the value at the path `keys` replaced by `func(value)`, or by
+    `func(default)` when the path ends at a missing key; an empty path raises `StopIteration`."""
 @overload
 def update_in(
     d: Mapping[Any, Any], keys: Iterable[Hashable], func: Callable[[Any], object], default: object, factory: Callable[[], _M]
 ) -> _M: ...
 
 def get_in(keys: Iterable[Any], coll: Any, default: Any = None, no_default: bool = False) -> Any:
-    """coll[k1][k2]..., or default when a lookup raises KeyError, IndexError or TypeError (re-raised with no_default)."""
+    """Returns `coll[k1][k2]...` for the keys in turn, or `default` when a lookup raises `KeyError`, `IndexError` or
+    `TypeError`; with `no_default=True` (a `bool`) that error propagates instead."""
 
 @overload
 def keymap(func: Callable[[_K], _K2], d: _SupportsItems[_K, _V], factory: None = None) -> dict[_K2, _V]:
-    """A new mapping with func(key) for each key."""
+    """Returns a new mapping with `func(key)` for each key (a later item wins when two keys map to the same one)."""
 @overload
 def keymap(func: Callable[[_K], _K2], d: _SupportsItems[_K, _V], factory: type[_M]) -> _M: ...
 @overload
@@ -1009,7 +1059,7 @@ def keymap(
 
 @overload
 def valmap(func: Callable[[_V], _V2], d: _SupportsItems[_K, _V], factory: None = None) -> dict[_K, _V2]:
-    """A new mapping with func(value) for each value."""
+    """Returns a new mapping with `func(value)` for each value."""
 @overload
 def valmap(func: Callable[[_V], _V2], d: _SupportsItems[_K, _V], factory: type[_M]) -> _M: ...
 @overload
@@ -1021,7 +1071,8 @@ def valmap(
 def itemmap(
     func: Callable[[tuple[_K, _V]], tuple[_K2, _V2]], d: _SupportsItems[_K, _V], factory: None = None
 ) -> dict[_K2, _V2]:
-    """A new mapping with the pair func((key, value)) for each item."""
+    """Returns a new mapping with the pair `func((key, value))` for each item; a result that is not a pair raises
+    `ValueError`."""
 @overload
 def itemmap(func: Callable[[tuple[_K, _V]], tuple[_K2, _V2]], d: _SupportsItems[_K, _V], factory: type[_M]) -> _M: ...
 @overload
@@ -1033,7 +1084,7 @@ def itemmap(
 
 @overload
 def keyfilter(predicate: Callable[[_K], object], d: _SupportsItems[_K, _V], factory: None = None) -> dict[_K, _V]:
-    """A new mapping with the items whose key satisfies predicate."""
+    """Returns a new mapping with the items whose key satisfies `predicate`."""
 @overload
 def keyfilter(predicate: Callable[[_K], object], d: _SupportsItems[_K, _V], factory: type[_M]) -> _M: ...
 @overload
@@ -1043,7 +1094,7 @@ def keyfilter(
 
 @overload
 def valfilter(predicate: Callable[[_V], object], d: _SupportsItems[_K, _V], factory: None = None) -> dict[_K, _V]:
-    """A new mapping with the items whose value satisfies predicate."""
+    """Returns a new mapping with the items whose value satisfies `predicate`."""
 @overload
 def valfilter(predicate: Callable[[_V], object], d: _SupportsItems[_K, _V], factory: type[_M]) -> _M: ...
 @overload
@@ -1053,7 +1104,7 @@ def valfilter(
 
 @overload
 def itemfilter(predicate: Callable[[tuple[_K, _V]], object], d: _SupportsItems[_K, _V], factory: None = None) -> dict[_K, _V]:
-    """A new mapping with the items whose (key, value) pair satisfies predicate."""
+    """Returns a new mapping with the items whose `(key, value)` pair satisfies `predicate`."""
 @overload
 def itemfilter(predicate: Callable[[tuple[_K, _V]], object], d: _SupportsItems[_K, _V], factory: type[_M]) -> _M: ...
 @overload
@@ -1065,7 +1116,7 @@ def itemfilter(
 
 @final
 class Iter(Generic[_T_co]):
-    """A wrapper chaining the sequence tools as methods: Iter(data).map(f).unique().take(3).collect()."""
+    """Wraps any object without iterating it; errors for a non-iterable appear at the first method that iterates."""
 
     def __new__(cls, inner: Iterable[_T_co]) -> Iter[_T_co]: ...
     def __iter__(self) -> Iterator[_T_co]: ...

@@ -1,5 +1,6 @@
 // The one argument binder behind every registered function and method: fast-call, no allocation,
-// the host's wording for argument errors. A Signature sits next to each docstring.
+// the host's wording for argument errors. Each Signature is made from its callable's text-signature
+// line (signature_line.hpp).
 #pragma once
 
 #include <Python.h>
@@ -76,6 +77,7 @@ struct Bound {
     Py_ssize_t n_rest = 0;
     Owned kwargs;
     PyObject* kwnames = nullptr;
+    const Signature* sig = nullptr;  // what they were bound to, for the conversions below
 
     PyObject* operator[](std::size_t i) const { return slots[i]; }
 };
@@ -90,6 +92,7 @@ inline int bind(const Signature& sig, PyObject* const* args, Py_ssize_t nargsf, 
                 Bound<N>& out) {
     assert(sig.n_slots() <= N);
     Py_ssize_t nargs = PyVectorcall_NARGS(nargsf);
+    out.sig = &sig;
     if (kwnames == nullptr && nargs >= sig.n_required && (sig.varargs || nargs <= sig.n_positional)) {
         Py_ssize_t n = nargs < sig.n_positional ? nargs : sig.n_positional;
         // Bounded by N, a compile-time constant, so the copy unrolls into a few moves.
@@ -113,6 +116,24 @@ int to_i64(const Signature& sig, std::size_t index, PyObject* obj, std::int64_t&
 int to_bool(const Signature& sig, std::size_t index, PyObject* obj, bool& out);
 // A parameter that must be a dict (subclasses included): 0, or -1 with the host's conversion TypeError.
 int check_dict(const Signature& sig, std::size_t index, PyObject* obj);
+
+// The same conversions of `a[index]`, named after the parameter `a` was bound to: `to_count(a, 0, n)`.
+template <std::size_t N>
+int to_count(const Bound<N>& a, std::size_t index, std::uint64_t& out) {
+    return to_count(*a.sig, index, a[index], out);
+}
+template <std::size_t N>
+int to_i64(const Bound<N>& a, std::size_t index, std::int64_t& out) {
+    return to_i64(*a.sig, index, a[index], out);
+}
+template <std::size_t N>
+int to_bool(const Bound<N>& a, std::size_t index, bool& out) {
+    return to_bool(*a.sig, index, a[index], out);
+}
+template <std::size_t N>
+int check_dict(const Bound<N>& a, std::size_t index) {
+    return check_dict(*a.sig, index, a[index]);
+}
 
 // Attaches "while processing '<name>'" to the pending exception.
 void add_processing_note(const char* name) noexcept;

@@ -1,12 +1,15 @@
-// The binding room, above core: how names and classes meet the host. The argument binder and the
-// registered-function entries, class definitions and their type objects, the collector slots of
-// object-holding classes, callable classes, and the host's standard-library objects cached once.
+// The binding room, above core: how names and classes meet the host. Signature lines, the argument
+// binder and the registered-function entries, the subsystems' registration tables, class
+// definitions and their type objects, the collector slots of object-holding classes, callable
+// classes, and the host's standard-library objects cached once.
 #pragma once
 
 #include "args.hpp"              // Signature, Bound, bind, to_count/to_i64/to_bool/check_dict
 #include "cached_attr.hpp"       // HostAttr, cached_attr, lookup_attr, call_attr
 #include "class_def.hpp"         // ClassDef, class_type, alloc_instance, free_instance
 #include "collected_object.hpp"  // CollectedObject: the object-holding classes' base, and the rule once cleared
-#include "function_def.hpp"      // function_def, method_def, static_method_def, constructor_entry
+#include "function_def.hpp"      // function_def, method_def, static_method_def, Constructor, Kwargs
 #include "gc_visit.hpp"          // GcVisit: owned references shown to the cycle collector
+#include "registration.hpp"      // RegistrationTable, Registered: exported names in export order
+#include "signature_line.hpp"    // SignatureLine, Declared: a callable's one declaration
 #include "vectorcall_class.hpp"  // CallOnly: classes whose instances can only be called

@@ -3,10 +3,13 @@
 
 #include <Python.h>
 
+#include "../binding/registration.hpp"
+
 namespace brisko {
 
-// Registered functions, in export order.
-extern PyMethodDef MERGE_DEF, MERGE_WITH_DEF, ASSOC_DEF, DISSOC_DEF, ASSOC_IN_DEF, UPDATE_IN_DEF, GET_IN_DEF;
-extern PyMethodDef KEYMAP_DEF, VALMAP_DEF, ITEMMAP_DEF, KEYFILTER_DEF, VALFILTER_DEF, ITEMFILTER_DEF;
+// The exported names, in export order (names.cpp).
+extern RegistrationTable DICTTOOLZ_NAMES;
+// Functions that names.cpp registers for their files.
+extern PyMethodDef MERGE_DEF, MERGE_WITH_DEF, ASSOC_IN_DEF, UPDATE_IN_DEF, GET_IN_DEF;
 
 }  // namespace brisko

@@ -87,31 +87,18 @@ PyObject* map_or_filter(PyObject* func, PyObject* d, PyObject* factory) {
     return rc < 0 ? nullptr : result.release();
 }
 
-template <Tool T, const Signature& SIG>
-PyObject* entry(Args<SIG>& a) {
+template <Tool T>
+PyObject* entry(Bound<3>& a) {
     return map_or_filter<T>(a[0], a[1], a[2]);
 }
 
-constexpr Signature KEYMAP_SIG = Signature::function("keymap", {"func", "d", "factory"}, 2);
-constexpr Signature VALMAP_SIG = Signature::function("valmap", {"func", "d", "factory"}, 2);
-constexpr Signature ITEMMAP_SIG = Signature::function("itemmap", {"func", "d", "factory"}, 2);
-constexpr Signature KEYFILTER_SIG = Signature::function("keyfilter", {"predicate", "d", "factory"}, 2);
-constexpr Signature VALFILTER_SIG = Signature::function("valfilter", {"predicate", "d", "factory"}, 2);
-constexpr Signature ITEMFILTER_SIG = Signature::function("itemfilter", {"predicate", "d", "factory"}, 2);
+Registered KEYMAP{DICTTOOLZ_NAMES, function_def<"keymap(func, d, factory=None)", entry<Tool::keymap>>()};
+Registered VALMAP{DICTTOOLZ_NAMES, function_def<"valmap(func, d, factory=None)", entry<Tool::valmap>>()};
+Registered ITEMMAP{DICTTOOLZ_NAMES, function_def<"itemmap(func, d, factory=None)", entry<Tool::itemmap>>()};
+Registered KEYFILTER{DICTTOOLZ_NAMES, function_def<"keyfilter(predicate, d, factory=None)", entry<Tool::keyfilter>>()};
+Registered VALFILTER{DICTTOOLZ_NAMES, function_def<"valfilter(predicate, d, factory=None)", entry<Tool::valfilter>>()};
+Registered ITEMFILTER{DICTTOOLZ_NAMES,
+                      function_def<"itemfilter(predicate, d, factory=None)", entry<Tool::itemfilter>>()};
 
 }  // namespace
-
-PyMethodDef KEYMAP_DEF =
-    function_def<KEYMAP_SIG, entry<Tool::keymap, KEYMAP_SIG>>("keymap(func, d, factory=None)\n--\n\n");
-PyMethodDef VALMAP_DEF =
-    function_def<VALMAP_SIG, entry<Tool::valmap, VALMAP_SIG>>("valmap(func, d, factory=None)\n--\n\n");
-PyMethodDef ITEMMAP_DEF =
-    function_def<ITEMMAP_SIG, entry<Tool::itemmap, ITEMMAP_SIG>>("itemmap(func, d, factory=None)\n--\n\n");
-PyMethodDef KEYFILTER_DEF = function_def<KEYFILTER_SIG, entry<Tool::keyfilter, KEYFILTER_SIG>>(
-    "keyfilter(predicate, d, factory=None)\n--\n\n");
-PyMethodDef VALFILTER_DEF = function_def<VALFILTER_SIG, entry<Tool::valfilter, VALFILTER_SIG>>(
-    "valfilter(predicate, d, factory=None)\n--\n\n");
-PyMethodDef ITEMFILTER_DEF = function_def<ITEMFILTER_SIG, entry<Tool::itemfilter, ITEMFILTER_SIG>>(
-    "itemfilter(predicate, d, factory=None)\n--\n\n");
-
 }  // namespace brisko

@@ -8,13 +8,13 @@
 namespace brisko {
 namespace {
 
-constexpr Signature ASSOC_SIG = Signature::function("assoc", {"d", "key", "value", "factory"}, 3);
-PyObject* assoc(Args<ASSOC_SIG>& a) {
+PyObject* assoc(Bound<4>& a) {
     Owned result = new_container(a[3]);
     if (!result || copy_into(result.get(), a[0]) < 0) return nullptr;
     if (set_item(result.get(), a[1], a[2]) < 0) return nullptr;
     return result.release();
 }
+Registered ASSOC{DICTTOOLZ_NAMES, function_def<"assoc(d, key, value, factory=None)", assoc>()};
 
 // Removes `key` from `target` when present: 0, or -1 with the exception of the test or deletion.
 int remove_key(PyObject* target, PyObject* key) {
@@ -25,8 +25,7 @@ int remove_key(PyObject* target, PyObject* key) {
     return PyObject_DelItem(target, key);
 }
 
-constexpr Signature DISSOC_SIG = Signature::function("dissoc", {"d"}).with_rest().keyword_only({"factory"});
-PyObject* dissoc(Args<DISSOC_SIG>& a) {
+PyObject* dissoc(Bound<2>& a) {
     Owned result = new_container(a[1]);
     if (!result || copy_into(result.get(), a[0]) < 0) return nullptr;
     for (Py_ssize_t i = 0; i < a.n_rest; ++i) {
@@ -34,10 +33,8 @@ PyObject* dissoc(Args<DISSOC_SIG>& a) {
     }
     return result.release();
 }
+Registered DISSOC{DICTTOOLZ_NAMES, function_def<"dissoc(d, *keys, factory=None)", dissoc>()};
 
 }  // namespace
-
-PyMethodDef ASSOC_DEF = function_def<ASSOC_SIG, assoc>("assoc(d, key, value, factory=None)\n--\n\n");
-PyMethodDef DISSOC_DEF = function_def<DISSOC_SIG, dissoc>("dissoc(d, *keys, factory=None)\n--\n\n");
 
 }  // namespace brisko

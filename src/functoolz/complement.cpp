@@ -24,14 +24,10 @@ struct Complement {
     }
 };
 
-constexpr Signature COMPLEMENT_SIG = Signature::function("complement", {"func"});
-PyObject* complement(Args<COMPLEMENT_SIG>& a) {
-    return CallOnly<Complement>::new_instance(Complement{Owned::borrow(a[0])});
-}
+PyObject* complement(Bound<1>& a) { return CallOnly<Complement>::new_instance(Complement{Owned::borrow(a[0])}); }
+Registered COMPLEMENT{FUNCTOOLZ_NAMES, function_def<"complement(func)", complement>()};
 
 }  // namespace
-
-PyMethodDef COMPLEMENT_DEF = function_def<COMPLEMENT_SIG, complement>("complement(func)\n--\n\n");
 
 PyTypeObject* complement_type() noexcept { return CallOnly<Complement>::type(); }
 

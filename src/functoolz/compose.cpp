@@ -46,16 +46,13 @@ PyObject* new_compose(PyObject* const* funcs, Py_ssize_t n, bool reverse) {
     return CallOnly<Compose>::new_instance(Compose{std::move(stored)});
 }
 
-constexpr Signature COMPOSE_SIG = Signature::function("compose", {}).with_rest();
-PyObject* compose(Args<COMPOSE_SIG>& a) { return new_compose(a.rest, a.n_rest, true); }
+PyObject* compose(Bound<0>& a) { return new_compose(a.rest, a.n_rest, true); }
+PyObject* compose_left(Bound<0>& a) { return new_compose(a.rest, a.n_rest, false); }
 
-constexpr Signature COMPOSE_LEFT_SIG = Signature::function("compose_left", {}).with_rest();
-PyObject* compose_left(Args<COMPOSE_LEFT_SIG>& a) { return new_compose(a.rest, a.n_rest, false); }
+Registered COMPOSE{FUNCTOOLZ_NAMES, function_def<"compose(*funcs)", compose>()};
+Registered COMPOSE_LEFT{FUNCTOOLZ_NAMES, function_def<"compose_left(*funcs)", compose_left>()};
 
 }  // namespace
-
-PyMethodDef COMPOSE_DEF = function_def<COMPOSE_SIG, compose>("compose(*funcs)\n--\n\n");
-PyMethodDef COMPOSE_LEFT_DEF = function_def<COMPOSE_LEFT_SIG, compose_left>("compose_left(*funcs)\n--\n\n");
 
 PyTypeObject* compose_type() noexcept { return CallOnly<Compose>::type(); }
 

@@ -58,15 +58,13 @@ struct Excepts {
     }
 };
 
-constexpr Signature EXCEPTS_SIG = Signature::function("excepts", {"exc", "func", "handler"}, 2);
-PyObject* excepts(Args<EXCEPTS_SIG>& a) {
+PyObject* excepts(Bound<3>& a) {
     Owned handler = a[2] && a[2] != Py_None ? Owned::borrow(a[2]) : Owned();
     return CallOnly<Excepts>::new_instance(Excepts{Owned::borrow(a[0]), Owned::borrow(a[1]), std::move(handler)});
 }
+Registered EXCEPTS{FUNCTOOLZ_NAMES, function_def<"excepts(exc, func, handler=None)", excepts>()};
 
 }  // namespace
-
-PyMethodDef EXCEPTS_DEF = function_def<EXCEPTS_SIG, excepts>("excepts(exc, func, handler=None)\n--\n\n");
 
 PyTypeObject* excepts_type() noexcept { return CallOnly<Excepts>::type(); }
 

@@ -4,6 +4,7 @@
 #include <Python.h>
 
 #include "../binding/class_def.hpp"
+#include "../binding/registration.hpp"
 
 namespace brisko {
 
@@ -16,11 +17,10 @@ PyObject* new_curry(PyObject* func);
 // not a tuple, a kwargs that is not a dict, or a keyword that is not a string.
 PyObject* curry_from_parts(PyObject* func, PyObject* args, PyObject* kwargs);
 
-// Registered functions, in export order.
-extern PyMethodDef IDENTITY_DEF, APPLY_DEF, PIPE_DEF, DO_DEF, COMPOSE_DEF, COMPOSE_LEFT_DEF;
-extern PyMethodDef COMPLEMENT_DEF, JUXT_DEF, EXCEPTS_DEF, MEMOIZE_DEF, THREAD_FIRST_DEF, THREAD_LAST_DEF;
-// The builtin behind the exported `flip`, which is a curry over it.
-extern PyMethodDef FLIP_DEF;
+// The exported names, in export order (names.cpp).
+extern RegistrationTable FUNCTOOLZ_NAMES;
+// The builtin `identity`, which compose() of nothing returns too.
+extern PyMethodDef IDENTITY_DEF;
 
 // What pickling reads back from the function objects (brisko._introspect). The classes the factories
 // make (borrowed type objects, made on first use; null with an exception when one cannot be made):

@@ -47,16 +47,14 @@ int collect_funcs(PyObject* const* args, Py_ssize_t n, std::vector<Owned>& out) 
     });
 }
 
-constexpr Signature JUXT_SIG = Signature::function("juxt", {}).with_rest();
-PyObject* juxt(Args<JUXT_SIG>& a) {
+PyObject* juxt(Bound<0>& a) {
     std::vector<Owned> funcs;
     if (collect_funcs(a.rest, a.n_rest, funcs) < 0) return nullptr;
     return CallOnly<Juxt>::new_instance(Juxt{std::move(funcs)});
 }
+Registered JUXT{FUNCTOOLZ_NAMES, function_def<"juxt(*funcs)", juxt>()};
 
 }  // namespace
-
-PyMethodDef JUXT_DEF = function_def<JUXT_SIG, juxt>("juxt(*funcs)\n--\n\n");
 
 PyTypeObject* juxt_type() noexcept { return CallOnly<Juxt>::type(); }
 

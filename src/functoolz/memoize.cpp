@@ -166,10 +166,9 @@ PyObject* Memoize::call(Memoize& self, PyObject* const* args, std::size_t nargsf
     return result.release();
 }
 
-constexpr Signature MEMOIZE_SIG = Signature::function("memoize", {"func", "cache", "key"}, 1);
-PyObject* memoize(Args<MEMOIZE_SIG>& a) {
+PyObject* memoize(Bound<3>& a) {
     PyObject* given = a[1] == Py_None ? nullptr : a[1];
-    if (given && check_dict(MEMOIZE_SIG, 1, given) < 0) return nullptr;
+    if (given && check_dict(a, 1) < 0) return nullptr;
     KeyShape shape;
     if (analyse(a[0], shape) < 0) return nullptr;
     Owned cache = given ? Owned::borrow(given) : Owned::steal(PyDict_New());
@@ -177,10 +176,9 @@ PyObject* memoize(Args<MEMOIZE_SIG>& a) {
     Owned key = a[2] && a[2] != Py_None ? Owned::borrow(a[2]) : Owned();
     return CallOnly<Memoize>::new_instance(Memoize{Owned::borrow(a[0]), std::move(cache), std::move(key), shape});
 }
+Registered MEMOIZE{FUNCTOOLZ_NAMES, function_def<"memoize(func, cache=None, key=None)", memoize>()};
 
 }  // namespace
-
-PyMethodDef MEMOIZE_DEF = function_def<MEMOIZE_SIG, memoize>("memoize(func, cache=None, key=None)\n--\n\n");
 
 PyTypeObject* memoize_type() noexcept { return CallOnly<Memoize>::type(); }
 

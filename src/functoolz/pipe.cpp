@@ -8,13 +8,13 @@
 namespace brisko {
 namespace {
 
-constexpr Signature PIPE_SIG = Signature::function("pipe", {"data"}).with_rest();
-PyObject* pipe(Args<PIPE_SIG>& a) {
+PyObject* pipe(Bound<1>& a) {
     // The functions are borrowed from the caller's vector, which outlives this call.
     Owned value = Owned::borrow(a[0]);
     for (Py_ssize_t i = 0; value && i < a.n_rest; ++i) value = Owned::steal(call_one(a.rest[i], value.get()));
     return value.release();
 }
+Registered PIPE{FUNCTOOLZ_NAMES, function_def<"pipe(data, *funcs)", pipe>()};
 
 // A tuple form (subclasses included, read at the C level): its element 0 called with the value and
 // the other elements, the value first or last. An empty form raises the host's IndexError.
@@ -38,16 +38,12 @@ PyObject* thread(PyObject* val, PyObject* const* forms, Py_ssize_t n, bool first
     return value.release();
 }
 
-constexpr Signature THREAD_FIRST_SIG = Signature::function("thread_first", {"val"}).with_rest();
-PyObject* thread_first(Args<THREAD_FIRST_SIG>& a) { return thread(a[0], a.rest, a.n_rest, true); }
+PyObject* thread_first(Bound<1>& a) { return thread(a[0], a.rest, a.n_rest, true); }
+Registered THREAD_FIRST{FUNCTOOLZ_NAMES, function_def<"thread_first(val, *forms)", thread_first>()};
 
-constexpr Signature THREAD_LAST_SIG = Signature::function("thread_last", {"val"}).with_rest();
-PyObject* thread_last(Args<THREAD_LAST_SIG>& a) { return thread(a[0], a.rest, a.n_rest, false); }
+PyObject* thread_last(Bound<1>& a) { return thread(a[0], a.rest, a.n_rest, false); }
+Registered THREAD_LAST{FUNCTOOLZ_NAMES, function_def<"thread_last(val, *forms)", thread_last>()};
 
 }  // namespace
-
-PyMethodDef PIPE_DEF = function_def<PIPE_SIG, pipe>("pipe(data, *funcs)\n--\n\n");
-PyMethodDef THREAD_FIRST_DEF = function_def<THREAD_FIRST_SIG, thread_first>("thread_first(val, *forms)\n--\n\n");
-PyMethodDef THREAD_LAST_DEF = function_def<THREAD_LAST_SIG, thread_last>("thread_last(val, *forms)\n--\n\n");
 
 }  // namespace brisko

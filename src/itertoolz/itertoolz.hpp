@@ -6,10 +6,14 @@
 #include <cstdint>
 
 #include "../binding/class_def.hpp"
+#include "../binding/registration.hpp"
 
 namespace brisko {
 
-// Element access.
+// The exported names, in export order (names.cpp).
+extern RegistrationTable ITERTOOLZ_NAMES;
+
+// Functions that names.cpp registers for their files. Element access.
 extern PyMethodDef COUNT_DEF, FIRST_DEF, SECOND_DEF, LAST_DEF, NTH_DEF, GET_DEF, PEEK_DEF;
 extern PyMethodDef TAKE_DEF, DROP_DEF, TAKE_NTH_DEF, TAIL_DEF, CONS_DEF;
 // Lazy transformers.

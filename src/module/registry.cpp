@@ -2,7 +2,6 @@
 #include "registry.hpp"
 
 #include <cstring>
-#include <vector>
 
 #include "../core/owned.hpp"
 
@@ -25,28 +24,15 @@ int add_name(PyObject* module, const char* name, PyObject* obj) {
     return PyObject_SetAttr(module, key.get(), obj);
 }
 
-PyObject* new_function(PyMethodDef* def) {
-    Owned module_name = Owned::steal(PyUnicode_InternFromString("brisko._brisko"));
-    if (!module_name) return nullptr;
-    return PyCMethod_New(def, nullptr, module_name.get(), nullptr);
-}
-
-int add_functions_one_by_one(PyObject* module, PyMethodDef* const* defs, std::size_t count) {
-    for (std::size_t i = 0; i < count; ++i) {
-        Owned function = Owned::steal(new_function(defs[i]));
-        if (!function || add_name(module, defs[i]->ml_name, function.get()) < 0) return -1;
+int add_names(PyObject* module, const RegistrationTable& table) {
+    for (std::size_t i = 0; i < table.size(); ++i) {
+        if (table.row(i)) continue;
+        PyErr_Format(PyExc_SystemError, "no single row of its table registers the name '%s'", table.name(i));
+        return -1;
     }
-    return 0;
-}
-
-int add_functions_batch(PyObject* module, PyMethodDef* const* defs, std::size_t count) {
-    std::vector<Owned> functions;
-    for (std::size_t i = 0; i < count; ++i) {
-        functions.push_back(Owned::steal(new_function(defs[i])));
-        if (!functions.back()) return -1;
-    }
-    for (std::size_t i = 0; i < count; ++i) {
-        if (add_name(module, defs[i]->ml_name, functions[i].get()) < 0) return -1;
+    for (std::size_t i = 0; i < table.size(); ++i) {
+        Owned obj = Owned::steal(table.row(i)->make());
+        if (!obj || add_name(module, table.name(i), obj.get()) < 0) return -1;
     }
     return 0;
 }

@@ -8,39 +8,30 @@
 namespace brisko {
 namespace {
 
-constexpr Signature NOTHING_NEW_SIG = Signature::method("NothingType", "__new__", {});
-PyObject* nothing_new(Args<NOTHING_NEW_SIG>&) { return new_nothing(); }
+PyObject* nothing_new(Bound<0>&) { return new_nothing(); }
+using NothingNew = Constructor<"NothingType()", nothing_new>;
 
 // map, and_then and filter never look at their argument.
-constexpr Signature MAP_SIG = Signature::method("NothingType", "map", {"f"});
-PyObject* map(PyObject*, Args<MAP_SIG>&) { return new_nothing(); }
+PyObject* map(PyObject*, Bound<1>&) { return new_nothing(); }
 
-constexpr Signature AND_THEN_SIG = Signature::method("NothingType", "and_then", {"f"});
-PyObject* and_then(PyObject*, Args<AND_THEN_SIG>&) { return new_nothing(); }
+PyObject* and_then(PyObject*, Bound<1>&) { return new_nothing(); }
 
-constexpr Signature FILTER_SIG = Signature::method("NothingType", "filter", {"pred"});
-PyObject* filter(PyObject*, Args<FILTER_SIG>&) { return new_nothing(); }
+PyObject* filter(PyObject*, Bound<1>&) { return new_nothing(); }
 
-constexpr Signature UNWRAP_SIG = Signature::method("NothingType", "unwrap", {});
-PyObject* unwrap(PyObject*, Args<UNWRAP_SIG>&) {
+PyObject* unwrap(PyObject*, Bound<0>&) {
     PyErr_SetString(PyExc_ValueError, "called `unwrap` on Nothing");
     return nullptr;
 }
 
-constexpr Signature UNWRAP_OR_SIG = Signature::method("NothingType", "unwrap_or", {"default"});
-PyObject* unwrap_or(PyObject*, Args<UNWRAP_OR_SIG>& a) { return Py_NewRef(a[0]); }
+PyObject* unwrap_or(PyObject*, Bound<1>& a) { return Py_NewRef(a[0]); }
 
-constexpr Signature UNWRAP_OR_ELSE_SIG = Signature::method("NothingType", "unwrap_or_else", {"f"});
-PyObject* unwrap_or_else(PyObject*, Args<UNWRAP_OR_ELSE_SIG>& a) { return PyObject_CallNoArgs(a[0]); }
+PyObject* unwrap_or_else(PyObject*, Bound<1>& a) { return PyObject_CallNoArgs(a[0]); }
 
-constexpr Signature OK_OR_SIG = Signature::method("NothingType", "ok_or", {"err"});
-PyObject* ok_or(PyObject*, Args<OK_OR_SIG>& a) { return new_err(Owned::borrow(a[0])); }
+PyObject* ok_or(PyObject*, Bound<1>& a) { return new_err(Owned::borrow(a[0])); }
 
-constexpr Signature IS_SOME_SIG = Signature::method("NothingType", "is_some", {});
-PyObject* is_some(PyObject*, Args<IS_SOME_SIG>&) { Py_RETURN_FALSE; }
+PyObject* is_some(PyObject*, Bound<0>&) { Py_RETURN_FALSE; }
 
-constexpr Signature IS_NONE_SIG = Signature::method("NothingType", "is_none", {});
-PyObject* is_none(PyObject*, Args<IS_NONE_SIG>&) { Py_RETURN_TRUE; }
+PyObject* is_none(PyObject*, Bound<0>&) { Py_RETURN_TRUE; }
 
 PyObject* nothing_repr(PyObject*) noexcept {
     return boundary([] { return PyUnicode_FromString("Nothing"); });
@@ -59,30 +50,28 @@ PyObject* nothing_richcompare(PyObject* self, PyObject* other, int op) noexcept 
 void nothing_dealloc(PyObject* self) noexcept { free_instance(self); }
 
 PyMethodDef nothing_methods[] = {
-    method_def<MAP_SIG, map>("map($self, f)\n--\n\n"),
-    method_def<AND_THEN_SIG, and_then>("and_then($self, f)\n--\n\n"),
-    method_def<FILTER_SIG, filter>("filter($self, pred)\n--\n\n"),
-    method_def<UNWRAP_SIG, unwrap>("unwrap($self)\n--\n\n"),
-    method_def<UNWRAP_OR_SIG, unwrap_or>("unwrap_or($self, default)\n--\n\n"),
-    method_def<UNWRAP_OR_ELSE_SIG, unwrap_or_else>("unwrap_or_else($self, f)\n--\n\n"),
-    method_def<OK_OR_SIG, ok_or>("ok_or($self, err)\n--\n\n"),
-    method_def<IS_SOME_SIG, is_some>("is_some($self)\n--\n\n"),
-    method_def<IS_NONE_SIG, is_none>("is_none($self)\n--\n\n"),
+    method_def<"NothingType.map($self, f)", map>(),
+    method_def<"NothingType.and_then($self, f)", and_then>(),
+    method_def<"NothingType.filter($self, pred)", filter>(),
+    method_def<"NothingType.unwrap($self)", unwrap>(),
+    method_def<"NothingType.unwrap_or($self, default)", unwrap_or>(),
+    method_def<"NothingType.unwrap_or_else($self, f)", unwrap_or_else>(),
+    method_def<"NothingType.ok_or($self, err)", ok_or>(),
+    method_def<"NothingType.is_some($self)", is_some>(),
+    method_def<"NothingType.is_none($self)", is_none>(),
     {nullptr, nullptr, 0, nullptr},
 };
-
-constexpr char nothing_doc[] = "NothingType()\n--\n\n";
 
 // Holding nothing, an instance can be part of no cycle: the class stays outside the collector.
 PyType_Slot nothing_slots[] = {
     {Py_tp_dealloc, reinterpret_cast<void*>(&nothing_dealloc)},
     {Py_tp_new, reinterpret_cast<void*>(&new_through_vectorcall)},
-    {Py_tp_vectorcall, reinterpret_cast<void*>(&constructor_entry<NOTHING_NEW_SIG, nothing_new>)},
+    {Py_tp_vectorcall, reinterpret_cast<void*>(NothingNew::entry)},
     {Py_nb_bool, reinterpret_cast<void*>(&nothing_bool)},
     {Py_tp_repr, reinterpret_cast<void*>(&nothing_repr)},
     {Py_tp_richcompare, reinterpret_cast<void*>(&nothing_richcompare)},
     {Py_tp_methods, nothing_methods},
-    {Py_tp_doc, const_cast<char*>(nothing_doc)},
+    {Py_tp_doc, const_cast<char*>(NothingNew::doc)},
     {0, nullptr},
 };
 
@@ -91,6 +80,7 @@ PyType_Spec nothing_spec = {
 };
 
 ClassDef NOTHING_CLASS{&nothing_spec};
+Registered NOTHING_TYPE{OPTION_NAMES, NOTHING_CLASS};
 
 }  // namespace
 
@@ -101,5 +91,9 @@ PyObject* new_nothing() {
     if (!type) return nullptr;
     return PyObject_New(PyObject, type);
 }
+
+namespace {
+Registered NOTHING{OPTION_NAMES, "Nothing", &new_nothing};
+}  // namespace
 
 }  // namespace brisko

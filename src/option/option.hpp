@@ -6,12 +6,16 @@
 
 #include <cstdint>
 
+#include "../binding/registration.hpp"
 #include "../core/owned.hpp"
 
 namespace brisko {
 
-// The exported classes (borrowed type objects, made on first use), in export order. Null with an
-// exception when a type object cannot be made.
+// The exported names, in export order (names.cpp).
+extern RegistrationTable OPTION_NAMES;
+
+// The classes (borrowed type objects, made on first use). Null with an exception when a type object
+// cannot be made.
 PyTypeObject* some_type() noexcept;
 PyTypeObject* nothing_type() noexcept;
 PyTypeObject* option_ns_type() noexcept;
@@ -26,7 +30,7 @@ PyObject* new_err(Owned error);
 // A new NothingType instance; nothing is ever shared, not even the module's `Nothing`.
 PyObject* new_nothing();
 
-// The optional accessors, in export order.
+// The optional accessors, which names.cpp registers for their file.
 extern PyMethodDef FIRST_OPT_DEF, LAST_OPT_DEF, NTH_OPT_DEF, GET_OPT_DEF, GET_IN_OPT_DEF, PEEK_OPT_DEF;
 
 // The accessor cores: a new Option value, or null with the exception of the iteration.

@@ -8,14 +8,13 @@ namespace brisko {
 namespace {
 
 // None (by identity) is the absence of a value; anything else, falsy ones included, is a value.
-constexpr Signature OF_SIG = Signature::method("Option", "of", {"v"});
-PyObject* of(Args<OF_SIG>& a) {
+PyObject* of(Bound<1>& a) {
     if (a[0] == Py_None) return new_nothing();
     return new_some(Owned::borrow(a[0]));
 }
 
 PyMethodDef option_ns_methods[] = {
-    static_method_def<OF_SIG, of>("of(v)\n--\n\n"),
+    static_method_def<"Option.of(v)", of>(),
     {nullptr, nullptr, 0, nullptr},
 };
 
@@ -30,6 +29,7 @@ PyType_Spec option_ns_spec = {
 };
 
 ClassDef OPTION_NS_CLASS{&option_ns_spec, &bare_static_methods};
+Registered OPTION{OPTION_NAMES, OPTION_NS_CLASS};
 
 }  // namespace
 

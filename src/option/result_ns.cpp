@@ -9,8 +9,7 @@
 namespace brisko {
 namespace {
 
-constexpr Signature OF_SIG = Signature::method("Result", "of", {"f"});
-PyObject* of(Args<OF_SIG>& a) {
+PyObject* of(Bound<1>& a) {
     Owned value = Owned::steal(PyObject_CallNoArgs(a[0]));
     if (value) return new_ok(std::move(value));
     // The raised exception is already an instance with its traceback attached.
@@ -25,7 +24,7 @@ PyObject* of(Args<OF_SIG>& a) {
 }
 
 PyMethodDef result_ns_methods[] = {
-    static_method_def<OF_SIG, of>("of(f)\n--\n\n"),
+    static_method_def<"Result.of(f)", of>(),
     {nullptr, nullptr, 0, nullptr},
 };
 
@@ -40,6 +39,7 @@ PyType_Spec result_ns_spec = {
 };
 
 ClassDef RESULT_NS_CLASS{&result_ns_spec, &bare_static_methods};
+Registered RESULT{OPTION_NAMES, RESULT_NS_CLASS};
 
 }  // namespace
 

@@ -1,0 +1,153 @@
+"""Writes the generated parts of python/brisko/_brisko.pyi: the arity overloads of pipe, compose,
+compose_left, thread_first, thread_last and juxt (between their BEGIN/END GENERATED lines), and the
+docstring of every name the reference documents, which is the first sentence of its entry there.
+
+The reference is the one source of that prose: its examples run as tests, and a docstring is its
+summary. `./dev python tools/stub.py` rewrites the stub; tests/test_typing.py fails while the
+checked-in stub differs from what this makes of it.
+"""
+
+import ast
+import pathlib
+import re
+import sys
+import textwrap
+
+ROOT = pathlib.Path(__file__).resolve().parent.parent
+STUB = ROOT / "python" / "brisko" / "_brisko.pyi"
+REFERENCE = ROOT / "docs" / "reference.md"
+WIDTH = 120
+ARITY = 8  # typed stage by stage up to this many functions
+JUXT_ARITY = 4
+
+
+def _chain(k, link):
+    """link(i) for the stages 1..k, each typed from the previous stage's result."""
+    return ", ".join(link(i) for i in range(1, k + 1))
+
+
+def _overloads(name):
+    """The overload signatures of `name`, first one first (the docstring goes on it)."""
+    if name == "pipe":
+        yield "pipe(data: _T0) -> _T0"
+        for k in range(1, ARITY + 1):
+            yield f"pipe(data: _T0, {_chain(k, lambda i: f'f{i}: Callable[[_T{i - 1}], _T{i}]')}, /) -> _T{k}"
+        yield "pipe(data: _T, *funcs: Callable[[_T], _T]) -> _T"
+    elif name in ("compose", "compose_left"):
+        yield f"{name}() -> Callable[[_T], _T]"
+        for k in range(1, ARITY + 1):
+            stages = [f"f1: Callable[_P, _T1]"] + [f"f{i}: Callable[[_T{i - 1}], _T{i}]" for i in range(2, k + 1)]
+            if name == "compose":
+                stages.reverse()
+            yield f"{name}({', '.join(stages)}, /) -> Callable[_P, _T{k}]"
+        yield f"{name}(*funcs: Callable[[_T], _T]) -> Callable[[_T], _T]"
+    elif name in ("thread_first", "thread_last"):
+        form = "_FirstForm" if name == "thread_first" else "_LastForm"
+        yield f"{name}(val: _T0) -> _T0"
+        for k in range(1, ARITY + 1):
+            forms = _chain(k, lambda i: f"f{i}: {form}[_T{i - 1}, _T{i}, _X{i}a, _X{i}b, _X{i}c]")
+            yield f"{name}(val: _T0, {forms}, /) -> _T{k}"
+        yield f"{name}(val: _T, *forms: {form}[_T, _T, _X1a, _X1b, _X1c]) -> _T"
+    elif name == "juxt":
+        yield "juxt() -> Callable[..., tuple[()]]"
+        yield "juxt(funcs: Iterable[Callable[..., _T]], /) -> Callable[..., tuple[_T, ...]]"
+        yield "juxt(funcs: Iterable[Callable[..., Any]], /) -> Callable[..., tuple[Any, ...]]"
+        for k in range(1, JUXT_ARITY + 1):
+            results = ", ".join(f"_T{i}" for i in range(1, k + 1))
+            for arg in ("[_T0]", "..."):
+                funcs = _chain(k, lambda i: f"f{i}: Callable[{arg}, _T{i}]")
+                yield f"juxt({funcs}, /) -> Callable[{arg}, tuple[{results}]]"
+        yield "juxt(*funcs: Callable[..., _T]) -> Callable[..., tuple[_T, ...]]"
+    else:
+        raise ValueError(f"no overloads are generated for {name}")
+
+
+def _overload_block(name):
+    lines = []
+    for n, signature in enumerate(_overloads(name)):
+        lines += ["@overload", f"def {signature}:" if n == 0 else f"def {signature}: ..."]
+        if n == 0:
+            lines.append('    """"""')  # filled from the reference
+    return lines
+
+
+def first_sentences(reference):
+    """{name as headed, e.g. 'take' or 'Option.of': the first sentence of its entry}."""
+    found = {}
+    for match in re.finditer(r"^#+ `([A-Za-z_.]+)[^`]*`\n\n(.*?)(?:\n\n|\Z)", reference, re.MULTILINE | re.DOTALL):
+        paragraph = " ".join(match.group(2).split())
+        # The first full stop followed by a space or the end, outside backticks.
+        ticks, end = 0, len(paragraph)
+        for i, c in enumerate(paragraph):
+            ticks += c == "`"
+            if c == "." and ticks % 2 == 0 and paragraph[i + 1 : i + 2] in ("", " "):
+                end = i + 1
+                break
+        found[match.group(1)] = paragraph[:end]
+    return found
+
+
+def _docstring(text, indent):
+    if '"""' in text or "\\" in text:
+        raise ValueError(f"cannot quote {text!r}")
+    one_line = f'{indent}"""{text}"""'
+    if len(one_line) <= WIDTH:
+        return [one_line]
+    wrapped = textwrap.wrap(f'"""{text}"""', WIDTH - len(indent), break_on_hyphens=False)
+    return [indent + line for line in wrapped]
+
+
+def _docstring_nodes(tree):
+    """{name: the docstring's Expr node} for every top-level function, class and annotated variable,
+    and for 'Cls.method' the methods of the classes (the first overload of each name)."""
+    nodes = {}
+
+    def visit(body, prefix):
+        for node, following in zip(body, body[1:] + [None]):
+            name = None
+            if isinstance(node, (ast.FunctionDef, ast.ClassDef)):
+                name, doc = node.name, node.body[0]
+            elif isinstance(node, ast.AnnAssign) and isinstance(node.target, ast.Name):
+                name, doc = node.target.id, following
+            if name is None or prefix + name in nodes:
+                continue
+            if isinstance(doc, ast.Expr) and isinstance(doc.value, ast.Constant) and isinstance(doc.value.value, str):
+                nodes[prefix + name] = doc
+            if isinstance(node, ast.ClassDef) and not prefix:
+                visit(node.body, node.name + ".")
+
+    visit(tree.body, "")
+    return nodes
+
+
+def generate(stub, reference):
+    """The stub with its generated parts rewritten."""
+    lines = stub.splitlines()
+    for i in reversed(range(len(lines))):
+        begin = re.fullmatch(r"# BEGIN GENERATED (\w+) \(tools/stub\.py\)", lines[i])
+        if begin:
+            end = lines.index(f"# END GENERATED {begin.group(1)}", i)
+            lines[i + 1 : end] = _overload_block(begin.group(1))
+    tree = ast.parse("\n".join(lines))
+    nodes = _docstring_nodes(tree)
+    assigned = {n.targets[0].id: n.value for n in tree.body if isinstance(n, ast.Assign)}
+    exported = ast.literal_eval(assigned["__all__"])
+    undocumented = sorted(set(exported) - set(nodes))
+    if undocumented:
+        raise ValueError(f"names without a docstring in the stub: {undocumented}")
+    sentences = first_sentences(reference)
+    missing = sorted(set(sentences) - set(nodes))
+    if missing:
+        raise ValueError(f"documented names the stub does not declare with a docstring: {missing}")
+    for name, node in sorted(((n, nodes[n]) for n in sentences), key=lambda item: -item[1].lineno):
+        indent = lines[node.lineno - 1][: node.col_offset]
+        lines[node.lineno - 1 : node.end_lineno] = _docstring(sentences[name], indent)
+    return "\n".join(lines) + "\n"
+
+
+def main():
+    STUB.write_text(generate(STUB.read_text(), REFERENCE.read_text()))
+
+
+if __name__ == "__main__":
+    sys.exit(main())
