@@ -6,6 +6,7 @@ import operator
 from brisko._brisko import assoc_in, get_in, keyfilter, merge, merge_with, valmap
 from cases_itertoolz import per_call
 from harness import Case
+from models import py_get_in
 
 
 def py_merge(*dicts, factory=dict):
@@ -21,15 +22,6 @@ def py_merge_with(func, *dicts):
         for k, v in d.items():
             groups[k].append(v)
     return {k: func(v) for k, v in groups.items()}
-
-
-def py_get_in(keys, coll, default=None):
-    try:
-        for k in keys:
-            coll = coll[k]
-    except (KeyError, IndexError, TypeError):
-        return default
-    return coll
 
 
 def py_assoc_in(d, keys, value, factory=dict):
@@ -85,10 +77,10 @@ def cases(scale=1.0):
     OD = collections.OrderedDict
     return [
         per_call("merge(d1, d2), 1,000-key dicts", "merge(d1, d2)", "{**d1, **d2}", "{**d1, **d2}", 1.0, merge_env),
-        eager("merge(d1, d2, factory=OrderedDict), 1,000-key dicts", lambda: merge(d1, d2, factory=OD), "for d in dicts: out.update(d)",
-              lambda: py_merge(d1, d2, factory=OD), 0.7, 2 * small),
-        eager("merge_with(sum, d1, d2, d3), 10,000-key dicts", lambda: merge_with(sum, m1, m2, m3), "defaultdict(list) loop",
-              lambda: py_merge_with(sum, m1, m2, m3), 0.5, 3 * big),
+        eager("merge(d1, d2, factory=OrderedDict), 1,000-key dicts", lambda: merge(d1, d2, factory=OD),
+              "for d in dicts: out.update(d)", lambda: py_merge(d1, d2, factory=OD), 0.7, 2 * small),
+        eager("merge_with(sum, d1, d2, d3), 10,000-key dicts", lambda: merge_with(sum, m1, m2, m3),
+              "defaultdict(list) loop", lambda: py_merge_with(sum, m1, m2, m3), 0.5, 3 * big),
         eager("valmap(neg, d), 100,000-key dict", lambda: valmap(operator.neg, h), "{k: neg(v) for ...}",
               lambda: {k: operator.neg(v) for k, v in h.items()}, 0.7, huge),
         eager("valmap(lambda, d), 100,000-key dict", lambda: valmap(lambda v: -v, h), "{k: (lambda)(v) for ...}",

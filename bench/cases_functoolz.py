@@ -1,42 +1,11 @@
 """Function tools: one call per loop step against the same work written in plain Python."""
 
 import functools
-import inspect
 import operator
 
 from brisko._brisko import complement, compose, curry, flip, juxt, memoize, pipe
 from cases_itertoolz import per_call
-
-
-class PyCurry:
-    """What curry does, in Python: the signature is looked up once per chain and bound with
-    bind, then bind_partial."""
-
-    __slots__ = ("func", "args", "kwargs", "sig")
-
-    def __init__(self, func, *args, **kwargs):
-        self.func, self.args, self.kwargs, self.sig = func, args, kwargs, None
-
-    def __call__(self, *args, **kwargs):
-        args = self.args + args
-        kwargs = {**self.kwargs, **kwargs}
-        sig = self.sig
-        if sig is None:
-            try:
-                sig = self.sig = inspect.signature(self.func)
-            except (ValueError, TypeError):
-                return self.func(*args, **kwargs)
-        try:
-            sig.bind(*args, **kwargs)
-        except TypeError:
-            try:
-                sig.bind_partial(*args, **kwargs)
-            except TypeError:
-                return self.func(*args, **kwargs)
-            grown = PyCurry(self.func, *args, **kwargs)
-            grown.sig = sig
-            return grown
-        return self.func(*args, **kwargs)
+from models import PyCurry
 
 
 def py_flip_apply(func, a, b):

@@ -1,6 +1,5 @@
 """Hash-probing tools, dedicated iterators and multi-sequence tools on 1,000,000 elements."""
 
-import collections
 import heapq
 import itertools
 import random
@@ -124,7 +123,8 @@ def cases(scale=1.0):
         lazy("pluck(0, P)", lambda: pluck(0, pairs), "map(itemgetter(0), P)", lambda: map(key0, pairs), 1.0, n),
         lazy("pluck([0, 1], T)", lambda: pluck([0, 1], triples), "map(itemgetter(0, 1), T)",
              lambda: map(key01, triples), 1.0, n),
-        lazy("interpose(0, L)", lambda: interpose(0, ints), "plain generator", lambda: plain_interpose(0, ints), 0.5, n),
+        lazy("interpose(0, L)", lambda: interpose(0, ints), "plain generator", lambda: plain_interpose(0, ints),
+             0.5, n),
         eager("list(join(...)) 100k x 100k", lambda: list(join(0, left, 0, right)), "dict-of-lists join loop",
               lambda: dict_join(left, right), 0.7, 2 * m, normalise=sorted),
         eager("topk(5, L)", lambda: topk(5, ints), "heapq.nlargest(5, L)", lambda: heapq.nlargest(5, ints), 0.3, n,

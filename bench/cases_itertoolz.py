@@ -6,23 +6,12 @@ from collections import deque
 
 from brisko._brisko import accumulate, count, first, get, interleave, last, nth, partition, partition_all, remove
 from harness import Case
+from models import round_robin
 
 
 def drain(it):
     """Consumes an iterator the way a C-level consumer does, keeping nothing."""
     deque(it, maxlen=0)
-
-
-def round_robin(seqs):
-    iters = [iter(s) for s in seqs]
-    while iters:
-        alive = []
-        for it in iters:
-            for x in it:
-                yield x
-                alive.append(it)
-                break
-        iters = alive
 
 
 def lazy(name, ours, base_name, base, target, elements):

@@ -79,7 +79,8 @@ def report(results, out=sys.stdout):
     width = max(len(r.case.name) for r in results)
     bwidth = max(len(r.case.baseline_name) for r in results)
     out.write(f"machine: {machine_line()}\n")
-    header = f"{'operation':<{width}}  {'ns/el':>8}  {'baseline':<{bwidth}}  {'ns/el':>8}  {'ratio':>6}  {'target':>6}\n"
+    header = (f"{'operation':<{width}}  {'ns/el':>8}  {'baseline':<{bwidth}}  {'ns/el':>8}  "
+              f"{'ratio':>6}  {'target':>6}\n")
     out.write(header)
     out.write("-" * (len(header) - 1) + "\n")
     misses = 0

@@ -5,7 +5,7 @@ import importlib
 import pathlib
 import sys
 
-sys.path.insert(0, str(pathlib.Path(__file__).parent))
+sys.path[:0] = [str(pathlib.Path(__file__).parent), str(pathlib.Path(__file__).parent.parent / "tools")]
 
 import harness  # noqa: E402
 

@@ -16,6 +16,7 @@ from hypothesis import strategies as st
 from brisko._brisko import assoc, assoc_in, dissoc, get_in, itemfilter, itemmap, keyfilter, keymap, merge, merge_with
 from brisko._brisko import update_in, valfilter, valmap
 from conftest import MAPPING_SHAPES, Boom, ItemsOnly, raising_after
+from models import py_get_in
 
 OD = collections.OrderedDict
 # Keys that collide (1 == 1.0 == True, 0 == False) next to ones that do not.
@@ -167,15 +168,6 @@ LEAVES = st.integers(-3, 3) | st.text(max_size=2) | st.none()
 NESTED = st.recursive(LEAVES, lambda inner: st.dictionaries(KEYS, inner, max_size=4) | st.lists(inner, max_size=3))
 NESTED_DICTS = st.dictionaries(KEYS, NESTED, max_size=4)
 PATHS = st.lists(KEYS, min_size=1, max_size=4)
-
-
-def py_get_in(keys, coll, default=None):
-    try:
-        for k in keys:
-            coll = coll[k]
-    except (KeyError, IndexError, TypeError):
-        return default
-    return coll
 
 
 def py_update_in(d, keys, func, default=None):

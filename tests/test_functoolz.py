@@ -19,6 +19,7 @@ from hypothesis import strategies as st
 from brisko._brisko import apply, complement, compose, compose_left, curry, do, excepts, flip, identity, juxt, memoize
 from brisko._brisko import pipe, thread_first, thread_last
 from conftest import Boom, X, Y, Z, hashables, outcome, pair, raising_after
+from models import PyCurry
 
 
 def inc(x):
@@ -151,26 +152,6 @@ def test_a_signature_subclass_binds_on_every_call_and_its_errors_propagate():
         c(None)
 
 
-class PlainCurry:
-    """What curry does, in Python: bind, then bind_partial, on every call."""
-
-    def __init__(self, func, *args, **kwargs):
-        self.func, self.args, self.kwargs = func, args, kwargs
-
-    def __call__(self, *args, **kwargs):
-        args, kwargs = self.args + args, {**self.kwargs, **kwargs}
-        sig = inspect.signature(self.func)
-        try:
-            sig.bind(*args, **kwargs)
-        except TypeError:
-            try:
-                sig.bind_partial(*args, **kwargs)
-            except TypeError:
-                return self.func(*args, **kwargs)
-            return PlainCurry(self.func, *args, **kwargs)
-        return self.func(*args, **kwargs)
-
-
 def three(a, b, /, c, d=0, *, e, f=1):
     if a == "boom":  # a TypeError from the body is no sign of missing arguments
         raise TypeError("inside the body")
@@ -183,7 +164,7 @@ def step(obj, positional, keywords):
         result = obj(*positional, **keywords)
     except TypeError as e:
         return ("raised", str(e)), None
-    if isinstance(result, (curry, PlainCurry)):
+    if isinstance(result, (curry, PyCurry)):
         return ("partial",), result
     return ("value", result), None
 
@@ -199,7 +180,7 @@ calls = st.lists(
 @given(calls)
 def test_remembered_verdicts_agree_with_binding_every_call(sequence):
     # One chain sees many shapes (more than it remembers), from curries at different stages.
-    root_ours, root_theirs = curry(three), PlainCurry(three)
+    root_ours, root_theirs = curry(three), PyCurry(three)
     ours, theirs = root_ours, root_theirs
     for positional, names in sequence:
         keywords = dict.fromkeys(names, 2)

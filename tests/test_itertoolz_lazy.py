@@ -17,16 +17,7 @@ from brisko import _brisko as b
 from brisko._brisko import accumulate, interleave, interpose, partition, partition_all, pluck, remove, sliding_window
 from brisko._brisko import unique
 from conftest import CustomIterator, hashables, hashed
-
-
-def round_robin(seqs):
-    iters = [iter(s) for s in seqs]
-    while iters:
-        for it in list(iters):
-            try:
-                yield next(it)
-            except StopIteration:
-                iters.remove(it)
+from models import round_robin
 
 
 @given(st.lists(st.lists(hashables, max_size=5), max_size=5))

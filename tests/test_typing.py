@@ -16,9 +16,13 @@ import pytest
 import brisko
 import stub
 
-pytestmark = pytest.mark.skipif(
-    bool(os.environ.get("BRISKO_LEAKS")), reason="mypy is compiled for the release interpreter: the typing checks run under ./dev test"
-)
+pytestmark = [
+    pytest.mark.skipif(
+        bool(os.environ.get("BRISKO_LEAKS")),
+        reason="mypy is compiled for the release interpreter: the typing checks run under ./dev test",
+    ),
+    pytest.mark.xdist_group("typing"),  # one worker runs each checker once for all of them
+]
 pytest.importorskip("mypy")
 
 ROOT = pathlib.Path(__file__).resolve().parent.parent

@@ -391,8 +391,8 @@ def test_every_method(draw):
 def test_value_protocols(op, x, y):
     for value in (b.Some(x), b.Ok(x), b.Err(x), b.Iter(x)):
         CALLS["calls"] += 1
-        attempt({"==": lambda: value == y, "!=": lambda: value != y, "<": lambda: value < y, "repr": lambda: repr(value),
-                 "bool": lambda: bool(value), "hash": lambda: hash(value),
+        attempt({"==": lambda: value == y, "!=": lambda: value != y, "<": lambda: value < y,
+                 "repr": lambda: repr(value), "bool": lambda: bool(value), "hash": lambda: hash(value),
                  "iter": lambda: list(itertools.islice(value, 5))}[op])
 
 

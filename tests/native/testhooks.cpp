@@ -1,15 +1,18 @@
 // brisko._testhooks: built into _brisko's library for the test suite only (BRISKO_TEST_HOOKS), so
 // that it shares _brisko's classes; the tests load it by path, as pickling loads _introspect. Its
 // iterators break their invariants on purpose, so the tests can check that the boundary reports
-// every kind of C++ failure as a host exception and leaves the iterator usable; it can also clear
-// an object the way the collector does.
+// every kind of C++ failure as a host exception and leaves the iterator usable, and that the leak
+// check catches a step keeping one reference too many; it can also clear an object the way the
+// collector does.
 #include <Python.h>
 
 #include <stdexcept>
+#include <utility>
 
 #include "../../src/binding/function_def.hpp"
 #include "../../src/iteration/native_iter.hpp"
 #include "../../src/module/module_slots.hpp"
+#include "../../src/iteration/py_source.hpp"
 
 namespace brisko {
 namespace {
@@ -45,6 +48,30 @@ PyObject* failing_iter(Args<FAILING_ITER_SIG>& a) {
     return new_native_iter<FailingStep>("failing_iter", mode);
 }
 
+// Yields the elements of its source, keeping one reference too many to each: the smallest leak a
+// lazy iterator's step can have, which the leak check of ./dev leaks must catch.
+class LeakingStep final : public Step {
+public:
+    explicit LeakingStep(PySource source) : source_(std::move(source)) {}
+
+    PyObject* next() override {
+        PyObject* item = source_.next();
+        return item ? Py_NewRef(item) : nullptr;
+    }
+
+    int traverse(const GcVisit& visit) const override { return visit(source_); }
+
+private:
+    PySource source_;
+};
+
+constexpr Signature LEAKING_ITER_SIG = Signature::function("leaking_iter", {"iterable"});
+PyObject* leaking_iter(Args<LEAKING_ITER_SIG>& a) {
+    PySource source = PySource::from(a[0]);
+    if (!source) return nullptr;
+    return new_native_iter<LeakingStep>("leaking_iter", std::move(source));
+}
+
 constexpr Signature PANIC_NOW_SIG = Signature::function("panic_now", {});
 PyObject* panic_now(Args<PANIC_NOW_SIG>&) { panic("panic at a function boundary"); }
 
@@ -59,6 +86,7 @@ PyObject* collector_clear(Args<COLLECTOR_CLEAR_SIG>& a) {
 
 PyMethodDef hook_methods[] = {
     function_def<FAILING_ITER_SIG, failing_iter>("failing_iter(mode)\n--\n\n"),
+    function_def<LEAKING_ITER_SIG, leaking_iter>("leaking_iter(iterable)\n--\n\n"),
     function_def<PANIC_NOW_SIG, panic_now>("panic_now()\n--\n\n"),
     function_def<COLLECTOR_CLEAR_SIG, collector_clear>("collector_clear(obj)\n--\n\n"),
     {nullptr, nullptr, 0, nullptr},
