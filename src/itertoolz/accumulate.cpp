@@ -39,8 +39,8 @@ private:
     Owned running_;
 };
 
-constexpr Signature ACCUMULATE_SIG = Signature::function("accumulate", {"binop", "seq"}).with_rest();
-PyObject* accumulate(Args<ACCUMULATE_SIG>& a) { return accumulate_impl("accumulate", a[0], a[1], a.rest, a.n_rest); }
+PyObject* accumulate(Bound<2>& a) { return accumulate_impl("accumulate", a[0], a[1], a.rest, a.n_rest); }
+Registered ACCUMULATE{ITERTOOLZ_NAMES, function_def<"accumulate(binop, seq, *rest)", accumulate>()};
 
 }  // namespace
 
@@ -54,7 +54,5 @@ PyObject* accumulate_impl(const char* tool, PyObject* binop, PyObject* seq, PyOb
     Owned initial = n_rest == 1 ? Owned::borrow(rest[0]) : Owned();
     return new_native_iter<AccumulateStep>(tool, std::move(source), Owned::borrow(binop), std::move(initial));
 }
-
-PyMethodDef ACCUMULATE_DEF = function_def<ACCUMULATE_SIG, accumulate>("accumulate(binop, seq, *rest)\n--\n\n");
 
 }  // namespace brisko

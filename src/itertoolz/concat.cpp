@@ -14,18 +14,18 @@ PyObject* concat_impl(PyObject* seqs) {
     return call_attr(CHAIN_FROM_ITERABLE, argv, 1);
 }
 
-constexpr Signature CONCAT_SIG = Signature::function("concat", {"seqs"});
-PyObject* concat(Args<CONCAT_SIG>& a) { return concat_impl(a[0]); }
+PyObject* concat(Bound<1>& a) { return concat_impl(a[0]); }
+Registered CONCAT{ITERTOOLZ_NAMES, function_def<"concat(seqs)", concat>()};
 
-constexpr Signature CONCATV_SIG = Signature::function("concatv", {}).with_rest();
-PyObject* concatv(Args<CONCATV_SIG>& a) {
+PyObject* concatv(Bound<0>& a) {
     Owned seqs = Owned::steal(tuple_from_array(a.rest, a.n_rest));
     if (!seqs) return nullptr;
     return concat_impl(seqs.get());
 }
+Registered CONCATV{ITERTOOLZ_NAMES, function_def<"concatv(*seqs)", concatv>()};
 
-constexpr Signature MAPCAT_SIG = Signature::function("mapcat", {"func", "seqs"});
-PyObject* mapcat(Args<MAPCAT_SIG>& a) { return mapcat_impl("mapcat", a[0], a[1]); }
+PyObject* mapcat(Bound<2>& a) { return mapcat_impl("mapcat", a[0], a[1]); }
+Registered MAPCAT{ITERTOOLZ_NAMES, function_def<"mapcat(func, seqs)", mapcat>()};
 
 }  // namespace
 
@@ -34,9 +34,5 @@ PyObject* mapcat_impl(const char* tool, PyObject* func, PyObject* seqs) {
     if (!mapped) return nullptr;
     return concat_impl(mapped.get());
 }
-
-PyMethodDef CONCAT_DEF = function_def<CONCAT_SIG, concat>("concat(seqs)\n--\n\n");
-PyMethodDef CONCATV_DEF = function_def<CONCATV_SIG, concatv>("concatv(*seqs)\n--\n\n");
-PyMethodDef MAPCAT_DEF = function_def<MAPCAT_SIG, mapcat>("mapcat(func, seqs)\n--\n\n");
 
 }  // namespace brisko

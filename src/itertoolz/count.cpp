@@ -20,15 +20,13 @@ int count_impl(PyObject* seq, std::uint64_t& out) {
 
 namespace {
 
-constexpr Signature COUNT_SIG = Signature::function("count", {"seq"});
-PyObject* count(Args<COUNT_SIG>& a) {
+PyObject* count(Bound<1>& a) {
     std::uint64_t n;
     if (count_impl(a[0], n) < 0) return nullptr;
     return PyLong_FromUnsignedLongLong(n);
 }
+Registered COUNT{ITERTOOLZ_NAMES, function_def<"count(seq)", count>()};
 
 }  // namespace
-
-PyMethodDef COUNT_DEF = function_def<COUNT_SIG, count>("count(seq)\n--\n\n");
 
 }  // namespace brisko

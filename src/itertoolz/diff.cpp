@@ -108,8 +108,7 @@ int keyword(PyObject* kwargs, const char* name, Owned& out) {
     return found;
 }
 
-constexpr Signature DIFF_SIG = Signature::function("diff", {}).with_rest().with_kwargs();
-PyObject* diff(Args<DIFF_SIG>& a) {
+PyObject* diff(Bound<0>& a) {
     PyObject* const* seqs = a.rest;
     Py_ssize_t count = a.n_rest;
     // A single list argument holds the sequences (a tuple or other iterable is one sequence).
@@ -136,9 +135,8 @@ PyObject* diff(Args<DIFF_SIG>& a) {
     }
     return new_native_iter<DiffStep>("diff", std::move(iters), has_default > 0, std::move(dflt), std::move(key));
 }
+Registered DIFF{ITERTOOLZ_NAMES, function_def<"diff(*seqs, **kwargs)", diff>()};
 
 }  // namespace
-
-PyMethodDef DIFF_DEF = function_def<DIFF_SIG, diff>("diff(*seqs, **kwargs)\n--\n\n");
 
 }  // namespace brisko

@@ -33,29 +33,28 @@ PyObject* item_or_stop(PyObject* seq, Py_ssize_t i) {
     return Py_NewRef(PySequence_Fast_GET_ITEM(seq, i));
 }
 
-constexpr Signature FIRST_SIG = Signature::function("first", {"seq"});
-PyObject* first(Args<FIRST_SIG>& a) {
+PyObject* first(Bound<1>& a) {
     if (exact_sequence(a[0])) return item_or_stop(a[0], 0);
     Owned it = Owned::steal(PyObject_GetIter(a[0]));
     if (!it) return nullptr;
     return next_or_stop(it.get());
 }
+Registered FIRST{ITERTOOLZ_NAMES, function_def<"first(seq)", first>()};
 
-constexpr Signature SECOND_SIG = Signature::function("second", {"seq"});
-PyObject* second(Args<SECOND_SIG>& a) {
+PyObject* second(Bound<1>& a) {
     if (exact_sequence(a[0])) return item_or_stop(a[0], 1);
     Owned it = Owned::steal(PyObject_GetIter(a[0]));
     if (!it || skip(it.get(), 1) < 0) return nullptr;
     return next_or_stop(it.get());
 }
+Registered SECOND{ITERTOOLZ_NAMES, function_def<"second(seq)", second>()};
 
 [[gnu::cold]] PyObject* bad_islice_index() {
     PyErr_SetString(PyExc_ValueError, "Indices for islice() must be None or an integer: 0 <= x <= sys.maxsize.");
     return nullptr;
 }
 
-constexpr Signature NTH_SIG = Signature::function("nth", {"n", "seq"});
-PyObject* nth(Args<NTH_SIG>& a) {
+PyObject* nth(Bound<2>& a) {
     PyObject *n = a[0], *seq = a[1];
     if (PyList_Check(seq) || PyTuple_Check(seq)) return get_item(seq, n);
     PyObject* sequence_abc = cached_attr(SEQUENCE_ABC);
@@ -73,9 +72,9 @@ PyObject* nth(Args<NTH_SIG>& a) {
     if (!it || skip(it.get(), index) < 0) return nullptr;
     return next_or_stop(it.get());
 }
+Registered NTH{ITERTOOLZ_NAMES, function_def<"nth(n, seq)", nth>()};
 
-constexpr Signature LAST_SIG = Signature::function("last", {"seq"});
-PyObject* last(Args<LAST_SIG>& a) {
+PyObject* last(Bound<1>& a) {
     PyObject* seq = a[0];
     if (exact_sequence(seq)) {
         // The same element, and the same IndexError, as indexing the one-element tail slice.
@@ -90,22 +89,17 @@ PyObject* last(Args<LAST_SIG>& a) {
     if (!zero) return nullptr;
     return PyObject_GetItem(tail.get(), zero.get());
 }
+Registered LAST{ITERTOOLZ_NAMES, function_def<"last(seq)", last>()};
 
-constexpr Signature PEEK_SIG = Signature::function("peek", {"seq"});
-PyObject* peek(Args<PEEK_SIG>& a) {
+PyObject* peek(Bound<1>& a) {
     Owned it = Owned::steal(PyObject_GetIter(a[0]));
     if (!it) return nullptr;
     Owned head = Owned::steal(next_or_stop(it.get()));
     if (!head) return nullptr;
     return head_and_rest(head.get(), it.get());
 }
+Registered PEEK{ITERTOOLZ_NAMES, function_def<"peek(seq)", peek>()};
 
 }  // namespace
-
-PyMethodDef FIRST_DEF = function_def<FIRST_SIG, first>("first(seq)\n--\n\n");
-PyMethodDef SECOND_DEF = function_def<SECOND_SIG, second>("second(seq)\n--\n\n");
-PyMethodDef NTH_DEF = function_def<NTH_SIG, nth>("nth(n, seq)\n--\n\n");
-PyMethodDef LAST_DEF = function_def<LAST_SIG, last>("last(seq)\n--\n\n");
-PyMethodDef PEEK_DEF = function_def<PEEK_SIG, peek>("peek(seq)\n--\n\n");
 
 }  // namespace brisko

@@ -41,12 +41,12 @@ private:
     Owned predicate_;
 };
 
-constexpr Signature REMOVE_SIG = Signature::function("remove", {"predicate", "seq"});
-PyObject* remove(Args<REMOVE_SIG>& a) {
+PyObject* remove(Bound<2>& a) {
     PySource source = PySource::from(a[1]);
     if (!source) return nullptr;
     return new_native_iter<FilterStep>("remove", std::move(source), Owned::borrow(a[0]));
 }
+Registered REMOVE{ITERTOOLZ_NAMES, function_def<"remove(predicate, seq)", remove>()};
 
 }  // namespace
 
@@ -88,7 +88,5 @@ PyObject* filter_impl(const char* tool, PyObject* predicate, PyObject* seq) {
     return new_dedicated_iter(FILTER_ITER_CLASS, tool, depth,
                               FilterIter{std::move(held), GilRefCell<State>(State{std::move(source)})});
 }
-
-PyMethodDef REMOVE_DEF = function_def<REMOVE_SIG, remove>("remove(predicate, seq)\n--\n\n");
 
 }  // namespace brisko

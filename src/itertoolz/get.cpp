@@ -21,14 +21,14 @@ PyObject* lookup(PyObject* coll, PyObject* key, PyObject* dflt) {
     return Py_NewRef(dflt);
 }
 
-constexpr Signature GET_SIG = Signature::function("get", {"ind", "coll"}).with_rest();
-PyObject* get(Args<GET_SIG>& a) {
+PyObject* get(Bound<2>& a) {
     if (a.n_rest > 1) {
         PyErr_SetString(PyExc_TypeError, "get takes at most 3 arguments");
         return nullptr;
     }
     return get_impl(a[0], a[1], a.n_rest == 1 ? a.rest[0] : nullptr);
 }
+Registered GET{ITERTOOLZ_NAMES, function_def<"get(ind, coll, *rest)", get>()};
 
 }  // namespace
 
@@ -87,7 +87,5 @@ PyObject* get_impl(PyObject* ind, PyObject* coll, PyObject* dflt) {
     for (Py_ssize_t i = 0; i < n; ++i) PyTuple_SET_ITEM(result, i, got[std::size_t(i)].release());
     return result;
 }
-
-PyMethodDef GET_DEF = function_def<GET_SIG, get>("get(ind, coll, *rest)\n--\n\n");
 
 }  // namespace brisko

@@ -62,8 +62,7 @@ private:
     Owned dict_;  // the result, once spilled
 };
 
-constexpr Signature COUNTBY_SIG = Signature::function("countby", {"key", "seq"});
-PyObject* countby(Args<COUNTBY_SIG>& a) {
+PyObject* countby(Bound<2>& a) {
     PyObject* key = a[0];
     Counting counting;
     int rc = for_each_element(a[1], [&](PyObject* item) {
@@ -72,6 +71,7 @@ PyObject* countby(Args<COUNTBY_SIG>& a) {
     });
     return rc < 0 ? nullptr : counting.result();
 }
+Registered COUNTBY{ITERTOOLZ_NAMES, function_def<"countby(key, seq)", countby>()};
 
 struct I64Count {
     std::int64_t value;
@@ -153,14 +153,13 @@ std::vector<I64Count> count_i64(const std::int64_t* data, std::size_t n) {
     return counts;
 }
 
-constexpr Signature GROUPBY_SIG = Signature::function("groupby", {"key", "seq"});
-PyObject* groupby(Args<GROUPBY_SIG>& a) { return groupby_impl(a[0], a[1]); }
+PyObject* groupby(Bound<2>& a) { return groupby_impl(a[0], a[1]); }
+Registered GROUPBY{ITERTOOLZ_NAMES, function_def<"groupby(key, seq)", groupby>()};
 
-constexpr Signature FREQUENCIES_SIG = Signature::function("frequencies", {"seq"});
-PyObject* frequencies(Args<FREQUENCIES_SIG>& a) { return frequencies_impl(a[0]); }
+PyObject* frequencies(Bound<1>& a) { return frequencies_impl(a[0]); }
+Registered FREQUENCIES{ITERTOOLZ_NAMES, function_def<"frequencies(seq)", frequencies>()};
 
-constexpr Signature ISDISTINCT_SIG = Signature::function("isdistinct", {"seq"});
-PyObject* isdistinct(Args<ISDISTINCT_SIG>& a) {
+PyObject* isdistinct(Bound<1>& a) {
     Owned seen = Owned::steal(PySet_New(nullptr));
     if (!seen) return nullptr;
     int duplicate = for_each_element(a[0], [&](PyObject* item) {
@@ -171,6 +170,7 @@ PyObject* isdistinct(Args<ISDISTINCT_SIG>& a) {
     if (duplicate < 0) return nullptr;
     return Py_NewRef(duplicate ? Py_False : Py_True);
 }
+Registered ISDISTINCT{ITERTOOLZ_NAMES, function_def<"isdistinct(seq)", isdistinct>()};
 
 }  // namespace
 
@@ -192,10 +192,5 @@ PyObject* frequencies_impl(PyObject* seq) {
     int rc = for_each_element(seq, [&](PyObject* item) { return counting.add(item); });
     return rc < 0 ? nullptr : counting.result();
 }
-
-PyMethodDef GROUPBY_DEF = function_def<GROUPBY_SIG, groupby>("groupby(key, seq)\n--\n\n");
-PyMethodDef COUNTBY_DEF = function_def<COUNTBY_SIG, countby>("countby(key, seq)\n--\n\n");
-PyMethodDef FREQUENCIES_DEF = function_def<FREQUENCIES_SIG, frequencies>("frequencies(seq)\n--\n\n");
-PyMethodDef ISDISTINCT_DEF = function_def<ISDISTINCT_SIG, isdistinct>("isdistinct(seq)\n--\n\n");
 
 }  // namespace brisko

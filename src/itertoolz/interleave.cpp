@@ -39,8 +39,7 @@ private:
     std::size_t pos_ = 0;       // the input to ask next
 };
 
-constexpr Signature INTERLEAVE_SIG = Signature::function("interleave", {"seqs"});
-PyObject* interleave(Args<INTERLEAVE_SIG>& a) {
+PyObject* interleave(Bound<1>& a) {
     std::vector<Owned> iters;
     int rc = for_each_element(a[0], [&](PyObject* seq) {
         iters.push_back(Owned::steal(PyObject_GetIter(seq)));
@@ -49,9 +48,8 @@ PyObject* interleave(Args<INTERLEAVE_SIG>& a) {
     if (rc < 0) return nullptr;
     return new_native_iter<InterleaveStep>("interleave", std::move(iters));
 }
+Registered INTERLEAVE{ITERTOOLZ_NAMES, function_def<"interleave(seqs)", interleave>()};
 
 }  // namespace
-
-PyMethodDef INTERLEAVE_DEF = function_def<INTERLEAVE_SIG, interleave>("interleave(seqs)\n--\n\n");
 
 }  // namespace brisko

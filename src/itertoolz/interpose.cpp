@@ -82,8 +82,7 @@ PyObject* new_interpose_iter(Owned el, PySource source, Owned pending, Phase pha
                               InterposeIter{std::move(el), GilRefCell<State>(std::move(state))});
 }
 
-constexpr Signature INTERPOSE_SIG = Signature::function("interpose", {"el", "seq"});
-PyObject* interpose(Args<INTERPOSE_SIG>& a) {
+PyObject* interpose(Bound<2>& a) {
     PySource source = PySource::from(a[1]);
     if (!source) return nullptr;
     // The first element is pulled now. An empty input is valid: its interposition is empty, so
@@ -93,6 +92,7 @@ PyObject* interpose(Args<INTERPOSE_SIG>& a) {
     Phase phase = first ? Phase::Rest : Phase::Ended;
     return new_interpose_iter(Owned::borrow(a[0]), std::move(source), std::move(first), phase);
 }
+Registered INTERPOSE{ITERTOOLZ_NAMES, function_def<"interpose(el, seq)", interpose>()};
 
 }  // namespace
 
@@ -103,6 +103,5 @@ PyObject* interpose_impl(PyObject* el, PyObject* seq) {
 }
 
 ClassDef INTERPOSE_ITER_CLASS = dedicated_class_def<InterposeIter>();
-PyMethodDef INTERPOSE_DEF = function_def<INTERPOSE_SIG, interpose>("interpose(el, seq)\n--\n\n");
 
 }  // namespace brisko

@@ -35,13 +35,11 @@ private:
     bool first_ = true;
 };
 
-constexpr Signature ITERATE_SIG = Signature::function("iterate", {"func", "x"});
-PyObject* iterate(Args<ITERATE_SIG>& a) {
+PyObject* iterate(Bound<2>& a) {
     return new_native_iter<IterateStep>("iterate", Owned::borrow(a[0]), Owned::borrow(a[1]));
 }
+Registered ITERATE{ITERTOOLZ_NAMES, function_def<"iterate(func, x)", iterate>()};
 
 }  // namespace
-
-PyMethodDef ITERATE_DEF = function_def<ITERATE_SIG, iterate>("iterate(func, x)\n--\n\n");
 
 }  // namespace brisko

@@ -1,4 +1,4 @@
-// Sequence and iterator tools: the registered functions and the entry points other tools share.
+// Sequence and iterator tools: their registration table and the entry points other tools share.
 #pragma once
 
 #include <Python.h>
@@ -12,18 +12,6 @@ namespace brisko {
 
 // The exported names, in export order (names.cpp).
 extern RegistrationTable ITERTOOLZ_NAMES;
-
-// Functions that names.cpp registers for their files. Element access.
-extern PyMethodDef COUNT_DEF, FIRST_DEF, SECOND_DEF, LAST_DEF, NTH_DEF, GET_DEF, PEEK_DEF;
-extern PyMethodDef TAKE_DEF, DROP_DEF, TAKE_NTH_DEF, TAIL_DEF, CONS_DEF;
-// Lazy transformers.
-extern PyMethodDef CONCAT_DEF, CONCATV_DEF, INTERLEAVE_DEF, PARTITION_DEF, PARTITION_ALL_DEF;
-extern PyMethodDef MAPCAT_DEF, REMOVE_DEF, ACCUMULATE_DEF, ITERATE_DEF;
-
-// Grouping, dedicated-iterator front ends and multi-sequence tools.
-extern PyMethodDef ISDISTINCT_DEF, FREQUENCIES_DEF, TOPK_DEF, INTERPOSE_DEF, SLIDING_WINDOW_DEF;
-extern PyMethodDef MERGE_SORTED_DEF, DIFF_DEF, GROUPBY_DEF, COUNTBY_DEF, REDUCEBY_DEF, PLUCK_DEF;
-extern PyMethodDef UNIQUE_DEF, JOIN_DEF;
 
 // Counts the elements of `seq`; -1 with an exception set on failure.
 int count_impl(PyObject* seq, std::uint64_t& out);

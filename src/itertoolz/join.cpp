@@ -115,19 +115,17 @@ private:
     bool tail_built_ = false;
 };
 
-constexpr Signature JOIN_SIG =
-    Signature::function("join", {"leftkey", "leftseq", "rightkey", "rightseq", "left_default", "right_default"}, 4);
-PyObject* join(Args<JOIN_SIG>& a) {
+PyObject* join(Bound<6>& a) {
     Owned right = Owned::steal(PyObject_GetIter(a[3]));
     if (!right) return nullptr;
     auto optional = [](PyObject* value) { return Owned::borrow(value == Py_None ? nullptr : value); };
     return new_native_iter<JoinStep>("join", Owned::borrow(a[0]), Owned::borrow(a[1]), Owned::borrow(a[2]),
                                      std::move(right), optional(a[4]), optional(a[5]));
 }
+Registered JOIN{
+    ITERTOOLZ_NAMES,
+    function_def<"join(leftkey, leftseq, rightkey, rightseq, left_default=None, right_default=None)", join>()};
 
 }  // namespace
-
-PyMethodDef JOIN_DEF = function_def<JOIN_SIG, join>(
-    "join(leftkey, leftseq, rightkey, rightseq, left_default=None, right_default=None)\n--\n\n");
 
 }  // namespace brisko

@@ -40,8 +40,7 @@ struct MergeKey {
 // Imported at every call, so a replaced heapq.merge is honoured at once.
 HostAttr HEAPQ_MERGE{"heapq", "merge", HostAttr::Lookup::EveryCall};
 
-constexpr Signature MERGE_SORTED_SIG = Signature::function("merge_sorted", {}).with_rest().keyword_only({"key"});
-PyObject* merge_sorted(Args<MERGE_SORTED_SIG>& a) {
+PyObject* merge_sorted(Bound<1>& a) {
     Owned merge = lookup_attr(HEAPQ_MERGE);
     if (!merge) return nullptr;
     PyObject* key = a[0] == Py_None ? nullptr : a[0];
@@ -62,9 +61,8 @@ PyObject* merge_sorted(Args<MERGE_SORTED_SIG>& a) {
     if (!it) return nullptr;
     return new_native_iter<ForwardStep>("merge_sorted", std::move(it));
 }
+Registered MERGE_SORTED{ITERTOOLZ_NAMES, function_def<"merge_sorted(*seqs, key=None)", merge_sorted>()};
 
 }  // namespace
-
-PyMethodDef MERGE_SORTED_DEF = function_def<MERGE_SORTED_SIG, merge_sorted>("merge_sorted(*seqs, key=None)\n--\n\n");
 
 }  // namespace brisko

@@ -112,10 +112,9 @@ private:
     Owned last_;  // the previous direct chunk, kept for reuse
 };
 
-constexpr Signature PARTITION_SIG = Signature::function("partition", {"n", "seq"}).with_rest();
-PyObject* partition(Args<PARTITION_SIG>& a) {
+PyObject* partition(Bound<2>& a) {
     std::int64_t n;
-    if (to_i64(PARTITION_SIG, 0, a[0], n) < 0) return nullptr;
+    if (to_i64(a, 0, n) < 0) return nullptr;
     if (a.n_rest > 1) {
         PyErr_SetString(PyExc_TypeError, "partition takes at most 3 arguments");
         return nullptr;
@@ -127,14 +126,15 @@ PyObject* partition(Args<PARTITION_SIG>& a) {
     return new_native_iter<PartitionStep>("partition", std::move(source), std::uint64_t(n),
                                           padded ? Tail::Pad : Tail::Drop, padded ? Owned::borrow(a.rest[0]) : Owned());
 }
+Registered PARTITION{ITERTOOLZ_NAMES, function_def<"partition(n, seq, *rest)", partition>()};
 
-constexpr Signature PARTITION_ALL_SIG = Signature::function("partition_all", {"n", "seq"});
-PyObject* partition_all(Args<PARTITION_ALL_SIG>& a) {
+PyObject* partition_all(Bound<2>& a) {
     std::int64_t n;
-    if (to_i64(PARTITION_ALL_SIG, 0, a[0], n) < 0) return nullptr;
+    if (to_i64(a, 0, n) < 0) return nullptr;
     if (n < 1) return new_empty_iter();
     return partition_all_impl(std::uint64_t(n), a[1]);
 }
+Registered PARTITION_ALL{ITERTOOLZ_NAMES, function_def<"partition_all(n, seq)", partition_all>()};
 
 }  // namespace
 
@@ -143,8 +143,5 @@ PyObject* partition_all_impl(std::uint64_t n, PyObject* seq) {
     if (!source) return nullptr;
     return new_native_iter<PartitionStep>("partition_all", std::move(source), n, Tail::Short, Owned());
 }
-
-PyMethodDef PARTITION_DEF = function_def<PARTITION_SIG, partition>("partition(n, seq, *rest)\n--\n\n");
-PyMethodDef PARTITION_ALL_DEF = function_def<PARTITION_ALL_SIG, partition_all>("partition_all(n, seq)\n--\n\n");
 
 }  // namespace brisko

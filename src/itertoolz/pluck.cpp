@@ -71,8 +71,8 @@ private:
     Owned default_;  // null: no default
 };
 
-constexpr Signature PLUCK_SIG = Signature::function("pluck", {"ind", "seqs"}).with_rest();
-PyObject* pluck(Args<PLUCK_SIG>& a) { return pluck_impl("pluck", a[0], a[1], a.rest, a.n_rest); }
+PyObject* pluck(Bound<2>& a) { return pluck_impl("pluck", a[0], a[1], a.rest, a.n_rest); }
+Registered PLUCK{ITERTOOLZ_NAMES, function_def<"pluck(ind, seqs, *rest)", pluck>()};
 
 }  // namespace
 
@@ -89,6 +89,5 @@ PyObject* pluck_impl(const char* tool, PyObject* ind, PyObject* seqs, PyObject* 
 }
 
 ClassDef PLUCK_ITER_CLASS = dedicated_class_def<PluckIter>();
-PyMethodDef PLUCK_DEF = function_def<PLUCK_SIG, pluck>("pluck(ind, seqs, *rest)\n--\n\n");
 
 }  // namespace brisko

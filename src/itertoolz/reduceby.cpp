@@ -9,8 +9,7 @@
 namespace brisko {
 namespace {
 
-constexpr Signature REDUCEBY_SIG = Signature::function("reduceby", {"key", "binop", "seq"}).with_rest();
-PyObject* reduceby(Args<REDUCEBY_SIG>& a) {
+PyObject* reduceby(Bound<3>& a) {
     if (a.n_rest > 1) {
         PyErr_SetString(PyExc_TypeError, "reduceby takes at most 4 arguments");
         return nullptr;
@@ -41,9 +40,8 @@ PyObject* reduceby(Args<REDUCEBY_SIG>& a) {
     });
     return rc < 0 ? nullptr : result.release();
 }
+Registered REDUCEBY{ITERTOOLZ_NAMES, function_def<"reduceby(key, binop, seq, *rest)", reduceby>()};
 
 }  // namespace
-
-PyMethodDef REDUCEBY_DEF = function_def<REDUCEBY_SIG, reduceby>("reduceby(key, binop, seq, *rest)\n--\n\n");
 
 }  // namespace brisko

@@ -8,39 +8,34 @@
 namespace brisko {
 namespace {
 
-constexpr Signature TAKE_SIG = Signature::function("take", {"n", "seq"});
-PyObject* take(Args<TAKE_SIG>& a) {
+PyObject* take(Bound<2>& a) {
     PyObject* argv[] = {a[1], a[0]};
     return call_attr(ISLICE, argv, 2);
 }
+Registered TAKE{ITERTOOLZ_NAMES, function_def<"take(n, seq)", take>()};
 
-constexpr Signature DROP_SIG = Signature::function("drop", {"n", "seq"});
-PyObject* drop(Args<DROP_SIG>& a) {
+PyObject* drop(Bound<2>& a) {
     PyObject* argv[] = {a[1], a[0], Py_None};
     return call_attr(ISLICE, argv, 3);
 }
+Registered DROP{ITERTOOLZ_NAMES, function_def<"drop(n, seq)", drop>()};
 
-constexpr Signature TAKE_NTH_SIG = Signature::function("take_nth", {"n", "seq"});
-PyObject* take_nth(Args<TAKE_NTH_SIG>& a) {
+PyObject* take_nth(Bound<2>& a) {
     Owned zero = Owned::steal(PyLong_FromLong(0));
     if (!zero) return nullptr;
     PyObject* argv[] = {a[1], zero.get(), Py_None, a[0]};
     return call_attr(ISLICE, argv, 4);
 }
+Registered TAKE_NTH{ITERTOOLZ_NAMES, function_def<"take_nth(n, seq)", take_nth>()};
 
-constexpr Signature CONS_SIG = Signature::function("cons", {"el", "seq"});
-PyObject* cons(Args<CONS_SIG>& a) {
+PyObject* cons(Bound<2>& a) {
     Owned head = Owned::steal(PyTuple_Pack(1, a[0]));
     if (!head) return nullptr;
     PyObject* argv[] = {head.get(), a[1]};
     return call_attr(CHAIN, argv, 2);
 }
+Registered CONS{ITERTOOLZ_NAMES, function_def<"cons(el, seq)", cons>()};
 
 }  // namespace
-
-PyMethodDef TAKE_DEF = function_def<TAKE_SIG, take>("take(n, seq)\n--\n\n");
-PyMethodDef DROP_DEF = function_def<DROP_SIG, drop>("drop(n, seq)\n--\n\n");
-PyMethodDef TAKE_NTH_DEF = function_def<TAKE_NTH_SIG, take_nth>("take_nth(n, seq)\n--\n\n");
-PyMethodDef CONS_DEF = function_def<CONS_SIG, cons>("cons(el, seq)\n--\n\n");
 
 }  // namespace brisko

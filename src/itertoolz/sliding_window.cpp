@@ -107,16 +107,16 @@ PyObject* new_sliding_window_iter(std::uint64_t n, PySource source, std::vector<
                               SlidingWindowIter{GilRefCell<State>(std::move(state))});
 }
 
-constexpr Signature SLIDING_WINDOW_SIG = Signature::function("sliding_window", {"n", "seq"});
-PyObject* sliding_window(Args<SLIDING_WINDOW_SIG>& a) {
+PyObject* sliding_window(Bound<2>& a) {
     std::int64_t n;
-    if (to_i64(SLIDING_WINDOW_SIG, 0, a[0], n) < 0) return nullptr;
+    if (to_i64(a, 0, n) < 0) return nullptr;
     if (n < 0) {
         PyErr_SetString(PyExc_ValueError, "n must be >= 0");
         return nullptr;
     }
     return sliding_window_impl(std::uint64_t(n), a[1]);
 }
+Registered SLIDING_WINDOW{ITERTOOLZ_NAMES, function_def<"sliding_window(n, seq)", sliding_window>()};
 
 }  // namespace
 
@@ -141,6 +141,5 @@ PyObject* sliding_window_impl(std::uint64_t n, PyObject* seq) {
 }
 
 ClassDef SLIDING_WINDOW_ITER_CLASS = dedicated_class_def<SlidingWindowIter>();
-PyMethodDef SLIDING_WINDOW_DEF = function_def<SLIDING_WINDOW_SIG, sliding_window>("sliding_window(n, seq)\n--\n\n");
 
 }  // namespace brisko

@@ -32,12 +32,12 @@ PyObject* tail_of_iterator(std::uint64_t n, PyObject* seq) {
     return result.release();
 }
 
-constexpr Signature TAIL_SIG = Signature::function("tail", {"n", "seq"});
-PyObject* tail(Args<TAIL_SIG>& a) {
+PyObject* tail(Bound<2>& a) {
     std::uint64_t n;
-    if (to_count(TAIL_SIG, 0, a[0], n) < 0) return nullptr;
+    if (to_count(a, 0, n) < 0) return nullptr;
     return tail_impl(n, a[1]);
 }
+Registered TAIL{ITERTOOLZ_NAMES, function_def<"tail(n, seq)", tail>()};
 
 }  // namespace
 
@@ -58,7 +58,5 @@ PyObject* tail_impl(std::uint64_t n, PyObject* seq) {
     PyErr_Clear();
     return tail_of_iterator(n, seq);
 }
-
-PyMethodDef TAIL_DEF = function_def<TAIL_SIG, tail>("tail(n, seq)\n--\n\n");
 
 }  // namespace brisko

@@ -192,10 +192,9 @@ PyObject* sorted_whole(PyObject* seq, PyObject* key) {
     return result.release();
 }
 
-constexpr Signature TOPK_SIG = Signature::function("topk", {"k", "seq", "key"}, 2);
-PyObject* topk(Args<TOPK_SIG>& a) {
+PyObject* topk(Bound<3>& a) {
     std::uint64_t k;
-    if (to_count(TOPK_SIG, 0, a[0], k) < 0) return nullptr;
+    if (to_count(a, 0, k) < 0) return nullptr;
     PyObject* seq = a[1];
     PyObject* key = a[2] == Py_None ? nullptr : a[2];
     if ((PyList_CheckExact(seq) || PyTuple_CheckExact(seq)) && std::uint64_t(Py_SIZE(seq)) <= k) {
@@ -208,9 +207,8 @@ PyObject* topk(Args<TOPK_SIG>& a) {
     if (rc < 0) return nullptr;
     return selection.take_result();
 }
+Registered TOPK{ITERTOOLZ_NAMES, function_def<"topk(k, seq, key=None)", topk>()};
 
 }  // namespace
-
-PyMethodDef TOPK_DEF = function_def<TOPK_SIG, topk>("topk(k, seq, key=None)\n--\n\n");
 
 }  // namespace brisko

@@ -136,11 +136,11 @@ PyObject* new_unique_i64_iter(BufferView view) {
                               UniqueI64Iter{std::move(view), GilRefCell<State>(State{std::move(seen), 0, {}})});
 }
 
-constexpr Signature UNIQUE_SIG = Signature::function("unique", {"seq", "key"}, 1);
-PyObject* unique(Args<UNIQUE_SIG>& a) {
+PyObject* unique(Bound<2>& a) {
     PyObject* key = a[1] == Py_None ? nullptr : a[1];
     return unique_impl("unique", a[0], key);
 }
+Registered UNIQUE{ITERTOOLZ_NAMES, function_def<"unique(seq, key=None)", unique>()};
 
 }  // namespace
 
@@ -156,6 +156,5 @@ PyObject* unique_impl(const char* tool, PyObject* seq, PyObject* key) {
 
 ClassDef UNIQUE_ITER_CLASS = dedicated_class_def<UniqueIter>();
 ClassDef UNIQUE_I64_ITER_CLASS = dedicated_class_def<UniqueI64Iter>();
-PyMethodDef UNIQUE_DEF = function_def<UNIQUE_SIG, unique>("unique(seq, key=None)\n--\n\n");
 
 }  // namespace brisko
