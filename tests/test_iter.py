@@ -1,5 +1,5 @@
 """Iter: laziness and the shared inner object, fresh host lookups, and a property test of random
-chains. (Cycles, deep nesting and a cleared Iter are in test_utils_soundness's tables.)"""
+chains. (Cycles, deep nesting and a cleared Iter are in test_soundness's tables.)"""
 
 import builtins
 import itertools

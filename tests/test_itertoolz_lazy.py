@@ -1,6 +1,6 @@
 """Lazy transformers: interleave, remove, accumulate, partition, partition_all, and the dedicated
 iterators behind interpose, sliding_window, pluck and unique with their length hints. (Their steps
-around an error, iterate's among them, are in test_utils_iteration's table.)"""
+around an error, iterate's among them, are in test_iteration's table.)"""
 
 import collections
 import gc

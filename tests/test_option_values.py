@@ -1,6 +1,6 @@
 """Option and Result values: the variants' methods, truth, repr, equality, the collector, with
 property tests against Option as "a 1-tuple or None". (Long chains of them are freed in
-test_utils_soundness's deep-chain run; pattern matching is the reference's and the typed usage
+test_soundness's deep-chain run; pattern matching is the reference's and the typed usage
 program's.)"""
 
 import gc

@@ -10,7 +10,7 @@ import threading
 import pytest
 
 from brisko import _brisko as b
-from test_utils_iteration import LAZY
+from test_iteration import LAZY
 
 THREADS = 8
 SOURCE = [(2**70 + i,) for i in range(1500)]  # as the table's VALUES: pluckable, hashable, not immortal
