@@ -154,7 +154,9 @@ def pytest_addoption(parser):
 
 
 def pytest_configure(config):
-    config.addinivalue_line("markers", "out_of_process: the test's work runs in a child process; the leak check runs it once")
+    config.addinivalue_line(
+        "markers", "out_of_process: the test's work runs in a child process; the leak check runs it once"
+    )
     if config.getoption("--leaks"):
         import refleak
 

@@ -145,7 +145,8 @@ def test_a_signature_subclass_binds_on_every_call_and_its_errors_propagate():
                 raise Boom("bind")  # not a TypeError: no sign of missing arguments
             return super().bind(*args, **kwargs)
 
-    c = curry(type("Target", (), {"__signature__": Counting.from_callable(pair), "__call__": lambda self, x, y: (x, y)})())
+    target = type("Target", (), {"__signature__": Counting.from_callable(pair), "__call__": lambda self, x, y: (x, y)})
+    c = curry(target())
     assert [c(X, Y), c(X, Y), c(X)(Y)] == [(X, Y)] * 3
     assert calls == [2, 2, 1, 2]
     with pytest.raises(Boom, match="bind"):

@@ -68,7 +68,7 @@ STEPS = {
     "unique": (lambda v: (), lambda xs, v: _unique(xs)),
     "take": (lambda v: (v,), lambda xs, v: xs[:v]),
     "drop": (lambda v: (v,), lambda xs, v: xs[v:]),
-    "sliding_window": (lambda v: (v,), lambda xs, v: [tuple(xs[i : i + v]) for i in range(len(xs) - v + 1)] if v else []),
+    "sliding_window": (lambda v: (v,), lambda xs, v: [tuple(xs[i : i + v]) for i in range(len(xs) - v + 1)] * bool(v)),
     "partition_all": (lambda v: (v,), lambda xs, v: [tuple(xs[i : i + v]) for i in range(0, len(xs), v)] if v else []),
     "flat_map": (lambda v: ((lambda x: [x] * v),), lambda xs, v: [x for x in xs for _ in range(v)]),
     "interpose": (lambda v: (v,), lambda xs, v: [y for x in xs for y in (v, x)][1:]),

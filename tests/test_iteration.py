@@ -286,7 +286,9 @@ def test_list_subclasses_are_iterated_through_their_own_iter(name):
 
 
 @pytest.mark.parametrize(
-    "tool, expected", [(lambda f, s: list(remove(f, s)), [2**70]), (groupby, {False: [2**70]})], ids=["remove", "groupby"]
+    "tool, expected",
+    [(lambda f, s: list(remove(f, s)), [2**70]), (groupby, {False: [2**70]})],
+    ids=["remove", "groupby"],
 )
 def test_a_list_cleared_under_a_callback_ends_the_walk(tool, expected):
     data = [2**70, 2**71, 2**72]

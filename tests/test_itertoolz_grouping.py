@@ -49,7 +49,9 @@ def test_isdistinct_stops_at_the_first_duplicate():
 
 
 keys = st.sampled_from([len, 0, [0, -1], lambda s: s[:1]])
-items = st.lists(st.text(alphabet="abc", min_size=1, max_size=3) | st.lists(hashables, min_size=1, max_size=3).map(tuple))
+items = st.lists(
+    st.text(alphabet="abc", min_size=1, max_size=3) | st.lists(hashables, min_size=1, max_size=3).map(tuple)
+)
 
 
 def key_value(key, item):

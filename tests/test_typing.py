@@ -1,7 +1,7 @@
 """The stubs against the runtime, the reference, mypy and pyright: stubtest finds nothing beyond its
-allow-list, the stub is what tools/stub.py makes of it, it is clean under --strict, a program using every name and one starting `from brisko import *`
-type-check under both checkers and run, and a file of mistakes fails with exactly the errors it
-announces (pyright on the same lines)."""
+allow-list, the stub is what tools/stub.py makes of it, it is clean under --strict, a program using
+every name and one starting `from brisko import *` type-check under both checkers and run, and a file
+of mistakes fails with exactly the errors it announces (pyright on the same lines)."""
 
 import ast
 import json
@@ -56,7 +56,7 @@ def mypy_errors():
 def pyright_errors():
     """{file name: [(line, message)]} of one pyright run (pyproject.toml configures it) over the programs."""
     pyright = os.environ.get("BRISKO_PYRIGHT", "")
-    assert os.path.isfile(pyright), f"no pyright at {pyright!r}: ./dev test fetches it into a cache outside the checkout"
+    assert os.path.isfile(pyright), f"no pyright at {pyright!r}: ./dev test fetches it outside the checkout"
     env = {k: v for k, v in os.environ.items() if k != "LD_PRELOAD"}  # the sanitizers check brisko, not node
     args = ["node", pyright, "--outputjson", "--pythonpath", sys.executable, str(USAGE), str(STAR), str(MISTAKES)]
     out = subprocess.run(args, capture_output=True, text=True, cwd=ROOT, env=env)
@@ -91,7 +91,8 @@ def test_the_programs_type_check_and_run(program, mypy_errors, pyright_errors):
 
 
 def test_the_usage_program_uses_every_name():
-    imported = {alias.name for node in ast.parse(USAGE.read_text()).body if isinstance(node, ast.ImportFrom) and node.module == "brisko" for alias in node.names}
+    imports = [node for node in ast.parse(USAGE.read_text()).body if isinstance(node, ast.ImportFrom)]
+    imported = {alias.name for node in imports if node.module == "brisko" for alias in node.names}
     assert sorted(set(brisko.__all__) - imported) == []
 
 

@@ -36,7 +36,7 @@ def _overloads(name):
     elif name in ("compose", "compose_left"):
         yield f"{name}() -> Callable[[_T], _T]"
         for k in range(1, ARITY + 1):
-            stages = [f"f1: Callable[_P, _T1]"] + [f"f{i}: Callable[[_T{i - 1}], _T{i}]" for i in range(2, k + 1)]
+            stages = ["f1: Callable[_P, _T1]"] + [f"f{i}: Callable[[_T{i - 1}], _T{i}]" for i in range(2, k + 1)]
             if name == "compose":
                 stages.reverse()
             yield f"{name}({', '.join(stages)}, /) -> Callable[_P, _T{k}]"
