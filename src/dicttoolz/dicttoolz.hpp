@@ -9,7 +9,5 @@ namespace brisko {
 
 // The exported names, in export order (names.cpp).
 extern RegistrationTable DICTTOOLZ_NAMES;
-// Functions that names.cpp registers for their files.
-extern PyMethodDef MERGE_DEF, MERGE_WITH_DEF, ASSOC_IN_DEF, UPDATE_IN_DEF, GET_IN_DEF;
 
 }  // namespace brisko

@@ -67,8 +67,7 @@ int merge_exact_dicts(PyObject* const* dicts, Py_ssize_t n, Owned& out) {
     return nullptr;
 }
 
-constexpr Signature MERGE_SIG = Signature::function("merge", {}).with_rest().keyword_only({"factory"});
-PyObject* merge(Args<MERGE_SIG>& a) {
+PyObject* merge(Bound<1>& a) {
     PyObject* factory = a[0];
     if ((factory == nullptr || factory == Py_None) && a.n_rest > 0 && PyDict_CheckExact(a.rest[0])) {
         Owned merged;
@@ -87,6 +86,7 @@ PyObject* merge(Args<MERGE_SIG>& a) {
     }
     return result.release();
 }
+Registered MERGE{DICTTOOLZ_NAMES, function_def<"merge(*dicts, factory=None)", merge>()};
 
 // Keys whose hash is computed by the host and never changes: a table keyed only by them can take
 // its final values in place, since assigning to a present key then always finds its entry.
@@ -125,9 +125,7 @@ Py_ssize_t largest_dict(const Sources& sources) {
     return largest;
 }
 
-constexpr Signature MERGE_WITH_SIG =
-    Signature::function("merge_with", {"func"}).with_rest().keyword_only({"factory"});
-PyObject* merge_with(Args<MERGE_WITH_SIG>& a) {
+PyObject* merge_with(Bound<2>& a) {
     PyObject *func = a[0], *factory = a[1];
     Sources sources;
     if (sources.collect(a.rest, a.n_rest) < 0) return nullptr;
@@ -154,10 +152,8 @@ PyObject* merge_with(Args<MERGE_WITH_SIG>& a) {
     }
     return result.release();
 }
+Registered MERGE_WITH{DICTTOOLZ_NAMES, function_def<"merge_with(func, *dicts, factory=None)", merge_with>()};
 
 }  // namespace
-
-PyMethodDef MERGE_DEF = function_def<MERGE_SIG, merge>("merge(*dicts, factory=None)\n--\n\n");
-PyMethodDef MERGE_WITH_DEF = function_def<MERGE_WITH_SIG, merge_with>("merge_with(func, *dicts, factory=None)\n--\n\n");
 
 }  // namespace brisko

@@ -40,15 +40,15 @@ struct Walk {
     }
 };
 
-constexpr Signature GET_IN_SIG = Signature::function("get_in", {"keys", "coll", "default", "no_default"}, 2);
-PyObject* get_in(Args<GET_IN_SIG>& a) {
+PyObject* get_in(Bound<4>& a) {
     bool no_default = false;
-    if (a[3] && to_bool(GET_IN_SIG, 3, a[3], no_default) < 0) return nullptr;
+    if (a[3] && to_bool(a, 3, no_default) < 0) return nullptr;
     Walk walk{Owned::borrow(a[1]), a[2] ? a[2] : Py_None, no_default};
     // A failed step ends the walk with its answer (the default, or null with the exception).
     int rc = for_each_element(a[0], [&](PyObject* key) { return walk.step(key) ? 0 : 1; });
     return rc < 0 ? nullptr : walk.current.release();
 }
+Registered GET_IN{DICTTOOLZ_NAMES, function_def<"get_in(keys, coll, default=None, no_default=False)", get_in>()};
 
 // The keys of a path, all pulled before anything is read. 0, or -1 with the iteration's exception.
 int collect_path(PyObject* keys, std::vector<Owned>& path) {
@@ -107,18 +107,16 @@ PyObject* rec_update(PyObject* d, const std::vector<Owned>& path, F&& f, PyObjec
     return value.release();
 }
 
-constexpr Signature ASSOC_IN_SIG = Signature::function("assoc_in", {"d", "keys", "value", "factory"}, 3);
-PyObject* assoc_in(Args<ASSOC_IN_SIG>& a) {
+PyObject* assoc_in(Bound<4>& a) {
     std::vector<Owned> path;
     if (collect_path(a[1], path) < 0) return nullptr;
     if (path.empty()) return stop_iteration();
     PyObject* value = a[2];
     return rec_update(a[0], path, [value](PyObject*) { return Py_NewRef(value); }, a[3]);
 }
+Registered ASSOC_IN{DICTTOOLZ_NAMES, function_def<"assoc_in(d, keys, value, factory=None)", assoc_in>()};
 
-constexpr Signature UPDATE_IN_SIG =
-    Signature::function("update_in", {"d", "keys", "func", "default", "factory"}, 3);
-PyObject* update_in(Args<UPDATE_IN_SIG>& a) {
+PyObject* update_in(Bound<5>& a) {
     std::vector<Owned> path;
     if (collect_path(a[1], path) < 0) return nullptr;
     if (path.empty()) return stop_iteration();
@@ -126,14 +124,9 @@ PyObject* update_in(Args<UPDATE_IN_SIG>& a) {
     PyObject* dflt = a[3] ? a[3] : Py_None;
     return rec_update(a[0], path, [&](PyObject* old) { return call_one(func, old ? old : dflt); }, a[4]);
 }
+Registered UPDATE_IN{DICTTOOLZ_NAMES,
+                     function_def<"update_in(d, keys, func, default=None, factory=None)", update_in>()};
 
 }  // namespace
-
-PyMethodDef ASSOC_IN_DEF =
-    function_def<ASSOC_IN_SIG, assoc_in>("assoc_in(d, keys, value, factory=None)\n--\n\n");
-PyMethodDef UPDATE_IN_DEF =
-    function_def<UPDATE_IN_SIG, update_in>("update_in(d, keys, func, default=None, factory=None)\n--\n\n");
-PyMethodDef GET_IN_DEF =
-    function_def<GET_IN_SIG, get_in>("get_in(keys, coll, default=None, no_default=False)\n--\n\n");
 
 }  // namespace brisko

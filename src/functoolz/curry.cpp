@@ -180,23 +180,21 @@ PyObject* new_curry(Owned func, Owned args, Owned kwargs) {
     return new_curry(std::move(func), std::move(args), std::move(kwargs), std::move(chain));
 }
 
-constexpr Signature CURRY_NEW_SIG = Signature::method("curry", "__new__", {"func"}).with_rest().with_kwargs();
-PyObject* curry_new(Args<CURRY_NEW_SIG>& a) {
+PyObject* curry_new(Bound<1>& a) {
     Owned args = Owned::steal(tuple_from_array(a.rest, a.n_rest));
     if (!args) return nullptr;
     return new_curry(Owned::borrow(a[0]), std::move(args), held_kwargs(std::move(a.kwargs)));
 }
-
-constexpr char curry_doc[] = "curry(func, *args, **kwargs)\n--\n\n";
+using CurryNew = Constructor<"curry(func, *args, **kwargs)", curry_new>;
 
 PyType_Slot curry_slots[] = {
     {Py_tp_dealloc, reinterpret_cast<void*>(&CurryObject::dealloc<>)},
     {Py_tp_traverse, reinterpret_cast<void*>(&CurryObject::traverse)},
     {Py_tp_clear, reinterpret_cast<void*>(&CurryObject::clear)},
     {Py_tp_new, reinterpret_cast<void*>(&new_through_vectorcall)},
-    {Py_tp_vectorcall, reinterpret_cast<void*>(&constructor_entry<CURRY_NEW_SIG, curry_new>)},
+    {Py_tp_vectorcall, reinterpret_cast<void*>(CurryNew::entry)},
     {Py_tp_call, reinterpret_cast<void*>(&PyVectorcall_Call)},
-    {Py_tp_doc, const_cast<char*>(curry_doc)},
+    {Py_tp_doc, const_cast<char*>(CurryNew::doc)},
     {0, nullptr},
 };
 
@@ -207,6 +205,10 @@ PyType_Spec curry_spec = {
 }  // namespace
 
 ClassDef CURRY_CLASS{&curry_spec, &install_vectorcall<CurryObject>};
+
+namespace {
+Registered CURRY{FUNCTOOLZ_NAMES, CURRY_CLASS};
+}  // namespace
 
 PyObject* curry_parts(PyObject* obj) {
     if (!CurryObject::is_live(obj)) return cleared_object(obj);

@@ -13,8 +13,4 @@ const char* const FUNCTOOLZ_ORDER[] = {
 
 constinit RegistrationTable FUNCTOOLZ_NAMES{FUNCTOOLZ_ORDER};
 
-namespace {
-Registered CURRY{FUNCTOOLZ_NAMES, CURRY_CLASS};
-}  // namespace
-
 }  // namespace brisko

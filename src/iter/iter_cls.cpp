@@ -58,76 +58,64 @@ PyObject* islice(PyObject* inner, std::uint64_t n, bool drop) {
 
 // map and filter run the function in a dedicated iterator's step, as every chain method that calls
 // user code does: its errors, StopIteration included, are reported as this Iter's, never lost.
-constexpr Signature MAP_SIG = Signature::method("Iter", "map", {"f"});
-PyObject* map(PyObject* self, Args<MAP_SIG>& a) { return wrap(Owned::steal(map_impl("Iter.map", a[0], inner_of(self)))); }
+PyObject* map(PyObject* self, Bound<1>& a) { return wrap(Owned::steal(map_impl("Iter.map", a[0], inner_of(self)))); }
 
 // A None function keeps the elements that are true themselves, as the builtin filter does.
-constexpr Signature FILTER_SIG = Signature::method("Iter", "filter", {"f"});
-PyObject* filter(PyObject* self, Args<FILTER_SIG>& a) {
+PyObject* filter(PyObject* self, Bound<1>& a) {
     return wrap(Owned::steal(filter_impl("Iter.filter", a[0], inner_of(self))));
 }
 
-constexpr Signature UNIQUE_SIG = Signature::method("Iter", "unique", {"key"}, 0);
-PyObject* unique(PyObject* self, Args<UNIQUE_SIG>& a) {
+PyObject* unique(PyObject* self, Bound<1>& a) {
     PyObject* key = a[0] == Py_None ? nullptr : a[0];
     return wrap(Owned::steal(unique_impl("Iter.unique", inner_of(self), key)));
 }
 
-constexpr Signature TAKE_SIG = Signature::method("Iter", "take", {"n"});
-PyObject* take(PyObject* self, Args<TAKE_SIG>& a) {
+PyObject* take(PyObject* self, Bound<1>& a) {
     std::uint64_t n;
-    if (to_count(TAKE_SIG, 0, a[0], n) < 0) return nullptr;
+    if (to_count(a, 0, n) < 0) return nullptr;
     return wrap(Owned::steal(islice(inner_of(self), n, false)));
 }
 
-constexpr Signature DROP_SIG = Signature::method("Iter", "drop", {"n"});
-PyObject* drop(PyObject* self, Args<DROP_SIG>& a) {
+PyObject* drop(PyObject* self, Bound<1>& a) {
     std::uint64_t n;
-    if (to_count(DROP_SIG, 0, a[0], n) < 0) return nullptr;
+    if (to_count(a, 0, n) < 0) return nullptr;
     return wrap(Owned::steal(islice(inner_of(self), n, true)));
 }
 
 // The one chain method that pulls at call time: the window is primed with its first n - 1 elements.
-constexpr Signature SLIDING_WINDOW_SIG = Signature::method("Iter", "sliding_window", {"n"});
-PyObject* sliding_window(PyObject* self, Args<SLIDING_WINDOW_SIG>& a) {
+PyObject* sliding_window(PyObject* self, Bound<1>& a) {
     std::uint64_t n;
-    if (to_count(SLIDING_WINDOW_SIG, 0, a[0], n) < 0) return nullptr;
+    if (to_count(a, 0, n) < 0) return nullptr;
     return wrap(Owned::steal(sliding_window_impl(n, inner_of(self))));
 }
 
-constexpr Signature PARTITION_ALL_SIG = Signature::method("Iter", "partition_all", {"n"});
-PyObject* partition_all(PyObject* self, Args<PARTITION_ALL_SIG>& a) {
+PyObject* partition_all(PyObject* self, Bound<1>& a) {
     std::uint64_t n;
-    if (to_count(PARTITION_ALL_SIG, 0, a[0], n) < 0) return nullptr;
+    if (to_count(a, 0, n) < 0) return nullptr;
     return wrap(Owned::steal(partition_all_impl(n, inner_of(self))));
 }
 
-constexpr Signature FLAT_MAP_SIG = Signature::method("Iter", "flat_map", {"f"});
-PyObject* flat_map(PyObject* self, Args<FLAT_MAP_SIG>& a) {
+PyObject* flat_map(PyObject* self, Bound<1>& a) {
     return wrap(Owned::steal(mapcat_impl("Iter.flat_map", a[0], inner_of(self))));
 }
 
-constexpr Signature PLUCK_SIG = Signature::method("Iter", "pluck", {"ind"});
-PyObject* pluck(PyObject* self, Args<PLUCK_SIG>& a) {
+PyObject* pluck(PyObject* self, Bound<1>& a) {
     return wrap(Owned::steal(pluck_impl("Iter.pluck", a[0], inner_of(self), nullptr, 0)));
 }
 
 // Unlike the module-level interpose, nothing is pulled now: the first element is read on the first
 // step, so an empty inner gives an empty result rather than an error.
-constexpr Signature INTERPOSE_SIG = Signature::method("Iter", "interpose", {"el"});
-PyObject* interpose(PyObject* self, Args<INTERPOSE_SIG>& a) {
+PyObject* interpose(PyObject* self, Bound<1>& a) {
     return wrap(Owned::steal(interpose_impl(a[0], inner_of(self))));
 }
 
-constexpr Signature ACCUMULATE_SIG = Signature::method("Iter", "accumulate", {"binop"});
-PyObject* accumulate(PyObject* self, Args<ACCUMULATE_SIG>& a) {
+PyObject* accumulate(PyObject* self, Bound<1>& a) {
     return wrap(Owned::steal(accumulate_impl("Iter.accumulate", a[0], inner_of(self), nullptr, 0)));
 }
 
 // ---------------------------------------------------------------- terminal methods
 
-constexpr Signature COLLECT_SIG = Signature::method("Iter", "collect", {});
-PyObject* collect(PyObject* self, Args<COLLECT_SIG>&) {
+PyObject* collect(PyObject* self, Bound<0>&) {
     PyObject* argv[] = {inner_of(self)};
     return call_attr(LIST, argv, 1);
 }
@@ -137,49 +125,41 @@ PyObject* collect(PyObject* self, Args<COLLECT_SIG>&) {
     return nullptr;
 }
 
-constexpr Signature REDUCE_SIG = Signature::method("Iter", "reduce", {"binop"}).with_rest();
-PyObject* reduce(PyObject* self, Args<REDUCE_SIG>& a) {
+PyObject* reduce(PyObject* self, Bound<1>& a) {
     if (a.n_rest > 1) return too_many_reduce_arguments();
     PyObject* argv[] = {a[0], inner_of(self), a.n_rest == 1 ? a.rest[0] : nullptr};
     return call_attr(REDUCE, argv, std::size_t(2 + a.n_rest));
 }
 
-constexpr Signature COUNT_SIG = Signature::method("Iter", "count", {});
-PyObject* count(PyObject* self, Args<COUNT_SIG>&) {
+PyObject* count(PyObject* self, Bound<0>&) {
     std::uint64_t n;
     if (count_impl(inner_of(self), n) < 0) return nullptr;
     return PyLong_FromUnsignedLongLong(n);
 }
 
-constexpr Signature FREQUENCIES_SIG = Signature::method("Iter", "frequencies", {});
-PyObject* frequencies(PyObject* self, Args<FREQUENCIES_SIG>&) { return frequencies_impl(inner_of(self)); }
+PyObject* frequencies(PyObject* self, Bound<0>&) { return frequencies_impl(inner_of(self)); }
 
-constexpr Signature GROUP_BY_SIG = Signature::method("Iter", "group_by", {"key"});
-PyObject* group_by(PyObject* self, Args<GROUP_BY_SIG>& a) { return groupby_impl(a[0], inner_of(self)); }
+PyObject* group_by(PyObject* self, Bound<1>& a) { return groupby_impl(a[0], inner_of(self)); }
 
-constexpr Signature TO_DICT_SIG = Signature::method("Iter", "to_dict", {});
-PyObject* to_dict(PyObject* self, Args<TO_DICT_SIG>&) {
+PyObject* to_dict(PyObject* self, Bound<0>&) {
     PyObject* argv[] = {inner_of(self)};
     return call_attr(DICT, argv, 1);
 }
 
-constexpr Signature FIRST_SIG = Signature::method("Iter", "first", {});
-PyObject* first(PyObject* self, Args<FIRST_SIG>&) { return first_opt(inner_of(self)); }
+PyObject* first(PyObject* self, Bound<0>&) { return first_opt(inner_of(self)); }
 
-constexpr Signature LAST_SIG = Signature::method("Iter", "last", {});
-PyObject* last(PyObject* self, Args<LAST_SIG>&) { return last_opt(inner_of(self)); }
+PyObject* last(PyObject* self, Bound<0>&) { return last_opt(inner_of(self)); }
 
-constexpr Signature NTH_SIG = Signature::method("Iter", "nth", {"i"});
-PyObject* nth(PyObject* self, Args<NTH_SIG>& a) {
+PyObject* nth(PyObject* self, Bound<1>& a) {
     std::uint64_t i;
-    if (to_count(NTH_SIG, 0, a[0], i) < 0) return nullptr;
+    if (to_count(a, 0, i) < 0) return nullptr;
     return nth_opt(i, inner_of(self));
 }
 
 // ---------------------------------------------------------------- construction and slots
 
-constexpr Signature ITER_NEW_SIG = Signature::method("Iter", "__new__", {"inner"});
-PyObject* iter_new(Args<ITER_NEW_SIG>& a) { return wrap(Owned::borrow(a[0])); }
+PyObject* iter_new(Bound<1>& a) { return wrap(Owned::borrow(a[0])); }
+using IterNew = Constructor<"Iter(inner)", iter_new>;
 
 // An Iter is iterable, not an iterator: each `for` starts from iter(inner).
 PyObject* iter_iter(PyObject* self) noexcept {
@@ -192,40 +172,38 @@ PyObject* iter_iter(PyObject* self) noexcept {
 }
 
 PyMethodDef iter_methods[] = {
-    method_def<MAP_SIG, map>("map($self, f)\n--\n\n"),
-    method_def<FILTER_SIG, filter>("filter($self, f)\n--\n\n"),
-    method_def<UNIQUE_SIG, unique>("unique($self, key=None)\n--\n\n"),
-    method_def<TAKE_SIG, take>("take($self, n)\n--\n\n"),
-    method_def<DROP_SIG, drop>("drop($self, n)\n--\n\n"),
-    method_def<SLIDING_WINDOW_SIG, sliding_window>("sliding_window($self, n)\n--\n\n"),
-    method_def<PARTITION_ALL_SIG, partition_all>("partition_all($self, n)\n--\n\n"),
-    method_def<FLAT_MAP_SIG, flat_map>("flat_map($self, f)\n--\n\n"),
-    method_def<PLUCK_SIG, pluck>("pluck($self, ind)\n--\n\n"),
-    method_def<INTERPOSE_SIG, interpose>("interpose($self, el)\n--\n\n"),
-    method_def<ACCUMULATE_SIG, accumulate>("accumulate($self, binop)\n--\n\n"),
-    method_def<COLLECT_SIG, collect>("collect($self)\n--\n\n"),
-    method_def<REDUCE_SIG, reduce>("reduce($self, binop, *rest)\n--\n\n"),
-    method_def<COUNT_SIG, count>("count($self)\n--\n\n"),
-    method_def<FREQUENCIES_SIG, frequencies>("frequencies($self)\n--\n\n"),
-    method_def<GROUP_BY_SIG, group_by>("group_by($self, key)\n--\n\n"),
-    method_def<TO_DICT_SIG, to_dict>("to_dict($self)\n--\n\n"),
-    method_def<FIRST_SIG, first>("first($self)\n--\n\n"),
-    method_def<LAST_SIG, last>("last($self)\n--\n\n"),
-    method_def<NTH_SIG, nth>("nth($self, i)\n--\n\n"),
+    method_def<"Iter.map($self, f)", map>(),
+    method_def<"Iter.filter($self, f)", filter>(),
+    method_def<"Iter.unique($self, key=None)", unique>(),
+    method_def<"Iter.take($self, n)", take>(),
+    method_def<"Iter.drop($self, n)", drop>(),
+    method_def<"Iter.sliding_window($self, n)", sliding_window>(),
+    method_def<"Iter.partition_all($self, n)", partition_all>(),
+    method_def<"Iter.flat_map($self, f)", flat_map>(),
+    method_def<"Iter.pluck($self, ind)", pluck>(),
+    method_def<"Iter.interpose($self, el)", interpose>(),
+    method_def<"Iter.accumulate($self, binop)", accumulate>(),
+    method_def<"Iter.collect($self)", collect>(),
+    method_def<"Iter.reduce($self, binop, *rest)", reduce>(),
+    method_def<"Iter.count($self)", count>(),
+    method_def<"Iter.frequencies($self)", frequencies>(),
+    method_def<"Iter.group_by($self, key)", group_by>(),
+    method_def<"Iter.to_dict($self)", to_dict>(),
+    method_def<"Iter.first($self)", first>(),
+    method_def<"Iter.last($self)", last>(),
+    method_def<"Iter.nth($self, i)", nth>(),
     {nullptr, nullptr, 0, nullptr},
 };
-
-constexpr char iter_doc[] = "Iter(inner)\n--\n\n";
 
 PyType_Slot iter_slots[] = {
     {Py_tp_dealloc, reinterpret_cast<void*>(&IterCls::dealloc<>)},
     {Py_tp_traverse, reinterpret_cast<void*>(&IterCls::traverse)},
     {Py_tp_clear, reinterpret_cast<void*>(&IterCls::clear)},
     {Py_tp_new, reinterpret_cast<void*>(&new_through_vectorcall)},
-    {Py_tp_vectorcall, reinterpret_cast<void*>(&constructor_entry<ITER_NEW_SIG, iter_new>)},
+    {Py_tp_vectorcall, reinterpret_cast<void*>(IterNew::entry)},
     {Py_tp_iter, reinterpret_cast<void*>(&iter_iter)},
     {Py_tp_methods, iter_methods},
-    {Py_tp_doc, const_cast<char*>(iter_doc)},
+    {Py_tp_doc, const_cast<char*>(IterNew::doc)},
     {0, nullptr},
 };
 

@@ -37,8 +37,7 @@ Reader READERS[] = {
 
 // (kind, parts) for an object of one of the classes above (never subclassed, so its type alone
 // decides), None for any other object.
-constexpr Signature PARTS_SIG = Signature::function("parts", {"obj"});
-PyObject* parts(Args<PARTS_SIG>& a) {
+PyObject* parts(Bound<1>& a) {
     for (Reader& reader : READERS) {
         PyTypeObject* type = reader.type();
         if (!type) return nullptr;
@@ -54,12 +53,11 @@ PyObject* parts(Args<PARTS_SIG>& a) {
 }
 
 // The way back from curry_parts: keywords as one dict, so that any name round-trips, `func` too.
-constexpr Signature CURRY_FROM_PARTS_SIG = Signature::function("curry_from_parts", {"func", "args", "kwargs"});
-PyObject* from_curry_parts(Args<CURRY_FROM_PARTS_SIG>& a) { return curry_from_parts(a[0], a[1], a[2]); }
+PyObject* from_curry_parts(Bound<3>& a) { return curry_from_parts(a[0], a[1], a[2]); }
 
 PyMethodDef introspect_functions[] = {
-    function_def<PARTS_SIG, parts>("parts(obj)\n--\n\n"),
-    function_def<CURRY_FROM_PARTS_SIG, from_curry_parts>("curry_from_parts(func, args, kwargs)\n--\n\n"),
+    function_def<"parts(obj)", parts>(),
+    function_def<"curry_from_parts(func, args, kwargs)", from_curry_parts>(),
     {nullptr, nullptr, 0, nullptr},
 };
 

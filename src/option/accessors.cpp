@@ -23,21 +23,20 @@ PyObject* found_or_nothing(PyObject* item) {
     return new_nothing();
 }
 
-constexpr Signature FIRST_OPT_SIG = Signature::function("first_opt", {"seq"});
-PyObject* first_opt(Args<FIRST_OPT_SIG>& a) { return brisko::first_opt(a[0]); }
+PyObject* first_opt(Bound<1>& a) { return brisko::first_opt(a[0]); }
+Registered FIRST_OPT{OPTION_NAMES, function_def<"first_opt(seq)", first_opt>()};
 
-constexpr Signature LAST_OPT_SIG = Signature::function("last_opt", {"seq"});
-PyObject* last_opt(Args<LAST_OPT_SIG>& a) { return brisko::last_opt(a[0]); }
+PyObject* last_opt(Bound<1>& a) { return brisko::last_opt(a[0]); }
+Registered LAST_OPT{OPTION_NAMES, function_def<"last_opt(seq)", last_opt>()};
 
-constexpr Signature NTH_OPT_SIG = Signature::function("nth_opt", {"n", "seq"});
-PyObject* nth_opt(Args<NTH_OPT_SIG>& a) {
+PyObject* nth_opt(Bound<2>& a) {
     std::uint64_t n;
-    if (to_count(NTH_OPT_SIG, 0, a[0], n) < 0) return nullptr;
+    if (to_count(a, 0, n) < 0) return nullptr;
     return brisko::nth_opt(n, a[1]);
 }
+Registered NTH_OPT{OPTION_NAMES, function_def<"nth_opt(n, seq)", nth_opt>()};
 
-constexpr Signature PEEK_OPT_SIG = Signature::function("peek_opt", {"seq"});
-PyObject* peek_opt(Args<PEEK_OPT_SIG>& a) {
+PyObject* peek_opt(Bound<1>& a) {
     Owned it = Owned::steal(PyObject_GetIter(a[0]));
     if (!it) return nullptr;
     Owned head = Owned::steal(iter_next(it.get()));
@@ -46,13 +45,13 @@ PyObject* peek_opt(Args<PEEK_OPT_SIG>& a) {
     if (!pair) return nullptr;
     return new_some(std::move(pair));
 }
+Registered PEEK_OPT{OPTION_NAMES, function_def<"peek_opt(seq)", peek_opt>()};
 
 // A list `ind` is one key here, not a list of keys.
-constexpr Signature GET_OPT_SIG = Signature::function("get_opt", {"ind", "coll"});
-PyObject* get_opt(Args<GET_OPT_SIG>& a) { return found_or_nothing(get_item(a[1], a[0])); }
+PyObject* get_opt(Bound<2>& a) { return found_or_nothing(get_item(a[1], a[0])); }
+Registered GET_OPT{OPTION_NAMES, function_def<"get_opt(ind, coll)", get_opt>()};
 
-constexpr Signature GET_IN_OPT_SIG = Signature::function("get_in_opt", {"coll"}).with_rest();
-PyObject* get_in_opt(Args<GET_IN_OPT_SIG>& a) {
+PyObject* get_in_opt(Bound<1>& a) {
     Owned current = Owned::borrow(a[0]);
     for (Py_ssize_t i = 0; i < a.n_rest; ++i) {
         PyObject* next = get_item(current.get(), a.rest[i]);
@@ -61,6 +60,7 @@ PyObject* get_in_opt(Args<GET_IN_OPT_SIG>& a) {
     }
     return new_some(std::move(current));
 }
+Registered GET_IN_OPT{OPTION_NAMES, function_def<"get_in_opt(coll, *keys)", get_in_opt>()};
 
 }  // namespace
 
@@ -93,12 +93,5 @@ PyObject* nth_opt(std::uint64_t n, PyObject* seq) {
     if (rc < 0) return nullptr;
     return found ? new_some(std::move(found)) : new_nothing();
 }
-
-PyMethodDef FIRST_OPT_DEF = function_def<FIRST_OPT_SIG, first_opt>("first_opt(seq)\n--\n\n");
-PyMethodDef LAST_OPT_DEF = function_def<LAST_OPT_SIG, last_opt>("last_opt(seq)\n--\n\n");
-PyMethodDef NTH_OPT_DEF = function_def<NTH_OPT_SIG, nth_opt>("nth_opt(n, seq)\n--\n\n");
-PyMethodDef GET_OPT_DEF = function_def<GET_OPT_SIG, get_opt>("get_opt(ind, coll)\n--\n\n");
-PyMethodDef GET_IN_OPT_DEF = function_def<GET_IN_OPT_SIG, get_in_opt>("get_in_opt(coll, *keys)\n--\n\n");
-PyMethodDef PEEK_OPT_DEF = function_def<PEEK_OPT_SIG, peek_opt>("peek_opt(seq)\n--\n\n");
 
 }  // namespace brisko

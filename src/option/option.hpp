@@ -30,9 +30,6 @@ PyObject* new_err(Owned error);
 // A new NothingType instance; nothing is ever shared, not even the module's `Nothing`.
 PyObject* new_nothing();
 
-// The optional accessors, which names.cpp registers for their file.
-extern PyMethodDef FIRST_OPT_DEF, LAST_OPT_DEF, NTH_OPT_DEF, GET_OPT_DEF, GET_IN_OPT_DEF, PEEK_OPT_DEF;
-
 // The accessor cores: a new Option value, or null with the exception of the iteration.
 PyObject* first_opt(PyObject* seq);
 PyObject* last_opt(PyObject* seq);

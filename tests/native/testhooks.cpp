@@ -41,8 +41,7 @@ private:
     long calls_ = 0;
 };
 
-constexpr Signature FAILING_ITER_SIG = Signature::function("failing_iter", {"mode"});
-PyObject* failing_iter(Args<FAILING_ITER_SIG>& a) {
+PyObject* failing_iter(Bound<1>& a) {
     long mode = PyLong_AsLong(a[0]);
     if (mode == -1 && PyErr_Occurred()) return nullptr;
     return new_native_iter<FailingStep>("failing_iter", mode);
@@ -65,30 +64,27 @@ private:
     PySource source_;
 };
 
-constexpr Signature LEAKING_ITER_SIG = Signature::function("leaking_iter", {"iterable"});
-PyObject* leaking_iter(Args<LEAKING_ITER_SIG>& a) {
+PyObject* leaking_iter(Bound<1>& a) {
     PySource source = PySource::from(a[0]);
     if (!source) return nullptr;
     return new_native_iter<LeakingStep>("leaking_iter", std::move(source));
 }
 
-constexpr Signature PANIC_NOW_SIG = Signature::function("panic_now", {});
-PyObject* panic_now(Args<PANIC_NOW_SIG>&) { panic("panic at a function boundary"); }
+PyObject* panic_now(Bound<0>&) { panic("panic at a function boundary"); }
 
 // Runs the object's tp_clear, as the collector does on a cycle it frees, so that a test can reach
 // an object in the state a finalizer would find it in.
-constexpr Signature COLLECTOR_CLEAR_SIG = Signature::function("collector_clear", {"obj"});
-PyObject* collector_clear(Args<COLLECTOR_CLEAR_SIG>& a) {
+PyObject* collector_clear(Bound<1>& a) {
     inquiry clear = Py_TYPE(a[0])->tp_clear;
     if (clear && clear(a[0]) < 0) return nullptr;
     Py_RETURN_NONE;
 }
 
 PyMethodDef hook_methods[] = {
-    function_def<FAILING_ITER_SIG, failing_iter>("failing_iter(mode)\n--\n\n"),
-    function_def<LEAKING_ITER_SIG, leaking_iter>("leaking_iter(iterable)\n--\n\n"),
-    function_def<PANIC_NOW_SIG, panic_now>("panic_now()\n--\n\n"),
-    function_def<COLLECTOR_CLEAR_SIG, collector_clear>("collector_clear(obj)\n--\n\n"),
+    function_def<"failing_iter(mode)", failing_iter>(),
+    function_def<"leaking_iter(iterable)", leaking_iter>(),
+    function_def<"panic_now()", panic_now>(),
+    function_def<"collector_clear(obj)", collector_clear>(),
     {nullptr, nullptr, 0, nullptr},
 };
 
