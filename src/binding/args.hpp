@@ -7,7 +7,6 @@
 
 #include <array>
 #include <cstdint>
-#include <initializer_list>
 
 #include "../core/owned.hpp"
 
@@ -26,49 +25,12 @@ struct Signature {
     bool varkw = false;           // **kwargs gathers unknown keywords
     bool forward_kwargs = false;  // **kwargs stay in the caller's vector when no keyword names a parameter
 
-    // A function whose first `required` parameters have no default (all of them by default).
-    static constexpr Signature function(const char* name, std::initializer_list<const char*> positional,
-                                        int required = -1) {
-        Signature s;
-        s.name = name;
-        for (const char* p : positional) s.params[s.n_positional++] = p;
-        s.n_required = required < 0 ? s.n_positional : static_cast<std::uint8_t>(required);
-        return s;
-    }
-    static constexpr Signature method(const char* owner, const char* name,
-                                      std::initializer_list<const char*> positional, int required = -1) {
-        Signature s = function(name, positional, required);
-        s.owner = owner;
-        return s;
-    }
-    constexpr Signature with_rest() const {
-        Signature s = *this;
-        s.varargs = true;
-        return s;
-    }
-    constexpr Signature with_kwargs() const {
-        Signature s = *this;
-        s.varkw = true;
-        return s;
-    }
-    // **kwargs for a function that hands them on to another call: when no keyword names a
-    // parameter, the binder leaves them where the caller put them (`Bound::kwnames`) and makes no dict.
-    constexpr Signature forwarding_kwargs() const {
-        Signature s = with_kwargs();
-        s.forward_kwargs = true;
-        return s;
-    }
-    constexpr Signature keyword_only(std::initializer_list<const char*> names) const {
-        Signature s = *this;
-        for (const char* p : names) s.params[s.n_positional + s.n_kwonly++] = p;
-        return s;
-    }
     constexpr std::size_t n_slots() const { return std::size_t(n_positional) + n_kwonly; }
 };
 
 // Bound arguments: parameter slots (borrowed, null when absent), the extra positionals of *rest
 // (a view into the caller's argument array) and, for **kwargs, a dict made only when needed.
-// With `forwarding_kwargs`, the extra keywords are either the caller's own `kwnames` (borrowed;
+// With `forward_kwargs`, the extra keywords are either the caller's own `kwnames` (borrowed;
 // their values follow `rest[n_rest - 1]` in the caller's array, ready for a vectorcall) or `kwargs`.
 template <std::size_t N>
 struct Bound {

@@ -12,53 +12,28 @@
 
 namespace brisko {
 
-template <const Signature& SIG>
-using Args = Bound<SIG.n_slots()>;
-
-template <const Signature& SIG, PyObject* (*BODY)(Args<SIG>&)>
+// The fast-call entries behind every declared callable: bind, then run the body inside the boundary.
+template <const Signature& SIG, PyObject* (*BODY)(Bound<SIG.n_slots()>&)>
 PyObject* function_entry(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) noexcept {
     return boundary([&]() -> PyObject* {
-        Args<SIG> bound;
+        Bound<SIG.n_slots()> bound;
         if (bind(SIG, args, nargs, kwnames, bound) < 0) return nullptr;
         return BODY(bound);
     });
 }
 
-// The method-table entry of a module-level function; `doc` is its signature line + "\n--\n\n".
-template <const Signature& SIG, PyObject* (*BODY)(Args<SIG>&)>
-constexpr PyMethodDef function_def(const char* doc) {
-    return {SIG.name, reinterpret_cast<PyCFunction>(reinterpret_cast<void (*)()>(&function_entry<SIG, BODY>)),
-            METH_FASTCALL | METH_KEYWORDS, doc};
-}
-
-template <const Signature& SIG, PyObject* (*BODY)(PyObject*, Args<SIG>&)>
+template <const Signature& SIG, PyObject* (*BODY)(PyObject*, Bound<SIG.n_slots()>&)>
 PyObject* method_entry(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) noexcept {
     return boundary([&]() -> PyObject* {
-        Args<SIG> bound;
+        Bound<SIG.n_slots()> bound;
         if (bind(SIG, args, nargs, kwnames, bound) < 0) return nullptr;
         return BODY(self, bound);
     });
 }
 
-// The method-table entry of an instance method, whose body also receives `self`; `doc` is
-// "name($self, ...)\n--\n\n".
-template <const Signature& SIG, PyObject* (*BODY)(PyObject*, Args<SIG>&)>
-constexpr PyMethodDef method_def(const char* doc) {
-    return {SIG.name, reinterpret_cast<PyCFunction>(reinterpret_cast<void (*)()>(&method_entry<SIG, BODY>)),
-            METH_FASTCALL | METH_KEYWORDS, doc};
-}
-
-// The method-table entry of a static method: a registered function that a class carries.
-template <const Signature& SIG, PyObject* (*BODY)(Args<SIG>&)>
-constexpr PyMethodDef static_method_def(const char* doc) {
-    PyMethodDef def = function_def<SIG, BODY>(doc);
-    def.ml_flags |= METH_STATIC;
-    return def;
-}
-
 // A class constructor in vectorcall form, for the type's `Py_tp_vectorcall` slot: `cls(...)` binds
 // like any registered function and builds no argument tuple. The body allocates the instance.
-template <const Signature& SIG, PyObject* (*BODY)(Args<SIG>&)>
+template <const Signature& SIG, PyObject* (*BODY)(Bound<SIG.n_slots()>&)>
 PyObject* constructor_entry(PyObject*, PyObject* const* args, std::size_t nargsf, PyObject* kwnames) noexcept {
     return function_entry<SIG, BODY>(nullptr, args, Py_ssize_t(PyVectorcall_NARGS(nargsf)), kwnames);
 }

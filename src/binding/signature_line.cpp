@@ -2,6 +2,7 @@
 // when a line is read into the wrong Signature or docstring, or a malformed line gets through.
 #include "signature_line.hpp"
 
+#include <initializer_list>
 #include <string_view>
 
 namespace brisko {
