@@ -216,6 +216,16 @@ PyType_Spec iter_spec = {
 
 ClassDef ITER_CLASS{&iter_spec};
 
+namespace {
+const char* const ITER_ORDER[] = {"Iter"};
+}  // namespace
+
+constinit RegistrationTable ITER_NAMES{ITER_ORDER};
+
+namespace {
+Registered ITER{ITER_NAMES, ITER_CLASS};
+}  // namespace
+
 PyObject* iter_parts(PyObject* iter) { return PyTuple_Pack(1, inner_of(iter)); }
 
 }  // namespace brisko

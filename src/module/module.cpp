@@ -46,7 +46,7 @@ int register_all(PyObject* module) {
     if (install_dedicated_iterators() < 0) return -1;
     if (add_names(module, FUNCTOOLZ_NAMES) < 0) return -1;
     if (add_names(module, DICTTOOLZ_NAMES) < 0) return -1;
-    return add_class(module, class_type(ITER_CLASS));
+    return add_names(module, ITER_NAMES);
 }
 
 int exec_module(PyObject* module) noexcept {

@@ -1,8 +1,6 @@
 // Registration of exported names, in the order the caller gives them.
 #include "registry.hpp"
 
-#include <cstring>
-
 #include "../core/owned.hpp"
 
 namespace brisko {
@@ -35,12 +33,6 @@ int add_names(PyObject* module, const RegistrationTable& table) {
         if (!obj || add_name(module, table.name(i), obj.get()) < 0) return -1;
     }
     return 0;
-}
-
-int add_class(PyObject* module, PyTypeObject* type) {
-    if (!type) return -1;
-    const char* dot = std::strrchr(type->tp_name, '.');
-    return add_name(module, dot ? dot + 1 : type->tp_name, reinterpret_cast<PyObject*>(type));
 }
 
 }  // namespace brisko

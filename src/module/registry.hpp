@@ -14,7 +14,4 @@ int add_name(PyObject* module, const char* name, PyObject* obj);
 // added, when it is broken (RegistrationTable::row).
 int add_names(PyObject* module, const RegistrationTable& table);
 
-// Adds the class under its bare name.
-int add_class(PyObject* module, PyTypeObject* type);
-
 }  // namespace brisko
