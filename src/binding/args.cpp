@@ -68,9 +68,8 @@ bool all_extra(const Signature& sig, PyObject* kwnames) {
 
 }  // namespace
 
-int bind_slow(const Signature& sig, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames,
-              PyObject** slots, PyObject* const** rest, Py_ssize_t* n_rest, Owned* kwargs,
-              PyObject** forwarded) {
+int bind_slow(const Signature& sig, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames, PyObject** slots,
+              PyObject* const** rest, Py_ssize_t* n_rest, Owned* kwargs, PyObject** forwarded) {
     if (nargs > sig.n_positional && !sig.varargs) return too_many_positional(sig, nargs);
     Py_ssize_t n = nargs < sig.n_positional ? nargs : sig.n_positional;
     for (Py_ssize_t i = 0; i < n; ++i) slots[i] = args[i];

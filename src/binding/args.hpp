@@ -15,8 +15,8 @@ namespace brisko {
 inline constexpr std::size_t MAX_PARAMS = 8;
 
 struct Signature {
-    const char* name = nullptr;   // the function or method name
-    const char* owner = nullptr;  // the class name for a method, else null
+    const char* name = nullptr;                    // the function or method name
+    const char* owner = nullptr;                   // the class name for a method, else null
     std::array<const char*, MAX_PARAMS> params{};  // positional-or-keyword first, then keyword-only
     std::uint8_t n_positional = 0;
     std::uint8_t n_required = 0;  // leading positional parameters without a default
@@ -44,14 +44,12 @@ struct Bound {
     PyObject* operator[](std::size_t i) const { return slots[i]; }
 };
 
-int bind_slow(const Signature& sig, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames,
-              PyObject** slots, PyObject* const** rest, Py_ssize_t* n_rest, Owned* kwargs,
-              PyObject** forwarded);
+int bind_slow(const Signature& sig, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames, PyObject** slots,
+              PyObject* const** rest, Py_ssize_t* n_rest, Owned* kwargs, PyObject** forwarded);
 
 // Binds a fast-call argument vector to `sig`. Returns 0, or -1 with the host's TypeError set.
 template <std::size_t N>
-inline int bind(const Signature& sig, PyObject* const* args, Py_ssize_t nargsf, PyObject* kwnames,
-                Bound<N>& out) {
+inline int bind(const Signature& sig, PyObject* const* args, Py_ssize_t nargsf, PyObject* kwnames, Bound<N>& out) {
     assert(sig.n_slots() <= N);
     Py_ssize_t nargs = PyVectorcall_NARGS(nargsf);
     out.sig = &sig;
@@ -65,8 +63,7 @@ inline int bind(const Signature& sig, PyObject* const* args, Py_ssize_t nargsf, 
         out.n_rest = nargs - n;
         return 0;
     }
-    return bind_slow(sig, args, nargs, kwnames, out.slots.data(), &out.rest, &out.n_rest, &out.kwargs,
-                     &out.kwnames);
+    return bind_slow(sig, args, nargs, kwnames, out.slots.data(), &out.rest, &out.n_rest, &out.kwargs, &out.kwnames);
 }
 
 // Typed conversions of one bound argument. On failure the conversion's own exception propagates

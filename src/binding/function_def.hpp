@@ -6,9 +6,9 @@
 
 #include <type_traits>
 
+#include "../core/panic.hpp"
 #include "args.hpp"
 #include "signature_line.hpp"
-#include "../core/panic.hpp"
 
 namespace brisko {
 

@@ -8,11 +8,11 @@
 #include <type_traits>
 #include <utility>
 
+#include "../core/panic.hpp"
+#include "../core/recursion_guard.hpp"
 #include "class_def.hpp"
 #include "collected_object.hpp"
 #include "gc_visit.hpp"
-#include "../core/panic.hpp"
-#include "../core/recursion_guard.hpp"
 
 namespace brisko {
 

@@ -59,8 +59,6 @@ inline PyObject* nested_next(PyObject* it) noexcept {
 
 // Eager loops over iterators can run for a long time: every 65536 steps, a pending signal
 // (Ctrl-C) gets its chance to raise. -1 with the exception set when it did.
-inline int check_signals(std::uint64_t step) noexcept {
-    return (step & 0xFFFF) == 0 ? PyErr_CheckSignals() : 0;
-}
+inline int check_signals(std::uint64_t step) noexcept { return (step & 0xFFFF) == 0 ? PyErr_CheckSignals() : 0; }
 
 }  // namespace brisko

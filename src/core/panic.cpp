@@ -11,11 +11,11 @@ static OnceCell PANIC_EXCEPTION;
 
 PyObject* panic_exception_type() noexcept {
     return PANIC_EXCEPTION.get_or_init([]() {
-        return Owned::steal(PyErr_NewExceptionWithDoc(
-            "brisko._brisko.PanicException",
-            "An internal invariant of brisko was broken. Derives from BaseException so that "
-            "'except Exception' does not hide it.",
-            PyExc_BaseException, nullptr));
+        return Owned::steal(
+            PyErr_NewExceptionWithDoc("brisko._brisko.PanicException",
+                                      "An internal invariant of brisko was broken. Derives from BaseException so that "
+                                      "'except Exception' does not hide it.",
+                                      PyExc_BaseException, nullptr));
     });
 }
 

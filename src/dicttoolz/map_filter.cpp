@@ -2,9 +2,9 @@
 // entry by entry in items() order. The six share one loop and differ in what they do with an entry.
 #include "dicttoolz.hpp"
 
+#include "../binding/function_def.hpp"
 #include "../core/call.hpp"
 #include "../core/errors.hpp"
-#include "../binding/function_def.hpp"
 #include "factory.hpp"
 #include "mapping_items.hpp"
 
@@ -81,9 +81,8 @@ PyObject* map_or_filter(PyObject* func, PyObject* d, PyObject* factory) {
     Owned result = new_container(factory, maps && PyDict_CheckExact(d) ? PyDict_GET_SIZE(d) : 0);
     if (!result) return nullptr;
     PyObject* target = result.get();
-    int rc = for_each_item(d, [&](PyObject* key, PyObject* value) {
-        return apply_to_entry<T>(target, func, key, value);
-    });
+    int rc =
+        for_each_item(d, [&](PyObject* key, PyObject* value) { return apply_to_entry<T>(target, func, key, value); });
     return rc < 0 ? nullptr : result.release();
 }
 

@@ -21,8 +21,7 @@ int has_keys(PyObject* obj);
 // re-reads the table on every call, so a dict mutated by user code is never read after free.
 class DictItems {
 public:
-    explicit DictItems(PyObject* dict) noexcept
-        : dict_(dict), size_(PyDict_GET_SIZE(dict)), remaining_(size_) {}
+    explicit DictItems(PyObject* dict) noexcept : dict_(dict), size_(PyDict_GET_SIZE(dict)), remaining_(size_) {}
 
     // 1 with the next entry held in `key` and `value`, 0 at the end, -1 with the exception set.
     int next(Owned& key, Owned& value) {

@@ -4,9 +4,9 @@
 
 #include "dicttoolz.hpp"
 
+#include "../binding/function_def.hpp"
 #include "../core/call.hpp"
 #include "../core/errors.hpp"
-#include "../binding/function_def.hpp"
 #include "../iteration/for_each_element.hpp"
 #include "factory.hpp"
 #include "mapping_items.hpp"
@@ -120,7 +120,8 @@ struct Groups {
 Py_ssize_t largest_dict(const Sources& sources) {
     Py_ssize_t largest = 0;
     for (Py_ssize_t i = 0; i < sources.size(); ++i) {
-        if (PyDict_CheckExact(sources[i]) && PyDict_GET_SIZE(sources[i]) > largest) largest = PyDict_GET_SIZE(sources[i]);
+        if (PyDict_CheckExact(sources[i]) && PyDict_GET_SIZE(sources[i]) > largest)
+            largest = PyDict_GET_SIZE(sources[i]);
     }
     return largest;
 }
@@ -138,8 +139,8 @@ PyObject* merge_with(Bound<2>& a) {
     // and with stable hashes, the table itself becomes the result, each list replaced in place:
     // same keys, same key objects, same order as a fresh dict would get.
     bool in_place = (factory == nullptr || factory == Py_None) && groups.stable;
-    Owned result = in_place ? Owned::borrow(groups.table.get())
-                            : new_container(factory, PyDict_GET_SIZE(groups.table.get()));
+    Owned result =
+        in_place ? Owned::borrow(groups.table.get()) : new_container(factory, PyDict_GET_SIZE(groups.table.get()));
     if (!result) return nullptr;
     // Only this loop writes to the table, and only to present keys, so no entry moves under it.
     Py_ssize_t pos = 0;

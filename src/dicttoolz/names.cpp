@@ -5,8 +5,8 @@ namespace brisko {
 namespace {
 
 const char* const DICTTOOLZ_ORDER[] = {
-    "merge", "merge_with", "assoc",   "dissoc",  "assoc_in",  "update_in",  "get_in",
-    "keymap", "valmap",    "itemmap", "keyfilter", "valfilter", "itemfilter",
+    "merge",  "merge_with", "assoc",   "dissoc",    "assoc_in",  "update_in",  "get_in",
+    "keymap", "valmap",     "itemmap", "keyfilter", "valfilter", "itemfilter",
 };
 
 }  // namespace

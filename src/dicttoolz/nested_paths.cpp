@@ -4,9 +4,9 @@
 
 #include "dicttoolz.hpp"
 
+#include "../binding/function_def.hpp"
 #include "../core/call.hpp"
 #include "../core/errors.hpp"
-#include "../binding/function_def.hpp"
 #include "../iteration/for_each_element.hpp"
 #include "factory.hpp"
 #include "mapping_items.hpp"

@@ -54,7 +54,8 @@ int path_lookup(PyObject* coll, PyObject* key, Owned& out) {
     if (PyDict_Check(coll)) {
         PyTypeObject* defaultdict = defaultdict_type();
         if (!defaultdict && PyErr_Occurred()) return -1;
-        if (defaultdict && PyObject_TypeCheck(coll, defaultdict)) return defaultdict_lookup(coll, defaultdict, key, out);
+        if (defaultdict && PyObject_TypeCheck(coll, defaultdict))
+            return defaultdict_lookup(coll, defaultdict, key, out);
     }
     out = Owned::steal(get_item(coll, key));
     return out ? 1 : -1;

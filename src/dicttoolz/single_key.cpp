@@ -1,8 +1,8 @@
 // assoc and dissoc: a copy of one mapping with one key set, or with some keys removed.
 #include "dicttoolz.hpp"
 
-#include "../core/errors.hpp"
 #include "../binding/function_def.hpp"
+#include "../core/errors.hpp"
 #include "factory.hpp"
 
 namespace brisko {

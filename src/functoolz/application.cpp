@@ -1,8 +1,8 @@
 // identity, apply, do and flip: single calls with the arguments rearranged.
 #include "functoolz.hpp"
 
-#include "../core/call.hpp"
 #include "../binding/function_def.hpp"
+#include "../core/call.hpp"
 
 namespace brisko {
 namespace {

@@ -2,9 +2,9 @@
 
 #include "functoolz.hpp"
 
-#include "../core/call.hpp"
 #include "../binding/function_def.hpp"
 #include "../binding/vectorcall_class.hpp"
+#include "../core/call.hpp"
 
 namespace brisko {
 namespace {

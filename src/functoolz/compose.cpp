@@ -5,10 +5,10 @@
 
 #include "functoolz.hpp"
 
-#include "../core/call.hpp"
 #include "../binding/function_def.hpp"
-#include "../core/tuple.hpp"
 #include "../binding/vectorcall_class.hpp"
+#include "../core/call.hpp"
+#include "../core/tuple.hpp"
 
 namespace brisko {
 namespace {

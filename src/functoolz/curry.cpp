@@ -3,13 +3,13 @@
 #include "curry_chain.hpp"
 #include "functoolz.hpp"
 
-#include "../core/arg_vector.hpp"
 #include "../binding/cached_attr.hpp"
-#include "../core/errors.hpp"
 #include "../binding/function_def.hpp"
+#include "../binding/vectorcall_class.hpp"
+#include "../core/arg_vector.hpp"
+#include "../core/errors.hpp"
 #include "../core/once_cell.hpp"
 #include "../core/tuple.hpp"
-#include "../binding/vectorcall_class.hpp"
 
 namespace brisko {
 namespace {

@@ -1,7 +1,6 @@
 // A curry chain's signature lookup and its table of verdicts per call shape.
 #include "curry_chain.hpp"
 
-
 #include "../binding/cached_attr.hpp"
 #include "../binding/class_def.hpp"
 #include "../binding/collected_object.hpp"

@@ -2,11 +2,11 @@
 
 #include "functoolz.hpp"
 
+#include "../binding/function_def.hpp"
+#include "../binding/vectorcall_class.hpp"
 #include "../core/call.hpp"
 #include "../core/errors.hpp"
-#include "../binding/function_def.hpp"
 #include "../core/recursion_guard.hpp"
-#include "../binding/vectorcall_class.hpp"
 
 namespace brisko {
 namespace {

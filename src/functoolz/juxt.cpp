@@ -3,10 +3,10 @@
 
 #include "functoolz.hpp"
 
-#include "../iteration/for_each_element.hpp"
 #include "../binding/function_def.hpp"
-#include "../core/tuple.hpp"
 #include "../binding/vectorcall_class.hpp"
+#include "../core/tuple.hpp"
+#include "../iteration/for_each_element.hpp"
 
 namespace brisko {
 namespace {

@@ -4,11 +4,11 @@
 #include "functoolz.hpp"
 
 #include "../binding/cached_attr.hpp"
+#include "../binding/function_def.hpp"
+#include "../binding/vectorcall_class.hpp"
 #include "../core/call.hpp"
 #include "../core/errors.hpp"
-#include "../binding/function_def.hpp"
 #include "../core/tuple.hpp"
-#include "../binding/vectorcall_class.hpp"
 
 namespace brisko {
 namespace {

@@ -5,8 +5,8 @@ namespace brisko {
 namespace {
 
 const char* const FUNCTOOLZ_ORDER[] = {
-    "curry", "identity", "apply",  "pipe",         "do",          "compose", "compose_left",
-    "complement", "juxt", "excepts", "memoize", "thread_first", "thread_last", "flip",
+    "curry",      "identity", "apply",   "pipe",    "do",           "compose",     "compose_left",
+    "complement", "juxt",     "excepts", "memoize", "thread_first", "thread_last", "flip",
 };
 
 }  // namespace

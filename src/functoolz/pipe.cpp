@@ -1,9 +1,9 @@
 // pipe, thread_first and thread_last: a value passed through a row of functions or call forms.
 #include "functoolz.hpp"
 
+#include "../binding/function_def.hpp"
 #include "../core/arg_vector.hpp"
 #include "../core/call.hpp"
-#include "../binding/function_def.hpp"
 
 namespace brisko {
 namespace {

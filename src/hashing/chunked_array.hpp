@@ -12,8 +12,8 @@
 #include <utility>
 #include <vector>
 
-#include "block_memory.hpp"
 #include "../binding/gc_visit.hpp"
+#include "block_memory.hpp"
 
 namespace brisko {
 
@@ -96,8 +96,8 @@ public:
     }
 
 private:
-    static constexpr std::size_t FIRST = 16;                // elements in chunk 0
-    static constexpr unsigned DOUBLINGS = 12;               // chunks 0..12 double: 16 .. 65536
+    static constexpr std::size_t FIRST = 16;   // elements in chunk 0
+    static constexpr unsigned DOUBLINGS = 12;  // chunks 0..12 double: 16 .. 65536
     static constexpr std::size_t LARGEST = FIRST << DOUBLINGS;
     static constexpr std::size_t GEOMETRIC = FIRST * ((std::size_t(1) << (DOUBLINGS + 1)) - 1);
 

@@ -35,8 +35,12 @@ public:
     FxTable(const FxTable&) = delete;
     FxTable& operator=(const FxTable&) = delete;
     FxTable(FxTable&& other) noexcept
-        : slots_(std::exchange(other.slots_, nullptr)), capacity_(other.capacity_), shift_(other.shift_),
-          used_(other.used_), has_zero_(other.has_zero_), zero_value_(other.zero_value_) {}
+        : slots_(std::exchange(other.slots_, nullptr)),
+          capacity_(other.capacity_),
+          shift_(other.shift_),
+          used_(other.used_),
+          has_zero_(other.has_zero_),
+          zero_value_(other.zero_value_) {}
     ~FxTable() { free_block(slots_, capacity_ * sizeof(Slot)); }
 
     // The value slot for `key`, inserting a zero one (and setting `added`) if absent. Throws

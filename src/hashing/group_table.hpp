@@ -8,11 +8,11 @@
 
 #include <cstdint>
 
-#include "chunked_array.hpp"
-#include "../core/errors.hpp"
 #include "../binding/gc_visit.hpp"
-#include "hash_index.hpp"
+#include "../core/errors.hpp"
 #include "../core/owned.hpp"
+#include "chunked_array.hpp"
+#include "hash_index.hpp"
 #include "py_hash.hpp"
 
 namespace brisko {

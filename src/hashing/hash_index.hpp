@@ -13,10 +13,10 @@
 #include <limits>
 #include <utility>
 
-#include "block_memory.hpp"
-#include "chunked_array.hpp"
 #include "../binding/gc_visit.hpp"
 #include "../core/owned.hpp"
+#include "block_memory.hpp"
+#include "chunked_array.hpp"
 #include "probe.hpp"
 #include "py_hash.hpp"
 
@@ -33,8 +33,10 @@ public:
 
     HashIndex() : slots_(static_cast<Slot*>(allocate_block(INITIAL_CAPACITY * sizeof(Slot)))) {}
     HashIndex(HashIndex&& other) noexcept
-        : slots_(std::exchange(other.slots_, nullptr)), mask_(std::exchange(other.mask_, INITIAL_CAPACITY - 1)),
-          hashes_(std::move(other.hashes_)), entries_(std::move(other.entries_)) {}
+        : slots_(std::exchange(other.slots_, nullptr)),
+          mask_(std::exchange(other.mask_, INITIAL_CAPACITY - 1)),
+          hashes_(std::move(other.hashes_)),
+          entries_(std::move(other.entries_)) {}
     HashIndex& operator=(HashIndex&&) = delete;
     HashIndex(const HashIndex&) = delete;
     ~HashIndex() { release_probing(); }

@@ -32,9 +32,8 @@ BufferView i64_buffer(PyObject* obj) noexcept {
     }
     result.view_.reset(view);
     const Py_buffer& v = *view;
-    bool accepted = v.shape != nullptr && v.strides != nullptr && v.itemsize == 8 &&
-                    is_native_int64_format(v.format) && reinterpret_cast<std::uintptr_t>(v.buf) % 8 == 0 &&
-                    v.ndim == 1;
+    bool accepted = v.shape != nullptr && v.strides != nullptr && v.itemsize == 8 && is_native_int64_format(v.format) &&
+                    reinterpret_cast<std::uintptr_t>(v.buf) % 8 == 0 && v.ndim == 1;
     if (!accepted) result.release();
     return result;
 }

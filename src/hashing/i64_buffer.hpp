@@ -22,18 +22,14 @@ public:
     explicit operator bool() const noexcept { return bool(view_); }
 
     // Still C-contiguous with data behind it: the condition for reading it as a flat array.
-    bool readable() const noexcept {
-        return view_ && view_->buf != nullptr && PyBuffer_IsContiguous(view_.get(), 'C');
-    }
+    bool readable() const noexcept { return view_ && view_->buf != nullptr && PyBuffer_IsContiguous(view_.get(), 'C'); }
     const std::int64_t* data() const noexcept { return static_cast<const std::int64_t*>(view_->buf); }
     std::size_t length() const noexcept { return std::size_t(view_->len / view_->itemsize); }
 
     void release() noexcept { view_.reset(); }
 
     // The exporter the view keeps alive.
-    int traverse(const GcVisit& visit) const {
-        return view_ && view_->obj ? visit.visit(view_->obj, visit.arg) : 0;
-    }
+    int traverse(const GcVisit& visit) const { return view_ && view_->obj ? visit.visit(view_->obj, visit.arg) : 0; }
 
 private:
     friend BufferView i64_buffer(PyObject* obj) noexcept;

@@ -19,8 +19,19 @@ OnceCell INT_FAST_HASH;
 
 Owned check_int_hashes() {
     static constexpr long long SAMPLES[] = {
-        0, 1, -1, -2, 5, 256, 257, (1LL << 30) - 1, -((1LL << 30) - 1), 1LL << 40, -(1LL << 40),
-        0x7fffffffffffffffLL, -0x7fffffffffffffffLL,
+        0,
+        1,
+        -1,
+        -2,
+        5,
+        256,
+        257,
+        (1LL << 30) - 1,
+        -((1LL << 30) - 1),
+        1LL << 40,
+        -(1LL << 40),
+        0x7fffffffffffffffLL,
+        -0x7fffffffffffffffLL,
     };
     for (long long sample : SAMPLES) {
         Owned value = Owned::steal(PyLong_FromLongLong(sample));

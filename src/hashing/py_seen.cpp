@@ -14,12 +14,15 @@ constexpr std::size_t INITIAL_CAPACITY = 32;
 }  // namespace
 
 PySeen::PySeen()
-    : slots_(static_cast<Slot*>(allocate_block(INITIAL_CAPACITY * sizeof(Slot)))), mask_(INITIAL_CAPACITY - 1),
+    : slots_(static_cast<Slot*>(allocate_block(INITIAL_CAPACITY * sizeof(Slot)))),
+      mask_(INITIAL_CAPACITY - 1),
       int_fast_(int_fast_hash_enabled()) {}
 
 PySeen::PySeen(PySeen&& other) noexcept
-    : slots_(std::exchange(other.slots_, nullptr)), mask_(std::exchange(other.mask_, 0)),
-      used_(std::exchange(other.used_, 0)), int_fast_(other.int_fast_) {}
+    : slots_(std::exchange(other.slots_, nullptr)),
+      mask_(std::exchange(other.mask_, 0)),
+      used_(std::exchange(other.used_, 0)),
+      int_fast_(other.int_fast_) {}
 
 PySeen::~PySeen() {
     // Detached first: a release may run Python code, and so a collection that traverses the set.

@@ -4,14 +4,14 @@
 
 #include <cstdint>
 
+#include "../binding/cached_attr.hpp"
+#include "../binding/collected_object.hpp"
+#include "../binding/function_def.hpp"
+#include "../binding/gc_visit.hpp"
+#include "../core/call.hpp"
+#include "../core/recursion_guard.hpp"
 #include "../itertoolz/itertoolz.hpp"
 #include "../option/option.hpp"
-#include "../binding/cached_attr.hpp"
-#include "../core/call.hpp"
-#include "../binding/function_def.hpp"
-#include "../binding/collected_object.hpp"
-#include "../binding/gc_visit.hpp"
-#include "../core/recursion_guard.hpp"
 
 namespace brisko {
 namespace {
@@ -105,9 +105,7 @@ PyObject* pluck(PyObject* self, Bound<1>& a) {
 
 // Unlike the module-level interpose, nothing is pulled now: the first element is read on the first
 // step, so an empty inner gives an empty result rather than an error.
-PyObject* interpose(PyObject* self, Bound<1>& a) {
-    return wrap(Owned::steal(interpose_impl(a[0], inner_of(self))));
-}
+PyObject* interpose(PyObject* self, Bound<1>& a) { return wrap(Owned::steal(interpose_impl(a[0], inner_of(self)))); }
 
 PyObject* accumulate(PyObject* self, Bound<1>& a) {
     return wrap(Owned::steal(accumulate_impl("Iter.accumulate", a[0], inner_of(self), nullptr, 0)));

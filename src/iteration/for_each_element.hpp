@@ -28,8 +28,10 @@ struct KeepAll {
 template <class Body, class Passes = KeepAll>
 int for_each_element(PyObject* seq, Body&& body, Passes&& passes = Passes()) {
     auto hand_over = [&](Owned& item) {
-        if constexpr (std::is_invocable_v<Body&, Owned&&>) return body(std::move(item));
-        else return body(item.get());
+        if constexpr (std::is_invocable_v<Body&, Owned&&>)
+            return body(std::move(item));
+        else
+            return body(item.get());
     };
     std::uint64_t n = 0;
     if (PyList_CheckExact(seq) || PyTuple_CheckExact(seq)) {

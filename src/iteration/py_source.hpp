@@ -7,8 +7,8 @@
 #include <cstdint>
 #include <type_traits>
 
-#include "../core/errors.hpp"
 #include "../binding/gc_visit.hpp"
+#include "../core/errors.hpp"
 #include "../core/owned.hpp"
 #include "raw_iter_next.hpp"
 
@@ -71,7 +71,7 @@ private:
     // our own frames, far less than the margin the interpreter keeps between its checks.
     static constexpr std::uint32_t CHECK_EVERY = 4;
 
-    Owned obj_;  // the exact list, or the iterator
+    Owned obj_;                // the exact list, or the iterator
     std::uint32_t depth_ = 0;  // the native iterator's depth, 0 for any other source
     bool checked_ = true;
     Py_ssize_t index_ = 0;

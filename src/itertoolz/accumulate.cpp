@@ -1,8 +1,8 @@
 // accumulate: running reductions, optionally starting with an initial value.
 #include "itertoolz.hpp"
 
-#include "../core/call.hpp"
 #include "../binding/function_def.hpp"
+#include "../core/call.hpp"
 #include "../iteration/native_iter.hpp"
 #include "../iteration/py_source.hpp"
 

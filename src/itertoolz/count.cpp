@@ -1,8 +1,8 @@
 // count: the number of elements, by iteration.
 #include "itertoolz.hpp"
 
-#include "../iteration/for_each_element.hpp"
 #include "../binding/function_def.hpp"
+#include "../iteration/for_each_element.hpp"
 
 namespace brisko {
 

@@ -3,11 +3,11 @@
 
 #include "itertoolz.hpp"
 
+#include "../binding/function_def.hpp"
 #include "../core/call.hpp"
 #include "../core/errors.hpp"
-#include "../binding/function_def.hpp"
-#include "../iteration/native_iter.hpp"
 #include "../core/tuple.hpp"
+#include "../iteration/native_iter.hpp"
 
 namespace brisko {
 namespace {
@@ -39,9 +39,7 @@ public:
         return nullptr;
     }
 
-    int traverse(const GcVisit& visit) const override {
-        return visit.all(iters_, default_, key_, values_, keys_);
-    }
+    int traverse(const GcVisit& visit) const override { return visit.all(iters_, default_, key_, values_, keys_); }
 
 private:
     // One value per slot into values_: 1, 0 at the end, -1 on error.
@@ -92,7 +90,7 @@ private:
     std::vector<Owned> iters_;  // one per sequence; empty once exhausted (with a default)
     bool has_default_;
     Owned default_;
-    Owned key_;  // null: the values themselves are compared
+    Owned key_;                  // null: the values themselves are compared
     std::vector<Owned> values_;  // the attempt in progress
     std::vector<Owned> keys_;    // their keys, while they are compared
     std::vector<PyObject*> probes_;

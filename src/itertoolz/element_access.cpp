@@ -2,8 +2,8 @@
 #include "itertoolz.hpp"
 
 #include "../binding/cached_attr.hpp"
-#include "../core/errors.hpp"
 #include "../binding/function_def.hpp"
+#include "../core/errors.hpp"
 #include "../core/item_access.hpp"
 #include "../iteration/peeked.hpp"
 

@@ -3,8 +3,8 @@
 // pulls element by element through it); remove's result is a NativeIter. Both filter alike.
 #include "itertoolz.hpp"
 
-#include "../core/call.hpp"
 #include "../binding/function_def.hpp"
+#include "../core/call.hpp"
 #include "../iteration/gil_ref_cell.hpp"
 #include "../iteration/native_iter.hpp"
 #include "../iteration/py_source.hpp"

@@ -5,8 +5,8 @@
 
 #include "itertoolz.hpp"
 
-#include "../core/errors.hpp"
 #include "../binding/function_def.hpp"
+#include "../core/errors.hpp"
 #include "../core/item_access.hpp"
 #include "../core/tuple.hpp"
 

@@ -7,12 +7,12 @@
 
 #include "itertoolz.hpp"
 
-#include "../core/call.hpp"
-#include "../iteration/for_each_element.hpp"
 #include "../binding/function_def.hpp"
+#include "../core/call.hpp"
 #include "../hashing/fx_table.hpp"
-#include "../hashing/i64_buffer.hpp"
 #include "../hashing/group_table.hpp"
+#include "../hashing/i64_buffer.hpp"
+#include "../iteration/for_each_element.hpp"
 
 namespace brisko {
 namespace {

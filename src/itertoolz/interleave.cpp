@@ -3,9 +3,9 @@
 
 #include "itertoolz.hpp"
 
+#include "../binding/function_def.hpp"
 #include "../core/errors.hpp"
 #include "../iteration/for_each_element.hpp"
-#include "../binding/function_def.hpp"
 #include "../iteration/native_iter.hpp"
 
 namespace brisko {

@@ -1,8 +1,8 @@
 // iterate: x, func(x), func(func(x)), ... until func raises.
 #include "itertoolz.hpp"
 
-#include "../core/call.hpp"
 #include "../binding/function_def.hpp"
+#include "../core/call.hpp"
 #include "../iteration/native_iter.hpp"
 
 namespace brisko {

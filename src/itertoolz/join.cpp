@@ -6,11 +6,11 @@
 
 #include "itertoolz.hpp"
 
-#include "../core/errors.hpp"
-#include "../iteration/for_each_element.hpp"
 #include "../binding/function_def.hpp"
-#include "../iteration/native_iter.hpp"
+#include "../core/errors.hpp"
 #include "../hashing/group_table.hpp"
+#include "../iteration/for_each_element.hpp"
+#include "../iteration/native_iter.hpp"
 
 namespace brisko {
 namespace {
@@ -25,8 +25,11 @@ using LeftIndex = GroupTable<GroupList>;  // left key -> left items, keys in fir
 class JoinStep final : public Step {
 public:
     JoinStep(Owned leftkey, Owned leftseq, Owned rightkey, Owned right, Owned left_default, Owned right_default)
-        : leftkey_(std::move(leftkey)), leftseq_(std::move(leftseq)), rightkey_(std::move(rightkey)),
-          right_(std::move(right)), left_default_(std::move(left_default)),
+        : leftkey_(std::move(leftkey)),
+          leftseq_(std::move(leftseq)),
+          rightkey_(std::move(rightkey)),
+          right_(std::move(right)),
+          left_default_(std::move(left_default)),
           right_default_(std::move(right_default)) {}
 
     PyObject* next() override {
@@ -50,8 +53,7 @@ public:
     }
 
     int traverse(const GcVisit& visit) const override {
-        return visit.all(leftkey_, leftseq_, rightkey_, right_, left_default_, right_default_, index_, pending_,
-                         tail_);
+        return visit.all(leftkey_, leftseq_, rightkey_, right_, left_default_, right_default_, index_, pending_, tail_);
     }
 
 private:
@@ -96,7 +98,8 @@ private:
     // taken from the end in input order. Nothing here runs Python code between reads.
     static void queue_reversed(std::vector<Pair>& pairs, const GroupList& members, PyObject* other) {
         pairs.reserve(pairs.size() + members.size());
-        for (std::size_t i = members.size(); i-- > 0;) pairs.push_back({Owned::borrow(members[i]), Owned::borrow(other)});
+        for (std::size_t i = members.size(); i-- > 0;)
+            pairs.push_back({Owned::borrow(members[i]), Owned::borrow(other)});
     }
 
     static PyObject* pop(std::vector<Pair>& pairs) {
@@ -106,7 +109,7 @@ private:
     }
 
     Owned leftkey_, leftseq_, rightkey_;
-    Owned right_;  // iterator over rightseq
+    Owned right_;                         // iterator over rightseq
     Owned left_default_, right_default_;  // null: absent
     std::unique_ptr<LeftIndex> index_;    // null until the left side has been read
     std::vector<bool> matched_;           // per left group: some right item matched its key

@@ -5,11 +5,11 @@
 #include "itertoolz.hpp"
 
 #include "../binding/cached_attr.hpp"
-#include "../core/errors.hpp"
 #include "../binding/function_def.hpp"
-#include "../iteration/native_iter.hpp"
-#include "../core/tuple.hpp"
 #include "../binding/vectorcall_class.hpp"
+#include "../core/errors.hpp"
+#include "../core/tuple.hpp"
+#include "../iteration/native_iter.hpp"
 
 namespace brisko {
 namespace {

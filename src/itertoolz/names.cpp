@@ -7,11 +7,11 @@ namespace brisko {
 namespace {
 
 const char* const ITERTOOLZ_ORDER[] = {
-    "NativeIter", "count",      "first",        "second",        "last",        "nth",        "get",
-    "isdistinct", "frequencies", "topk",        "peek",          "take",        "drop",       "take_nth",
-    "tail",       "cons",       "concat",       "concatv",       "interpose",   "interleave", "sliding_window",
-    "partition",  "partition_all", "merge_sorted", "diff",       "groupby",     "countby",    "reduceby",
-    "mapcat",     "pluck",      "remove",       "accumulate",    "iterate",     "unique",     "join",
+    "NativeIter", "count",         "first",        "second",     "last",      "nth",        "get",
+    "isdistinct", "frequencies",   "topk",         "peek",       "take",      "drop",       "take_nth",
+    "tail",       "cons",          "concat",       "concatv",    "interpose", "interleave", "sliding_window",
+    "partition",  "partition_all", "merge_sorted", "diff",       "groupby",   "countby",    "reduceby",
+    "mapcat",     "pluck",         "remove",       "accumulate", "iterate",   "unique",     "join",
 };
 
 }  // namespace

@@ -4,11 +4,11 @@
 
 #include "itertoolz.hpp"
 
-#include "../core/errors.hpp"
 #include "../binding/function_def.hpp"
+#include "../core/errors.hpp"
+#include "../core/tuple.hpp"
 #include "../iteration/native_iter.hpp"
 #include "../iteration/py_source.hpp"
-#include "../core/tuple.hpp"
 
 namespace brisko {
 namespace {

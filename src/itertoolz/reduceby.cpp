@@ -1,10 +1,10 @@
 // reduceby: a running reduction per key, kept directly in the result dict.
 #include "itertoolz.hpp"
 
+#include "../binding/function_def.hpp"
 #include "../core/call.hpp"
 #include "../core/errors.hpp"
 #include "../iteration/for_each_element.hpp"
-#include "../binding/function_def.hpp"
 
 namespace brisko {
 namespace {

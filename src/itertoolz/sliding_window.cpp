@@ -57,7 +57,8 @@ struct SlidingWindowIter {
             if (recyclable(window.last.get())) return shift(window.last.get(), n, item.release());
             PyObject* t = PyTuple_New(n);
             if (!t) return nullptr;
-            for (Py_ssize_t i = 1; i < n; ++i) PyTuple_SET_ITEM(t, i - 1, Py_NewRef(PyTuple_GET_ITEM(window.last.get(), i)));
+            for (Py_ssize_t i = 1; i < n; ++i)
+                PyTuple_SET_ITEM(t, i - 1, Py_NewRef(PyTuple_GET_ITEM(window.last.get(), i)));
             PyTuple_SET_ITEM(t, n - 1, item.release());
             window.last = Owned::steal(t);
             return Py_NewRef(t);

@@ -3,8 +3,8 @@
 
 #include "itertoolz.hpp"
 
-#include "../iteration/for_each_element.hpp"
 #include "../binding/function_def.hpp"
+#include "../iteration/for_each_element.hpp"
 
 namespace brisko {
 namespace {

@@ -6,10 +6,10 @@
 
 #include "itertoolz.hpp"
 
+#include "../binding/function_def.hpp"
 #include "../core/call.hpp"
 #include "../core/errors.hpp"
 #include "../iteration/for_each_element.hpp"
-#include "../binding/function_def.hpp"
 
 namespace brisko {
 namespace {
@@ -162,8 +162,8 @@ int sort_descending(PyObject* list) {
     Owned kwnames = Owned::steal(Py_BuildValue("(s)", "reverse"));
     if (!name || !kwnames) return -1;
     PyObject* argv[] = {list, Py_True};
-    Owned done = Owned::steal(
-        PyObject_VectorcallMethod(name.get(), argv, 1 | PY_VECTORCALL_ARGUMENTS_OFFSET, kwnames.get()));
+    Owned done =
+        Owned::steal(PyObject_VectorcallMethod(name.get(), argv, 1 | PY_VECTORCALL_ARGUMENTS_OFFSET, kwnames.get()));
     return done ? 0 : -1;
 }
 

@@ -3,11 +3,11 @@
 // so that it knows objects by the very type objects _brisko made; the package loads it by path.
 #include <Python.h>
 
-#include "../functoolz/functoolz.hpp"
-#include "../iter/iter_cls.hpp"
+#include "../binding/function_def.hpp"
 #include "../core/once_cell.hpp"
 #include "../core/panic.hpp"
-#include "../binding/function_def.hpp"
+#include "../functoolz/functoolz.hpp"
+#include "../iter/iter_cls.hpp"
 #include "module_slots.hpp"
 
 namespace brisko {
@@ -26,12 +26,9 @@ struct Reader {
 };
 
 Reader READERS[] = {
-    {"curry", &curry_type, &curry_parts},
-    {"compose", &compose_type, &compose_funcs},
-    {"juxt", &juxt_type, &juxt_funcs},
-    {"complement", &complement_type, &complement_parts},
-    {"excepts", &excepts_type, &excepts_parts},
-    {"memoize", &memoize_type, &memoize_parts},
+    {"curry", &curry_type, &curry_parts},       {"compose", &compose_type, &compose_funcs},
+    {"juxt", &juxt_type, &juxt_funcs},          {"complement", &complement_type, &complement_parts},
+    {"excepts", &excepts_type, &excepts_parts}, {"memoize", &memoize_type, &memoize_parts},
     {"Iter", &iter_type, &iter_parts},
 };
 
@@ -66,8 +63,7 @@ PyMethodDef introspect_functions[] = {
 int exec_introspect(PyObject* module) noexcept {
     return boundary([&]() -> int {
         if (PyInterpreterState_Get() != PyInterpreterState_Main()) {
-            PyErr_SetString(PyExc_ImportError,
-                            "module brisko._introspect does not support loading in subinterpreters");
+            PyErr_SetString(PyExc_ImportError, "module brisko._introspect does not support loading in subinterpreters");
             return -1;
         }
         for (Reader& reader : READERS) {

@@ -1,13 +1,13 @@
 // The module definition and its exec step, which registers every exported name in a fixed order.
 #include <Python.h>
 
+#include "../core/owned.hpp"
+#include "../core/panic.hpp"
 #include "../dicttoolz/dicttoolz.hpp"
 #include "../functoolz/functoolz.hpp"
 #include "../iter/iter_cls.hpp"
 #include "../itertoolz/itertoolz.hpp"
 #include "../option/option.hpp"
-#include "../core/owned.hpp"
-#include "../core/panic.hpp"
 #include "module_slots.hpp"
 #include "registry.hpp"
 
@@ -20,9 +20,9 @@ struct DedicatedClassRow {
     const char* name;
 };
 const DedicatedClassRow DEDICATED_ITERATORS[] = {
-    {&INTERPOSE_ITER_CLASS, "InterposeIter"},   {&SLIDING_WINDOW_ITER_CLASS, "SlidingWindowIter"},
-    {&UNIQUE_ITER_CLASS, "UniqueIter"},         {&UNIQUE_I64_ITER_CLASS, "UniqueI64Iter"},
-    {&PLUCK_ITER_CLASS, "PluckIter"},          {&MAP_ITER_CLASS, "MapIter"},
+    {&INTERPOSE_ITER_CLASS, "InterposeIter"}, {&SLIDING_WINDOW_ITER_CLASS, "SlidingWindowIter"},
+    {&UNIQUE_ITER_CLASS, "UniqueIter"},       {&UNIQUE_I64_ITER_CLASS, "UniqueI64Iter"},
+    {&PLUCK_ITER_CLASS, "PluckIter"},         {&MAP_ITER_CLASS, "MapIter"},
     {&FILTER_ITER_CLASS, "FilterIter"},
 };
 

@@ -3,8 +3,8 @@
 // through its __getitem__.
 #include "option.hpp"
 
-#include "../core/errors.hpp"
 #include "../binding/function_def.hpp"
+#include "../core/errors.hpp"
 #include "../core/item_access.hpp"
 #include "../iteration/for_each_element.hpp"
 #include "../iteration/peeked.hpp"

@@ -3,8 +3,8 @@
 
 #include "value_class.hpp"
 
-#include "../core/call.hpp"
 #include "../binding/function_def.hpp"
+#include "../core/call.hpp"
 
 namespace brisko {
 namespace {
@@ -55,7 +55,10 @@ PyMethodDef err_methods[] = {
 PyMemberDef err_members[] = {value_member("error"), {nullptr, 0, 0, 0, nullptr}};
 
 PyType_Spec err_spec = {
-    "brisko._brisko.Err", sizeof(ValueObject), 0, Py_TPFLAGS_DEFAULT | Py_TPFLAGS_HAVE_GC,
+    "brisko._brisko.Err",
+    sizeof(ValueObject),
+    0,
+    Py_TPFLAGS_DEFAULT | Py_TPFLAGS_HAVE_GC,
     value_slots<ErrNew::entry, &always_false, err_methods, err_members, ErrNew::doc>,
 };
 

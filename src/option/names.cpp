@@ -5,8 +5,8 @@ namespace brisko {
 namespace {
 
 const char* const OPTION_ORDER[] = {
-    "Some",     "NothingType", "Option",  "Ok",      "Err",        "Result",   "Nothing",
-    "first_opt", "last_opt",   "nth_opt", "get_opt", "get_in_opt", "peek_opt",
+    "Some",      "NothingType", "Option",  "Ok",      "Err",        "Result",   "Nothing",
+    "first_opt", "last_opt",    "nth_opt", "get_opt", "get_in_opt", "peek_opt",
 };
 
 }  // namespace

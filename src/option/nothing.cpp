@@ -2,8 +2,8 @@
 #include "option.hpp"
 
 #include "../binding/class_def.hpp"
-#include "../core/call.hpp"
 #include "../binding/function_def.hpp"
+#include "../core/call.hpp"
 
 namespace brisko {
 namespace {

@@ -3,8 +3,8 @@
 
 #include "value_class.hpp"
 
-#include "../core/call.hpp"
 #include "../binding/function_def.hpp"
+#include "../core/call.hpp"
 
 namespace brisko {
 namespace {
@@ -61,7 +61,10 @@ PyMethodDef ok_methods[] = {
 PyMemberDef ok_members[] = {value_member("value"), {nullptr, 0, 0, 0, nullptr}};
 
 PyType_Spec ok_spec = {
-    "brisko._brisko.Ok", sizeof(ValueObject), 0, Py_TPFLAGS_DEFAULT | Py_TPFLAGS_HAVE_GC,
+    "brisko._brisko.Ok",
+    sizeof(ValueObject),
+    0,
+    Py_TPFLAGS_DEFAULT | Py_TPFLAGS_HAVE_GC,
     value_slots<OkNew::entry, &always_true, ok_methods, ok_members, OkNew::doc>,
 };
 

@@ -3,8 +3,8 @@
 #include "option.hpp"
 
 #include "../binding/class_def.hpp"
-#include "../core/errors.hpp"
 #include "../binding/function_def.hpp"
+#include "../core/errors.hpp"
 
 namespace brisko {
 namespace {

@@ -3,8 +3,8 @@
 
 #include "value_class.hpp"
 
-#include "../core/call.hpp"
 #include "../binding/function_def.hpp"
+#include "../core/call.hpp"
 
 namespace brisko {
 namespace {
@@ -67,7 +67,10 @@ PyMethodDef some_methods[] = {
 PyMemberDef some_members[] = {value_member("value"), {nullptr, 0, 0, 0, nullptr}};
 
 PyType_Spec some_spec = {
-    "brisko._brisko.Some", sizeof(ValueObject), 0, Py_TPFLAGS_DEFAULT | Py_TPFLAGS_HAVE_GC,
+    "brisko._brisko.Some",
+    sizeof(ValueObject),
+    0,
+    Py_TPFLAGS_DEFAULT | Py_TPFLAGS_HAVE_GC,
     value_slots<SomeNew::entry, &always_true, some_methods, some_members, SomeNew::doc>,
 };
 

@@ -11,8 +11,8 @@
 
 #include "../../src/binding/function_def.hpp"
 #include "../../src/iteration/native_iter.hpp"
-#include "../../src/module/module_slots.hpp"
 #include "../../src/iteration/py_source.hpp"
+#include "../../src/module/module_slots.hpp"
 
 namespace brisko {
 namespace {
@@ -25,10 +25,14 @@ public:
     PyObject* next() override {
         if (++calls_ == 1) {
             switch (mode_) {
-                case 0: panic("broken invariant");
-                case 1: throw Panic();
-                case 2: throw std::bad_alloc();
-                default: throw std::runtime_error("escaped C++ exception");
+                case 0:
+                    panic("broken invariant");
+                case 1:
+                    throw Panic();
+                case 2:
+                    throw std::bad_alloc();
+                default:
+                    throw std::runtime_error("escaped C++ exception");
             }
         }
         return PyLong_FromLong(calls_);
