@@ -66,6 +66,21 @@ bool all_extra(const Signature& sig, PyObject* kwnames) {
     return true;
 }
 
+// Attaches "while processing '<name>'" to the pending exception.
+void add_processing_note(const char* name) noexcept {
+    PyObject* exc = PyErr_GetRaisedException();
+    if (!exc) return;
+    Owned note = Owned::steal(PyUnicode_FromFormat("while processing '%s'", name));
+    Owned done = note ? Owned::steal(PyObject_CallMethod(exc, "add_note", "O", note.get())) : Owned();
+    // Should the note itself fail (memory), the conversion's own error is still the one to report,
+    // unless the failure is an interrupt: that one wins.
+    if (!done && discard_exception() < 0) {
+        Py_DECREF(exc);
+        return;
+    }
+    PyErr_SetRaisedException(exc);
+}
+
 }  // namespace
 
 int bind_slow(const Signature& sig, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames, PyObject** slots,
@@ -105,20 +120,6 @@ int bind_slow(const Signature& sig, PyObject* const* args, Py_ssize_t nargs, PyO
     }
     if (count) return missing(sig, "positional", absent, count);
     return 0;
-}
-
-void add_processing_note(const char* name) noexcept {
-    PyObject* exc = PyErr_GetRaisedException();
-    if (!exc) return;
-    Owned note = Owned::steal(PyUnicode_FromFormat("while processing '%s'", name));
-    Owned done = note ? Owned::steal(PyObject_CallMethod(exc, "add_note", "O", note.get())) : Owned();
-    // Should the note itself fail (memory), the conversion's own error is still the one to report,
-    // unless the failure is an interrupt: that one wins.
-    if (!done && discard_exception() < 0) {
-        Py_DECREF(exc);
-        return;
-    }
-    PyErr_SetRaisedException(exc);
 }
 
 int to_count(const Signature& sig, std::size_t index, PyObject* obj, std::uint64_t& out) {

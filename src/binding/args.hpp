@@ -94,7 +94,4 @@ int check_dict(const Bound<N>& a, std::size_t index) {
     return check_dict(*a.sig, index, a[index]);
 }
 
-// Attaches "while processing '<name>'" to the pending exception.
-void add_processing_note(const char* name) noexcept;
-
 }  // namespace brisko

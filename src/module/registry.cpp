@@ -4,7 +4,9 @@
 #include "../core/owned.hpp"
 
 namespace brisko {
+namespace {
 
+// Appends `name` to the module's `__all__` (made when missing) and binds it to `obj` (borrowed).
 int add_name(PyObject* module, const char* name, PyObject* obj) {
     PyObject* raw = nullptr;
     int found = PyObject_GetOptionalAttrString(module, "__all__", &raw);
@@ -21,6 +23,8 @@ int add_name(PyObject* module, const char* name, PyObject* obj) {
     if (!key || PyList_Append(all.get(), key.get()) < 0) return -1;
     return PyObject_SetAttr(module, key.get(), obj);
 }
+
+}  // namespace
 
 int add_names(PyObject* module, const RegistrationTable& table) {
     for (std::size_t i = 0; i < table.size(); ++i) {

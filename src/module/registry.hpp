@@ -7,9 +7,6 @@
 
 namespace brisko {
 
-// Appends `name` to the module's `__all__` (made when missing) and binds it to `obj` (borrowed).
-int add_name(PyObject* module, const char* name, PyObject* obj);
-
 // Makes and adds each name of the table in turn. SystemError, before anything of the table is
 // added, when it is broken (RegistrationTable::row).
 int add_names(PyObject* module, const RegistrationTable& table);

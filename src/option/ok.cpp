@@ -9,6 +9,8 @@
 namespace brisko {
 namespace {
 
+PyTypeObject* ok_type() noexcept;
+
 PyObject* ok_new(Bound<1>& a) { return new_ok(Owned::borrow(a[0])); }
 using OkNew = Constructor<"Ok(value)", ok_new>;
 
@@ -71,9 +73,9 @@ PyType_Spec ok_spec = {
 ClassDef OK_CLASS{&ok_spec, &install_match_args<VALUE_FIELD>};
 Registered OK{OPTION_NAMES, OK_CLASS};
 
-}  // namespace
-
 PyTypeObject* ok_type() noexcept { return class_type(OK_CLASS); }
+
+}  // namespace
 
 PyObject* new_ok(Owned value) { return new_value(ok_type(), std::move(value)); }
 

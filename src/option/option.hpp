@@ -16,12 +16,8 @@ extern RegistrationTable OPTION_NAMES;
 
 // The classes (borrowed type objects, made on first use). Null with an exception when a type object
 // cannot be made.
-PyTypeObject* some_type() noexcept;
 PyTypeObject* nothing_type() noexcept;
-PyTypeObject* option_ns_type() noexcept;
-PyTypeObject* ok_type() noexcept;
 PyTypeObject* err_type() noexcept;
-PyTypeObject* result_ns_type() noexcept;
 
 // New values owning the reference they are given (released when allocation fails).
 PyObject* new_some(Owned value);

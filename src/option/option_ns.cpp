@@ -33,6 +33,4 @@ Registered OPTION{OPTION_NAMES, OPTION_NS_CLASS};
 
 }  // namespace
 
-PyTypeObject* option_ns_type() noexcept { return class_type(OPTION_NS_CLASS); }
-
 }  // namespace brisko

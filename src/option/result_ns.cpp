@@ -43,6 +43,4 @@ Registered RESULT{OPTION_NAMES, RESULT_NS_CLASS};
 
 }  // namespace
 
-PyTypeObject* result_ns_type() noexcept { return class_type(RESULT_NS_CLASS); }
-
 }  // namespace brisko

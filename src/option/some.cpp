@@ -9,6 +9,8 @@
 namespace brisko {
 namespace {
 
+PyTypeObject* some_type() noexcept;
+
 PyObject* some_new(Bound<1>& a) { return new_some(Owned::borrow(a[0])); }
 using SomeNew = Constructor<"Some(value)", some_new>;
 
@@ -77,9 +79,9 @@ PyType_Spec some_spec = {
 ClassDef SOME_CLASS{&some_spec, &install_match_args<VALUE_FIELD>};
 Registered SOME{OPTION_NAMES, SOME_CLASS};
 
-}  // namespace
-
 PyTypeObject* some_type() noexcept { return class_type(SOME_CLASS); }
+
+}  // namespace
 
 PyObject* new_some(Owned value) { return new_value(some_type(), std::move(value)); }
 
