@@ -7,7 +7,9 @@ namespace brisko {
 
 void panic(const char* message) { throw Panic(message); }
 
-static OnceCell PANIC_EXCEPTION;
+namespace {
+
+OnceCell PANIC_EXCEPTION;
 
 PyObject* panic_exception_type() noexcept {
     return PANIC_EXCEPTION.get_or_init([]() {
@@ -18,6 +20,8 @@ PyObject* panic_exception_type() noexcept {
                                       PyExc_BaseException, nullptr));
     });
 }
+
+}  // namespace
 
 void set_panic(const char* message) noexcept {
     if (PyObject* type = panic_exception_type()) PyErr_SetString(type, message);

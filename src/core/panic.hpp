@@ -22,9 +22,8 @@ private:
 
 [[noreturn]] void panic(const char* message);
 
-// The PanicException class (a direct BaseException subclass), created once per process.
-PyObject* panic_exception_type() noexcept;
-// Sets PanicException with `message`; if the class itself cannot be made, that error stays set.
+// Sets PanicException (a direct BaseException subclass, created once per process) with `message`; if the class itself
+// cannot be made, that error stays set.
 void set_panic(const char* message) noexcept;
 
 template <class R>

@@ -20,7 +20,7 @@ bool is_native_int64_format(const char* format) {
 
 }  // namespace
 
-BufferView i64_buffer(PyObject* obj) noexcept {
+BufferView readable_i64_buffer(PyObject* obj) noexcept {
     BufferView result;
     if (PyObject_CheckBuffer(obj) != 1) return result;
     auto* view = new (std::nothrow) Py_buffer();
@@ -34,14 +34,8 @@ BufferView i64_buffer(PyObject* obj) noexcept {
     const Py_buffer& v = *view;
     bool accepted = v.shape != nullptr && v.strides != nullptr && v.itemsize == 8 && is_native_int64_format(v.format) &&
                     reinterpret_cast<std::uintptr_t>(v.buf) % 8 == 0 && v.ndim == 1;
-    if (!accepted) result.release();
+    if (!accepted || !result.readable()) result.release();
     return result;
-}
-
-BufferView readable_i64_buffer(PyObject* obj) noexcept {
-    BufferView view = i64_buffer(obj);
-    if (!view.readable()) view.release();
-    return view;
 }
 
 }  // namespace brisko

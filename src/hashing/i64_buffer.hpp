@@ -1,4 +1,4 @@
-// i64_buffer: a one-dimensional, native-order int64 view of an object's buffer, or nothing.
+// readable_i64_buffer: a one-dimensional, native-order int64 view of an object's buffer, or nothing.
 #pragma once
 
 #include <Python.h>
@@ -32,7 +32,7 @@ public:
     int traverse(const GcVisit& visit) const { return view_ && view_->obj ? visit.visit(view_->obj, visit.arg) : 0; }
 
 private:
-    friend BufferView i64_buffer(PyObject* obj) noexcept;
+    friend BufferView readable_i64_buffer(PyObject* obj) noexcept;
 
     struct Release {
         void operator()(Py_buffer* view) const noexcept {
@@ -50,13 +50,10 @@ inline std::int64_t read_element(const std::int64_t* data, std::size_t i) noexce
     return __atomic_load_n(data + i, __ATOMIC_RELAXED);
 }
 
-// The object's buffer when it is one-dimensional, 8-byte aligned, of item size 8 and an int64
-// format in native byte order; else an empty view. An exporter's Exception is cleared; only an
-// interrupt (or another BaseException-only failure) stays pending, so an empty view with an
-// exception set is an error.
-BufferView i64_buffer(PyObject* obj) noexcept;
-
-// i64_buffer, further required to be readable as a flat array (C-contiguous, data present).
+// The object's buffer when it is one-dimensional, 8-byte aligned, of item size 8, an int64 format
+// in native byte order and readable as a flat array (C-contiguous, data present); else an empty
+// view. An exporter's Exception is cleared; only an interrupt (or another BaseException-only
+// failure) stays pending, so an empty view with an exception set is an error.
 BufferView readable_i64_buffer(PyObject* obj) noexcept;
 
 }  // namespace brisko
