@@ -1,10 +1,13 @@
 """Pickling: one pickle.dumps + pickle.loads round trip per loop step, against the same payload in
 a plain tuple and functools.partial. Any class pickles as a reference to its constructor, which
 pickle checks on the way out and imports on the way in; a tuple needs no such reference, so for a
-small payload that reference dominates (the "floor" rows show it for a class written in Python)."""
+small payload that reference dominates (the "floor" rows show it for a class written in Python).
+The cloudpickle row pickles a function of __main__, which goes by value, as a worker of a
+cloudpickle-based engine receives it."""
 
 import functools
 import pickle
+import sys
 
 import brisko  # noqa: F401  (registers the reducers)
 from brisko._brisko import Ok, curry
@@ -29,10 +32,30 @@ class PyOk:
         return PyOk, (self.value,)
 
 
-def round_trip(name, make, base_name, make_base, target, steps):
+# Defined in __main__ (the runner's module), as a one-file job defines them.
+MAIN_DEFINITIONS = """
+from brisko import curry as _bench_curry
+
+@_bench_curry
+def bench_main_curried(k, x):
+    return k * x
+
+def bench_main_plain(k, x):
+    return k * x
+"""
+
+
+def main_definitions():
+    """The curried and the plain function, defined in __main__."""
+    namespace = vars(sys.modules["__main__"])
+    if "bench_main_plain" not in namespace:
+        exec(MAIN_DEFINITIONS, namespace)
+    return namespace["bench_main_curried"], namespace["bench_main_plain"]
+
+
+def round_trip(name, make, base_name, make_base, target, steps, dumps=pickle.dumps, loads=pickle.loads):
     """A case timing loads(dumps(obj)) against loads(dumps(base)); both must come back intact."""
     obj, base = make(), make_base()
-    dumps, loads = pickle.dumps, pickle.loads
     if type(loads(dumps(obj))) is not type(obj) or loads(dumps(base)) == base is False:
         raise AssertionError(f"{name}: does not round-trip")
 
@@ -64,4 +87,16 @@ def cases(scale=1.0):
                    batches),
         round_trip("pickle curry(f, 1)", lambda: curry(add2, 1), "functools.partial(f, 1)",
                    lambda: functools.partial(add2, 1), 1.5, steps),
+    ] + cloudpickle_cases(max(1, steps // 10))
+
+
+def cloudpickle_cases(steps):
+    try:
+        import cloudpickle
+    except ImportError:
+        return []
+    curried, plain = main_definitions()
+    return [
+        round_trip("cloudpickle @curry def f, f in __main__", lambda: curried, "a plain def f in __main__",
+                   lambda: plain, 1.5, steps, cloudpickle.dumps, cloudpickle.loads),
     ]

@@ -9,6 +9,8 @@ import copy
 import operator
 import pickle
 import re
+import subprocess
+import sys
 
 import pytest
 from hypothesis import given
@@ -267,3 +269,70 @@ def test_results_come_back_as_ok_or_err_with_their_exceptions(pool):
                 pytest.fail(f"unexpected {result!r} for {x}")
         seen.add(type(result))
     assert seen == {Ok, Err}
+
+
+# A one-file job, run as __main__: its module-level function objects go by value through cloudpickle
+# into an interpreter that never ran it, as a plain def does, and by reference through pickle, even a
+# pickler of its own with a reducer_override that leaves functions to pickle.
+MAIN_JOB = """
+import io, pickle, subprocess, sys
+import cloudpickle
+from brisko import compose, curry, excepts, flip, memoize
+
+@curry
+def scale(k, x):
+    return k * x
+
+@memoize
+@curry
+def shift(k, x):  # shift(1) is a memoized partial application
+    return x + k
+
+@memoize
+def square(x):
+    return x * x
+
+def plain(x):
+    return -x
+
+flipped = flip(scale)
+both = compose(square, scale(3))
+guarded = excepts(ZeroDivisionError, lambda x: 1 // x, lambda e: 0)
+jobs = [scale, scale(2), shift(1), square, flipped(5), both, guarded, plain]
+expected = [f(2) if f is not scale else f(2, 2) for f in jobs]
+
+def run_elsewhere(data):
+    code = "import cloudpickle, sys; fs = cloudpickle.loads(sys.stdin.buffer.read()); "
+    code += "print([f(2) if i else f(2, 2) for i, f in enumerate(fs)])"
+    child = subprocess.run([sys.executable, "-c", code], input=data, capture_output=True, text=False)
+    assert child.returncode == 0, child.stderr.decode()
+    return eval(child.stdout)
+
+assert run_elsewhere(cloudpickle.dumps(jobs)) == expected
+
+class OwnPickler(pickle.Pickler):  # shaped like cloudpickle's, but leaves functions to pickle
+    def dump(self, obj):
+        return super().dump(obj)
+
+    def reducer_override(self, obj):
+        return NotImplemented
+
+def own_dumps(obj):
+    out = io.BytesIO()
+    OwnPickler(out).dump(obj)
+    return out.getvalue()
+
+for dumps in (pickle.dumps, own_dumps):
+    data = dumps(jobs[:5])
+    assert b"by_name" in data and b"__main__" in data
+    assert [f(2) if f is not scale else f(2, 2) for f in pickle.loads(data)] == expected[:5]
+print("ok")
+"""
+
+
+@pytest.mark.out_of_process
+def test_main_definitions_go_by_value_through_cloudpickle_and_by_reference_through_pickle(tmp_path):
+    pytest.importorskip("cloudpickle")
+    (tmp_path / "job.py").write_text(MAIN_JOB)
+    job = subprocess.run([sys.executable, "job.py"], cwd=tmp_path, capture_output=True, text=True, timeout=120)
+    assert job.returncode == 0 and job.stdout == "ok\n", job.stderr

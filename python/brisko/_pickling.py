@@ -16,6 +16,7 @@ import importlib.machinery
 import importlib.util
 import operator
 import sys
+import weakref
 
 from brisko import _brisko
 from brisko._brisko import (
@@ -50,6 +51,9 @@ def _library_module(short_name):
 
 
 _introspect = _library_module("_introspect")
+_GLOBALS = globals()
+# For each function of __main__ asked about, whether each pickler class took it by value.
+_ANSWERS = weakref.WeakKeyDictionary()
 _parts = _introspect.parts
 _MISSING = object()
 
@@ -148,7 +152,8 @@ class _Stack:
     def over(func):
         """The stack over the function at the bottom of func's decorators, named by that function's
         __module__ and __qualname__, when that name holds something other than func; None without a
-        usable name, or when the name holds func itself (which then pickles by it)."""
+        usable name, when the name holds func itself (which then pickles by it), or when the pickler
+        at work takes that function by value (the stack then goes as its parts)."""
         inner = func  # down to the bottom by _wrapped's step, written out: every reduction runs it
         while (found := _parts(inner)) is not None and (at := _WRAPPED_AT.get(found[0])) is not None:
             inner = found[1][at]
@@ -160,7 +165,9 @@ class _Stack:
         top = sys.modules.get(module, _MISSING)
         for attr in qualname.split("."):
             top = getattr(top, attr, _MISSING)
-        return None if top is func else _Stack(module, qualname, top)
+        if top is func or module == "__main__" and _taken_by_value(inner):
+            return None
+        return _Stack(module, qualname, top)
 
     def depth(self, obj):
         """How many decorator steps below the top obj sits, or None when it is not there."""
@@ -179,6 +186,37 @@ class _Stack:
         if depth is None:
             return None
         return (by_name, (self.module, self.qualname)) if depth == 0 else (unwrapped, (self.top, depth))
+
+
+def _taken_by_value(func):
+    """Whether the pickler at work pickles func, a function of __main__, by value. A process that
+    unpickles a reference to __main__ has its own __main__, which need not define the name: a worker
+    of a cloudpickle-based engine has not run the parent's script. Such a pickler reduces functions
+    itself (a reducer_override that answers for them, as cloudpickle's does), and whatever holds func
+    then follows it by value. The standard pickler has no reducer_override: its pickles stay by
+    reference. The pickler at work is the `self` of the first frame outside this module, where the
+    pickler calls the reducer (its dump, or the save of a Python-level pickler). Asking costs the
+    pickler a reduction of func: each answer is kept for the function and the pickler's class."""
+    pickle = sys.modules.get("pickle")
+    if pickle is None:
+        return False
+    frame = sys._getframe(1)
+    while frame is not None and frame.f_globals is _GLOBALS:
+        frame = frame.f_back
+    pickler = None if frame is None else frame.f_locals.get("self")
+    if not isinstance(pickler, (pickle.Pickler, pickle._Pickler)):
+        return False
+    reducer_override = getattr(pickler, "reducer_override", None)
+    if reducer_override is None:
+        return False
+    try:
+        answers = _ANSWERS.setdefault(func, {})
+    except TypeError:  # func takes no weak reference: ask every time
+        answers = {}
+    kind = type(pickler)
+    if kind not in answers:
+        answers[kind] = reducer_override(func) is not NotImplemented
+    return answers[kind]
 
 
 def _portable(func, stack=_MISSING):
