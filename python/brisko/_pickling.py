@@ -16,7 +16,6 @@ import importlib.machinery
 import importlib.util
 import operator
 import sys
-import weakref
 
 from brisko import _brisko
 from brisko._brisko import (
@@ -52,8 +51,9 @@ def _library_module(short_name):
 
 _introspect = _library_module("_introspect")
 _GLOBALS = globals()
-# For each function of __main__ asked about, whether each pickler class took it by value.
-_ANSWERS = weakref.WeakKeyDictionary()
+# For each function of __main__ asked about, whether each pickler class took it by value (made on
+# first use: importing brisko imports no more than it needs).
+_ANSWERS = None
 _parts = _introspect.parts
 _MISSING = object()
 
@@ -209,6 +209,11 @@ def _taken_by_value(func):
     reducer_override = getattr(pickler, "reducer_override", None)
     if reducer_override is None:
         return False
+    global _ANSWERS
+    if _ANSWERS is None:
+        import weakref
+
+        _ANSWERS = weakref.WeakKeyDictionary()
     try:
         answers = _ANSWERS.setdefault(func, {})
     except TypeError:  # func takes no weak reference: ask every time
