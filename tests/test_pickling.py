@@ -276,8 +276,9 @@ def test_results_come_back_as_ok_or_err_with_their_exceptions(pool):
 # pickler of its own with a reducer_override that leaves functions to pickle.
 MAIN_JOB = """
 import io, pickle, subprocess, sys
-import cloudpickle
 from brisko import compose, curry, excepts, flip, memoize
+assert "cloudpickle" not in sys.modules  # brisko does not import it
+import cloudpickle
 
 @curry
 def scale(k, x):
