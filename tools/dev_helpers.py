@@ -52,7 +52,8 @@ def check_wheel(path):
 
     wheel = zipfile.ZipFile(path)
     names = wheel.namelist()
-    required = ["brisko/__init__.py", "brisko/__init__.pyi", "brisko/_pickling.py", "brisko/_brisko.pyi"]
+    required = ["brisko/__init__.py", "brisko/__init__.pyi", "brisko/_pickling.py", "brisko/_brisko.pyi",
+                "brisko/reference.md"]
     problems = [f"missing {n}" for n in required + ["brisko/py.typed"] if n not in names]
     native = [n for n in names if n.startswith("brisko/_brisko.") and n.endswith(".so")]
     if not native:
