@@ -4,6 +4,7 @@ argument errors and conversions, exceptions from user code, imports."""
 import array
 import collections
 import gc
+import importlib.metadata
 import inspect
 import itertools
 import subprocess
@@ -27,6 +28,7 @@ METHODS = {name: [m for m in vars(getattr(b, name)) if not m.startswith("_") and
 
 def test_the_registration_table():
     assert len(set(NAMES)) == len(NAMES) and brisko.__all__ == NAMES and brisko.take is b.take
+    assert brisko.__version__ == importlib.metadata.version("brisko")
     assert type(b.Nothing) is b.NothingType and type(b.flip) is b.curry
     for name in NAMES:
         obj = getattr(b, name)

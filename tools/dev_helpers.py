@@ -52,7 +52,8 @@ def check_wheel(path):
 
     wheel = zipfile.ZipFile(path)
     names = wheel.namelist()
-    required = ["brisko/__init__.py", "brisko/__init__.pyi", "brisko/_pickling.py", "brisko/_brisko.pyi"]
+    required = ["brisko/__init__.py", "brisko/__init__.pyi", "brisko/_pickling.py", "brisko/_brisko.pyi",
+                "brisko/reference.md"]
     problems = [f"missing {n}" for n in required + ["brisko/py.typed"] if n not in names]
     native = [n for n in names if n.startswith("brisko/_brisko.") and n.endswith(".so")]
     if not native:
@@ -60,6 +61,30 @@ def check_wheel(path):
     # The test hooks are built into the native module's own library, so look inside it too.
     problems += [f"test-only {n}" for n in names if "_testhooks" in n]
     problems += [f"test-only hooks in {n}" for n in native if b"PyInit__testhooks" in wheel.read(n)]
+    for problem in problems:
+        print(f"dev: {problem}", file=sys.stderr)
+    sys.exit(1 if problems else 0)
+
+
+def check_sdist(path):
+    """Exits non-zero, naming each problem, unless the source distribution holds what a source build
+    and the tests need, and nothing that a checkout gathers as it is worked in."""
+    import pathlib
+    import tarfile
+
+    with tarfile.open(path) as tar:
+        names = [m.name for m in tar.getmembers() if m.isfile()]
+    top = pathlib.Path(path).name.removesuffix(".tar.gz")
+    problems = [f"{n} is outside {top}/" for n in names if not n.startswith(top + "/")]
+    inside = {n.removeprefix(top + "/") for n in names}
+    required = ["PKG-INFO", "pyproject.toml", "CMakeLists.txt", "LICENSE", "README.md", "python/brisko/__init__.py",
+                "python/brisko/py.typed", "src/module/module.cpp", "packaging/glibc_floor.cpp",
+                "tests/native/testhooks.cpp", "tests/conftest.py", "tools/doc_examples.py", "docs/reference.md"]
+    problems += [f"missing {n}" for n in required if n not in inside]
+    unwanted = {"build", "dist", ".dev", ".git", "__pycache__", ".pytest_cache", ".hypothesis", ".mypy_cache",
+                ".ruff_cache"}
+    problems += [f"unwanted {n}" for n in sorted(inside) if unwanted & set(pathlib.PurePosixPath(n).parts[:-1])
+                 or n.endswith((".so", ".pyc")) or "_tmp" in n]
     for problem in problems:
         print(f"dev: {problem}", file=sys.stderr)
     sys.exit(1 if problems else 0)
@@ -94,6 +119,7 @@ COMMANDS = {
     "can-build-ext": can_build_ext,
     "fetch-pyright": fetch_pyright,
     "check-wheel": check_wheel,
+    "check-sdist": check_sdist,
     "check-origin": check_origin,
     "pyright-config": pyright_config,
 }
