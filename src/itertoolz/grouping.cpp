@@ -80,14 +80,17 @@ struct I64Count {
     std::uint64_t count;
 };
 
-// The counts as a dict, in the order given.
+// The counts as a dict, in the order given. Boxing millions of distinct values takes seconds,
+// so a signal is answered meanwhile.
 PyObject* i64_counts_to_dict(const std::vector<I64Count>& counts) {
     Owned result = Owned::steal(_PyDict_NewPresized(Py_ssize_t(counts.size())));
     if (!result) return nullptr;
+    std::uint64_t step = 0;
     for (const I64Count& c : counts) {
         Owned key = Owned::steal(PyLong_FromLongLong(c.value));
         Owned count = key ? Owned::steal(PyLong_FromUnsignedLongLong(c.count)) : Owned();
         if (!count || PyDict_SetItem(result.get(), key.get(), count.get()) < 0) return fetch_err();
+        if (check_signals(++step) < 0) return nullptr;
     }
     return result.release();
 }
