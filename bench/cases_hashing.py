@@ -1,9 +1,11 @@
-"""Hash-probing tools, dedicated iterators and multi-sequence tools on 1,000,000 elements."""
+"""Hash-probing tools, dedicated iterators and multi-sequence tools on 1,000,000 elements, and
+frequencies over two 4,000,000-element int64 arrays counted by two threads at once."""
 
 import heapq
 import itertools
 import random
 from collections import Counter, defaultdict, deque
+from concurrent.futures import ThreadPoolExecutor
 from operator import itemgetter
 
 import numpy as np
@@ -75,6 +77,32 @@ def plain_groupby(key, seq):
     return groups
 
 
+def in_pool(pool, calls, together):
+    """Both sides run each call as one task of the same pool: together, every task is submitted
+    before any is waited for; else each is waited for before the next is submitted."""
+    if together:
+        futures = [pool.submit(call) for call in calls]
+        return [f.result() for f in futures]
+    return [pool.submit(call).result() for call in calls]
+
+
+def two_threads(name, pool, arrays, target):
+    calls = [lambda a=a: frequencies(a) for a in arrays]
+    return eager(name, lambda: in_pool(pool, calls, True), "the same calls one after the other",
+                 lambda: in_pool(pool, calls, False), target, sum(map(len, arrays)))
+
+
+def threaded_cases(scale):
+    n = int(4_000_000 * scale)
+    rng = np.random.default_rng(7)
+    pool = ThreadPoolExecutor(2)
+    return [
+        two_threads(f"frequencies(a) int64 {distinct:,} distinct, 2 threads", pool,
+                    [rng.integers(0, distinct, n, dtype=np.int64) for _ in range(2)], 0.6)
+        for distinct in (1_000, 100_000)
+    ]
+
+
 def cases(scale=1.0):
     n = int(1_000_000 * scale)
     rng = random.Random(7)
@@ -133,4 +161,5 @@ def cases(scale=1.0):
               lambda: heapq.nlargest(5, pairs, key=key0), 0.5, n, normalise=tuple),
         eager("topk(10_000, L)", lambda: topk(10_000, ints), "heapq.nlargest(10_000, L)",
               lambda: heapq.nlargest(10_000, ints), 1.0, n, normalise=tuple),
+        *threaded_cases(scale),
     ]

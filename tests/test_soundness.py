@@ -3,14 +3,18 @@ answer signals, cycles through brisko objects are collected, deep chains raise R
 C++ failures inside native code surface as host exceptions (brisko._testhooks, built for the test
 suite only, breaks invariants on purpose) and leave the iterator usable."""
 
+import _thread
 import array
 import gc
 import itertools
+import mmap
 import operator
+import os
 import pickle
 import signal
 import subprocess
 import sys
+import threading
 import weakref
 
 import pytest
@@ -95,6 +99,28 @@ def test_endless_loops_answer_signals(name, alarm):
     with pytest.raises(Interrupted):
         alarm()
         ENDLESS[name]()
+
+
+def test_a_long_int64_scan_lets_other_threads_run_and_answers_signals():
+    # 2**31 zeros in untouched read-only pages: seconds of scanning that cost no memory. Under a huge
+    # switch interval the sender runs only once the scan lets go of the lock; excepts catches only
+    # what frequencies itself raises, so a handler run after the call returns raises past it.
+    def handler(signum, frame):
+        raise Interrupted
+
+    main, sender = threading.get_ident(), _thread.allocate_lock()
+    sender.acquire()
+    previous, interval = signal.signal(signal.SIGUSR1, handler), sys.getswitchinterval()
+    sys.setswitchinterval(1000)
+    try:
+        with mmap.mmap(-1, 8 << 31, flags=mmap.MAP_PRIVATE, prot=mmap.PROT_READ) as zeros:
+            _thread.start_new_thread(lambda: [signal.pthread_kill(main, signal.SIGUSR1), sender.release()], ())
+            outcome = b.excepts(Interrupted, b.frequencies, lambda e: "interrupted")(memoryview(zeros).cast("q"))
+    finally:
+        sys.setswitchinterval(interval)
+        sender.acquire()  # the signal is sent, and handled here at the latest
+        signal.signal(signal.SIGUSR1, previous)
+    assert outcome == "interrupted"
 
 
 class Holder:
@@ -281,6 +307,29 @@ def test_failures_become_exceptions_and_the_iterator_survives(mode, expected, me
         step(it)
     assert type(info.value) is (expected or panic_exception) and str(info.value) == message.format(where)
     assert type(it) is b.NativeIter and step(it) == 2  # the executing flag was restored on the way out
+
+
+# A native table that cannot be had while the lock is released: MemoryError is raised once the lock
+# is back (raised without it, the process would crash).
+NO_ROOM_FOR_THE_TABLE = """
+import array, resource
+import brisko._brisko as b
+values = array.array("q", range(0, 4 << 20, 4))  # a million values spanning 4 Mi: a 16 MiB table
+with open("/proc/self/statm") as f:
+    mapped = int(f.read().split()[0]) * resource.getpagesize()
+resource.setrlimit(resource.RLIMIT_AS, (mapped + (8 << 20), resource.RLIM_INFINITY))
+try:
+    b.frequencies(values)
+except MemoryError:
+    print("MemoryError")
+"""
+
+
+@pytest.mark.out_of_process
+@pytest.mark.skipif("BRISKO_SANITIZED" in os.environ, reason="under the sanitizers a failed operator new aborts")
+def test_a_table_that_cannot_be_had_raises_memory_error():
+    out = subprocess.run([sys.executable, "-c", NO_ROOM_FOR_THE_TABLE], capture_output=True, text=True, timeout=60)
+    assert out.stdout.strip() == "MemoryError", out.stderr[-2000:]
 
 
 # The consumer's islice drops its only reference to the brisko iterator while that iterator's

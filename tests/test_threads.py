@@ -1,8 +1,10 @@
 """Eight threads sharing one object of each kind. Every lazy iterator of the shared table hands
 every element to exactly one thread (a thread that finds it busy gets "iterator already executing"
-and tries again), and memoize and curry give every thread the right results. Python-level
-callables and a tiny switch interval make the threads interleave inside the steps."""
+and tries again), memoize and curry give every thread the right results, and threads counting
+int64 arrays with the lock released count exactly. Python-level callables and a tiny switch
+interval make the threads interleave inside the steps."""
 
+import array
 import collections
 import sys
 import threading
@@ -90,3 +92,14 @@ def test_a_shared_curry_binds_the_same_for_every_thread():
 
 def assert_equal(actual, expected):
     assert actual == expected
+
+
+def test_threads_counting_their_own_int64_arrays_at_once_count_exactly():
+    # Long enough for the lock to be released around each scan: odd threads count few values in a
+    # dense range, even ones distinct values far apart (the hashed count).
+    arrays = [array.array("q", [(i * i + t) % (1009 if t % 2 else 2**61) for i in range(100_000)])
+              for t in range(THREADS)]
+    expected = [list(collections.Counter(a).items()) for a in arrays]
+    results = [None] * THREADS
+    run_threads(lambda i: results.__setitem__(i, list(b.frequencies(arrays[i]).items())))
+    assert results == expected

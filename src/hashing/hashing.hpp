@@ -11,3 +11,4 @@
 #include "probe.hpp"          // the host's probe sequence
 #include "py_hash.hpp"        // py_hash, int_fast_hash_enabled
 #include "py_seen.hpp"        // PySeen: an insert-only set of host objects
+#include "released_scan.hpp"  // ReleasedScan: native work over a buffer with the lock released

@@ -1,6 +1,7 @@
 // groupby, countby and frequencies: eager grouping in a native table, dict built once at the end.
-// frequencies over a flat int64 buffer never makes a host object per element. isdistinct: the
-// same question answered by a host set, stopping at the first repeat.
+// frequencies over a flat int64 buffer never makes a host object per element, and counts with the
+// interpreter lock released. isdistinct: the same question answered by a host set, stopping at the
+// first repeat.
 #include <algorithm>
 #include <limits>
 #include <vector>
@@ -12,6 +13,7 @@
 #include "../hashing/fx_table.hpp"
 #include "../hashing/group_table.hpp"
 #include "../hashing/i64_buffer.hpp"
+#include "../hashing/released_scan.hpp"
 #include "../iteration/for_each_element.hpp"
 
 namespace brisko {
@@ -78,14 +80,17 @@ struct I64Count {
     std::uint64_t count;
 };
 
-// The counts as a dict, in the order given.
+// The counts as a dict, in the order given. Boxing millions of distinct values takes seconds,
+// so a signal is answered meanwhile.
 PyObject* i64_counts_to_dict(const std::vector<I64Count>& counts) {
     Owned result = Owned::steal(_PyDict_NewPresized(Py_ssize_t(counts.size())));
     if (!result) return nullptr;
+    std::uint64_t step = 0;
     for (const I64Count& c : counts) {
         Owned key = Owned::steal(PyLong_FromLongLong(c.value));
         Owned count = key ? Owned::steal(PyLong_FromUnsignedLongLong(c.count)) : Owned();
         if (!count || PyDict_SetItem(result.get(), key.get(), count.get()) < 0) return fetch_err();
+        if (check_signals(++step) < 0) return nullptr;
     }
     return result.release();
 }
@@ -95,62 +100,79 @@ PyObject* i64_counts_to_dict(const std::vector<I64Count>& counts) {
 constexpr std::uint64_t DENSE_SLOTS_PER_ELEMENT = 4;
 constexpr std::uint64_t DENSE_MIN_SLOTS = 1 << 16;
 
-// Counts by direct indexing, for values within [lo, lo + span]. False, with `counts` part-filled,
-// at a value outside it: the buffer changed since the range was taken, by another thread or
-// process, and only a table that bounds nothing can count it.
-bool count_dense(const std::int64_t* data, std::size_t n, std::int64_t lo, std::uint64_t span,
-                 std::vector<I64Count>& counts) {
+// Counts by direct indexing, for values within [lo, lo + span]. Stops, with `counts` part-filled
+// and `in_range` false, at a value outside it: the buffer changed since the range was taken, by
+// another thread or process, and only a table that bounds nothing can count it. False when a
+// signal's handler raised.
+bool count_dense(ReleasedScan& scan, const std::int64_t* data, std::size_t n, std::int64_t lo, std::uint64_t span,
+                 std::vector<I64Count>& counts, bool& in_range) {
     std::vector<std::uint32_t> ordinal(span + 1, 0);  // per value: its index in counts + 1, 0 when unseen
-    for (std::size_t i = 0; i < n; ++i) {
-        const std::int64_t value = read_element(data, i);
-        const std::uint64_t slot = std::uint64_t(value) - std::uint64_t(lo);  // no overflow in unsigned
-        if (slot > span) return false;
-        std::uint32_t& seen = ordinal[slot];
-        if (seen == 0) {
-            counts.push_back({value, 0});
-            seen = std::uint32_t(counts.size());
+    in_range = true;
+    return scan.chunks(n, [&](std::size_t begin, std::size_t end) {
+        for (std::size_t i = begin; i < end; ++i) {
+            const std::int64_t value = read_element(data, i);
+            const std::uint64_t slot = std::uint64_t(value) - std::uint64_t(lo);  // no overflow in unsigned
+            if (slot > span) {
+                in_range = false;
+                return false;
+            }
+            std::uint32_t& seen = ordinal[slot];
+            if (seen == 0) {
+                counts.push_back({value, 0});
+                seen = std::uint32_t(counts.size());
+            }
+            ++counts[seen - 1].count;
         }
-        ++counts[seen - 1].count;
-    }
-    return true;
+        return true;
+    });
 }
 
-void count_hashed(const std::int64_t* data, std::size_t n, std::vector<I64Count>& counts) {
+bool count_hashed(ReleasedScan& scan, const std::int64_t* data, std::size_t n, std::vector<I64Count>& counts) {
     FxTable<std::size_t> positions(n);
-    for (std::size_t i = 0; i < n; ++i) {
-        const std::int64_t value = read_element(data, i);
-        bool added;
-        std::size_t& p = positions.find_or_add(value, added);
-        if (added) {
-            p = counts.size();
-            counts.push_back({value, 0});
+    return scan.chunks(n, [&](std::size_t begin, std::size_t end) {
+        for (std::size_t i = begin; i < end; ++i) {
+            const std::int64_t value = read_element(data, i);
+            bool added;
+            std::size_t& p = positions.find_or_add(value, added);
+            if (added) {
+                p = counts.size();
+                counts.push_back({value, 0});
+            }
+            ++counts[p].count;
         }
-        ++counts[p].count;
-    }
+        return true;
+    });
 }
 
 // Counts in first-appearance order, by direct indexing when the values are dense, else by
-// hashing them natively; never a host object per element. Each element is read once per pass and
-// the passes need not agree: a buffer written meanwhile gets some counts, never a stray write.
-std::vector<I64Count> count_i64(const std::int64_t* data, std::size_t n) {
-    std::vector<I64Count> counts;
-    if (n == 0) return counts;
-    std::int64_t lo = read_element(data, 0), hi = lo;
-    for (std::size_t i = 1; i < n; ++i) {
-        const std::int64_t value = read_element(data, i);
-        lo = std::min(lo, value);
-        hi = std::max(hi, value);
-    }
+// hashing them natively; never a host object per element, and the lock released throughout for a
+// long buffer (the caller's view keeps it exported, so it cannot be resized meanwhile). Each
+// element is read once per pass and the passes need not agree: a buffer written meanwhile gets
+// some counts, never a stray write. -1 when a signal's handler raised between chunks.
+int count_i64(const std::int64_t* data, std::size_t n, std::vector<I64Count>& counts) {
+    if (n == 0) return 0;
+    ReleasedScan scan(n);
+    std::int64_t lo = std::numeric_limits<std::int64_t>::max(), hi = std::numeric_limits<std::int64_t>::min();
+    bool scanned = scan.chunks(n, [&](std::size_t begin, std::size_t end) {
+        for (std::size_t i = begin; i < end; ++i) {
+            const std::int64_t value = read_element(data, i);
+            lo = std::min(lo, value);
+            hi = std::max(hi, value);
+        }
+        return true;
+    });
+    if (!scanned) return -1;
     const std::uint64_t span = std::uint64_t(hi) - std::uint64_t(lo);  // no overflow in unsigned
     const std::uint64_t dense_limit = std::max(DENSE_MIN_SLOTS, DENSE_SLOTS_PER_ELEMENT * n);
     // An ordinal is 32 bits wide: it holds every group as long as the elements (an upper bound
     // on the groups) are fewer than 2**32.
     if (span < dense_limit && n < std::numeric_limits<std::uint32_t>::max()) {
-        if (count_dense(data, n, lo, span, counts)) return counts;
+        bool in_range;
+        if (!count_dense(scan, data, n, lo, span, counts, in_range)) return -1;
+        if (in_range) return 0;
         counts.clear();
     }
-    count_hashed(data, n, counts);
-    return counts;
+    return count_hashed(scan, data, n, counts) ? 0 : -1;
 }
 
 PyObject* groupby(Bound<2>& a) { return groupby_impl(a[0], a[1]); }
@@ -186,7 +208,10 @@ PyObject* groupby_impl(PyObject* key, PyObject* seq) {
 }
 
 PyObject* frequencies_impl(PyObject* seq) {
-    if (BufferView view = readable_i64_buffer(seq)) return i64_counts_to_dict(count_i64(view.data(), view.length()));
+    if (BufferView view = readable_i64_buffer(seq)) {
+        std::vector<I64Count> counts;
+        return count_i64(view.data(), view.length(), counts) < 0 ? nullptr : i64_counts_to_dict(counts);
+    }
     if (PyErr_Occurred()) return nullptr;
     Counting counting;
     int rc = for_each_element(seq, [&](PyObject* item) { return counting.add(item); });
