@@ -10,7 +10,7 @@ import subprocess
 import sys
 
 import pytest
-from hypothesis import given
+from hypothesis import example, given
 from hypothesis import strategies as st
 
 from brisko._brisko import countby, frequencies, isdistinct, unique
@@ -89,7 +89,16 @@ def i64(values):
     return memoryview(array.array("q", values))
 
 
-@given(st.one_of(st.lists(st.integers(-(2**63), 2**63 - 1)), st.lists(st.integers(-40, 40), max_size=300)))
+# Values near either end of the range, spread wider than a first window, or mostly dense with a
+# few far away: the counting window widens both ways, stops at the ends, and gives way to hashing.
+def near(base):
+    return st.lists(st.integers(0, 70_000).map(lambda d: base + d), max_size=100)
+
+
+@given(st.one_of(st.lists(st.integers(-(2**63), 2**63 - 1)), st.lists(st.integers(-40, 40), max_size=300),
+                 near(-(2**63)), near(-35_000), near(2**63 - 1 - 70_000),
+                 st.lists(st.integers(-3_000, 3_000) | st.integers(-(2**63), 2**63 - 1), max_size=100)))
+@example([2**63 - 990, 2**63 - 1, 2**63 - 3001])  # a window widened upwards must stop at the largest value
 def test_int64_buffer_paths_match_the_list_paths(values):
     assert typed(unique(i64(values))) == typed(unique(values))
     assert list(frequencies(i64(values)).items()) == list(frequencies(values).items())  # in first-seen order too

@@ -4,6 +4,7 @@
 // first repeat.
 #include <algorithm>
 #include <limits>
+#include <optional>
 #include <vector>
 
 #include "itertoolz.hpp"
@@ -100,40 +101,98 @@ PyObject* i64_counts_to_dict(const std::vector<I64Count>& counts) {
 constexpr std::uint64_t DENSE_SLOTS_PER_ELEMENT = 4;
 constexpr std::uint64_t DENSE_MIN_SLOTS = 1 << 16;
 
-// Counts by direct indexing, for values within [lo, lo + span]. Stops, with `counts` part-filled
-// and `in_range` false, at a value outside it: the buffer changed since the range was taken, by
-// another thread or process, and only a table that bounds nothing can count it. False when a
-// signal's handler raised.
-bool count_dense(ReleasedScan& scan, const std::int64_t* data, std::size_t n, std::int64_t lo, std::uint64_t span,
-                 std::vector<I64Count>& counts, bool& in_range) {
-    std::vector<std::uint32_t> ordinal(span + 1, 0);  // per value: its index in counts + 1, 0 when unseen
-    in_range = true;
-    return scan.chunks(n, [&](std::size_t begin, std::size_t end) {
+// Counts by direct indexing, in a window of values that widens to take each value outside it, as
+// long as it stays within `limit` slots. One pass over the buffer: no earlier pass takes the range,
+// so a buffer twice the cache is read once from memory, which is what bounds two threads counting
+// at once. Widening doubles the window (placed towards the value that asked), so the rebuilds cost
+// about as much as the final window.
+class DenseWindow {
+public:
+    explicit DenseWindow(std::uint64_t limit) : limit_(limit) {}
+
+    // Counts data[begin, end) while the window can take every value; where it stopped (end, or the
+    // first value it cannot take: the counts so far stay valid, for a table that bounds nothing).
+    std::size_t count(const std::int64_t* data, std::size_t begin, std::size_t end, std::vector<I64Count>& counts) {
         for (std::size_t i = begin; i < end; ++i) {
-            const std::int64_t value = read_element(data, i);
-            const std::uint64_t slot = std::uint64_t(value) - std::uint64_t(lo);  // no overflow in unsigned
-            if (slot > span) {
-                in_range = false;
-                return false;
+            const std::int64_t value = read_element(data, i);  // read once: a writer may change it
+            std::uint64_t slot = std::uint64_t(value) - lo_;   // no overflow in unsigned
+            if (slot >= ordinal_.size()) [[unlikely]] {
+                if (!widen(value, counts)) return i;
+                slot = std::uint64_t(value) - lo_;
             }
-            std::uint32_t& seen = ordinal[slot];
+            std::uint32_t& seen = ordinal_[slot];
             if (seen == 0) {
                 counts.push_back({value, 0});
                 seen = std::uint32_t(counts.size());
             }
             ++counts[seen - 1].count;
         }
-        return true;
-    });
-}
+        return end;
+    }
 
-bool count_hashed(ReleasedScan& scan, const std::int64_t* data, std::size_t n, std::vector<I64Count>& counts) {
-    FxTable<std::size_t> positions(n);
-    return scan.chunks(n, [&](std::size_t begin, std::size_t end) {
+private:
+    // Values as words ordered as the values are, so that the window's arithmetic never wraps.
+    static constexpr std::uint64_t BIAS = std::uint64_t(1) << 63;
+    static std::uint64_t ordered(std::int64_t v) { return std::uint64_t(v) ^ BIAS; }
+
+    bool widen(std::int64_t value, const std::vector<I64Count>& counts) {
+        constexpr std::uint64_t FIRST_SLOTS = 1 << 10;
+        const std::uint64_t v = ordered(value);
+        const std::uint64_t size = ordinal_.size();
+        const std::uint64_t lo = lo_ ^ BIAS, hi = size ? lo + (size - 1) : v;
+        const std::uint64_t need_lo = size ? std::min(lo, v) : v, need_hi = std::max(hi, v);
+        const std::uint64_t needed = need_hi - need_lo;  // slots - 1
+        if (needed >= limit_) return false;
+        const std::uint64_t wanted = std::min(limit_ - 1, std::max(needed, size ? 2 * size - 1 : FIRST_SLOTS - 1));
+        // The new window [new_lo, new_lo + wanted] holds [need_lo, need_hi] and no word past the
+        // largest; the room it gains lies on the side of the value that asked (around a first one).
+        constexpr std::uint64_t LARGEST = ~std::uint64_t(0);
+        std::uint64_t new_lo;
+        if (!size) {
+            new_lo = std::min(v - std::min(v, wanted / 2), LARGEST - wanted);
+        } else if (v < lo) {
+            new_lo = need_hi < wanted ? 0 : need_hi - wanted;
+        } else {
+            new_lo = std::min(need_lo, LARGEST - wanted);
+        }
+        ordinal_.assign(wanted + 1, 0);
+        lo_ = new_lo ^ BIAS;
+        for (std::size_t k = 0; k < counts.size(); ++k) {
+            ordinal_[std::uint64_t(counts[k].value) - lo_] = std::uint32_t(k + 1);
+        }
+        return true;
+    }
+
+    std::vector<std::uint32_t> ordinal_;  // per value - lo: its index in counts + 1, 0 when unseen
+    std::uint64_t lo_ = 0;                // the window's first value, its bits as a word
+    std::uint64_t limit_;
+};
+
+// Counts in first-appearance order: by direct indexing while the values stay dense, then by
+// hashing them natively from the first value that would make the window too wide; never a host
+// object per element, and the lock released throughout for a long buffer (the caller's view keeps
+// it exported, so it cannot be resized meanwhile). Each element is read once: a buffer written
+// meanwhile gets some counts, never a stray write. -1 when a signal's handler raised between chunks.
+int count_i64(const std::int64_t* data, std::size_t n, std::vector<I64Count>& counts) {
+    ReleasedScan scan(n);
+    // An ordinal is 32 bits wide: it holds every group as long as the elements (an upper bound
+    // on the groups) are fewer than 2**32.
+    const std::uint64_t limit =
+        n < std::numeric_limits<std::uint32_t>::max() ? std::max(DENSE_MIN_SLOTS, DENSE_SLOTS_PER_ELEMENT * n) : 0;
+    DenseWindow dense(limit);
+    std::optional<FxTable<std::size_t>> positions;  // from the first value the window cannot take
+    const bool scanned = scan.chunks(n, [&](std::size_t begin, std::size_t end) {
+        if (!positions) {
+            begin = dense.count(data, begin, end, counts);
+            if (begin == end) return true;
+            positions.emplace(n);
+            bool added;
+            for (std::size_t k = 0; k < counts.size(); ++k) positions->find_or_add(counts[k].value, added) = k;
+        }
         for (std::size_t i = begin; i < end; ++i) {
             const std::int64_t value = read_element(data, i);
             bool added;
-            std::size_t& p = positions.find_or_add(value, added);
+            std::size_t& p = positions->find_or_add(value, added);
             if (added) {
                 p = counts.size();
                 counts.push_back({value, 0});
@@ -142,37 +201,7 @@ bool count_hashed(ReleasedScan& scan, const std::int64_t* data, std::size_t n, s
         }
         return true;
     });
-}
-
-// Counts in first-appearance order, by direct indexing when the values are dense, else by
-// hashing them natively; never a host object per element, and the lock released throughout for a
-// long buffer (the caller's view keeps it exported, so it cannot be resized meanwhile). Each
-// element is read once per pass and the passes need not agree: a buffer written meanwhile gets
-// some counts, never a stray write. -1 when a signal's handler raised between chunks.
-int count_i64(const std::int64_t* data, std::size_t n, std::vector<I64Count>& counts) {
-    if (n == 0) return 0;
-    ReleasedScan scan(n);
-    std::int64_t lo = std::numeric_limits<std::int64_t>::max(), hi = std::numeric_limits<std::int64_t>::min();
-    bool scanned = scan.chunks(n, [&](std::size_t begin, std::size_t end) {
-        for (std::size_t i = begin; i < end; ++i) {
-            const std::int64_t value = read_element(data, i);
-            lo = std::min(lo, value);
-            hi = std::max(hi, value);
-        }
-        return true;
-    });
-    if (!scanned) return -1;
-    const std::uint64_t span = std::uint64_t(hi) - std::uint64_t(lo);  // no overflow in unsigned
-    const std::uint64_t dense_limit = std::max(DENSE_MIN_SLOTS, DENSE_SLOTS_PER_ELEMENT * n);
-    // An ordinal is 32 bits wide: it holds every group as long as the elements (an upper bound
-    // on the groups) are fewer than 2**32.
-    if (span < dense_limit && n < std::numeric_limits<std::uint32_t>::max()) {
-        bool in_range;
-        if (!count_dense(scan, data, n, lo, span, counts, in_range)) return -1;
-        if (in_range) return 0;
-        counts.clear();
-    }
-    return count_hashed(scan, data, n, counts) ? 0 : -1;
+    return scanned ? 0 : -1;
 }
 
 PyObject* groupby(Bound<2>& a) { return groupby_impl(a[0], a[1]); }
