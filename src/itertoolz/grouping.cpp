@@ -97,7 +97,7 @@ PyObject* i64_counts_to_dict(const std::vector<I64Count>& counts) {
 }
 
 // Values spanning a range no wider than this many slots per element (or this absolute number)
-// are counted in a flat array indexed by value - min, which beats any hash table.
+// are counted in a flat array indexed by value, which beats any hash table.
 constexpr std::uint64_t DENSE_SLOTS_PER_ELEMENT = 4;
 constexpr std::uint64_t DENSE_MIN_SLOTS = 1 << 16;
 
