@@ -20,7 +20,7 @@ from brisko._brisko import Iter, Some, accumulate, count, countby, diff, first, 
 from brisko._brisko import interleave, interpose, isdistinct, iterate, join, last, last_opt, mapcat, merge_sorted, nth
 from brisko._brisko import nth_opt, partition, partition_all, peek, peek_opt, pluck, reduceby, remove, second
 from brisko._brisko import sliding_window, tail, topk, unique
-from conftest import Boom, consumed, fail, raising_after
+from conftest import Boom, X, consumed, fail, raising_after
 
 V = [2**70 + v for v in (3, 1, 4, 1, 5, 9, 2, 6)]  # not immortal: a leaked reference shows under ./dev leaks
 ODD, EVEN = [x for x in V if x % 2], [x for x in V if not x % 2]
@@ -54,7 +54,7 @@ EVERY_SHAPE = {
     "reduceby": (lambda sh: reduceby(parity, operator.add, sh(V), 1), {1: 1 + sum(ODD), 0: 1 + sum(EVEN)}),
     "topk": (lambda sh: topk(2, sh(V)), tuple(sorted(V)[:-3:-1])),
     "remove": (lambda sh: remove(parity, sh(V)), EVEN),
-    "accumulate": (lambda sh: accumulate(operator.add, sh(V), 10), list(itertools.accumulate(V, initial=10))),
+    "accumulate": (lambda sh: accumulate(operator.add, sh(V), X), list(itertools.accumulate(V, initial=X))),
     "partition": (lambda sh: partition(3, sh(V)), list(zip(*[iter(V)] * 3))),
     "partition pad": (lambda sh: partition(3, sh(V), None), list(itertools.zip_longest(*[iter(V)] * 3))),
     "partition_all": (lambda sh: partition_all(3, sh(V)), list(itertools.batched(V, 3))),
