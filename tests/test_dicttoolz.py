@@ -135,7 +135,8 @@ def test_merge_edges():
         (lambda: merge(ItemsOnly([[1, 2]])), TypeError, "'list' object is not an instance of 'tuple'"),
         (lambda: merge(ItemsOnly([None])), TypeError, "'None' is not an instance of 'tuple'"),
         (lambda: assoc(ItemsOnly([(1,)]), 1, 2), IndexError, "tuple index out of range"),
-        (lambda: merge_with(sum, [5]), AttributeError, "'int' object has no attribute 'items'"),
+        (lambda: merge_with(sum, [5]), TypeError, "'int' object is not iterable"),
+        (lambda: merge_with(sum, {"a": 1}, [("a", 2)]), TypeError, "'list' object is not iterable"),
         (lambda: itemmap(lambda kv: 5, {"k": "v"}), TypeError, "'int' object is not iterable"),
         # A failing pull is an error, never the end: of the sources, of a mapping's items, of a path.
         (lambda: merge(raising_after([{1: 2}], 1)), Boom, "source failed"),
@@ -153,7 +154,7 @@ def test_errors(call, exc, message):
 def test_when_the_factory_is_called():
     calls = []
     factory = lambda: calls.append(1) or {}  # noqa: E731
-    with pytest.raises(AttributeError):
+    with pytest.raises(TypeError):
         merge_with(sum, {"a": 1}, object(), factory=factory)  # every source is read first
     assert merge_with(sum, {"a": 1}, {"a": 2, "b": 3}, factory=factory) == {"a": 3, "b": 3} and calls == [1]
 

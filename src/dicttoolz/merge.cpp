@@ -61,10 +61,17 @@ int merge_exact_dicts(PyObject* const* dicts, Py_ssize_t n, Owned& out) {
     return 1;
 }
 
-[[gnu::cold]] PyObject* not_a_mapping(PyObject* source) {
+[[gnu::cold]] int not_a_mapping(PyObject* source) {
     Owned name = Owned::steal(PyType_GetName(Py_TYPE(source)));
     if (name) PyErr_Format(PyExc_TypeError, "'%U' object is not iterable", name.get());
-    return nullptr;
+    return -1;
+}
+
+// A source is read as a mapping only when it has "keys": 0, or -1 with the TypeError (or the
+// exception of the test).
+int require_mapping(PyObject* source) {
+    int mapping = has_keys(source);
+    return mapping > 0 ? 0 : mapping < 0 ? -1 : not_a_mapping(source);
 }
 
 PyObject* merge(Bound<1>& a) {
@@ -79,10 +86,7 @@ PyObject* merge(Bound<1>& a) {
     Sources sources;
     if (sources.collect(a.rest, a.n_rest) < 0) return nullptr;
     for (Py_ssize_t i = 0; i < sources.size(); ++i) {
-        int mapping = has_keys(sources[i]);
-        if (mapping < 0) return nullptr;
-        if (!mapping) return not_a_mapping(sources[i]);
-        if (copy_into(result.get(), sources[i]) < 0) return nullptr;
+        if (require_mapping(sources[i]) < 0 || copy_into(result.get(), sources[i]) < 0) return nullptr;
     }
     return result.release();
 }
@@ -133,7 +137,7 @@ PyObject* merge_with(Bound<2>& a) {
     Groups groups{new_container(nullptr, largest_dict(sources))};
     if (!groups.table) return nullptr;
     for (Py_ssize_t i = 0; i < sources.size(); ++i) {
-        if (groups.add(sources[i]) < 0) return nullptr;
+        if (require_mapping(sources[i]) < 0 || groups.add(sources[i]) < 0) return nullptr;
     }
     // Made only now: a source that fails to read never costs a factory call. Without a factory,
     // and with stable hashes, the table itself becomes the result, each list replaced in place:
