@@ -6,6 +6,7 @@ Err values come back. The workers are fresh interpreters, which import brisko wh
 import array
 import concurrent.futures
 import copy
+import io
 import operator
 import pickle
 import re
@@ -227,6 +228,15 @@ REBUILD_PICKLE = (b"\x80\x02cbrisko._pickling\nrebuild\nq\x00cbrisko._brisko\ncu
         (lambda: _pickling.curried(h.add, (), {1: 2}), TypeError, "keywords must be strings"),
         (lambda: _pickling.unwrapped(h.add3, 0), ValueError, "unwrapped: depth must be at least 1, not 0"),
         (lambda: _pickling.unwrapped(h.add3, 10**6), ValueError, "(1 of 1000000 steps down)"),
+        (lambda: _pickling.unwrapped(h.add3, True), ValueError, "depth must be at least 1, not True"),
+        # Crafted by hand (protocol 0): each asks a reconstructor for more than find_class admits.
+        (lambda: restricted(b"cbrisko._pickling\nrebuild\n(cbrisko._pickling\nby_name\n(Vos\nVgetpid\ntR)NtR."),
+         AttributeError, "'by_name'"),
+        (lambda: restricted(b"cbrisko._pickling\nrebuild\n(cbrisko._brisko\napply\n(cbrisko._pickling\nregister\n"
+                            b"tNtR."), TypeError, "<built-in function apply> is not one of brisko's constructors"),
+        (lambda: restricted(b"cbrisko._pickling\nmemoized\n(cbrisko._brisko\nidentity\ncbrisko._pickling\nregister\n"
+                            b"NtR."), TypeError, "the cache type must be dict or a subclass of it, not <function"),
+        (lambda: restricted(b"cbrisko._pickling\nimportlib\n."), AttributeError, "'importlib'"),
     ],
 )
 def test_reconstructors_refuse_parts_no_pickle_of_ours_holds(call, exc, message):
@@ -236,6 +246,45 @@ def test_reconstructors_refuse_parts_no_pickle_of_ours_holds(call, exc, message)
     assert pickle.loads(REBUILD_PICKLE)(1) == 11 and rebuilt() == 3
     with pytest.raises(exc, match=re.escape(message)):
         call()
+
+
+# ---------------------------------------------------------------- restricted unpicklers
+
+
+class Restricted(pickle.Unpickler):
+    """pickle's "Restricting Globals": find_class admits the public, undotted names of the modules
+    given and the builtins given, nothing else."""
+
+    def __init__(self, data, modules, builtins=()):
+        super().__init__(io.BytesIO(data))
+        self.modules, self.builtins = modules, builtins
+
+    def find_class(self, module, name):
+        public = "." not in name and not name.startswith("_")
+        if public and module in self.modules or module in ("builtins", "__builtin__") and name in self.builtins:
+            return super().find_class(module, name)
+        raise pickle.UnpicklingError(f"global '{module}.{name}' is forbidden")
+
+
+BRISKO = ("brisko._brisko", "brisko._pickling")
+
+
+def restricted(data):
+    return Restricted(data, BRISKO).load()
+
+
+def test_a_restricted_unpickler_loads_brisko_pickles_of_the_names_it_admits():
+    named = [h.add3, h.square, h.scaled, h.power, flip, Nothing]
+    calls = [(h.add3(1), (2, 3)), (h.power(2), (10,)), (curry(h.add, b=10), (1,)), (flip(h.add, 1), (2,)),
+             (memoize(h.half, h.OrderedCache(), h.first_arg), (9,)), (compose(abs, complement(h.half)), (3,)),
+             (juxt(h.square, excepts(h.Rejected, h.inverse, h.minus_one)), (4,))]
+    values = [Ok(Some([1])), Err("no"), Nothing, NothingType()]
+    for protocol in PROTOCOLS:
+        assert restricted(pickle.dumps(values, protocol)) == values
+        data = pickle.dumps((named, [f for f, _ in calls]), protocol)
+        back, funcs = Restricted(data, (*BRISKO, "pickling_helpers"), {"abs"}).load()
+        assert all(map(operator.is_, back, named)) and len(back) == len(named)
+        assert [f(*args) for f, (_, args) in zip(funcs, calls)] == [f(*args) for f, args in calls]
 
 
 # ---------------------------------------------------------------- other processes
@@ -325,7 +374,7 @@ def own_dumps(obj):
 
 for dumps in (pickle.dumps, own_dumps):
     data = dumps(jobs[:5])
-    assert b"by_name" in data and b"__main__" in data
+    assert b"__main__" in data and b"cloudpickle" not in data
     assert [f(2) if f is not scale else f(2, 2) for f in pickle.loads(data)] == expected[:5]
 print("ok")
 """

@@ -4,33 +4,23 @@ brisko's classes carry no pickling methods of their own: the reducers below are 
 copyreg when the package is imported. Each one rebuilds its object through the public constructor
 or factory, from parts that brisko._introspect reads out of the object, so unpickling never sees
 internal state; only a curry holding keywords comes back through a constructor of _introspect's that
-takes them as one dict, whatever their names. The module-level functions below are named in
-pickles: their names stay.
+takes them as one dict, whatever their names.
+
+A pickle names every global it needs, brisko's and the user's, through the standard global opcodes,
+so that an unpickler's find_class sees each one. The reconstructors below (the module's only public
+names besides register; pickles hold them, so their names stay) import nothing, look up no attribute
+by name and call nothing but brisko's own constructors (and a memoized function's cache class, a
+dict subclass), after checking what they receive.
 
 Lazy iterators keep the host's refusal ("cannot pickle '...' object"), as itertools' do.
 """
 
-import copyreg
-import importlib
-import importlib.machinery
-import importlib.util
-import operator
-import sys
+import copyreg as _copyreg
+import importlib.machinery as _machinery
+import importlib.util as _import_util
+import sys as _sys
 
 from brisko import _brisko
-from brisko._brisko import (
-    Err,
-    Iter,
-    NothingType,
-    Ok,
-    Some,
-    complement,
-    compose_left,
-    curry,
-    excepts,
-    juxt,
-    memoize,
-)
 
 
 def _library_module(short_name):
@@ -39,13 +29,13 @@ def _library_module(short_name):
     for one module per library file, so it is loaded from that file by path; ImportError when the
     library has no such module."""
     name = f"brisko.{short_name}"
-    module = sys.modules.get(name)
+    module = _sys.modules.get(name)
     if module is None:
-        loader = importlib.machinery.ExtensionFileLoader(name, _brisko.__file__)
-        spec = importlib.util.spec_from_file_location(name, _brisko.__file__, loader=loader)
-        module = importlib.util.module_from_spec(spec)
+        loader = _machinery.ExtensionFileLoader(name, _brisko.__file__)
+        spec = _import_util.spec_from_file_location(name, _brisko.__file__, loader=loader)
+        module = _import_util.module_from_spec(spec)
         loader.exec_module(module)
-        sys.modules[name] = module
+        _sys.modules[name] = module
     return module
 
 
@@ -73,20 +63,12 @@ def _wrapped(obj):
 # ---------------------------------------------------------------- reconstructors (named in pickles)
 
 
-def by_name(module, qualname):
-    """What a module-level name holds: a module-level curry or memoize comes back as itself."""
-    obj = importlib.import_module(module)
-    for attr in qualname.split("."):
-        obj = getattr(obj, attr)
-    return obj
-
-
 def unwrapped(holder, depth):
     """The function `depth` decorator steps below `holder`: a function whose name holds a wrapper
-    made from it (what a module-level @curry function gathers arguments for, flip's builtin)."""
-    depth = operator.index(depth)
-    if depth < 1:
-        raise ValueError(f"unwrapped: depth must be at least 1, not {depth}")
+    made from it (what a module-level @curry function gathers arguments for, flip's builtin). Only
+    brisko's own decorators are stepped through."""
+    if type(depth) is not int or depth < 1:
+        raise ValueError(f"unwrapped: depth must be at least 1, not {depth!r}")
     for step in range(depth):
         below = _wrapped(holder)
         if below is None:
@@ -96,8 +78,11 @@ def unwrapped(holder, depth):
 
 
 def memoized(func, cache_type, key):
-    """A memoize over a fresh, empty cache of the original's type."""
-    return memoize(func, cache_type(), key)
+    """A memoize over a fresh, empty cache of the original's type, which must be dict or a subclass
+    of it (the only caches memoize takes): nothing else is called."""
+    if not (issubclass(type(cache_type), type) and issubclass(cache_type, dict)):
+        raise TypeError(f"memoized: the cache type must be dict or a subclass of it, not {cache_type!r}")
+    return _brisko.memoize(func, cache_type(), key)
 
 
 def curried(func, args, kwargs):
@@ -109,11 +94,28 @@ def curried(func, args, kwargs):
 
 
 def rebuild(factory, args, kwargs):
-    """factory(*args, **kwargs), each placeholder among args replaced by the function it stands
-    for. Unpickling has replaced them already; copy.copy hands them over as they are. The reducers
-    here pass None for kwargs; a pickle may carry a dict."""
+    """factory(*args, **kwargs), factory one of brisko's constructors, each placeholder among args
+    replaced by the function it stands for. Unpickling has replaced them already; copy.copy hands
+    them over as they are. The reducers here pass None for kwargs; a pickle may carry a dict."""
+    if _FACTORIES.get(id(factory)) is not factory:
+        raise TypeError(f"rebuild: {factory!r} is not one of brisko's constructors")
     args = [arg.function() if type(arg) is _Unwrapped else arg for arg in args]
     return factory(*args, **(kwargs or {}))
+
+
+# What rebuild calls, known by identity (an object from a pickle may claim equality with anything).
+_FACTORIES = {
+    id(factory): factory
+    for factory in (
+        _brisko.curry,
+        _brisko.memoize,
+        memoized,
+        _brisko.complement,
+        _brisko.excepts,
+        _brisko.compose_left,
+        _brisko.juxt,
+    )
+}
 
 
 class _Unwrapped:
@@ -141,10 +143,9 @@ class _Stack:
     what the function's module-level name holds now: the name reaches every decorator in the stack,
     by stepping down from the top."""
 
-    __slots__ = ("module", "qualname", "top")
+    __slots__ = ("qualname", "top")
 
-    def __init__(self, module, qualname, top):
-        self.module = module
+    def __init__(self, qualname, top):
         self.qualname = qualname
         self.top = top
 
@@ -162,12 +163,12 @@ class _Stack:
         if type(module) is not str or type(qualname) is not str:
             return None
         # Only loaded modules: the name is looked up where the object came from, never imported here.
-        top = sys.modules.get(module, _MISSING)
+        top = _sys.modules.get(module, _MISSING)
         for attr in qualname.split("."):
             top = getattr(top, attr, _MISSING)
         if top is func or module == "__main__" and _taken_by_value(inner):
             return None
-        return _Stack(module, qualname, top)
+        return _Stack(qualname, top)
 
     def depth(self, obj):
         """How many decorator steps below the top obj sits, or None when it is not there."""
@@ -180,12 +181,13 @@ class _Stack:
         return depth
 
     def reduction(self, obj):
-        """The reduction of a decorator object in the stack: by the name when the top is obj itself,
-        else as the way down from the top. None when obj is not in the stack."""
+        """The reduction of a decorator object in the stack: the name when the top is obj itself
+        (pickle writes it as a global of obj's __module__, which a decorator reads from its
+        function), else the way down from the top. None when obj is not in the stack."""
         depth = self.depth(obj)
         if depth is None:
             return None
-        return (by_name, (self.module, self.qualname)) if depth == 0 else (unwrapped, (self.top, depth))
+        return self.qualname if depth == 0 else (unwrapped, (self.top, depth))
 
 
 def _taken_by_value(func):
@@ -197,10 +199,10 @@ def _taken_by_value(func):
     reference. The pickler at work is the `self` of the first frame outside this module, where the
     pickler calls the reducer (its dump, or the save of a Python-level pickler). Asking costs the
     pickler a reduction of func: each answer is kept for the function and the pickler's class."""
-    pickle = sys.modules.get("pickle")
+    pickle = _sys.modules.get("pickle")
     if pickle is None:
         return False
-    frame = sys._getframe(1)
+    frame = _sys._getframe(1)
     while frame is not None and frame.f_globals is _GLOBALS:
         frame = frame.f_back
     pickler = None if frame is None else frame.f_locals.get("self")
@@ -246,20 +248,20 @@ def _recipe(factory, args):
 
 
 def _reduce_some(value):
-    return Some, (value.value,)
+    return _brisko.Some, (value.value,)
 
 
 def _reduce_nothing(value):
     # The module's own Nothing comes back as itself; any other instance as a new equal one.
-    return "Nothing" if value is _brisko.Nothing else (NothingType, ())
+    return "Nothing" if value is _brisko.Nothing else (_brisko.NothingType, ())
 
 
 def _reduce_ok(value):
-    return Ok, (value.value,)
+    return _brisko.Ok, (value.value,)
 
 
 def _reduce_err(value):
-    return Err, (value.error,)
+    return _brisko.Err, (value.error,)
 
 
 def _wrapper_by_reference(obj, func):
@@ -276,7 +278,7 @@ def _reduce_curry(obj):
     found, func = _wrapper_by_reference(obj, func)
     if found:
         return found
-    return (curried, (func, args, kwargs)) if kwargs else _recipe(curry, (func, *args))
+    return (curried, (func, args, kwargs)) if kwargs else _recipe(_brisko.curry, (func, *args))
 
 
 def _reduce_memoize(obj):
@@ -286,51 +288,51 @@ def _reduce_memoize(obj):
         return found
     # The entries stay behind, as an lru_cache's do.
     if cache_type is dict:
-        return _recipe(memoize, (func, None, _portable(key)))
+        return _recipe(_brisko.memoize, (func, None, _portable(key)))
     return _recipe(memoized, (func, cache_type, _portable(key)))
 
 
 def _reduce_complement(obj):
     found, func = _wrapper_by_reference(obj, _parts(obj)[1][0])
-    return found or _recipe(complement, (func,))
+    return found or _recipe(_brisko.complement, (func,))
 
 
 def _reduce_excepts(obj):
     exc, func, handler = _parts(obj)[1]
     found, func = _wrapper_by_reference(obj, func)
-    return found or _recipe(excepts, (exc, func, _portable(handler)))
+    return found or _recipe(_brisko.excepts, (exc, func, _portable(handler)))
 
 
 def _reduce_compose(obj):
     # compose stores its functions in call order, which is compose_left's argument order.
-    return _recipe(compose_left, tuple(map(_portable, _parts(obj)[1])))
+    return _recipe(_brisko.compose_left, tuple(map(_portable, _parts(obj)[1])))
 
 
 def _reduce_juxt(obj):
     funcs = _parts(obj)[1]
     # juxt takes one non-callable argument for an iterable of functions: such a one goes in a tuple.
     if len(funcs) == 1 and not callable(funcs[0]):
-        return juxt, (funcs,)
-    return _recipe(juxt, tuple(map(_portable, funcs)))
+        return _brisko.juxt, (funcs,)
+    return _recipe(_brisko.juxt, tuple(map(_portable, funcs)))
 
 
 def _reduce_iter(obj):
-    return Iter, _parts(obj)[1]
+    return _brisko.Iter, _parts(obj)[1]
 
 
 def register():
     """Registers the reducers with copyreg; pickle and copy both consult its table."""
     for cls, reducer in (
-        (Some, _reduce_some),
-        (NothingType, _reduce_nothing),
-        (Ok, _reduce_ok),
-        (Err, _reduce_err),
-        (curry, _reduce_curry),
+        (_brisko.Some, _reduce_some),
+        (_brisko.NothingType, _reduce_nothing),
+        (_brisko.Ok, _reduce_ok),
+        (_brisko.Err, _reduce_err),
+        (_brisko.curry, _reduce_curry),
         (_introspect.Memoize, _reduce_memoize),
         (_introspect.Complement, _reduce_complement),
         (_introspect.Excepts, _reduce_excepts),
         (_introspect.Compose, _reduce_compose),
         (_introspect.Juxt, _reduce_juxt),
-        (Iter, _reduce_iter),
+        (_brisko.Iter, _reduce_iter),
     ):
-        copyreg.pickle(cls, reducer)
+        _copyreg.pickle(cls, reducer)
