@@ -12,6 +12,8 @@ import pickle
 import re
 import subprocess
 import sys
+import types
+from unittest import mock
 
 import pytest
 from hypothesis import given
@@ -287,6 +289,84 @@ def test_a_restricted_unpickler_loads_brisko_pickles_of_the_names_it_admits():
         assert [f(*args) for f, (_, args) in zip(funcs, calls)] == [f(*args) for f, args in calls]
 
 
+# ---------------------------------------------------------------- the pickler at work
+
+
+class Answering:
+    """A pickler that takes a function of __main__ by value (as its name: enough to tell) or by
+    reference, as its answer says, or raises when asked."""
+
+    def __init__(self, file, answer):
+        super().__init__(file)
+        self.answer = answer
+
+    def reducer_override(self, obj):
+        if not (isinstance(obj, types.FunctionType) and obj.__module__ == "__main__") or self.answer == "by reference":
+            return NotImplemented
+        if self.answer == "fail":
+            raise ValueError("asked")
+        return str, (obj.__qualname__,)
+
+
+class OwnDump(Answering, pickle.Pickler):  # shaped like cloudpickle's: the C pickler under a dump of its own
+    def dump(self, obj):
+        return super().dump(obj)
+
+
+class Nested(list):
+    pass
+
+
+class Nesting(OwnDump):  # pickles a Nested list through pickle.dumps, from inside its reducer_override
+    def reducer_override(self, obj):
+        return (bytes, (pickle.dumps(list(obj)),)) if type(obj) is Nested else super().reducer_override(obj)
+
+
+class PythonLevel(Answering, pickle._Pickler):
+    pass
+
+
+class CDumpOnly(Answering, pickle.Pickler):  # its dump leaves no frame: brisko cannot see it at work
+    pass
+
+
+def dumped(cls, obj, answer="by value"):
+    out = io.BytesIO()
+    cls(out, answer).dump(obj)
+    return out.getvalue()
+
+
+def dump(self, obj):  # named like a pickler's method, its self a pickler that takes functions by value
+    return pickle.dumps(obj)
+
+
+# Whether each way of pickling takes the function of __main__ under a curry by value.
+TAKEN = {
+    "own dump, by value": (lambda objs: dumped(OwnDump, objs), True),
+    "own dump, by reference": (lambda objs: dumped(OwnDump, objs, "by reference"), False),
+    "own dump, failing when asked": (lambda objs: dumped(OwnDump, objs, "fail"), False),
+    "Python-level pickler": (lambda objs: dumped(PythonLevel, objs), True),
+    "C dump only": (lambda objs: dumped(CDumpOnly, objs), False),
+    "pickle.dumps beside a pickler": (lambda objs: dump(OwnDump(io.BytesIO(), "by value"), objs), False),
+    "pickle.dumps in a reducer_override": (lambda objs: pickle.loads(dumped(Nesting, Nested(objs))), False),
+}
+
+
+def test_the_pickler_at_work_decides_how_a_function_of_main_goes():
+    def scale(k, x):
+        return k * x
+
+    scale.__module__, scale.__qualname__ = "__main__", "brisko_scale"
+    with mock.patch.object(sys.modules["__main__"], "brisko_scale", curry(scale), create=True) as main_curry:
+        objs = [main_curry, main_curry(2)]
+        for how, (dumps, by_value) in TAKEN.items():  # in this order: each pickler's answers are its own
+            back = pickle.loads(dumps(objs))
+            if by_value:
+                assert [_pickling._wrapped(f) for f in back] == ["brisko_scale"] * 2, how
+            else:
+                assert back[0] is main_curry and back[1](3) == 6, how
+
+
 # ---------------------------------------------------------------- other processes
 
 XS = list(range(-6, 7))
@@ -321,10 +401,9 @@ def test_results_come_back_as_ok_or_err_with_their_exceptions(pool):
 
 
 # A one-file job, run as __main__: its module-level function objects go by value through cloudpickle
-# into an interpreter that never ran it, as a plain def does, and by reference through pickle, even a
-# pickler of its own with a reducer_override that leaves functions to pickle.
+# into an interpreter that never ran it, as a plain def does, and by reference through pickle.
 MAIN_JOB = """
-import io, pickle, subprocess, sys
+import pickle, subprocess, sys
 from brisko import compose, curry, excepts, flip, memoize
 assert "cloudpickle" not in sys.modules  # brisko does not import it
 import cloudpickle
@@ -360,22 +439,9 @@ def run_elsewhere(data):
 
 assert run_elsewhere(cloudpickle.dumps(jobs)) == expected
 
-class OwnPickler(pickle.Pickler):  # shaped like cloudpickle's, but leaves functions to pickle
-    def dump(self, obj):
-        return super().dump(obj)
-
-    def reducer_override(self, obj):
-        return NotImplemented
-
-def own_dumps(obj):
-    out = io.BytesIO()
-    OwnPickler(out).dump(obj)
-    return out.getvalue()
-
-for dumps in (pickle.dumps, own_dumps):
-    data = dumps(jobs[:5])
-    assert b"__main__" in data and b"cloudpickle" not in data
-    assert [f(2) if f is not scale else f(2, 2) for f in pickle.loads(data)] == expected[:5]
+data = pickle.dumps(jobs[:5])
+assert b"__main__" in data and b"cloudpickle" not in data
+assert [f(2) if f is not scale else f(2, 2) for f in pickle.loads(data)] == expected[:5]
 print("ok")
 """
 

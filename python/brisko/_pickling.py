@@ -41,8 +41,9 @@ def _library_module(short_name):
 
 _introspect = _library_module("_introspect")
 _GLOBALS = globals()
-# For each function of __main__ asked about, whether each pickler class took it by value (made on
-# first use: importing brisko imports no more than it needs).
+# For each pickler asked (held weakly), each function of __main__ it was asked about, by id: (the
+# function, whether that pickler takes it by value). Made on first use: importing brisko imports no
+# more than it needs.
 _ANSWERS = None
 _parts = _introspect.parts
 _MISSING = object()
@@ -190,24 +191,42 @@ class _Stack:
         return self.qualname if depth == 0 else (unwrapped, (self.top, depth))
 
 
+def _pickler_at_work():
+    """The pickler running the reduction under way, when a frame shows it. The first frame outside
+    this module is where the reducer was called from: the save method of a Python-level pickler
+    (pickle._Pickler and its subclasses), or a dump method that a subclass of the C pickler defines
+    for itself and calls the C dump from (as cloudpickle's does); the frame's code is then that
+    pickler class's own method. Any other frame is code that called a C pickler's dump directly
+    (pickle.dumps, standard pickling nested in a reducer_override) or copy at work: None."""
+    pickle = _sys.modules.get("pickle")
+    frame = _sys._getframe(1)
+    while frame is not None and frame.f_globals is _GLOBALS:
+        frame = frame.f_back
+    if pickle is None or frame is None:
+        return None
+    code = frame.f_code
+    kind = {"save": pickle._Pickler, "dump": pickle.Pickler}.get(code.co_name)
+    if kind is None or code.co_argcount == 0:
+        return None
+    pickler = frame.f_locals.get(code.co_varnames[0])
+    if not isinstance(pickler, kind):
+        return None
+    for cls in type(pickler).__mro__:
+        if getattr(cls.__dict__.get(code.co_name), "__code__", None) is code:
+            return pickler
+    return None
+
+
 def _taken_by_value(func):
     """Whether the pickler at work pickles func, a function of __main__, by value. A process that
     unpickles a reference to __main__ has its own __main__, which need not define the name: a worker
     of a cloudpickle-based engine has not run the parent's script. Such a pickler reduces functions
     itself (a reducer_override that answers for them, as cloudpickle's does), and whatever holds func
     then follows it by value. The standard pickler has no reducer_override: its pickles stay by
-    reference. The pickler at work is the `self` of the first frame outside this module, where the
-    pickler calls the reducer (its dump, or the save of a Python-level pickler). Asking costs the
-    pickler a reduction of func: each answer is kept for the function and the pickler's class."""
-    pickle = _sys.modules.get("pickle")
-    if pickle is None:
-        return False
-    frame = _sys._getframe(1)
-    while frame is not None and frame.f_globals is _GLOBALS:
-        frame = frame.f_back
-    pickler = None if frame is None else frame.f_locals.get("self")
-    if not isinstance(pickler, (pickle.Pickler, pickle._Pickler)):
-        return False
+    reference, and so do those of a reducer_override that fails when asked. Asking costs the pickler
+    a reduction of func: each answer is kept for the function and that pickler, whose answers may
+    depend on its own state."""
+    pickler = _pickler_at_work()
     reducer_override = getattr(pickler, "reducer_override", None)
     if reducer_override is None:
         return False
@@ -217,13 +236,17 @@ def _taken_by_value(func):
 
         _ANSWERS = weakref.WeakKeyDictionary()
     try:
-        answers = _ANSWERS.setdefault(func, {})
-    except TypeError:  # func takes no weak reference: ask every time
+        answers = _ANSWERS.setdefault(pickler, {})
+    except TypeError:  # a pickler that takes no weak reference or no hash: asked every time
         answers = {}
-    kind = type(pickler)
-    if kind not in answers:
-        answers[kind] = reducer_override(func) is not NotImplemented
-    return answers[kind]
+    known = answers.get(id(func))
+    if known is None:
+        try:
+            taken = reducer_override(func) is not NotImplemented
+        except Exception:
+            taken = False
+        answers[id(func)] = known = (func, taken)  # holding func keeps its id its own
+    return known[1]
 
 
 def _portable(func, stack=_MISSING):
