@@ -6,11 +6,14 @@ Err values come back. The workers are fresh interpreters, which import brisko wh
 import array
 import concurrent.futures
 import copy
+import io
 import operator
 import pickle
 import re
 import subprocess
 import sys
+import types
+from unittest import mock
 
 import pytest
 from hypothesis import given
@@ -227,6 +230,15 @@ REBUILD_PICKLE = (b"\x80\x02cbrisko._pickling\nrebuild\nq\x00cbrisko._brisko\ncu
         (lambda: _pickling.curried(h.add, (), {1: 2}), TypeError, "keywords must be strings"),
         (lambda: _pickling.unwrapped(h.add3, 0), ValueError, "unwrapped: depth must be at least 1, not 0"),
         (lambda: _pickling.unwrapped(h.add3, 10**6), ValueError, "(1 of 1000000 steps down)"),
+        (lambda: _pickling.unwrapped(h.add3, True), ValueError, "depth must be at least 1, not True"),
+        # Crafted by hand (protocol 0): each asks a reconstructor for more than find_class admits.
+        (lambda: restricted(b"cbrisko._pickling\nrebuild\n(cbrisko._pickling\nby_name\n(Vos\nVgetpid\ntR)NtR."),
+         AttributeError, "'by_name'"),
+        (lambda: restricted(b"cbrisko._pickling\nrebuild\n(cbrisko._brisko\napply\n(cbrisko._pickling\nregister\n"
+                            b"tNtR."), TypeError, "<built-in function apply> is not one of brisko's constructors"),
+        (lambda: restricted(b"cbrisko._pickling\nmemoized\n(cbrisko._brisko\nidentity\ncbrisko._pickling\nregister\n"
+                            b"NtR."), TypeError, "the cache type must be dict or a subclass of it, not <function"),
+        (lambda: restricted(b"cbrisko._pickling\nimportlib\n."), AttributeError, "'importlib'"),
     ],
 )
 def test_reconstructors_refuse_parts_no_pickle_of_ours_holds(call, exc, message):
@@ -236,6 +248,123 @@ def test_reconstructors_refuse_parts_no_pickle_of_ours_holds(call, exc, message)
     assert pickle.loads(REBUILD_PICKLE)(1) == 11 and rebuilt() == 3
     with pytest.raises(exc, match=re.escape(message)):
         call()
+
+
+# ---------------------------------------------------------------- restricted unpicklers
+
+
+class Restricted(pickle.Unpickler):
+    """pickle's "Restricting Globals": find_class admits the public, undotted names of the modules
+    given and the builtins given, nothing else."""
+
+    def __init__(self, data, modules, builtins=()):
+        super().__init__(io.BytesIO(data))
+        self.modules, self.builtins = modules, builtins
+
+    def find_class(self, module, name):
+        public = "." not in name and not name.startswith("_")
+        if public and module in self.modules or module in ("builtins", "__builtin__") and name in self.builtins:
+            return super().find_class(module, name)
+        raise pickle.UnpicklingError(f"global '{module}.{name}' is forbidden")
+
+
+BRISKO = ("brisko._brisko", "brisko._pickling")
+
+
+def restricted(data):
+    return Restricted(data, BRISKO).load()
+
+
+def test_a_restricted_unpickler_loads_brisko_pickles_of_the_names_it_admits():
+    named = [h.add3, h.square, h.scaled, h.power, flip, Nothing]
+    calls = [(h.add3(1), (2, 3)), (h.power(2), (10,)), (curry(h.add, b=10), (1,)), (flip(h.add, 1), (2,)),
+             (memoize(h.half, h.OrderedCache(), h.first_arg), (9,)), (compose(abs, complement(h.half)), (3,)),
+             (juxt(h.square, excepts(h.Rejected, h.inverse, h.minus_one)), (4,))]
+    values = [Ok(Some([1])), Err("no"), Nothing, NothingType()]
+    for protocol in PROTOCOLS:
+        assert restricted(pickle.dumps(values, protocol)) == values
+        data = pickle.dumps((named, [f for f, _ in calls]), protocol)
+        back, funcs = Restricted(data, (*BRISKO, "pickling_helpers"), {"abs"}).load()
+        assert all(map(operator.is_, back, named)) and len(back) == len(named)
+        assert [f(*args) for f, (_, args) in zip(funcs, calls)] == [f(*args) for f, args in calls]
+
+
+# ---------------------------------------------------------------- the pickler at work
+
+
+class Answering:
+    """A pickler that takes a function of __main__ by value (as its name: enough to tell) or by
+    reference, as its answer says, or raises when asked."""
+
+    def __init__(self, file, answer):
+        super().__init__(file)
+        self.answer = answer
+
+    def reducer_override(self, obj):
+        if not (isinstance(obj, types.FunctionType) and obj.__module__ == "__main__") or self.answer == "by reference":
+            return NotImplemented
+        if self.answer == "fail":
+            raise ValueError("asked")
+        return str, (obj.__qualname__,)
+
+
+class OwnDump(Answering, pickle.Pickler):  # shaped like cloudpickle's: the C pickler under a dump of its own
+    def dump(self, obj):
+        return super().dump(obj)
+
+
+class Nested(list):
+    pass
+
+
+class Nesting(OwnDump):  # pickles a Nested list through pickle.dumps, from inside its reducer_override
+    def reducer_override(self, obj):
+        return (bytes, (pickle.dumps(list(obj)),)) if type(obj) is Nested else super().reducer_override(obj)
+
+
+class PythonLevel(Answering, pickle._Pickler):
+    pass
+
+
+class CDumpOnly(Answering, pickle.Pickler):  # its dump leaves no frame: brisko cannot see it at work
+    pass
+
+
+def dumped(cls, obj, answer="by value"):
+    out = io.BytesIO()
+    cls(out, answer).dump(obj)
+    return out.getvalue()
+
+
+def dump(self, obj):  # named like a pickler's method, its self a pickler that takes functions by value
+    return pickle.dumps(obj)
+
+
+# Whether each way of pickling takes the function of __main__ under a curry by value.
+TAKEN = {
+    "own dump, by value": (lambda objs: dumped(OwnDump, objs), True),
+    "own dump, by reference": (lambda objs: dumped(OwnDump, objs, "by reference"), False),
+    "own dump, failing when asked": (lambda objs: dumped(OwnDump, objs, "fail"), False),
+    "Python-level pickler": (lambda objs: dumped(PythonLevel, objs), True),
+    "C dump only": (lambda objs: dumped(CDumpOnly, objs), False),
+    "pickle.dumps beside a pickler": (lambda objs: dump(OwnDump(io.BytesIO(), "by value"), objs), False),
+    "pickle.dumps in a reducer_override": (lambda objs: pickle.loads(dumped(Nesting, Nested(objs))), False),
+}
+
+
+def test_the_pickler_at_work_decides_how_a_function_of_main_goes():
+    def scale(k, x):
+        return k * x
+
+    scale.__module__, scale.__qualname__ = "__main__", "brisko_scale"
+    with mock.patch.object(sys.modules["__main__"], "brisko_scale", curry(scale), create=True) as main_curry:
+        objs = [main_curry, main_curry(2)]
+        for how, (dumps, by_value) in TAKEN.items():  # in this order: each pickler's answers are its own
+            back = pickle.loads(dumps(objs))
+            if by_value:
+                assert [_pickling._wrapped(f) for f in back] == ["brisko_scale"] * 2, how
+            else:
+                assert back[0] is main_curry and back[1](3) == 6, how
 
 
 # ---------------------------------------------------------------- other processes
@@ -272,10 +401,9 @@ def test_results_come_back_as_ok_or_err_with_their_exceptions(pool):
 
 
 # A one-file job, run as __main__: its module-level function objects go by value through cloudpickle
-# into an interpreter that never ran it, as a plain def does, and by reference through pickle, even a
-# pickler of its own with a reducer_override that leaves functions to pickle.
+# into an interpreter that never ran it, as a plain def does, and by reference through pickle.
 MAIN_JOB = """
-import io, pickle, subprocess, sys
+import pickle, subprocess, sys
 from brisko import compose, curry, excepts, flip, memoize
 assert "cloudpickle" not in sys.modules  # brisko does not import it
 import cloudpickle
@@ -311,22 +439,9 @@ def run_elsewhere(data):
 
 assert run_elsewhere(cloudpickle.dumps(jobs)) == expected
 
-class OwnPickler(pickle.Pickler):  # shaped like cloudpickle's, but leaves functions to pickle
-    def dump(self, obj):
-        return super().dump(obj)
-
-    def reducer_override(self, obj):
-        return NotImplemented
-
-def own_dumps(obj):
-    out = io.BytesIO()
-    OwnPickler(out).dump(obj)
-    return out.getvalue()
-
-for dumps in (pickle.dumps, own_dumps):
-    data = dumps(jobs[:5])
-    assert b"by_name" in data and b"__main__" in data
-    assert [f(2) if f is not scale else f(2, 2) for f in pickle.loads(data)] == expected[:5]
+data = pickle.dumps(jobs[:5])
+assert b"__main__" in data and b"cloudpickle" not in data
+assert [f(2) if f is not scale else f(2, 2) for f in pickle.loads(data)] == expected[:5]
 print("ok")
 """
 

@@ -221,6 +221,7 @@ def test_a_cleared_object_answers_by_its_kind():
             call()
     assert [*map(list, rest[:2]), *map(repr, rest[2:5]), rest[5].collect()] == [[], [], "Some(None)", "Ok(None)",
                                                                                  "Err(None)", []]
+    assert {f.__module__ for f in funcs} == {"brisko._brisko"}  # the function gone, the class answers
 
 
 DEEP_CHAINS = """
@@ -239,6 +240,7 @@ CHAINS = {
     "Iter": lambda n: functools.reduce(lambda it, _: b.Iter(it), range(2 * n), [1]),  # a light frame per level
 }
 USES = {"iterators": [list], "Iter": [iter, b.Iter.collect, b.Iter.count]}
+USES |= dict.fromkeys(["complement", "excepts", "memoize", "curry"], [lambda f: f(-1), lambda f: f.__module__])
 
 def check(n):
     for name, make in CHAINS.items():

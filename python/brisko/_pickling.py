@@ -4,33 +4,23 @@ brisko's classes carry no pickling methods of their own: the reducers below are 
 copyreg when the package is imported. Each one rebuilds its object through the public constructor
 or factory, from parts that brisko._introspect reads out of the object, so unpickling never sees
 internal state; only a curry holding keywords comes back through a constructor of _introspect's that
-takes them as one dict, whatever their names. The module-level functions below are named in
-pickles: their names stay.
+takes them as one dict, whatever their names.
+
+A pickle names every global it needs, brisko's and the user's, through the standard global opcodes,
+so that an unpickler's find_class sees each one. The reconstructors below (the module's only public
+names besides register; pickles hold them, so their names stay) import nothing, look up no attribute
+by name and call nothing but brisko's own constructors (and a memoized function's cache class, a
+dict subclass), after checking what they receive.
 
 Lazy iterators keep the host's refusal ("cannot pickle '...' object"), as itertools' do.
 """
 
-import copyreg
-import importlib
-import importlib.machinery
-import importlib.util
-import operator
-import sys
+import copyreg as _copyreg
+import importlib.machinery as _machinery
+import importlib.util as _import_util
+import sys as _sys
 
 from brisko import _brisko
-from brisko._brisko import (
-    Err,
-    Iter,
-    NothingType,
-    Ok,
-    Some,
-    complement,
-    compose_left,
-    curry,
-    excepts,
-    juxt,
-    memoize,
-)
 
 
 def _library_module(short_name):
@@ -39,20 +29,21 @@ def _library_module(short_name):
     for one module per library file, so it is loaded from that file by path; ImportError when the
     library has no such module."""
     name = f"brisko.{short_name}"
-    module = sys.modules.get(name)
+    module = _sys.modules.get(name)
     if module is None:
-        loader = importlib.machinery.ExtensionFileLoader(name, _brisko.__file__)
-        spec = importlib.util.spec_from_file_location(name, _brisko.__file__, loader=loader)
-        module = importlib.util.module_from_spec(spec)
+        loader = _machinery.ExtensionFileLoader(name, _brisko.__file__)
+        spec = _import_util.spec_from_file_location(name, _brisko.__file__, loader=loader)
+        module = _import_util.module_from_spec(spec)
         loader.exec_module(module)
-        sys.modules[name] = module
+        _sys.modules[name] = module
     return module
 
 
 _introspect = _library_module("_introspect")
 _GLOBALS = globals()
-# For each function of __main__ asked about, whether each pickler class took it by value (made on
-# first use: importing brisko imports no more than it needs).
+# For each pickler asked (held weakly), each function of __main__ it was asked about, by id: (the
+# function, whether that pickler takes it by value). Made on first use: importing brisko imports no
+# more than it needs.
 _ANSWERS = None
 _parts = _introspect.parts
 _MISSING = object()
@@ -73,20 +64,12 @@ def _wrapped(obj):
 # ---------------------------------------------------------------- reconstructors (named in pickles)
 
 
-def by_name(module, qualname):
-    """What a module-level name holds: a module-level curry or memoize comes back as itself."""
-    obj = importlib.import_module(module)
-    for attr in qualname.split("."):
-        obj = getattr(obj, attr)
-    return obj
-
-
 def unwrapped(holder, depth):
     """The function `depth` decorator steps below `holder`: a function whose name holds a wrapper
-    made from it (what a module-level @curry function gathers arguments for, flip's builtin)."""
-    depth = operator.index(depth)
-    if depth < 1:
-        raise ValueError(f"unwrapped: depth must be at least 1, not {depth}")
+    made from it (what a module-level @curry function gathers arguments for, flip's builtin). Only
+    brisko's own decorators are stepped through."""
+    if type(depth) is not int or depth < 1:
+        raise ValueError(f"unwrapped: depth must be at least 1, not {depth!r}")
     for step in range(depth):
         below = _wrapped(holder)
         if below is None:
@@ -96,8 +79,11 @@ def unwrapped(holder, depth):
 
 
 def memoized(func, cache_type, key):
-    """A memoize over a fresh, empty cache of the original's type."""
-    return memoize(func, cache_type(), key)
+    """A memoize over a fresh, empty cache of the original's type, which must be dict or a subclass
+    of it (the only caches memoize takes): nothing else is called."""
+    if not (issubclass(type(cache_type), type) and issubclass(cache_type, dict)):
+        raise TypeError(f"memoized: the cache type must be dict or a subclass of it, not {cache_type!r}")
+    return _brisko.memoize(func, cache_type(), key)
 
 
 def curried(func, args, kwargs):
@@ -109,11 +95,28 @@ def curried(func, args, kwargs):
 
 
 def rebuild(factory, args, kwargs):
-    """factory(*args, **kwargs), each placeholder among args replaced by the function it stands
-    for. Unpickling has replaced them already; copy.copy hands them over as they are. The reducers
-    here pass None for kwargs; a pickle may carry a dict."""
+    """factory(*args, **kwargs), factory one of brisko's constructors, each placeholder among args
+    replaced by the function it stands for. Unpickling has replaced them already; copy.copy hands
+    them over as they are. The reducers here pass None for kwargs; a pickle may carry a dict."""
+    if _FACTORIES.get(id(factory)) is not factory:
+        raise TypeError(f"rebuild: {factory!r} is not one of brisko's constructors")
     args = [arg.function() if type(arg) is _Unwrapped else arg for arg in args]
     return factory(*args, **(kwargs or {}))
+
+
+# What rebuild calls, known by identity (an object from a pickle may claim equality with anything).
+_FACTORIES = {
+    id(factory): factory
+    for factory in (
+        _brisko.curry,
+        _brisko.memoize,
+        memoized,
+        _brisko.complement,
+        _brisko.excepts,
+        _brisko.compose_left,
+        _brisko.juxt,
+    )
+}
 
 
 class _Unwrapped:
@@ -141,10 +144,9 @@ class _Stack:
     what the function's module-level name holds now: the name reaches every decorator in the stack,
     by stepping down from the top."""
 
-    __slots__ = ("module", "qualname", "top")
+    __slots__ = ("qualname", "top")
 
-    def __init__(self, module, qualname, top):
-        self.module = module
+    def __init__(self, qualname, top):
         self.qualname = qualname
         self.top = top
 
@@ -162,12 +164,12 @@ class _Stack:
         if type(module) is not str or type(qualname) is not str:
             return None
         # Only loaded modules: the name is looked up where the object came from, never imported here.
-        top = sys.modules.get(module, _MISSING)
+        top = _sys.modules.get(module, _MISSING)
         for attr in qualname.split("."):
             top = getattr(top, attr, _MISSING)
         if top is func or module == "__main__" and _taken_by_value(inner):
             return None
-        return _Stack(module, qualname, top)
+        return _Stack(qualname, top)
 
     def depth(self, obj):
         """How many decorator steps below the top obj sits, or None when it is not there."""
@@ -180,12 +182,39 @@ class _Stack:
         return depth
 
     def reduction(self, obj):
-        """The reduction of a decorator object in the stack: by the name when the top is obj itself,
-        else as the way down from the top. None when obj is not in the stack."""
+        """The reduction of a decorator object in the stack: the name when the top is obj itself
+        (pickle writes it as a global of obj's __module__, which a decorator reads from its
+        function), else the way down from the top. None when obj is not in the stack."""
         depth = self.depth(obj)
         if depth is None:
             return None
-        return (by_name, (self.module, self.qualname)) if depth == 0 else (unwrapped, (self.top, depth))
+        return self.qualname if depth == 0 else (unwrapped, (self.top, depth))
+
+
+def _pickler_at_work():
+    """The pickler running the reduction under way, when a frame shows it. The first frame outside
+    this module is where the reducer was called from: the save method of a Python-level pickler
+    (pickle._Pickler and its subclasses), or a dump method that a subclass of the C pickler defines
+    for itself and calls the C dump from (as cloudpickle's does); the frame's code is then that
+    pickler class's own method. Any other frame is code that called a C pickler's dump directly
+    (pickle.dumps, standard pickling nested in a reducer_override) or copy at work: None."""
+    pickle = _sys.modules.get("pickle")
+    frame = _sys._getframe(1)
+    while frame is not None and frame.f_globals is _GLOBALS:
+        frame = frame.f_back
+    if pickle is None or frame is None:
+        return None
+    code = frame.f_code
+    kind = {"save": pickle._Pickler, "dump": pickle.Pickler}.get(code.co_name)
+    if kind is None or code.co_argcount == 0:
+        return None
+    pickler = frame.f_locals.get(code.co_varnames[0])
+    if not isinstance(pickler, kind):
+        return None
+    for cls in type(pickler).__mro__:
+        if getattr(cls.__dict__.get(code.co_name), "__code__", None) is code:
+            return pickler
+    return None
 
 
 def _taken_by_value(func):
@@ -194,18 +223,10 @@ def _taken_by_value(func):
     of a cloudpickle-based engine has not run the parent's script. Such a pickler reduces functions
     itself (a reducer_override that answers for them, as cloudpickle's does), and whatever holds func
     then follows it by value. The standard pickler has no reducer_override: its pickles stay by
-    reference. The pickler at work is the `self` of the first frame outside this module, where the
-    pickler calls the reducer (its dump, or the save of a Python-level pickler). Asking costs the
-    pickler a reduction of func: each answer is kept for the function and the pickler's class."""
-    pickle = sys.modules.get("pickle")
-    if pickle is None:
-        return False
-    frame = sys._getframe(1)
-    while frame is not None and frame.f_globals is _GLOBALS:
-        frame = frame.f_back
-    pickler = None if frame is None else frame.f_locals.get("self")
-    if not isinstance(pickler, (pickle.Pickler, pickle._Pickler)):
-        return False
+    reference, and so do those of a reducer_override that fails when asked. Asking costs the pickler
+    a reduction of func: each answer is kept for the function and that pickler, whose answers may
+    depend on its own state."""
+    pickler = _pickler_at_work()
     reducer_override = getattr(pickler, "reducer_override", None)
     if reducer_override is None:
         return False
@@ -215,13 +236,17 @@ def _taken_by_value(func):
 
         _ANSWERS = weakref.WeakKeyDictionary()
     try:
-        answers = _ANSWERS.setdefault(func, {})
-    except TypeError:  # func takes no weak reference: ask every time
+        answers = _ANSWERS.setdefault(pickler, {})
+    except TypeError:  # a pickler that takes no weak reference or no hash: asked every time
         answers = {}
-    kind = type(pickler)
-    if kind not in answers:
-        answers[kind] = reducer_override(func) is not NotImplemented
-    return answers[kind]
+    known = answers.get(id(func))
+    if known is None:
+        try:
+            taken = reducer_override(func) is not NotImplemented
+        except Exception:
+            taken = False
+        answers[id(func)] = known = (func, taken)  # holding func keeps its id its own
+    return known[1]
 
 
 def _portable(func, stack=_MISSING):
@@ -246,20 +271,20 @@ def _recipe(factory, args):
 
 
 def _reduce_some(value):
-    return Some, (value.value,)
+    return _brisko.Some, (value.value,)
 
 
 def _reduce_nothing(value):
     # The module's own Nothing comes back as itself; any other instance as a new equal one.
-    return "Nothing" if value is _brisko.Nothing else (NothingType, ())
+    return "Nothing" if value is _brisko.Nothing else (_brisko.NothingType, ())
 
 
 def _reduce_ok(value):
-    return Ok, (value.value,)
+    return _brisko.Ok, (value.value,)
 
 
 def _reduce_err(value):
-    return Err, (value.error,)
+    return _brisko.Err, (value.error,)
 
 
 def _wrapper_by_reference(obj, func):
@@ -276,7 +301,7 @@ def _reduce_curry(obj):
     found, func = _wrapper_by_reference(obj, func)
     if found:
         return found
-    return (curried, (func, args, kwargs)) if kwargs else _recipe(curry, (func, *args))
+    return (curried, (func, args, kwargs)) if kwargs else _recipe(_brisko.curry, (func, *args))
 
 
 def _reduce_memoize(obj):
@@ -286,51 +311,51 @@ def _reduce_memoize(obj):
         return found
     # The entries stay behind, as an lru_cache's do.
     if cache_type is dict:
-        return _recipe(memoize, (func, None, _portable(key)))
+        return _recipe(_brisko.memoize, (func, None, _portable(key)))
     return _recipe(memoized, (func, cache_type, _portable(key)))
 
 
 def _reduce_complement(obj):
     found, func = _wrapper_by_reference(obj, _parts(obj)[1][0])
-    return found or _recipe(complement, (func,))
+    return found or _recipe(_brisko.complement, (func,))
 
 
 def _reduce_excepts(obj):
     exc, func, handler = _parts(obj)[1]
     found, func = _wrapper_by_reference(obj, func)
-    return found or _recipe(excepts, (exc, func, _portable(handler)))
+    return found or _recipe(_brisko.excepts, (exc, func, _portable(handler)))
 
 
 def _reduce_compose(obj):
     # compose stores its functions in call order, which is compose_left's argument order.
-    return _recipe(compose_left, tuple(map(_portable, _parts(obj)[1])))
+    return _recipe(_brisko.compose_left, tuple(map(_portable, _parts(obj)[1])))
 
 
 def _reduce_juxt(obj):
     funcs = _parts(obj)[1]
     # juxt takes one non-callable argument for an iterable of functions: such a one goes in a tuple.
     if len(funcs) == 1 and not callable(funcs[0]):
-        return juxt, (funcs,)
-    return _recipe(juxt, tuple(map(_portable, funcs)))
+        return _brisko.juxt, (funcs,)
+    return _recipe(_brisko.juxt, tuple(map(_portable, funcs)))
 
 
 def _reduce_iter(obj):
-    return Iter, _parts(obj)[1]
+    return _brisko.Iter, _parts(obj)[1]
 
 
 def register():
     """Registers the reducers with copyreg; pickle and copy both consult its table."""
     for cls, reducer in (
-        (Some, _reduce_some),
-        (NothingType, _reduce_nothing),
-        (Ok, _reduce_ok),
-        (Err, _reduce_err),
-        (curry, _reduce_curry),
+        (_brisko.Some, _reduce_some),
+        (_brisko.NothingType, _reduce_nothing),
+        (_brisko.Ok, _reduce_ok),
+        (_brisko.Err, _reduce_err),
+        (_brisko.curry, _reduce_curry),
         (_introspect.Memoize, _reduce_memoize),
         (_introspect.Complement, _reduce_complement),
         (_introspect.Excepts, _reduce_excepts),
         (_introspect.Compose, _reduce_compose),
         (_introspect.Juxt, _reduce_juxt),
-        (Iter, _reduce_iter),
+        (_brisko.Iter, _reduce_iter),
     ):
-        copyreg.pickle(cls, reducer)
+        _copyreg.pickle(cls, reducer)

@@ -1,7 +1,7 @@
 // The binding room, above core: how names and classes meet the host. Signature lines, the argument
 // binder and the registered-function entries, the subsystems' registration tables, class
 // definitions and their type objects, the collector slots of object-holding classes, callable
-// classes, and the host's standard-library objects cached once.
+// classes and the module their wrappers name, and the host's standard-library objects cached once.
 #pragma once
 
 #include "args.hpp"              // Signature, Bound, bind, to_count/to_i64/to_bool/check_dict
@@ -13,3 +13,4 @@
 #include "registration.hpp"      // RegistrationTable, Registered: exported names in export order
 #include "signature_line.hpp"    // SignatureLine, Declared: a callable's one declaration
 #include "vectorcall_class.hpp"  // CallOnly: classes whose instances can only be called
+#include "wrapper_module.hpp"    // wrapper_getattro: a wrapper answers its function's __module__

@@ -3,6 +3,7 @@
 
 #include <Python.h>
 
+#include <concepts>
 #include <cstddef>
 #include <new>
 #include <type_traits>
@@ -13,6 +14,7 @@
 #include "class_def.hpp"
 #include "collected_object.hpp"
 #include "gc_visit.hpp"
+#include "wrapper_module.hpp"
 
 namespace brisko {
 
@@ -28,10 +30,18 @@ int install_vectorcall(PyTypeObject* type) noexcept {
     return 0;
 }
 
-// A class whose instances can only be called: no constructor, no attributes, no docstring. Fields
-// supplies NAME, `static PyObject* call(Fields&, args, nargsf, kwnames)` and `traverse`; the
-// fields are set once, when a factory makes the object, and never change until the collector
-// clears them or the object dies.
+// Fields of a wrapper over one function, which it lends through `static PyObject* wrapped(const
+// Fields&)` (borrowed): its instances answer that function's `__module__`.
+template <class Fields>
+concept WrapsOneFunction = requires(const Fields& fields) {
+    { Fields::wrapped(fields) } -> std::same_as<PyObject*>;
+};
+
+// A class whose instances can only be called: no constructor, no attributes of their own (a
+// single-function wrapper's `__module__` aside), no docstring. Fields supplies NAME,
+// `static PyObject* call(Fields&, args, nargsf, kwnames)` and `traverse`; the fields are set once,
+// when a factory makes the object, and never change until the collector clears them or the object
+// dies.
 template <class Fields>
 struct CallOnly {
     using Object = CollectedObject<CallableHead, Fields>;
@@ -57,11 +67,20 @@ struct CallOnly {
         });
     }
 
+    static PyObject* wrapped_of(PyObject* self) noexcept {
+        if constexpr (WrapsOneFunction<Fields>) {
+            if (Object::is_live(self)) return Fields::wrapped(Object::object(self)->fields);
+        }
+        return nullptr;
+    }
+
     static inline PyType_Slot slots[] = {
         {Py_tp_dealloc, reinterpret_cast<void*>(&Object::template dealloc<>)},
         {Py_tp_traverse, reinterpret_cast<void*>(&Object::traverse)},
         {Py_tp_clear, reinterpret_cast<void*>(&Object::clear)},
         {Py_tp_call, reinterpret_cast<void*>(&PyVectorcall_Call)},
+        {Py_tp_getattro, WrapsOneFunction<Fields> ? reinterpret_cast<void*>(&wrapper_getattro<&wrapped_of>)
+                                                  : reinterpret_cast<void*>(&PyObject_GenericGetAttr)},
         {0, nullptr},
     };
     static inline PyType_Spec spec = {Fields::NAME, sizeof(Object), 0, COLLECTED_CLASS_FLAGS, slots};

@@ -14,6 +14,7 @@ struct Complement {
     Owned func;  // not tested for callability
 
     int traverse(const GcVisit& visit) const { return visit(func); }
+    static PyObject* wrapped(const Complement& self) { return self.func.get(); }
 
     static PyObject* call(Complement& self, PyObject* const* args, std::size_t nargsf, PyObject* kwnames) {
         Owned result = Owned::steal(PyObject_Vectorcall(self.func.get(), args, nargsf, kwnames));

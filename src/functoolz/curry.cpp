@@ -180,6 +180,10 @@ PyObject* new_curry(Owned func, Owned args, Owned kwargs) {
     return new_curry(std::move(func), std::move(args), std::move(kwargs), std::move(chain));
 }
 
+PyObject* curry_func(PyObject* obj) noexcept {
+    return CurryObject::is_live(obj) ? CurryObject::object(obj)->fields.func.get() : nullptr;
+}
+
 PyObject* curry_new(Bound<1>& a) {
     Owned args = Owned::steal(tuple_from_array(a.rest, a.n_rest));
     if (!args) return nullptr;
@@ -194,6 +198,7 @@ PyType_Slot curry_slots[] = {
     {Py_tp_new, reinterpret_cast<void*>(&new_through_vectorcall)},
     {Py_tp_vectorcall, reinterpret_cast<void*>(CurryNew::entry)},
     {Py_tp_call, reinterpret_cast<void*>(&PyVectorcall_Call)},
+    {Py_tp_getattro, reinterpret_cast<void*>(&wrapper_getattro<curry_func>)},
     {Py_tp_doc, const_cast<char*>(CurryNew::doc)},
     {0, nullptr},
 };

@@ -41,6 +41,7 @@ struct Excepts {
     Owned handler;  // null when absent
 
     int traverse(const GcVisit& visit) const { return visit.all(exc, func, handler); }
+    static PyObject* wrapped(const Excepts& self) { return self.func.get(); }
 
     static PyObject* call(Excepts& self, PyObject* const* args, std::size_t nargsf, PyObject* kwnames) {
         if (PyObject* result = PyObject_Vectorcall(self.func.get(), args, nargsf, kwnames)) return result;

@@ -28,6 +28,7 @@ struct Memoize {
     KeyShape shape;
 
     int traverse(const GcVisit& visit) const { return visit.all(func, cache, key); }
+    static PyObject* wrapped(const Memoize& self) { return self.func.get(); }
     static PyObject* call(Memoize& self, PyObject* const* args, std::size_t nargsf, PyObject* kwnames);
 };
 
