@@ -58,10 +58,13 @@ public:
         return enter(item, std::move(key));
     }
 
-    // The selection, best first, as a new tuple; the heap is used up.
+    // The selection, best first, as a new tuple; the heap is used up. The comparisons and the
+    // released keys run user code between the slots: until the tuple is full, the collector (and
+    // so gc.get_objects) must not see it.
     PyObject* take_result() {
         Owned result = Owned::steal(PyTuple_New(Py_ssize_t(heap_.size())));
-        if (!result) return nullptr;
+        if (!result || heap_.empty()) return result.release();
+        PyObject_GC_UnTrack(result.get());
         for (std::size_t filled = heap_.size(); filled-- > 0;) {
             // The root ranks lowest of what is left: it goes last among them.
             PyTuple_SET_ITEM(result.get(), Py_ssize_t(filled), heap_[0].element.release());
@@ -69,6 +72,7 @@ public:
             heap_.pop_back();
             if (sift_down(0) < 0) return nullptr;
         }
+        PyObject_GC_Track(result.get());
         return result.release();
     }
 
