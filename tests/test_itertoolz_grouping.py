@@ -184,8 +184,9 @@ def test_topk():
         topk(1, [1, "a"])
     # The key is user code: it finds no list of topk's own holding an element, to clear or extend.
     items, lists = (object(), object(), object()), []
-    spy = lambda x: lists.extend(r for r in gc.get_referrers(x) if type(r) is list) or items.index(x)  # noqa: E731
-    assert topk(3, items, key=spy) == items[::-1] and lists == []
+    for seq in map(lambda make: make(items), (tuple, list)):
+        spy = lambda x: lists.extend(r for r in gc.get_referrers(x) if type(r) is list and r is not seq)  # noqa: B023, E731
+        assert topk(3, seq, key=lambda x: spy(x) or items.index(x)) == items[::-1] and lists == []
 
 
 # Equal values of different types (1, 1.0, True) tell which of equal elements comes first; runs of
