@@ -7,6 +7,7 @@ exception or the host's RuntimeError, never a crash."""
 import collections
 import contextlib
 import copy
+import gc
 import os
 
 import pytest
@@ -124,6 +125,11 @@ def test_merge_edges():
     # dict, never its grouping table (where storing the result would add a second entry).
     shifting = type("Shifting", (), {"__hash__": lambda self, hashes=iter(range(10**9)): next(hashes)})()
     assert list(merge_with(len, {shifting: 1}).items()) == [(shifting, 1)]
+    # Groups slipped into the grouping table (found by gc.get_referrers) while func runs are not combined.
+    seen = []
+    slip = lambda vs: seen.append(vs) or [r.setdefault(len(seen), [0]) for r in gc.get_referrers(vs)  # noqa: E731
+                                          if type(r) is dict and len(seen) < 4]
+    assert list(merge_with(slip, {"a": 1}, {"b": 2})) == ["a", "b", 1, 2] and seen == [[1], [2]]
 
 
 @pytest.mark.parametrize(

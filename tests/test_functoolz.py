@@ -102,6 +102,8 @@ def test_arguments_gather_until_they_bind():
     start = curry(pair, y=Y)
     assert start(y=Z)(X) == (X, Z)  # a later keyword wins...
     assert start(X) == (X, Y)  # ...without touching the curry it came from
+    held, given = {f"k{i}": i for i in range(12)}, {f"k{i}": -i for i in range(6, 18)}  # many: no scan
+    assert list(curry(lambda **k: k, **held)(**given).items()) == list({**held, **given}.items())
     defaulted = curry(lambda x, y=0: (x, y))  # one chain: a shape that bound alone binds with keywords too
     assert defaulted(X) == (X, 0) and defaulted(y=Y)(X) == (X, Y)
 
@@ -136,19 +138,22 @@ def test_the_signature_is_looked_up_once_per_chain_and_retried_after_a_failure()
 
 
 def test_a_signature_subclass_binds_on_every_call_and_its_errors_propagate():
-    calls = []
+    calls, holders = [], []
 
     class Counting(inspect.Signature):
         def bind(self, *args, **kwargs):
             calls.append(len(args))
             if args and args[0] is None:
                 raise Boom("bind")  # not a TypeError: no sign of missing arguments
+            # User code: nothing it finds holding a keyword value may be changed (and free the value).
+            holders.extend(r for v in kwargs.values() for r in gc.get_referrers(v)
+                           if type(r) in (dict, list) and r is not kwargs)
             return super().bind(*args, **kwargs)
 
     target = type("Target", (), {"__signature__": Counting.from_callable(pair), "__call__": lambda self, x, y: (x, y)})
-    c = curry(target())
-    assert [c(X, Y), c(X, Y), c(X)(Y)] == [(X, Y)] * 3
-    assert calls == [2, 2, 1, 2]
+    c, y = curry(target()), object()
+    assert [c(X, Y), c(X, Y), c(X)(Y), curry(target(), y=y)(X), c(y=object())(X, y=y)] == [(X, Y)] * 3 + [(X, y)] * 2
+    assert calls == [2, 2, 1, 2, 1, 0, 1] and holders == []
     with pytest.raises(Boom, match="bind"):
         c(None)
 
@@ -222,10 +227,9 @@ def test_flip_is_a_curry_over_a_builtin():  # its other shapes are the reference
 
 
 def test_curries_lend_out_no_state_they_share():
-    for referent in gc.get_referents(curry(pair)):  # what the collector's traversal hands out
-        if type(referent) is dict:
-            referent["y"] = Y
-    assert type(curry(pair)(X)) is curry and flip(pair, X, Y) == (Y, X)
+    # What the collector's traversal hands out, user code cannot change: no keyword can be replaced.
+    referents = gc.get_referents(curry(lambda w, x, y, z: w, X, y=Y)(z=Z))
+    assert sorted(type(r).__name__ for r in referents) == ["CurryChain", "function", "tuple", "tuple", "tuple", "type"]
 
 
 # ---------------------------------------------------------------- memoize and excepts

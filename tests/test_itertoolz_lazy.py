@@ -69,17 +69,23 @@ def test_recycled_tuples_are_tracked_by_the_collector(tool):
 
 @pytest.mark.out_of_process
 def test_tuples_being_filled_are_invisible_to_the_collector():
-    # Reaching a half-filled tuple through gc.get_objects() would crash repr(): run it apart.
+    # Reaching a half-filled tuple through gc.get_objects() would crash repr(): run it apart. A
+    # recycled chunk (map drops each one) must not be seen changing either.
     code = """
 import gc
-from brisko._brisko import juxt, partition
+from brisko._brisko import juxt, partition, topk
+M = type("M", (str,), {})
 def scan(x):
+    assert not [o for o in gc.get_objects() if type(o) is tuple and len(o) == 3 and M in map(type, o)]
     [repr(o) for o in gc.get_objects() if type(o) is tuple and len(o) == 3]
     return x
-print(list(partition(3, map(scan, range(6)))), juxt(scan, scan, scan)(7))
+recycled = map(list, partition(3, map(scan, map(M, "abcdef"))))
+K = type("K", (int,), {"__lt__": lambda a, b: scan(int(a) < int(b))})  # topk's heap asks it
+print(list(partition(3, map(scan, range(6)))), juxt(scan, scan, scan)(7), list(recycled), topk(3, map(K, range(6))))
 """
     out = subprocess.run([sys.executable, "-c", code], capture_output=True, text=True)
-    assert (out.returncode, out.stdout.strip()) == (0, "[(0, 1, 2), (3, 4, 5)] (7, 7, 7)"), out.stderr
+    expected = "[(0, 1, 2), (3, 4, 5)] (7, 7, 7) [['a', 'b', 'c'], ['d', 'e', 'f']] (5, 4, 3)"
+    assert (out.returncode, out.stdout.strip()) == (0, expected), out.stderr
 
 
 # ---------------------------------------------------------------- the dedicated iterators

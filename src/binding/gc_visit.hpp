@@ -17,6 +17,11 @@ namespace brisko {
 // `int traverse(const GcVisit&) const`. Fields are read without borrowing any cell: a collection
 // can start inside a step (any allocation may trigger one), and every field holds a valid
 // reference or null at every point where a step allocates.
+//
+// Whatever is visited here, user code reaches (gc.get_referents), as it reaches every tracked
+// container (gc.get_referrers, gc.get_objects), and any user call may change it. So a container
+// read across user code is one it cannot change (a tuple, native storage, or untracked until
+// done), or it is re-read after every call, its elements held while they are used.
 struct GcVisit {
     visitproc visit;
     void* arg;

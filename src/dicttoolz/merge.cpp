@@ -1,5 +1,6 @@
 // merge and merge_with: one new mapping out of several, later sources winning or combined by a
 // function. Exact dicts merge through the host's own dict update.
+#include <utility>
 #include <vector>
 
 #include "dicttoolz.hpp"
@@ -146,12 +147,18 @@ PyObject* merge_with(Bound<2>& a) {
     Owned result =
         in_place ? Owned::borrow(groups.table.get()) : new_container(factory, PyDict_GET_SIZE(groups.table.get()));
     if (!result) return nullptr;
-    // Only this loop writes to the table, and only to present keys, so no entry moves under it.
+    // The groups are taken out of the table before func runs: user code can reach the table (a
+    // tracked dict, found through gc.get_referrers) and change it, but never the groups it gets.
+    std::vector<std::pair<Owned, Owned>> taken;
+    taken.reserve(std::size_t(PyDict_GET_SIZE(groups.table.get())));
     Py_ssize_t pos = 0;
+    for (PyObject *key, *values; PyDict_Next(groups.table.get(), &pos, &key, &values);) {
+        taken.emplace_back(Owned::borrow(key), Owned::borrow(values));
+    }
     std::uint64_t step = 0;
-    for (PyObject *k, *v; PyDict_Next(groups.table.get(), &pos, &k, &v);) {
-        Owned key = Owned::borrow(k), values = Owned::borrow(v);
+    for (auto& [key, values] : taken) {
         Owned combined = Owned::steal(call_one(func, values.get()));
+        values.reset();  // in place, the assignment below then frees the list: none outlives its turn
         if (!combined || set_item(result.get(), key.get(), combined.get()) < 0) return nullptr;
         if (check_signals(++step) < 0) return nullptr;
     }

@@ -1,5 +1,9 @@
 // curry: partial application decided by the host's own signature binding. A call gathers its
 // arguments onto the curry's, then either calls through (they bind) or returns a larger curry.
+#include <algorithm>
+#include <utility>
+#include <vector>
+
 #include "curry_chain.hpp"
 #include "functoolz.hpp"
 
@@ -10,74 +14,149 @@
 #include "../core/errors.hpp"
 #include "../core/once_cell.hpp"
 #include "../core/tuple.hpp"
+#include "../hashing/py_hash.hpp"
 
 namespace brisko {
 namespace {
 
 // Every field is set when the curry is made and never changes (until the collector releases them
 // all), so a curry needs no borrow tracking and calls may nest freely. The chain fills once, on
-// the first call, and is shared by every curry a partial bind makes from this one.
+// the first call, and is shared by every curry a partial bind makes from this one. The gathered
+// keywords are two tuples, never a dict: whatever user code reaches through the collector's
+// traversal (gc.get_referents) it cannot change, so a call lends their values out without holding
+// them and needs no check that the names are still strings.
 struct Curry {
-    Owned func;    // not tested for callability
-    Owned args;    // exact tuple
-    Owned kwargs;  // exact dict of one entry or more, null when none; calls copy it, nothing changes it
-    Owned chain;   // the chain object shared with the curries a partial bind makes from this one
+    Owned func;       // not tested for callability
+    Owned args;       // exact tuple
+    Owned kw_names;   // exact tuple of one str or more (distinct as dict keys), null when none
+    Owned kw_values;  // exact tuple, kw_values[i] is the value of kw_names[i]; null with kw_names
+    Owned chain;      // the chain object shared with the curries a partial bind makes from this one
 
-    int traverse(const GcVisit& visit) const { return visit.all(func, args, kwargs, chain); }
+    int traverse(const GcVisit& visit) const { return visit.all(func, args, kw_names, kw_values, chain); }
 };
 using CurryObject = CollectedObject<CallableHead, Curry>;
 
 CurryChain& chain_of(Curry* self) noexcept { return *curry_chain(self->chain.get()); }
 
-PyObject* new_curry(Owned func, Owned args, Owned kwargs, Owned chain);
+PyObject* new_curry(Owned func, Owned args, Owned kw_names, Owned kw_values, Owned chain);
 
 // Interned method names, made once per process.
 OnceCell BIND_NAME, BIND_PARTIAL_NAME;
 
-// Gathered keywords as a curry holds them: no dict at all when there are none, so that no two
-// curries ever share a mutable object the collector's traversal could hand out.
-Owned held_kwargs(Owned kwargs) { return kwargs && PyDict_GET_SIZE(kwargs.get()) ? std::move(kwargs) : Owned(); }
+Py_ssize_t size_of(const Owned& tuple) noexcept { return tuple ? PyTuple_GET_SIZE(tuple.get()) : 0; }
 
-// The gathered call: the arguments of `self` and of this call, merged once and reused for
-// sig.bind, sig.bind_partial and the call of func. Layout: [sig, A..., values of K...], where A
-// are the positionals and K the keywords (names in `kwnames`, in the order of `kwargs`).
-struct Gathered {
-    ArgVector vector;
-    Py_ssize_t n_args;
-    Owned kwargs;   // K, or null when there are no keywords at all
-    Owned kwnames;  // K's names, null when K is absent
-};
-
-// K: a fresh copy of the gathered keywords with this call's on top (a later keyword wins). Only
-// made when there are keywords at all. -1 with the exception set on failure.
-int merge_kwargs(Curry* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames, Owned& out) {
-    Py_ssize_t n_new = kwnames ? PyTuple_GET_SIZE(kwnames) : 0;
-    if (n_new == 0 && !self->kwargs) return 0;
-    out = Owned::steal(self->kwargs ? PyDict_Copy(self->kwargs.get()) : PyDict_New());
-    if (!out) return -1;
-    for (Py_ssize_t k = 0; k < n_new; ++k) {
-        if (PyDict_SetItem(out.get(), PyTuple_GET_ITEM(kwnames, k), args[nargs + k]) < 0) return -1;
+// The keywords of a dict (its keys must be strs) as the two tuples a curry holds; both null for an
+// empty dict. Nothing here runs Python code, so the dict cannot change while it is read. -1 with
+// TypeError for a key that is not a str.
+int keywords_from_dict(PyObject* dict, Owned& names, Owned& values) {
+    Py_ssize_t n = PyDict_GET_SIZE(dict);
+    if (n == 0) return 0;
+    names = Owned::steal(PyTuple_New(n));
+    values = names ? Owned::steal(PyTuple_New(n)) : Owned();
+    if (!values) return -1;
+    Py_ssize_t pos = 0, k = 0;
+    for (PyObject *name, *value; k < n && PyDict_Next(dict, &pos, &name, &value); ++k) {
+        if (!PyUnicode_Check(name)) {
+            PyErr_SetString(PyExc_TypeError, "keywords must be strings");
+            return -1;
+        }
+        PyTuple_SET_ITEM(names.get(), k, Py_NewRef(name));
+        PyTuple_SET_ITEM(values.get(), k, Py_NewRef(value));
     }
     return 0;
 }
 
-// Fills the vector: every pointer is borrowed from self->args, the caller's arguments or K, all of
-// which outlive the calls made with it (K is private to this call, so no user code can change it).
-int lay_out(Gathered& g, Curry* self, PyObject* sig, PyObject* const* args, Py_ssize_t nargs) {
+// Finds a keyword name in a tuple of names by its characters, as the host matches keywords, and
+// natively: a scan of a few names, a binary search over the sorted hashes of many, so that merging
+// many keywords into many stays O(n log n). Reads only strs and runs no Python code.
+class NameFinder {
+public:
+    explicit NameFinder(PyObject* names) : names_(names) {
+        Py_ssize_t n = PyTuple_GET_SIZE(names);
+        if (n <= FEW) return;
+        sorted_.reserve(std::size_t(n));
+        for (Py_ssize_t i = 0; i < n; ++i) sorted_.push_back({hash_of(PyTuple_GET_ITEM(names, i)), i});
+        std::sort(sorted_.begin(), sorted_.end());
+    }
+
+    // The position of `name`, or -1.
+    Py_ssize_t find(PyObject* name) const {
+        if (sorted_.empty()) {
+            for (Py_ssize_t i = 0; i < PyTuple_GET_SIZE(names_); ++i) {
+                if (same(PyTuple_GET_ITEM(names_, i), name)) return i;
+            }
+            return -1;
+        }
+        std::pair<Py_hash_t, Py_ssize_t> first{hash_of(name), 0};
+        for (auto it = std::lower_bound(sorted_.begin(), sorted_.end(), first);
+             it != sorted_.end() && it->first == first.first; ++it) {
+            if (same(PyTuple_GET_ITEM(names_, it->second), name)) return it->second;
+        }
+        return -1;
+    }
+
+private:
+    static constexpr Py_ssize_t FEW = 8;
+
+    // str's own hash, never a subclass's __hash__: no Python code, and it cannot fail.
+    static Py_hash_t hash_of(PyObject* name) noexcept { return PyUnicode_Type.tp_hash(name); }
+    static bool same(PyObject* a, PyObject* b) noexcept { return a == b || unicode_equal(a, b); }
+
+    // Borrowed: a tuple (immutable) that the caller holds for longer than the finder.
+    PyObject* names_;
+    std::vector<std::pair<Py_hash_t, Py_ssize_t>> sorted_;  // (hash, position), only past FEW names
+};
+
+// The gathered call: the arguments of `self` and of this call, merged once and reused for
+// sig.bind, sig.bind_partial and the call of func. Layout: [sig, A..., values of K...], where A
+// are the positionals and K the keywords, their names in `kwnames`. Every pointer in the vector is
+// borrowed from self's tuples or the caller's arguments: all of them immutable and held for the
+// whole call, so no user code run by binding can free one.
+struct Gathered {
+    ArgVector vector;  // sized for every keyword of both sides; K may be shorter (a later one wins)
+    Py_ssize_t n_args;
+    Owned kwnames;  // K's names, null when there are no keywords at all
+};
+
+// K after A: the gathered keywords in their order, each taking this call's value when it names
+// the keyword again, then this call's other keywords in theirs. Without keywords on one side, K's
+// names are the other side's own tuple. -1 with the exception set (memory).
+int lay_out_keywords(Gathered& g, Curry* self, PyObject* const* values, PyObject* kwnames) {
+    PyObject** out = &g.vector[std::size_t(1 + g.n_args)];
+    Py_ssize_t n_held = size_of(self->kw_names), n_new = kwnames ? PyTuple_GET_SIZE(kwnames) : 0;
+    if (n_held + n_new == 0) return 0;
+    if (n_new == 0 || n_held == 0) {
+        PyObject* const* from = n_new ? values : &PyTuple_GET_ITEM(self->kw_values.get(), 0);
+        std::copy(from, from + (n_new ? n_new : n_held), out);
+        g.kwnames = Owned::borrow(n_new ? kwnames : self->kw_names.get());
+        return 0;
+    }
+    PyObject *held_names = self->kw_names.get(), *held_values = self->kw_values.get();
+    NameFinder in_call(kwnames), in_held(held_names);
+    ArgVector names(std::size_t(n_held + n_new));
+    std::size_t k = 0;
+    for (Py_ssize_t i = 0; i < n_held; ++i, ++k) {
+        names[k] = PyTuple_GET_ITEM(held_names, i);
+        Py_ssize_t again = in_call.find(names[k]);
+        out[k] = again < 0 ? PyTuple_GET_ITEM(held_values, i) : values[again];
+    }
+    for (Py_ssize_t j = 0; j < n_new; ++j) {
+        if (in_held.find(PyTuple_GET_ITEM(kwnames, j)) >= 0) continue;
+        names[k] = PyTuple_GET_ITEM(kwnames, j);
+        out[k++] = values[j];
+    }
+    g.kwnames = Owned::steal(tuple_from_array(names.args(), Py_ssize_t(k)));
+    return g.kwnames ? 0 : -1;
+}
+
+// Fills the vector (see Gathered).
+int lay_out(Gathered& g, Curry* self, PyObject* sig, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
     PyObject* gathered = self->args.get();
     Py_ssize_t n_old = PyTuple_GET_SIZE(gathered);
     g.vector[0] = sig;
     for (Py_ssize_t i = 0; i < n_old; ++i) g.vector[1 + i] = PyTuple_GET_ITEM(gathered, i);
     for (Py_ssize_t i = 0; i < nargs; ++i) g.vector[1 + n_old + i] = args[i];
-    if (!g.kwargs) return 0;
-    g.kwnames = Owned::steal(PyTuple_New(PyDict_GET_SIZE(g.kwargs.get())));
-    if (!g.kwnames) return -1;
-    Py_ssize_t pos = 0, k = 0;
-    for (PyObject *name, *value; PyDict_Next(g.kwargs.get(), &pos, &name, &value); ++k) {
-        PyTuple_SET_ITEM(g.kwnames.get(), k, Py_NewRef(name));
-        g.vector[1 + g.n_args + k] = value;
-    }
-    return 0;
+    return lay_out_keywords(g, self, args + nargs, kwnames);
 }
 
 PyObject* call_through(Curry* self, Gathered& g) {
@@ -122,7 +201,13 @@ bool decides_by_shape(PyObject* sig) {
 PyObject* grow(Curry* self, Gathered& g) {
     Owned args = Owned::steal(tuple_from_array(g.vector.args() + 1, g.n_args));
     if (!args) return nullptr;
-    return new_curry(Owned::borrow(self->func.get()), std::move(args), held_kwargs(std::move(g.kwargs)),
+    Owned values;
+    if (g.kwnames) {
+        values =
+            Owned::steal(tuple_from_array(&g.vector[std::size_t(1 + g.n_args)], PyTuple_GET_SIZE(g.kwnames.get())));
+        if (!values) return nullptr;
+    }
+    return new_curry(Owned::borrow(self->func.get()), std::move(args), std::move(g.kwnames), std::move(values),
                      Owned::borrow(self->chain.get()));
 }
 
@@ -131,17 +216,15 @@ PyObject* call(Curry* self, PyObject* const* args, std::size_t nargsf, PyObject*
     PyObject* sig;
     if (chain_of(self).signature(self->func.get(), sig) < 0) return nullptr;
     // Nothing gathered yet: the caller's own vector is the call, and its shape is all there is.
-    bool bare = PyTuple_GET_SIZE(self->args.get()) == 0 && !self->kwargs;
+    bool bare = PyTuple_GET_SIZE(self->args.get()) == 0 && !self->kw_names;
     if (bare && (!sig || chain_of(self).verdict(nargs, kwnames) == Verdict::Full)) {
         return PyObject_Vectorcall(self->func.get(), args, nargsf, kwnames);
     }
 
     Py_ssize_t n_args = PyTuple_GET_SIZE(self->args.get()) + nargs;
-    Owned kwargs;
-    if (merge_kwargs(self, args, nargs, kwnames, kwargs) < 0) return nullptr;
-    Py_ssize_t n_kw = kwargs ? PyDict_GET_SIZE(kwargs.get()) : 0;
-    Gathered g{ArgVector(std::size_t(1 + n_args + n_kw)), n_args, std::move(kwargs), Owned()};
-    if (lay_out(g, self, sig, args, nargs) < 0) return nullptr;
+    Py_ssize_t most_kw = size_of(self->kw_names) + (kwnames ? PyTuple_GET_SIZE(kwnames) : 0);
+    Gathered g{ArgVector(std::size_t(1 + n_args + most_kw)), n_args, Owned()};
+    if (lay_out(g, self, sig, args, nargs, kwnames) < 0) return nullptr;
     if (!sig) return call_through(self, g);
 
     // Only the binding decides: a TypeError raised by func itself propagates as it is.
@@ -166,18 +249,21 @@ PyObject* curry_call(PyObject* obj, PyObject* const* args, std::size_t nargsf, P
     });
 }
 
-PyObject* new_curry(Owned func, Owned args, Owned kwargs, Owned chain) {
+PyObject* new_curry(Owned func, Owned args, Owned kw_names, Owned kw_values, Owned chain) {
     auto* self = alloc_instance<CurryObject>(CURRY_CLASS);
     if (!self) return nullptr;
     self->head.vectorcall = &curry_call;
-    return CurryObject::build(self, std::move(func), std::move(args), std::move(kwargs), std::move(chain));
+    return CurryObject::build(self, std::move(func), std::move(args), std::move(kw_names), std::move(kw_values),
+                              std::move(chain));
 }
 
-// A new chain: its own signature lookup and verdicts.
-PyObject* new_curry(Owned func, Owned args, Owned kwargs) {
+// A new chain (its own signature lookup and verdicts), with the keywords of `kwargs` (null: none).
+PyObject* new_curry(Owned func, Owned args, PyObject* kwargs) {
+    Owned names, values;
+    if (kwargs && keywords_from_dict(kwargs, names, values) < 0) return nullptr;
     Owned chain = Owned::steal(new_curry_chain());
     if (!chain) return nullptr;
-    return new_curry(std::move(func), std::move(args), std::move(kwargs), std::move(chain));
+    return new_curry(std::move(func), std::move(args), std::move(names), std::move(values), std::move(chain));
 }
 
 PyObject* curry_func(PyObject* obj) noexcept {
@@ -187,7 +273,7 @@ PyObject* curry_func(PyObject* obj) noexcept {
 PyObject* curry_new(Bound<1>& a) {
     Owned args = Owned::steal(tuple_from_array(a.rest, a.n_rest));
     if (!args) return nullptr;
-    return new_curry(Owned::borrow(a[0]), std::move(args), held_kwargs(std::move(a.kwargs)));
+    return new_curry(Owned::borrow(a[0]), std::move(args), a.kwargs.get());
 }
 using CurryNew = Constructor<"curry(func, *args, **kwargs)", curry_new>;
 
@@ -218,8 +304,15 @@ Registered CURRY{FUNCTOOLZ_NAMES, CURRY_CLASS};
 PyObject* curry_parts(PyObject* obj) {
     if (!CurryObject::is_live(obj)) return cleared_object(obj);
     const Curry* self = &CurryObject::object(obj)->fields;
-    // The gathered keywords are never lent out: calls rely on nothing changing them.
-    Owned kwargs = self->kwargs ? Owned::steal(PyDict_Copy(self->kwargs.get())) : Owned::borrow(Py_None);
+    if (!self->kw_names) return PyTuple_Pack(3, self->func.get(), self->args.get(), Py_None);
+    // A fresh dict, the caller's to change: a str subclass's __hash__ may run while it fills, and
+    // the names and values stay held by the curry's own tuples meanwhile.
+    Owned kwargs = Owned::steal(PyDict_New());
+    for (Py_ssize_t i = 0; kwargs && i < PyTuple_GET_SIZE(self->kw_names.get()); ++i) {
+        if (PyDict_SetItem(kwargs.get(), PyTuple_GET_ITEM(self->kw_names.get(), i),
+                           PyTuple_GET_ITEM(self->kw_values.get(), i)) < 0)
+            return nullptr;
+    }
     if (!kwargs) return nullptr;
     return PyTuple_Pack(3, self->func.get(), self->args.get(), kwargs.get());
 }
@@ -227,7 +320,7 @@ PyObject* curry_parts(PyObject* obj) {
 PyObject* new_curry(PyObject* func) {
     Owned args = Owned::steal(PyTuple_New(0));
     if (!args) return nullptr;
-    return new_curry(Owned::borrow(func), std::move(args), Owned());
+    return new_curry(Owned::borrow(func), std::move(args), nullptr);
 }
 
 PyObject* curry_from_parts(PyObject* func, PyObject* args, PyObject* kwargs) {
@@ -235,17 +328,7 @@ PyObject* curry_from_parts(PyObject* func, PyObject* args, PyObject* kwargs) {
     if (kwargs != Py_None && !PyDict_Check(kwargs)) return not_an_instance(kwargs, "dict");
     Owned gathered = Owned::steal(PySequence_Tuple(args));  // exact, whatever subclass came in
     if (!gathered) return nullptr;
-    // A copy: whoever passed the dict may still change it, and calls rely on nobody doing so.
-    Owned keywords = kwargs == Py_None ? Owned() : Owned::steal(PyDict_Copy(kwargs));
-    if (kwargs != Py_None && !keywords) return nullptr;
-    Py_ssize_t pos = 0;
-    for (PyObject *name, *value; keywords && PyDict_Next(keywords.get(), &pos, &name, &value);) {
-        if (!PyUnicode_Check(name)) {
-            PyErr_SetString(PyExc_TypeError, "keywords must be strings");
-            return nullptr;
-        }
-    }
-    return new_curry(Owned::borrow(func), std::move(gathered), held_kwargs(std::move(keywords)));
+    return new_curry(Owned::borrow(func), std::move(gathered), kwargs == Py_None ? nullptr : kwargs);
 }
 
 }  // namespace brisko

@@ -34,16 +34,16 @@ public:
 
 private:
     // Fills an n-tuple in place. When the caller has dropped the previous chunk, that tuple is
-    // reused, as the host's zip does; anything else gets a fresh one. A fresh tuple stays out of
-    // the collector's sight until it is full, so no Python code (gc.get_objects) sees empty slots.
+    // reused, as the host's zip does; anything else gets a fresh one. Either stays out of the
+    // collector's sight until it is full (recycle tracks it again), so no Python code run by the
+    // source or by a released element (gc.get_objects, gc.get_referrers) sees empty slots, or a
+    // tuple changing under it.
     PyObject* next_direct() {
         const auto n = Py_ssize_t(n_);
         Owned chunk = std::move(last_);
-        if (!chunk || !recyclable(chunk.get())) {
-            chunk = Owned::steal(PyTuple_New(n));
-            if (!chunk) return nullptr;
-            PyObject_GC_UnTrack(chunk.get());
-        }
+        if (!chunk || !recyclable(chunk.get())) chunk = Owned::steal(PyTuple_New(n));
+        if (!chunk) return nullptr;
+        PyObject_GC_UnTrack(chunk.get());
         for (Py_ssize_t i = 0; i < n; ++i) {
             PyObject* item = source_.next();
             if (!item) return finish(chunk, i);

@@ -1,6 +1,7 @@
 // topk: the k largest elements, descending, the earlier of equal elements (or equal keys) first.
 // A bounded heap of the k best so far selects them in O(n log k) time and O(k) memory; an input
 // known to hold no more than k elements is sorted outright, which is faster and gives the same.
+#include <algorithm>
 #include <utility>
 #include <vector>
 
@@ -57,10 +58,13 @@ public:
         return enter(item, std::move(key));
     }
 
-    // The selection, best first, as a new tuple; the heap is used up.
+    // The selection, best first, as a new tuple; the heap is used up. The comparisons and the
+    // released keys run user code between the slots: until the tuple is full, the collector (and
+    // so gc.get_objects) must not see it.
     PyObject* take_result() {
         Owned result = Owned::steal(PyTuple_New(Py_ssize_t(heap_.size())));
-        if (!result) return nullptr;
+        if (!result || heap_.empty()) return result.release();
+        PyObject_GC_UnTrack(result.get());
         for (std::size_t filled = heap_.size(); filled-- > 0;) {
             // The root ranks lowest of what is left: it goes last among them.
             PyTuple_SET_ITEM(result.get(), Py_ssize_t(filled), heap_[0].element.release());
@@ -68,6 +72,7 @@ public:
             heap_.pop_back();
             if (sift_down(0) < 0) return nullptr;
         }
+        PyObject_GC_Track(result.get());
         return result.release();
     }
 
@@ -167,27 +172,38 @@ int sort_descending(PyObject* list) {
     return done ? 0 : -1;
 }
 
-// All of a list or tuple, best first: its elements sorted, or by key as (key, -position, element)
-// entries, so that ties on the key go to the earlier element and elements are never compared.
-PyObject* sorted_whole(PyObject* seq, PyObject* key) {
-    Owned entries = Owned::steal(PySequence_List(seq));
-    if (!entries) return nullptr;
-    Py_ssize_t n = PyList_GET_SIZE(entries.get());
-    for (Py_ssize_t i = 0; key && i < n; ++i) {
-        PyObject* item = PyList_GET_ITEM(entries.get(), i);
-        Owned k = Owned::steal(apply_key(key, item));
-        Owned rank = k ? Owned::steal(PyLong_FromSsize_t(-i)) : Owned();
-        Owned entry = rank ? Owned::steal(PyTuple_Pack(3, k.get(), rank.get(), item)) : Owned();
-        if (!entry) return nullptr;
-        // The list is ours alone: no user code can have resized it.
-        PyList_SetItem(entries.get(), i, entry.release());
+// A list or tuple of at most k elements, best first: its elements sorted, or by key as
+// (key, -position, element) entries, so that ties on the key go to the earlier element and
+// elements are never compared. User code (the key, then the comparisons) never finds a list of
+// ours to change: the entries are gathered natively and make a list only once every key is known,
+// and list.sort hides that list (it reads as empty) while it runs, restoring exactly its own
+// entries. The input is read as every traversal reads it, so a key that grows a list gets the
+// new elements too, and only the best k of them are kept.
+PyObject* sorted_whole(PyObject* seq, PyObject* key, std::uint64_t k) {
+    if (!key) {
+        Owned sorted = Owned::steal(PySequence_List(seq));
+        if (!sorted || sort_descending(sorted.get()) < 0) return nullptr;
+        return PyList_AsTuple(sorted.get());
     }
+    std::vector<Owned> gathered;
+    int rc = for_each_element(seq, [&](PyObject* item) {
+        Owned rank = Owned::steal(apply_key(key, item));
+        Owned negated = rank ? Owned::steal(PyLong_FromSsize_t(-Py_ssize_t(gathered.size()))) : Owned();
+        Owned entry = negated ? Owned::steal(PyTuple_Pack(3, rank.get(), negated.get(), item)) : Owned();
+        if (!entry) return -1;
+        gathered.push_back(std::move(entry));
+        return 0;
+    });
+    Owned entries = rc < 0 ? Owned() : Owned::steal(PyList_New(Py_ssize_t(gathered.size())));
+    if (!entries) return nullptr;
+    for (std::size_t i = 0; i < gathered.size(); ++i)
+        PyList_SET_ITEM(entries.get(), Py_ssize_t(i), gathered[i].release());
     if (sort_descending(entries.get()) < 0) return nullptr;
-    Owned result = Owned::steal(PyList_AsTuple(entries.get()));
-    for (Py_ssize_t i = 0; result && key && i < n; ++i) {
-        PyObject* entry = PyTuple_GET_ITEM(result.get(), i);
-        PyTuple_SET_ITEM(result.get(), i, Py_NewRef(PyTuple_GET_ITEM(entry, 2)));
-        Py_DECREF(entry);
+    Py_ssize_t n = std::min(PyList_GET_SIZE(entries.get()), Py_ssize_t(std::min<std::uint64_t>(k, PY_SSIZE_T_MAX)));
+    Owned result = Owned::steal(PyTuple_New(n));
+    if (!result) return nullptr;
+    for (Py_ssize_t i = 0; i < n; ++i) {
+        PyTuple_SET_ITEM(result.get(), i, Py_NewRef(PyTuple_GET_ITEM(PyList_GET_ITEM(entries.get(), i), 2)));
     }
     return result.release();
 }
@@ -198,7 +214,7 @@ PyObject* topk(Bound<3>& a) {
     PyObject* seq = a[1];
     PyObject* key = a[2] == Py_None ? nullptr : a[2];
     if ((PyList_CheckExact(seq) || PyTuple_CheckExact(seq)) && std::uint64_t(Py_SIZE(seq)) <= k) {
-        return sorted_whole(seq, key);
+        return sorted_whole(seq, key, k);
     }
     Selection selection(k, key);
     int rc = for_each_element(
