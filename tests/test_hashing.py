@@ -204,6 +204,16 @@ def test_an_int64_scan_reads_the_buffer_at_each_step_and_hints_what_is_left():
     assert list(it) == [99, 5, 6, 7, 8, 9] and it.__length_hint__() == 0
 
 
+def test_int64_tables_are_seeded_per_process_and_crafted_keys_do_not_flood_them():
+    hooks = pytest.importorskip("brisko._testhooks")
+    inverse = pow(0x517CC1B727220A95, -1, 2**64)  # j * inverse: slot 0 for a table hashing by that product
+    keys = array.array("q", [(j * inverse + 2**63) % 2**64 - 2**63 for j in range(1, 20_001)])
+    assert hooks.int64_displacement(keys) < 4 * len(keys)  # flooded: about len(keys) ** 2 / 2
+    child = "from brisko import _pickling; print(_pickling._library_module('_testhooks').int64_hash(1))"
+    out = subprocess.run([sys.executable, "-c", child], capture_output=True, text=True, check=True)
+    assert int(out.stdout) != hooks.int64_hash(1)
+
+
 @pytest.mark.skipif(np is None, reason="numpy's reference counting is invisible to the debug interpreter")
 @given(st.lists(st.integers(-5, 5), max_size=60))
 def test_numpy_arrays_match_the_generic_paths(values):

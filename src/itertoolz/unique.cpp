@@ -127,10 +127,7 @@ PyObject* new_unique_iter(const char* tool, PySource source, Owned key) {
 }
 
 PyObject* new_unique_i64_iter(BufferView view) {
-    // Sized from the buffer's length: room for an eighth of it to be distinct before the first
-    // growth, which spares most scans every rehash while a table for few distinct values still
-    // fits in the cache (a table sized for the whole length would not).
-    I64Set seen(view.length() / 8);
+    I64Set seen(scan_presize(view.length()));
     using State = UniqueI64Iter::State;
     return new_dedicated_iter(UNIQUE_I64_ITER_CLASS, "unique", 1,
                               UniqueI64Iter{std::move(view), GilRefCell<State>(State{std::move(seen), 0, {}})});
