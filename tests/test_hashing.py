@@ -99,6 +99,10 @@ def near(base):
                  near(-(2**63)), near(-35_000), near(2**63 - 1 - 70_000),
                  st.lists(st.integers(-3_000, 3_000) | st.integers(-(2**63), 2**63 - 1), max_size=100)))
 @example([2**63 - 990, 2**63 - 1, 2**63 - 3001])  # a window widened upwards must stop at the largest value
+@example([-(2**63) + 600, -(2**63), -(2**63) + 5000])  # ... and downwards at the smallest
+@example([-(2**63), -(2**63) + 2**16 - 1])  # values spanning exactly the widest window of a short scan
+@example([2**63 - 1, 2**63 - 2**16])
+@example([-(2**63), -(2**63) + 2**16])  # one slot more: hashed
 def test_int64_buffer_paths_match_the_list_paths(values):
     assert typed(unique(i64(values))) == typed(unique(values))
     assert list(frequencies(i64(values)).items()) == list(frequencies(values).items())  # in first-seen order too
