@@ -206,6 +206,8 @@ def test_an_int64_scan_reads_the_buffer_at_each_step_and_hints_what_is_left():
     assert it.__length_hint__() == 10 and list(itertools.islice(it, 3)) == [0, 1, 2] and it.__length_hint__() == 7
     buf[3], buf[4] = 1, 99
     assert list(it) == [99, 5, 6, 7, 8, 9] and it.__length_hint__() == 0
+    buf.append(10)  # the spent iterator let go of the buffer
+    assert list(it) == []
 
 
 def test_int64_tables_are_seeded_per_process_and_crafted_keys_do_not_flood_them():
