@@ -1,5 +1,7 @@
-"""Hash-probing tools, dedicated iterators and multi-sequence tools on 1,000,000 elements, and
-frequencies over two 4,000,000-element int64 arrays counted by two threads at once."""
+"""Hash-probing tools, dedicated iterators and multi-sequence tools on 1,000,000 elements,
+frequencies over two 4,000,000-element int64 arrays counted by two threads at once, over 1,000
+values spread ever wider, and the int64 tools over keys crafted to share one slot of a table hashed
+by a fixed multiplication."""
 
 import heapq
 import itertools
@@ -103,6 +105,37 @@ def threaded_cases(scale):
     ]
 
 
+def spread_cases(scale):
+    """1,000 values over 4,000,000 elements: spread at stride 8,000 (a wide window of few values)
+    and far apart (hashed)."""
+    n = int(4_000_000 * scale)
+    rng = np.random.default_rng(7)
+    picks = rng.integers(0, 1_000, n, dtype=np.int64)
+    far = rng.integers(-(2**62), 2**62, 1_000, dtype=np.int64)
+    sort_items = lambda d: sorted(d.items())  # noqa: E731
+    return [
+        eager(f"frequencies(a) int64 1,000 values {name}", lambda a=a: frequencies(a),
+              "np.unique(a, return_counts=True) as a dict", lambda a=a: numpy_counts(a), 0.5, n, normalise=sort_items)
+        for name, a in (("at stride 8,000", picks * 8_000), ("far apart", far[picks]))
+    ]
+
+
+def crafted_cases(scale):
+    """Keys j * inverse(0x517cc1b727220a95) mod 2**64, which the product by that constant sends to
+    one slot: a table hashing them so goes quadratic."""
+    n = int(160_000 * scale)
+    inverse = pow(0x517CC1B727220A95, -1, 2**64)
+    arr = np.array([(j * inverse + 2**63) % 2**64 - 2**63 for j in range(1, n + 1)], dtype=np.int64)
+    return [
+        eager("frequencies(a) int64 crafted keys", lambda: frequencies(arr),
+              "np.unique(a, return_counts=True) as a dict", lambda: numpy_counts(arr), 1.0, n,
+              normalise=lambda d: sorted(d.items())),
+        # Every key is new: the table grows from a scan's presize, and each value is yielded alone.
+        eager("list(unique(a)) int64 crafted keys", lambda: list(unique(arr)), "pd.unique(a).tolist()",
+              lambda: pd.unique(arr).tolist(), 1.5, n),
+    ]
+
+
 def cases(scale=1.0):
     n = int(1_000_000 * scale)
     rng = random.Random(7)
@@ -162,4 +195,6 @@ def cases(scale=1.0):
         eager("topk(10_000, L)", lambda: topk(10_000, ints), "heapq.nlargest(10_000, L)",
               lambda: heapq.nlargest(10_000, ints), 1.0, n, normalise=tuple),
         *threaded_cases(scale),
+        *spread_cases(scale),
+        *crafted_cases(scale),
     ]

@@ -99,6 +99,10 @@ def near(base):
                  near(-(2**63)), near(-35_000), near(2**63 - 1 - 70_000),
                  st.lists(st.integers(-3_000, 3_000) | st.integers(-(2**63), 2**63 - 1), max_size=100)))
 @example([2**63 - 990, 2**63 - 1, 2**63 - 3001])  # a window widened upwards must stop at the largest value
+@example([-(2**63) + 600, -(2**63), -(2**63) + 5000])  # ... and downwards at the smallest
+@example([-(2**63), -(2**63) + 2**16 - 1])  # values spanning exactly the widest window of a short scan
+@example([2**63 - 1, 2**63 - 2**16])
+@example([-(2**63), -(2**63) + 2**16])  # one slot more: hashed
 def test_int64_buffer_paths_match_the_list_paths(values):
     assert typed(unique(i64(values))) == typed(unique(values))
     assert list(frequencies(i64(values)).items()) == list(frequencies(values).items())  # in first-seen order too
@@ -202,6 +206,18 @@ def test_an_int64_scan_reads_the_buffer_at_each_step_and_hints_what_is_left():
     assert it.__length_hint__() == 10 and list(itertools.islice(it, 3)) == [0, 1, 2] and it.__length_hint__() == 7
     buf[3], buf[4] = 1, 99
     assert list(it) == [99, 5, 6, 7, 8, 9] and it.__length_hint__() == 0
+    buf.append(10)  # the spent iterator let go of the buffer
+    assert list(it) == []
+
+
+def test_int64_tables_are_seeded_per_process_and_crafted_keys_do_not_flood_them():
+    hooks = pytest.importorskip("brisko._testhooks")
+    inverse = pow(0x517CC1B727220A95, -1, 2**64)  # j * inverse: slot 0 for a table hashing by that product
+    keys = array.array("q", [(j * inverse + 2**63) % 2**64 - 2**63 for j in range(1, 20_001)])
+    assert hooks.int64_displacement(keys) < 4 * len(keys)  # flooded: about len(keys) ** 2 / 2
+    child = "from brisko import _pickling; print(_pickling._library_module('_testhooks').int64_hash(1))"
+    out = subprocess.run([sys.executable, "-c", child], capture_output=True, text=True, check=True)
+    assert int(out.stdout) != hooks.int64_hash(1)
 
 
 @pytest.mark.skipif(np is None, reason="numpy's reference counting is invisible to the debug interpreter")

@@ -8,12 +8,33 @@
 #include <utility>
 
 #include "block_memory.hpp"
+#include "hash_seed.hpp"
 
 namespace brisko {
 
+// The values are the user's, so the hash is keyed by a per-process secret and every output bit
+// depends on every input bit. A product by a public constant alone lets anyone pick keys by its
+// inverse (j * inverse hashes to j: they all share the first slots) and make one fixed list
+// quadratic in every process. The folded product, the two halves of the 128-bit product xored,
+// costs one multiplication.
 struct FxHasher {
-    static std::uint64_t hash(std::int64_t v) noexcept { return std::uint64_t(v) * 0x517cc1b727220a95ULL; }
+    std::uint64_t seed = int64_hash_seed();
+
+    std::uint64_t hash(std::int64_t v) const noexcept {
+        __extension__ typedef unsigned __int128 Wide;
+        const Wide product = Wide(std::uint64_t(v) ^ seed) * MULTIPLIER;
+        return std::uint64_t(product) ^ std::uint64_t(product >> 64);
+    }
+
+private:
+    static constexpr std::uint64_t MULTIPLIER = 0x9e3779b97f4a7c15ULL;
 };
+
+// Keys to presize for a scan over `n` values: room for an eighth of them to be distinct before the
+// first growth spares most scans every rehash, while a table for few distinct values still fits in
+// the cache (one sized for the whole length would not) and holds them sparsely enough that a lookup
+// rarely probes twice.
+constexpr std::size_t scan_presize(std::size_t n) noexcept { return n / 8; }
 
 // Maps int64 keys to values of type V (trivial: zero bytes are its initial value). Slots live in
 // zero-filled blocks, with key 0 marking a free slot and the key 0 itself kept outside: a fresh
@@ -39,6 +60,7 @@ public:
           capacity_(other.capacity_),
           shift_(other.shift_),
           used_(other.used_),
+          hasher_(other.hasher_),
           has_zero_(other.has_zero_),
           zero_value_(other.zero_value_) {}
     ~FxTable() { free_block(slots_, capacity_ * sizeof(Slot)); }
@@ -68,6 +90,16 @@ public:
     // the cache misses of a large table behind the work on the current one.
     void prefetch(std::int64_t key) const noexcept { __builtin_prefetch(&slots_[home(key)]); }
 
+    // How many slots past their home the keys sit, in total: what lookups pay beyond one probe each.
+    // At most about half the keys for any input while the hash mixes well; their square when it floods.
+    std::size_t displacement() const noexcept {
+        std::size_t total = 0;
+        for (std::size_t i = 0; i < capacity_; ++i) {
+            if (slots_[i].key != 0) total += (i - home(slots_[i].key)) & (capacity_ - 1);
+        }
+        return total;
+    }
+
 private:
     static constexpr unsigned MIN_BITS = 6;
     static constexpr unsigned MAX_PRESIZE_BITS = 26;
@@ -77,7 +109,7 @@ private:
         [[no_unique_address]] V value;
     };
 
-    std::size_t home(std::int64_t key) const noexcept { return FxHasher::hash(key) >> shift_; }
+    std::size_t home(std::int64_t key) const noexcept { return hasher_.hash(key) >> shift_; }
 
     void grow() {
         // Allocated before anything changes: should it fail, the table is still whole and usable.
@@ -100,6 +132,7 @@ private:
     std::size_t capacity_;
     unsigned shift_;
     std::size_t used_ = 0;
+    FxHasher hasher_;
     bool has_zero_ = false;
     V zero_value_{};
 };
@@ -118,6 +151,7 @@ public:
         return added;
     }
     void prefetch(std::int64_t v) const noexcept { table_.prefetch(v); }
+    std::size_t displacement() const noexcept { return table_.displacement(); }
 
 private:
     FxTable<NoValue> table_;

@@ -7,6 +7,7 @@
 #include "fx_table.hpp"       // FxTable, I64Set: open addressing over int64 values
 #include "group_table.hpp"    // GroupTable, GroupList: the grouping tools' table
 #include "hash_index.hpp"     // HashIndex: distinct host objects with a payload, by host hash
+#include "hash_seed.hpp"      // int64_hash_seed: the int64 tables' per-process secret
 #include "i64_buffer.hpp"     // BufferView, readable_i64_buffer, read_element
 #include "probe.hpp"          // the host's probe sequence
 #include "py_hash.hpp"        // py_hash, int_fast_hash_enabled

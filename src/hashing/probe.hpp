@@ -9,6 +9,10 @@
 
 namespace brisko {
 
+// The tables probed so (PySeen, HashIndex) are keyed by host hashes: those of strs and bytes are
+// keyed by the host's own secret, and an int's is the int itself (modulo 2**61 - 1). Probing as the
+// host does, crafted ints cost these tables what they cost a host dict or set; keys sharing one full
+// hash cost both the same equality tests, which no seed of ours could spread.
 class Probe {
 public:
     Probe(Py_hash_t hash, std::size_t mask) noexcept

@@ -3,8 +3,11 @@
 // interpreter lock released. isdistinct: the same question answered by a host set, stopping at the
 // first repeat.
 #include <algorithm>
+#include <cstdlib>
 #include <limits>
+#include <new>
 #include <optional>
+#include <utility>
 #include <vector>
 
 #include "itertoolz.hpp"
@@ -96,19 +99,28 @@ PyObject* i64_counts_to_dict(const std::vector<I64Count>& counts) {
     return result.release();
 }
 
-// Values spanning a range no wider than this many slots per element (or this absolute number)
-// are counted in a flat array indexed by value, which beats any hash table.
-constexpr std::uint64_t DENSE_SLOTS_PER_ELEMENT = 4;
+// The widest window worth opening for the elements still to count: one slot per element, and never
+// less than a window that fits in the cache. A window costs its rebuilds and the pages its values
+// touch, about a slot's clearing per slot over all its widenings, and saves against hashing about
+// as much on every element it counts: past one slot per element left, hashing them is the cheaper
+// way (measured over 1,000 values spread ever wider), and a window never takes more memory than
+// half the elements it counts.
+constexpr std::uint64_t DENSE_SLOTS_PER_ELEMENT = 1;
 constexpr std::uint64_t DENSE_MIN_SLOTS = 1 << 16;
 
 // Counts by direct indexing, in a window of values that widens to take each value outside it, as
-// long as it stays within `limit` slots. One pass over the buffer: no earlier pass takes the range,
-// so a buffer twice the cache is read once from memory, which is what bounds two threads counting
-// at once. Widening doubles the window (placed towards the value that asked), so the rebuilds cost
-// about as much as the final window.
+// long as it stays worth its cost. One pass over the buffer: no earlier pass takes the range, so a
+// buffer twice the cache is read once from memory, which is what bounds two threads counting at
+// once. Widening doubles the window (placed towards the value that asked), so the rebuilds cost
+// about as much as the final window. The window comes from the C allocator, cleared: a fresh one is
+// untouched zero pages, which cost nothing where no value lands, and one the allocator reuses (the
+// next widening's, the next call's) costs a clearing pass, less than the faults of fresh pages.
 class DenseWindow {
 public:
-    explicit DenseWindow(std::uint64_t limit) : limit_(limit) {}
+    explicit DenseWindow(std::size_t n) : n_(n) {}
+    DenseWindow(const DenseWindow&) = delete;
+    DenseWindow& operator=(const DenseWindow&) = delete;
+    ~DenseWindow() { std::free(ordinal_); }
 
     // Counts data[begin, end) while the window can take every value; where it stopped (end, or the
     // first value it cannot take: the counts so far stay valid, for a table that bounds nothing).
@@ -116,8 +128,8 @@ public:
         for (std::size_t i = begin; i < end; ++i) {
             const std::int64_t value = read_element(data, i);  // read once: a writer may change it
             std::uint64_t slot = std::uint64_t(value) - lo_;   // no overflow in unsigned
-            if (slot >= ordinal_.size()) [[unlikely]] {
-                if (!widen(value, counts)) return i;
+            if (slot >= size_) [[unlikely]] {
+                if (!widen(value, n_ - i, counts)) return i;
                 slot = std::uint64_t(value) - lo_;
             }
             std::uint32_t& seen = ordinal_[slot];
@@ -135,27 +147,43 @@ private:
     static constexpr std::uint64_t BIAS = std::uint64_t(1) << 63;
     static std::uint64_t ordered(std::int64_t v) { return std::uint64_t(v) ^ BIAS; }
 
-    bool widen(std::int64_t value, const std::vector<I64Count>& counts) {
+    // The widest window, less one slot, for `left` elements still to count. An ordinal is 32 bits
+    // wide: it holds every group as long as the elements (an upper bound on the groups) are fewer
+    // than 2**32.
+    std::uint64_t limit(std::uint64_t left) const {
+        if (n_ >= std::numeric_limits<std::uint32_t>::max()) return 0;
+        return std::max(DENSE_MIN_SLOTS, DENSE_SLOTS_PER_ELEMENT * left);
+    }
+
+    bool widen(std::int64_t value, std::uint64_t left, const std::vector<I64Count>& counts) {
         constexpr std::uint64_t FIRST_SLOTS = 1 << 10;
         const std::uint64_t v = ordered(value);
-        const std::uint64_t size = ordinal_.size();
-        const std::uint64_t lo = lo_ ^ BIAS, hi = size ? lo + (size - 1) : v;
-        const std::uint64_t need_lo = size ? std::min(lo, v) : v, need_hi = std::max(hi, v);
+        const std::uint64_t lo = lo_ ^ BIAS, hi = size_ ? lo + (size_ - 1) : v;
+        const std::uint64_t need_lo = size_ ? std::min(lo, v) : v, need_hi = std::max(hi, v);
         const std::uint64_t needed = need_hi - need_lo;  // slots - 1
-        if (needed >= limit_) return false;
-        const std::uint64_t wanted = std::min(limit_ - 1, std::max(needed, size ? 2 * size - 1 : FIRST_SLOTS - 1));
-        // The new window [new_lo, new_lo + wanted] holds [need_lo, need_hi] and no word past the
-        // largest; the room it gains lies on the side of the value that asked (around a first one).
+        const std::uint64_t limit = this->limit(left);
+        if (needed >= limit) return false;
+        const std::uint64_t wanted = std::min(limit - 1, std::max(needed, size_ ? 2 * size_ - 1 : FIRST_SLOTS - 1));
+        // The new window [new_lo, new_lo + wanted] holds the old one and `value`, and no word past
+        // the largest; the room it gains lies on the side of the value that asked (around a first
+        // one). Holding the old window, it at least doubles (or reaches the limit, after which any
+        // value outside it needs more than the limit): a window widens a few dozen times at most.
         constexpr std::uint64_t LARGEST = ~std::uint64_t(0);
         std::uint64_t new_lo;
-        if (!size) {
+        if (!size_) {
             new_lo = std::min(v - std::min(v, wanted / 2), LARGEST - wanted);
         } else if (v < lo) {
             new_lo = need_hi < wanted ? 0 : need_hi - wanted;
         } else {
             new_lo = std::min(need_lo, LARGEST - wanted);
         }
-        ordinal_.assign(wanted + 1, 0);
+        // The old window goes first: the values seen say everything it held, and the two are never
+        // in memory at once. Should the new one fail to come, the window is empty and whole.
+        std::free(std::exchange(ordinal_, nullptr));
+        size_ = 0;
+        ordinal_ = static_cast<std::uint32_t*>(std::calloc(wanted + 1, sizeof(std::uint32_t)));
+        if (!ordinal_) throw std::bad_alloc();
+        size_ = wanted + 1;
         lo_ = new_lo ^ BIAS;
         for (std::size_t k = 0; k < counts.size(); ++k) {
             ordinal_[std::uint64_t(counts[k].value) - lo_] = std::uint32_t(k + 1);
@@ -163,9 +191,10 @@ private:
         return true;
     }
 
-    std::vector<std::uint32_t> ordinal_;  // per value - lo: its index in counts + 1, 0 when unseen
-    std::uint64_t lo_ = 0;                // the window's first value, its bits as a word
-    std::uint64_t limit_;
+    std::uint32_t* ordinal_ = nullptr;  // per value - lo: its index in counts + 1, 0 when unseen
+    std::uint64_t size_ = 0;            // slots in the window
+    std::uint64_t lo_ = 0;              // the window's first value, its bits as a word
+    std::size_t n_;                     // the elements of the whole scan
 };
 
 // Counts in first-appearance order: by direct indexing while the values stay dense, then by
@@ -175,17 +204,14 @@ private:
 // meanwhile gets some counts, never a stray write. -1 when a signal's handler raised between chunks.
 int count_i64(const std::int64_t* data, std::size_t n, std::vector<I64Count>& counts) {
     ReleasedScan scan(n);
-    // An ordinal is 32 bits wide: it holds every group as long as the elements (an upper bound
-    // on the groups) are fewer than 2**32.
-    const std::uint64_t limit =
-        n < std::numeric_limits<std::uint32_t>::max() ? std::max(DENSE_MIN_SLOTS, DENSE_SLOTS_PER_ELEMENT * n) : 0;
-    DenseWindow dense(limit);
+    std::optional<DenseWindow> dense(std::in_place, n);
     std::optional<FxTable<std::size_t>> positions;  // from the first value the window cannot take
     const bool scanned = scan.chunks(n, [&](std::size_t begin, std::size_t end) {
-        if (!positions) {
-            begin = dense.count(data, begin, end, counts);
+        if (dense) {
+            begin = dense->count(data, begin, end, counts);
             if (begin == end) return true;
-            positions.emplace(n);
+            dense.reset();  // its memory goes before the table's comes
+            positions.emplace(counts.size() + scan_presize(n - begin));
             bool added;
             for (std::size_t k = 0; k < counts.size(); ++k) positions->find_or_add(counts[k].value, added) = k;
         }

@@ -73,7 +73,9 @@ struct UniqueI64Iter {
         // next call yields it before reading on.
         std::optional<std::int64_t> unboxed;
     };
-    BufferView view;  // held for the iterator's life; its contents are read at every call
+    // Held until the iterator ends (its contents are read at every call), then released, so that
+    // the exporter can be resized again while the spent iterator is still referenced.
+    BufferView view;
     GilRefCell<State> cell;
 
     int traverse(const GcVisit& visit) const { return visit(view); }
@@ -85,7 +87,7 @@ struct UniqueI64Iter {
         auto state = self.cell.borrow();
         if (!state) return nullptr;
         if (state->unboxed) return box(*state);
-        if (!self.view.readable()) return nullptr;
+        if (!self.view.readable()) return end(self);
         const std::int64_t* data = self.view.data();
         const std::size_t length = self.view.length();
         while (state->position < length) {
@@ -99,6 +101,12 @@ struct UniqueI64Iter {
             }
             if (check_signals(state->position) < 0) return nullptr;
         }
+        return end(self);
+    }
+
+    // The cell stays borrowed meanwhile: an exporter's release may run Python code.
+    static PyObject* end(UniqueI64Iter& self) {
+        self.view.release();
         return nullptr;
     }
 
@@ -127,10 +135,7 @@ PyObject* new_unique_iter(const char* tool, PySource source, Owned key) {
 }
 
 PyObject* new_unique_i64_iter(BufferView view) {
-    // Sized from the buffer's length: room for an eighth of it to be distinct before the first
-    // growth, which spares most scans every rehash while a table for few distinct values still
-    // fits in the cache (a table sized for the whole length would not).
-    I64Set seen(view.length() / 8);
+    I64Set seen(scan_presize(view.length()));
     using State = UniqueI64Iter::State;
     return new_dedicated_iter(UNIQUE_I64_ITER_CLASS, "unique", 1,
                               UniqueI64Iter{std::move(view), GilRefCell<State>(State{std::move(seen), 0, {}})});

@@ -3,13 +3,15 @@
 // iterators break their invariants on purpose, so the tests can check that the boundary reports
 // every kind of C++ failure as a host exception and leaves the iterator usable, and that the leak
 // check catches a step keeping one reference too many; it can also clear an object the way the
-// collector does.
+// collector does, and show how the int64 tables hash and place crafted keys.
 #include <Python.h>
 
 #include <stdexcept>
 #include <utility>
 
 #include "../../src/binding/function_def.hpp"
+#include "../../src/hashing/fx_table.hpp"
+#include "../../src/hashing/i64_buffer.hpp"
 #include "../../src/iteration/native_iter.hpp"
 #include "../../src/iteration/py_source.hpp"
 #include "../../src/module/module_slots.hpp"
@@ -84,11 +86,29 @@ PyObject* collector_clear(Bound<1>& a) {
     Py_RETURN_NONE;
 }
 
+// The displacement of an int64 set holding the values of an int64 buffer: a flooded table's is
+// about the square of its keys.
+PyObject* int64_displacement(Bound<1>& a) {
+    BufferView view = readable_i64_buffer(a[0]);
+    if (!view) return PyErr_Occurred() ? nullptr : not_an_instance(a[0], "int64 buffer");
+    I64Set seen;
+    for (std::size_t i = 0; i < view.length(); ++i) seen.insert(view.data()[i]);
+    return PyLong_FromSize_t(seen.displacement());
+}
+
+PyObject* int64_hash(Bound<1>& a) {
+    long long v = PyLong_AsLongLong(a[0]);
+    if (v == -1 && PyErr_Occurred()) return nullptr;
+    return PyLong_FromUnsignedLongLong(FxHasher{}.hash(v));
+}
+
 PyMethodDef hook_methods[] = {
     function_def<"failing_iter(mode)", failing_iter>(),
     function_def<"leaking_iter(iterable)", leaking_iter>(),
     function_def<"panic_now()", panic_now>(),
     function_def<"collector_clear(obj)", collector_clear>(),
+    function_def<"int64_displacement(buffer)", int64_displacement>(),
+    function_def<"int64_hash(value)", int64_hash>(),
     {nullptr, nullptr, 0, nullptr},
 };
 
