@@ -35,6 +35,7 @@ def test_the_reference_heads_each_name_with_its_signature():
     for heading, _ in headings:  # flip is a curry, which shows no signature of its own
         obj = functools.reduce(getattr, heading.split("(")[0].split("."), brisko)
         signature = str(inspect.signature(obj)) if getattr(obj, "__text_signature__", None) else ""
+        signature = signature.replace("=Ellipsis", "=...")  # optional, without a default
         assert heading in (heading.split("(")[0] + signature, "flip(func, a, b)")
 
 

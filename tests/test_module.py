@@ -7,8 +7,11 @@ import gc
 import importlib.metadata
 import inspect
 import itertools
+import pathlib
+import shutil
 import subprocess
 import sys
+import sysconfig
 import weakref
 
 import pytest
@@ -124,8 +127,10 @@ def _binding_errors(who, func):
         yield (), {rest or "zz": 1}, f"{who} got an unexpected keyword argument '{rest or 'zz'}'"
     if pos:
         yield (1,), {pos[0].name: 1}, f"{who} got multiple values for argument '{pos[0].name}'"
-    if rest is None:
-        m, span = len(pos) + 1, len(pos) if len(req) == len(pos) else f"from {len(req)} to {len(pos)}"
+    m, span = len(pos) + 1, len(pos) if len(req) == len(pos) else f"from {len(req)} to {len(pos)}"
+    if any(p.default is ... for p in pos):  # an optional value without a default: the tool's own words
+        yield (1,) * m, {}, f"{func.__name__} takes at most {len(pos)} arguments"
+    elif rest is None:
         yield (1,) * m, {}, f"{who} takes {span} positional arguments but {m} {'was' if m == 1 else 'were'} given"
 
 
@@ -135,6 +140,47 @@ def test_argument_errors_use_the_host_wording(who):
         with pytest.raises(TypeError) as info:
             BOUND[who](*args, **kwargs)
         assert str(info.value) == message
+
+
+# A callable declared against its own line stops the build, saying what is wrong (the compiler's
+# notes name the body and its line); the first case is the control that compiles.
+MISDECLARED = {
+    "fits": ('PyObject* f(PyObject*, Args<"C.f($self, n=...)">& a) { return a["n"]; }', "method_def", None),
+    "method body without self": ('PyObject* f(Args<"C.f($self, n)">&) { return 0; }', "method_def",
+                                 "only a method's, takes `PyObject* self`"),
+    "function body with self": ('PyObject* f(PyObject*, Args<"f(n)">&) { return 0; }', "function_def",
+                                "only a method's, takes `PyObject* self`"),
+    "method line for a function": ('PyObject* f(Args<"C.f(n)">&) { return 0; }', "function_def", "class name"),
+    "name the line lacks": ('PyObject* f(Args<"f(n)">& a) { return a["m"]; }', "function_def",
+                            "the_signature_line_declares_no_parameter_of_this_name"),
+    "default the binder cannot pass": ('PyObject* f(Args<"f(n=0)">&) { return 0; }', "function_def",
+                                       "a default is None, False or True"),
+}
+
+
+@pytest.mark.parametrize("case", sorted(MISDECLARED))
+def test_a_misdeclared_callable_stops_the_build(case, tmp_path):
+    src = pathlib.Path(__file__).resolve().parent.parent / "src"
+    if not shutil.which("g++") or not (src / "binding").is_dir():
+        pytest.skip("needs g++ and the sources")
+    body, kind, message = MISDECLARED[case]
+    (tmp_path / "f.cpp").write_text(f'#include "binding/function_def.hpp"\nnamespace brisko {{\n{body}\n'
+                                    f"PyMethodDef def = {kind}<f>();\n}}\n")
+    out = subprocess.run(["g++", "-std=c++20", "-fsyntax-only", f"-I{sysconfig.get_paths()['include']}", f"-I{src}",
+                          str(tmp_path / "f.cpp")], capture_output=True, text=True)
+    assert (out.returncode == 0) == (message is None) and (message or "") in out.stderr, out.stderr[-3000:]
+
+
+# An optional value without a default shows as `=Ellipsis` (the host's parser reads no better mark)
+# and binds by position or by name alike.
+@pytest.mark.parametrize("func, args, name", [
+    (b.get, (5, [10]), "default"), (b.pluck, (9, [[1]]), "default"), (b.partition, (2, [1]), "pad"),
+    (b.accumulate, (pair, [1]), "initial"), (b.reduceby, (0, pair, [(1,)]), "init"),
+    (b.Iter([1]).reduce, (pair,), "initial"),
+])
+def test_an_optional_value_binds_by_position_and_by_name(func, args, name):
+    assert inspect.signature(func).parameters[name].default is ...
+    assert consumed(func(*args, **{name: X})) == consumed(func(*args, X)) != consumed(func(*args, None))
 
 
 @pytest.mark.parametrize(

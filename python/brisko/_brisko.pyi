@@ -422,15 +422,14 @@ def nth(n: SupportsIndex, seq: Iterable[_T]) -> _T:
 
 @overload
 def get(ind: list[_K], coll: _Indexable[_K, _V]) -> tuple[_V, ...]:
-    """Returns `coll[ind]`, or for a list `ind` the tuple of `coll[i]`; with a default (the one extra argument) a lookup
-    that raises `KeyError`, `IndexError` or `TypeError` gives the default instead, and without one the error propagates;
-    more than three arguments raise `TypeError`."""
+    """Returns `coll[ind]`, or for a list `ind` the tuple of `coll[i]`; with a `default`, a lookup that raises
+    `KeyError`, `IndexError` or `TypeError` gives the default instead, and without one the error propagates."""
 @overload
-def get(ind: list[_K], coll: _Indexable[_K, _V] | None, default: _D, /) -> tuple[_V | _D, ...]: ...
+def get(ind: list[_K], coll: _Indexable[_K, _V] | None, default: _D) -> tuple[_V | _D, ...]: ...
 @overload
 def get(ind: _K, coll: _Indexable[_K, _V]) -> _V: ...
 @overload
-def get(ind: _K, coll: _Indexable[_K, _V] | None, default: _D, /) -> _V | _D: ...
+def get(ind: _K, coll: _Indexable[_K, _V] | None, default: _D) -> _V | _D: ...
 
 def isdistinct(seq: Iterable[Hashable]) -> bool:
     """Returns whether no two elements are equal, stopping at the first repeat; an unhashable element raises
@@ -502,7 +501,7 @@ def partition(n: SupportsIndex, seq: Iterable[_T]) -> Iterator[tuple[_T, ...]]:
     """Returns a lazy iterator over tuples of exactly `n` elements: a short final group is dropped, or padded with the
     pad value when one is given; `n` below 1 gives an empty iterator."""
 @overload
-def partition(n: SupportsIndex, seq: Iterable[_T], pad: _U, /) -> Iterator[tuple[_T | _U, ...]]: ...
+def partition(n: SupportsIndex, seq: Iterable[_T], pad: _U) -> Iterator[tuple[_T | _U, ...]]: ...
 
 def partition_all(n: SupportsIndex, seq: Iterable[_T]) -> Iterator[tuple[_T, ...]]:
     """Returns a lazy iterator over tuples of `n` elements, the last one possibly shorter."""
@@ -549,18 +548,17 @@ def countby(key: _KeySpec, seq: Iterable[_T]) -> dict[Any, int]: ...
 @overload
 def reduceby(key: Callable[[_T], _H], binop: Callable[[_T, _T], _T], seq: Iterable[_T]) -> dict[_H, _T]:
     """Returns a dict mapping each key value to the reduction of its elements by `binop`, starting from the initial
-    value when one is given (a callable initial value is called for a fresh start per key); more than four arguments
-    raise `TypeError`."""
+    value when one is given (a callable initial value is called for a fresh start per key)."""
 @overload
-def reduceby(key: Callable[[_T], _H], binop: Callable[[_A, _T], _R], seq: Iterable[_T], init: Callable[[], _A], /) -> dict[_H, _R]: ...
+def reduceby(key: Callable[[_T], _H], binop: Callable[[_A, _T], _R], seq: Iterable[_T], init: Callable[[], _A]) -> dict[_H, _R]: ...
 @overload
-def reduceby(key: Callable[[_T], _H], binop: Callable[[_A, _T], _R], seq: Iterable[_T], init: _A, /) -> dict[_H, _R]: ...
+def reduceby(key: Callable[[_T], _H], binop: Callable[[_A, _T], _R], seq: Iterable[_T], init: _A) -> dict[_H, _R]: ...
 @overload
 def reduceby(key: _KeySpec, binop: Callable[[_T, _T], _T], seq: Iterable[_T]) -> dict[Any, _T]: ...
 @overload
-def reduceby(key: _KeySpec, binop: Callable[[_A, _T], _R], seq: Iterable[_T], init: Callable[[], _A], /) -> dict[Any, _R]: ...
+def reduceby(key: _KeySpec, binop: Callable[[_A, _T], _R], seq: Iterable[_T], init: Callable[[], _A]) -> dict[Any, _R]: ...
 @overload
-def reduceby(key: _KeySpec, binop: Callable[[_A, _T], _R], seq: Iterable[_T], init: _A, /) -> dict[Any, _R]: ...
+def reduceby(key: _KeySpec, binop: Callable[[_A, _T], _R], seq: Iterable[_T], init: _A) -> dict[Any, _R]: ...
 
 def mapcat(func: Callable[[_T], Iterable[_U]], seqs: Iterable[_T]) -> Iterator[_U]:
     """Returns a lazy iterator over the elements of `func(x)` for each `x` in `seqs`."""
@@ -571,11 +569,11 @@ def pluck(ind: list[_K], seqs: Iterable[_Indexable[_K, _V]]) -> Iterator[tuple[_
     default, lookups that raise `KeyError`, `IndexError` or `TypeError` give it instead, and without one the error
     surfaces from the iteration."""
 @overload
-def pluck(ind: list[_K], seqs: Iterable[_Indexable[_K, _V]], default: _D, /) -> Iterator[tuple[_V | _D, ...]]: ...
+def pluck(ind: list[_K], seqs: Iterable[_Indexable[_K, _V]], default: _D) -> Iterator[tuple[_V | _D, ...]]: ...
 @overload
 def pluck(ind: _K, seqs: Iterable[_Indexable[_K, _V]]) -> Iterator[_V]: ...
 @overload
-def pluck(ind: _K, seqs: Iterable[_Indexable[_K, _V]], default: _D, /) -> Iterator[_V | _D]: ...
+def pluck(ind: _K, seqs: Iterable[_Indexable[_K, _V]], default: _D) -> Iterator[_V | _D]: ...
 
 def remove(predicate: Callable[[_T], object], seq: Iterable[_T]) -> Iterator[_T]:
     """Returns a lazy iterator over the elements for which `predicate` is false."""
@@ -583,9 +581,9 @@ def remove(predicate: Callable[[_T], object], seq: Iterable[_T]) -> Iterator[_T]
 @overload
 def accumulate(binop: Callable[[_T, _T], _T], seq: Iterable[_T]) -> Iterator[_T]:
     """Returns a lazy iterator over the running reductions of `seq` by `binop`, starting with the initial value when one
-    is given; more than three arguments raise `TypeError`."""
+    is given."""
 @overload
-def accumulate(binop: Callable[[_A, _T], _A], seq: Iterable[_T], initial: _A, /) -> Iterator[_A]: ...
+def accumulate(binop: Callable[[_A, _T], _A], seq: Iterable[_T], initial: _A) -> Iterator[_A]: ...
 
 def iterate(func: Callable[[_T], _T], x: _T) -> Iterator[_T]:
     """Returns an endless lazy iterator over `x`, `func(x)`, `func(func(x))`, ...; an exception from `func` surfaces
@@ -1161,7 +1159,7 @@ class Iter(Generic[_T_co]):
     def reduce(self: Iter[_T], binop: Callable[[_T, _T], _T]) -> _T:
         """functools.reduce(binop, elements[, initial])."""
     @overload
-    def reduce(self, binop: Callable[[_A, _T_co], _A], initial: _A, /) -> _A: ...
+    def reduce(self, binop: Callable[[_A, _T_co], _A], initial: _A) -> _A: ...
     def count(self) -> int:
         """The number of elements."""
     def frequencies(self: Iter[_H]) -> dict[_H, int]:

@@ -15,6 +15,10 @@ namespace {
 }
 
 [[gnu::cold]] int too_many_positional(const Signature& sig, Py_ssize_t given) {
+    if (sig.at_most_message) {
+        PyErr_Format(PyExc_TypeError, "%s takes at most %d arguments", sig.name, int(sig.n_positional));
+        return -1;
+    }
     Owned who = display_name(sig);
     if (!who) return -1;
     const char* verb = given == 1 ? "was" : "were";
@@ -119,10 +123,13 @@ int bind_slow(const Signature& sig, PyObject* const* args, Py_ssize_t nargs, PyO
         if (!slots[i]) absent[count++] = sig.params[i];
     }
     if (count) return missing(sig, "positional", absent, count);
+    for (std::size_t i = sig.n_required; i < sig.n_slots(); ++i) {
+        if (!slots[i]) slots[i] = default_value(sig.defaults[i]);
+    }
     return 0;
 }
 
-int to_count(const Signature& sig, std::size_t index, PyObject* obj, std::uint64_t& out) {
+int to_count(const char* param, PyObject* obj, std::uint64_t& out) {
     Owned number = Owned::steal(PyNumber_Index(obj));
     if (number) {
         unsigned long long v = PyLong_AsUnsignedLongLong(number.get());
@@ -131,18 +138,18 @@ int to_count(const Signature& sig, std::size_t index, PyObject* obj, std::uint64
             return 0;
         }
     }
-    add_processing_note(sig.params[index]);
+    add_processing_note(param);
     return -1;
 }
 
-int check_dict(const Signature& sig, std::size_t index, PyObject* obj) {
+int check_dict(const char* param, PyObject* obj) {
     if (PyDict_Check(obj)) return 0;
     PyErr_Format(PyExc_TypeError, "'%s' object cannot be converted to 'PyDict'", Py_TYPE(obj)->tp_name);
-    add_processing_note(sig.params[index]);
+    add_processing_note(param);
     return -1;
 }
 
-int to_bool(const Signature& sig, std::size_t index, PyObject* obj, bool& out) {
+int to_bool(const char* param, PyObject* obj, bool& out) {
     if (PyBool_Check(obj)) {
         out = obj == Py_True;
         return 0;
@@ -158,14 +165,14 @@ int to_bool(const Signature& sig, std::size_t index, PyObject* obj, bool& out) {
     } else {
         not_an_instance(obj, "bool");
     }
-    add_processing_note(sig.params[index]);
+    add_processing_note(param);
     return -1;
 }
 
-int to_i64(const Signature& sig, std::size_t index, PyObject* obj, std::int64_t& out) {
+int to_i64(const char* param, PyObject* obj, std::int64_t& out) {
     long long v = PyLong_AsLongLong(obj);
     if (v == -1 && PyErr_Occurred()) {
-        add_processing_note(sig.params[index]);
+        add_processing_note(param);
         return -1;
     }
     out = v;

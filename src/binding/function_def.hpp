@@ -1,41 +1,117 @@
-// Turns a signature line and a body into a registered function, method or constructor: fast-call
-// entry, binding, boundary, and the docstring `inspect.signature` reads.
+// Turns a body into a registered function, method, static method or constructor: fast-call entry,
+// binding, boundary, and the docstring `inspect.signature` reads. The body's parameter type carries
+// its signature line, so a callable is declared once, where its body is.
 #pragma once
 
 #include <Python.h>
 
-#include <type_traits>
-
 #include "../core/panic.hpp"
 #include "args.hpp"
+#include "context.hpp"
+#include "named_args.hpp"
 #include "signature_line.hpp"
 
 namespace brisko {
 
+// ---------------------------------------------------------------- declared by their body
+//
+// A body reads its arguments by the names of its line:
+//
+//     PyObject* take(Args<"take(n, seq)">& a) { ... a["n"] ... a["seq"] ... }
+//     Registered TAKE{ITERTOOLZ_NAMES, function_def<take>()};
+//
+//     PyObject* iter_take(PyObject* self, Args<"Iter.take($self, n)">& a) { ... }
+//     method_def<iter_take>()                       // in the class's method table
+//     static_method_def<of>()                       // PyObject* of(Args<"Option.of(v)">&)
+//     Constructor<some_new>::entry, ::doc           // PyObject* some_new(Args<"Some(value)">&):
+//                                                   // Py_tp_vectorcall and Py_tp_doc
+//     function_def<apply, Kwargs::forward>()        // Args<"apply(func, *args, **kwargs)">
+//
+// Each kind takes the body of its shape, and its line says what it is: a function's or a
+// constructor's "name(...)", a static method's "Cls.name(...)", a method's "Cls.name($self, ...)"
+// with `self` as the body's first parameter. A body of another shape, or a line of another kind,
+// stops the build at the assertion that says so; the compiler's notes name the body and its line.
+
+// What **kwargs gathers: a dict, or (forward) the caller's own keywords left in place whenever no
+// keyword names a parameter (see Args::kwnames).
+enum class Kwargs : bool { gather, forward };
+
+// A body's shape: what it takes besides its arguments, and its line.
+template <class Body>
+struct BodyShape {
+    static constexpr bool IS_BODY = false;
+};
+template <SignatureLine L>
+struct BodyShape<PyObject* (*)(Args<L>&)> {
+    static constexpr bool IS_BODY = true, TAKES_SELF = false;
+    static constexpr auto LINE = L;
+};
+template <SignatureLine L>
+struct BodyShape<PyObject* (*)(PyObject*, Args<L>&)> {
+    static constexpr bool IS_BODY = true, TAKES_SELF = true;
+    static constexpr auto LINE = L;
+};
+
+// Whether a body taking `self` or not fits its line declared as KIND; instantiated with the line,
+// so that the compiler's note under a failed assertion names it.
+template <SignatureLine LINE, Callable KIND, bool TAKES_SELF>
+struct BodyFits {
+    static_assert(TAKES_SELF == (KIND == Callable::method),
+                  "a method's body, and only a method's, takes `PyObject* self` before its Args");
+    static constexpr bool OK = true;
+};
+
+// The body checked against the kind it is declared as, and the line's declaration for that kind.
+template <auto BODY, Callable KIND, Kwargs KWARGS>
+struct Checked {
+    using Shape = BodyShape<decltype(BODY)>;
+    static_assert(Shape::IS_BODY,
+                  "a body is PyObject* f(Args<\"line\">&), a method's PyObject* f(PyObject* self, "
+                  "Args<\"Cls.f($self, ...)\">&)");
+    static_assert(BodyFits<Shape::LINE, KIND, Shape::TAKES_SELF>::OK);
+    using D = Declared<Shape::LINE, KIND, KWARGS == Kwargs::forward>;
+    using A = Args<Shape::LINE>;
+};
+
 // The fast-call entries behind every declared callable: bind, then run the body inside the boundary.
-template <const Signature& SIG, PyObject* (*BODY)(Bound<SIG.n_slots()>&)>
-PyObject* function_entry(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) noexcept {
+template <class C, auto BODY>
+PyObject* function_entry(PyObject* module, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) noexcept {
     return boundary([&]() -> PyObject* {
-        Bound<SIG.n_slots()> bound;
-        if (bind(SIG, args, nargs, kwnames, bound) < 0) return nullptr;
-        return BODY(bound);
+        typename C::A a(Context::of_module(module));
+        if (a.bind(C::D::SIG, args, nargs, kwnames) < 0) return nullptr;
+        return BODY(a);
     });
 }
 
-template <const Signature& SIG, PyObject* (*BODY)(PyObject*, Bound<SIG.n_slots()>&)>
-PyObject* method_entry(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) noexcept {
+template <class C, auto BODY>
+PyObject* method_entry(PyObject* self, PyTypeObject* cls, PyObject* const* args, std::size_t nargsf,
+                       PyObject* kwnames) noexcept {
     return boundary([&]() -> PyObject* {
-        Bound<SIG.n_slots()> bound;
-        if (bind(SIG, args, nargs, kwnames, bound) < 0) return nullptr;
-        return BODY(self, bound);
+        typename C::A a(Context::of_class(cls));
+        if (a.bind(C::D::SIG, args, Py_ssize_t(nargsf), kwnames) < 0) return nullptr;
+        return BODY(self, a);
+    });
+}
+
+// A static method is kept in its class as a builtin bound to the class (bare_static_methods).
+template <class C, auto BODY>
+PyObject* static_method_entry(PyObject* cls, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) noexcept {
+    return boundary([&]() -> PyObject* {
+        typename C::A a(Context::of_class(reinterpret_cast<PyTypeObject*>(cls)));
+        if (a.bind(C::D::SIG, args, nargs, kwnames) < 0) return nullptr;
+        return BODY(a);
     });
 }
 
 // A class constructor in vectorcall form, for the type's `Py_tp_vectorcall` slot: `cls(...)` binds
 // like any registered function and builds no argument tuple. The body allocates the instance.
-template <const Signature& SIG, PyObject* (*BODY)(Bound<SIG.n_slots()>&)>
-PyObject* constructor_entry(PyObject*, PyObject* const* args, std::size_t nargsf, PyObject* kwnames) noexcept {
-    return function_entry<SIG, BODY>(nullptr, args, Py_ssize_t(PyVectorcall_NARGS(nargsf)), kwnames);
+template <class C, auto BODY>
+PyObject* constructor_entry(PyObject* cls, PyObject* const* args, std::size_t nargsf, PyObject* kwnames) noexcept {
+    return boundary([&]() -> PyObject* {
+        typename C::A a(Context::of_class(reinterpret_cast<PyTypeObject*>(cls)));
+        if (a.bind(C::D::SIG, args, Py_ssize_t(nargsf), kwnames) < 0) return nullptr;
+        return BODY(a);
+    });
 }
 
 // tp_new of a class whose constructor is its type's vectorcall entry: `cls.__new__(cls, ...)`
@@ -44,65 +120,37 @@ inline PyObject* new_through_vectorcall(PyTypeObject* type, PyObject* args, PyOb
     return PyVectorcall_Call(reinterpret_cast<PyObject*>(type), args, kwds);
 }
 
-// ---------------------------------------------------------------- declared by their signature line
-//
-// Each callable is declared once, by its text-signature line; the body receives Bound<N>, N being the
-// number of parameters the line names besides $self, *rest and **kwargs:
-//
-//     PyObject* take(Bound<2>& a) { ... }
-//     function_def<"take(n, seq)", take>()
-//     method_def<"Iter.take($self, n)", iter_take>()            // body (PyObject* self, Bound<1>&)
-//     static_method_def<"Option.of(v)", of>()
-//     Constructor<"Some(value)", some_new>::entry, ::doc          // Py_tp_vectorcall and Py_tp_doc
-//     function_def<"apply(func, *args, **kwargs)", apply, Kwargs::forward>()
-
-// What **kwargs gathers: a dict, or (forward) the caller's own keywords left in place whenever no
-// keyword names a parameter (see Bound::kwnames).
-enum class Kwargs : bool { gather, forward };
-
-template <class D, class Body>
-consteval bool check_body() {
-    static_assert(std::is_same_v<Body, PyObject* (*)(Bound<D::SIG.n_slots()>&)> ||
-                      std::is_same_v<Body, PyObject* (*)(PyObject*, Bound<D::SIG.n_slots()>&)>,
-                  "the body takes Bound<N>&, N counting the parameters besides $self, *rest and **kwargs");
-    return true;
+template <class C>
+constexpr PyMethodDef method_table_entry(void (*entry)(), int flags) {
+    return {C::D::SIG.name, reinterpret_cast<PyCFunction>(entry), METH_FASTCALL | METH_KEYWORDS | flags,
+            C::D::DOC.data()};
 }
 
-template <class D, auto BODY>
-constexpr PyMethodDef declared_def(int flags) {
-    static_assert(check_body<D, decltype(BODY)>());
-    PyCFunction entry;
-    if constexpr (std::is_invocable_v<decltype(BODY), PyObject*, Bound<D::SIG.n_slots()>&>) {
-        entry = reinterpret_cast<PyCFunction>(reinterpret_cast<void (*)()>(&method_entry<D::SIG, BODY>));
-    } else {
-        entry = reinterpret_cast<PyCFunction>(reinterpret_cast<void (*)()>(&function_entry<D::SIG, BODY>));
-    }
-    return {D::SIG.name, entry, METH_FASTCALL | METH_KEYWORDS | flags, D::DOC.data()};
-}
-
-template <SignatureLine LINE, auto BODY, Kwargs KWARGS = Kwargs::gather>
+template <auto BODY, Kwargs KWARGS = Kwargs::gather>
 constexpr PyMethodDef function_def() {
-    return declared_def<Declared<LINE, Callable::function, KWARGS == Kwargs::forward>, BODY>(0);
+    using C = Checked<BODY, Callable::function, KWARGS>;
+    return method_table_entry<C>(reinterpret_cast<void (*)()>(&function_entry<C, BODY>), 0);
 }
 
-template <SignatureLine LINE, auto BODY>
+template <auto BODY>
 constexpr PyMethodDef method_def() {
-    return declared_def<Declared<LINE, Callable::method>, BODY>(0);
+    using C = Checked<BODY, Callable::method, Kwargs::gather>;
+    return method_table_entry<C>(reinterpret_cast<void (*)()>(&method_entry<C, BODY>), METH_METHOD);
 }
 
-template <SignatureLine LINE, auto BODY>
+template <auto BODY>
 constexpr PyMethodDef static_method_def() {
-    return declared_def<Declared<LINE, Callable::static_method>, BODY>(METH_STATIC);
+    using C = Checked<BODY, Callable::static_method, Kwargs::gather>;
+    return method_table_entry<C>(reinterpret_cast<void (*)()>(&static_method_entry<C, BODY>), METH_STATIC);
 }
 
 // A class's constructor entry (`Py_tp_vectorcall`, with `new_through_vectorcall` as its tp_new) and
-// its docstring (`Py_tp_doc`), both from the line "Cls(params)".
-template <SignatureLine LINE, auto BODY, Kwargs KWARGS = Kwargs::gather>
+// its docstring (`Py_tp_doc`), both from the body's line "Cls(params)".
+template <auto BODY, Kwargs KWARGS = Kwargs::gather>
 struct Constructor {
-    using D = Declared<LINE, Callable::constructor, KWARGS == Kwargs::forward>;
-    static_assert(check_body<D, decltype(BODY)>());
-    static constexpr vectorcallfunc entry = &constructor_entry<D::SIG, BODY>;
-    static constexpr const char* doc = D::DOC.data();
+    using C = Checked<BODY, Callable::constructor, KWARGS>;
+    static constexpr vectorcallfunc entry = &constructor_entry<C, BODY>;
+    static constexpr const char* doc = C::D::DOC.data();
 };
 
 }  // namespace brisko

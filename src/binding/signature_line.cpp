@@ -26,7 +26,10 @@ using Get = Declared<"get_in(keys, coll, default=None, no_default=False)", Calla
 static_assert(same(Get::SIG.name, "get_in") && Get::SIG.owner == nullptr);
 static_assert(same_params(Get::SIG, {"keys", "coll", "default", "no_default"}));
 static_assert(Get::SIG.n_positional == 4 && Get::SIG.n_required == 2 && Get::SIG.n_kwonly == 0);
-static_assert(!Get::SIG.varargs && !Get::SIG.varkw && !Get::SIG.forward_kwargs);
+static_assert(!Get::SIG.varargs && !Get::SIG.varkw && !Get::SIG.forward_kwargs && !Get::SIG.at_most_message);
+static_assert(Get::SIG.defaults[0] == Default::required && Get::SIG.defaults[2] == Default::none &&
+              Get::SIG.defaults[3] == Default::false_);
+static_assert(Get::Read::slot("coll") == 1 && Get::Read::slot("no_default") == 3);
 static_assert(same(Get::DOC.data(), "get_in(keys, coll, default=None, no_default=False)\n--\n\n"));
 
 using Dissoc = Declared<"dissoc(d, *keys, factory=None)", Callable::function>;
@@ -40,10 +43,11 @@ static_assert(Apply::SIG.forward_kwargs && Apply::SIG.n_required == 1);
 using Compose = Declared<"compose(*funcs)", Callable::function>;
 static_assert(Compose::SIG.n_slots() == 0 && Compose::SIG.varargs && Compose::SIG.n_required == 0);
 
-using Reduce = Declared<"Iter.reduce($self, binop, *rest)", Callable::method>;
+using Reduce = Declared<"Iter.reduce($self, binop, initial=...)", Callable::method>;
 static_assert(same(Reduce::SIG.owner, "Iter") && same(Reduce::SIG.name, "reduce"));
-static_assert(same_params(Reduce::SIG, {"binop"}) && Reduce::SIG.varargs);
-static_assert(same(Reduce::DOC.data(), "reduce($self, binop, *rest)\n--\n\n"));
+static_assert(same_params(Reduce::SIG, {"binop", "initial"}) && !Reduce::SIG.varargs);
+static_assert(Reduce::SIG.n_required == 1 && Reduce::SIG.defaults[1] == Default::unset && Reduce::SIG.at_most_message);
+static_assert(same(Reduce::DOC.data(), "reduce($self, binop, initial=...)\n--\n\n"));
 
 using Unwrap = Declared<"Some.unwrap($self)", Callable::method>;
 static_assert(Unwrap::SIG.n_slots() == 0 && same(Unwrap::DOC.data(), "unwrap($self)\n--\n\n"));
@@ -70,6 +74,8 @@ static_assert(error_of<"f(a=None, b)"> == LineError::required_after_default);
 static_assert(error_of<"f(*a, b)"> == LineError::required_keyword_only);
 static_assert(error_of<"f(*a, *b)"> == LineError::rest_twice);
 static_assert(error_of<"f(**k, a=None)"> == LineError::parameter_after_kwargs);
+static_assert(error_of<"f(a=0)"> == LineError::unknown_default);
+static_assert(error_of<"f(a=Nonesuch)"> == LineError::unknown_default);
 static_assert(error_of<"f(a, b, c, d, e, f, g, h)"> == LineError::none);
 static_assert(error_of<"f(a, b, c, d, e, f, g, h, i)"> == LineError::too_many_parameters);
 

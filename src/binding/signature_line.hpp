@@ -29,7 +29,12 @@ enum class Callable : std::uint8_t { function, method, static_method, constructo
 
 // Why a line is rejected. Parameters are written "a, b=None, *rest, k=None, **kwargs": names
 // separated by ", ", `$self` only first, a default on every parameter after the first one that has
-// one and on every keyword-only one (the binder has no required keyword-only parameters).
+// one and on every keyword-only one (the binder has no required keyword-only parameters). A default
+// is `None`, `False` or `True`, which the binder passes for an omitted argument, or `...`: the
+// parameter is optional and has no default, so the body sees an omitted one as absent (null).
+// `...` is the one mark for "no default" that the host's signature parser takes (inspect shows it
+// as `default=Ellipsis`); such a line reports too many positional arguments as "<name> takes at
+// most <n> arguments".
 enum class LineError : std::uint8_t {
     none,
     syntax,
@@ -39,6 +44,7 @@ enum class LineError : std::uint8_t {
     too_many_parameters,
     rest_twice,
     parameter_after_kwargs,
+    unknown_default,
 };
 
 // A line taken apart. `names` is the line with a NUL written after each name, so that the Signature
@@ -49,6 +55,7 @@ struct ParsedLine {
     std::size_t owner = N;  // N when the line has no "Cls." prefix
     std::size_t name = 0;
     std::size_t params[MAX_PARAMS]{};
+    Default defaults[MAX_PARAMS]{};
     std::uint8_t n_positional = 0, n_required = 0, n_kwonly = 0;
     bool self = false, varargs = false, varkw = false;
     LineError error = LineError::none;
@@ -59,7 +66,11 @@ struct ParsedLine {
         Signature s;
         s.name = kind == Callable::constructor ? "__new__" : names + name;
         s.owner = kind == Callable::constructor ? names + name : has_owner() ? names + owner : nullptr;
-        for (std::size_t i = 0; i < std::size_t(n_positional) + n_kwonly; ++i) s.params[i] = names + params[i];
+        for (std::size_t i = 0; i < std::size_t(n_positional) + n_kwonly; ++i) {
+            s.params[i] = names + params[i];
+            s.defaults[i] = defaults[i];
+            s.at_most_message = s.at_most_message || defaults[i] == Default::unset;
+        }
         s.n_positional = n_positional;
         s.n_required = n_required;
         s.n_kwonly = n_kwonly;
@@ -83,10 +94,26 @@ constexpr bool skip_name(const char (&text)[N], std::size_t& i) {
     return true;
 }
 
+// The default written in text[from, to), or `Default::required` for one the binder cannot pass.
+template <std::size_t N>
+constexpr Default read_default(const char (&text)[N], std::size_t from, std::size_t to) {
+    auto is = [&](const char* word) {
+        std::size_t k = 0;
+        while (word[k] != '\0' && from + k < to && text[from + k] == word[k]) ++k;
+        return word[k] == '\0' && from + k == to;
+    };
+    if (is("None")) return Default::none;
+    if (is("False")) return Default::false_;
+    if (is("True")) return Default::true_;
+    if (is("...")) return Default::unset;
+    return Default::required;
+}
+
 }  // namespace line_parsing
 
 template <std::size_t N>
 consteval ParsedLine<N> parse_line(const SignatureLine<N>& line) {
+    using line_parsing::read_default;
     using line_parsing::skip_name;
     const auto& text = line.text;
     ParsedLine<N> p;
@@ -135,13 +162,17 @@ consteval ParsedLine<N> parse_line(const SignatureLine<N>& line) {
         std::size_t start = i;
         if (!skip_name(text, i)) return fail(LineError::syntax);
         bool has_default = text[i] == '=';
+        Default value = Default::required;
         if (has_default) {
             p.names[i++] = '\0';
-            std::size_t value = i;
+            std::size_t from = i;
             while (text[i] != ',' && text[i] != ')' && text[i] != '\0') ++i;
-            if (i == value) return fail(LineError::syntax);
+            if (i == from) return fail(LineError::syntax);
+            value = read_default(text, from, i);
+            if (value == Default::required) return fail(LineError::unknown_default);
         }
         if (std::size_t(p.n_positional) + p.n_kwonly == MAX_PARAMS) return fail(LineError::too_many_parameters);
+        p.defaults[p.n_positional + p.n_kwonly] = value;
         p.params[p.n_positional + p.n_kwonly] = start;
         if (p.varargs) {
             if (!has_default) return fail(LineError::required_keyword_only);
@@ -158,10 +189,9 @@ consteval ParsedLine<N> parse_line(const SignatureLine<N>& line) {
     return p;
 }
 
-// The parsed line, its Signature and its docstring, as constants of static storage duration: the
-// Signature's names point into PARSED, and the method table keeps a pointer to DOC.
-template <SignatureLine LINE, Callable KIND, bool FORWARD_KWARGS = false>
-struct Declared {
+// A line read once, whatever it declares: its parse, checked, and its parameters' slots by name.
+template <SignatureLine LINE>
+struct Line {
     static constexpr std::size_t N = decltype(LINE)::SIZE;
     static constexpr ParsedLine<N> PARSED = parse_line(LINE);
 
@@ -172,6 +202,41 @@ struct Declared {
     static_assert(PARSED.error != LineError::too_many_parameters, "more parameters than MAX_PARAMS");
     static_assert(PARSED.error != LineError::rest_twice, "one *rest at most");
     static_assert(PARSED.error != LineError::parameter_after_kwargs, "**kwargs comes last");
+    static_assert(PARSED.error != LineError::unknown_default,
+                  "a default is None, False or True (passed when omitted), or ... (optional, no default)");
+
+    // Parameters besides $self, *rest and **kwargs: the slots the binder fills.
+    static constexpr std::size_t N_SLOTS = std::size_t(PARSED.n_positional) + PARSED.n_kwonly;
+
+    static constexpr const char* param(std::size_t slot) { return PARSED.names + PARSED.params[slot]; }
+    static constexpr Default default_of(std::size_t slot) { return PARSED.defaults[slot]; }
+
+    // The slot of the parameter called `name`. Evaluated while compiling only: a name the line does
+    // not declare stops the build at the call below.
+    template <std::size_t K>
+    static consteval std::size_t slot(const char (&name)[K]) {
+        for (std::size_t i = 0; i < N_SLOTS; ++i) {
+            const char* p = param(i);
+            std::size_t k = 0;
+            while (k + 1 < K && p[k] == name[k]) ++k;
+            if (k + 1 == K && p[k] == '\0') return i;
+        }
+        the_signature_line_declares_no_parameter_of_this_name();
+        return 0;
+    }
+
+private:
+    static void the_signature_line_declares_no_parameter_of_this_name();
+};
+
+// The parsed line, its Signature and its docstring, as constants of static storage duration: the
+// Signature's names point into Line's PARSED, and the method table keeps a pointer to DOC.
+template <SignatureLine LINE, Callable KIND, bool FORWARD_KWARGS = false>
+struct Declared {
+    using Read = Line<LINE>;
+    static constexpr std::size_t N = Read::N;
+    static constexpr const ParsedLine<N>& PARSED = Read::PARSED;
+
     static_assert(PARSED.self == (KIND == Callable::method), "a method's line, and only a method's, starts with $self");
     static_assert(PARSED.has_owner() == (KIND == Callable::method || KIND == Callable::static_method),
                   "a method's line, and only a method's, starts with its class name: \"Cls.name(...)\"");

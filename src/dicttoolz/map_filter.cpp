@@ -86,18 +86,35 @@ PyObject* map_or_filter(PyObject* func, PyObject* d, PyObject* factory) {
     return rc < 0 ? nullptr : result.release();
 }
 
-template <Tool T>
-PyObject* entry(Bound<3>& a) {
-    return map_or_filter<T>(a[0], a[1], a[2]);
+PyObject* keymap(Args<"keymap(func, d, factory=None)">& a) {
+    return map_or_filter<Tool::keymap>(a["func"], a["d"], a["factory"]);
 }
+Registered KEYMAP{DICTTOOLZ_NAMES, function_def<keymap>()};
 
-Registered KEYMAP{DICTTOOLZ_NAMES, function_def<"keymap(func, d, factory=None)", entry<Tool::keymap>>()};
-Registered VALMAP{DICTTOOLZ_NAMES, function_def<"valmap(func, d, factory=None)", entry<Tool::valmap>>()};
-Registered ITEMMAP{DICTTOOLZ_NAMES, function_def<"itemmap(func, d, factory=None)", entry<Tool::itemmap>>()};
-Registered KEYFILTER{DICTTOOLZ_NAMES, function_def<"keyfilter(predicate, d, factory=None)", entry<Tool::keyfilter>>()};
-Registered VALFILTER{DICTTOOLZ_NAMES, function_def<"valfilter(predicate, d, factory=None)", entry<Tool::valfilter>>()};
-Registered ITEMFILTER{DICTTOOLZ_NAMES,
-                      function_def<"itemfilter(predicate, d, factory=None)", entry<Tool::itemfilter>>()};
+PyObject* valmap(Args<"valmap(func, d, factory=None)">& a) {
+    return map_or_filter<Tool::valmap>(a["func"], a["d"], a["factory"]);
+}
+Registered VALMAP{DICTTOOLZ_NAMES, function_def<valmap>()};
+
+PyObject* itemmap(Args<"itemmap(func, d, factory=None)">& a) {
+    return map_or_filter<Tool::itemmap>(a["func"], a["d"], a["factory"]);
+}
+Registered ITEMMAP{DICTTOOLZ_NAMES, function_def<itemmap>()};
+
+PyObject* keyfilter(Args<"keyfilter(predicate, d, factory=None)">& a) {
+    return map_or_filter<Tool::keyfilter>(a["predicate"], a["d"], a["factory"]);
+}
+Registered KEYFILTER{DICTTOOLZ_NAMES, function_def<keyfilter>()};
+
+PyObject* valfilter(Args<"valfilter(predicate, d, factory=None)">& a) {
+    return map_or_filter<Tool::valfilter>(a["predicate"], a["d"], a["factory"]);
+}
+Registered VALFILTER{DICTTOOLZ_NAMES, function_def<valfilter>()};
+
+PyObject* itemfilter(Args<"itemfilter(predicate, d, factory=None)">& a) {
+    return map_or_filter<Tool::itemfilter>(a["predicate"], a["d"], a["factory"]);
+}
+Registered ITEMFILTER{DICTTOOLZ_NAMES, function_def<itemfilter>()};
 
 }  // namespace
 }  // namespace brisko

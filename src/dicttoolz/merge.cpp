@@ -75,23 +75,23 @@ int require_mapping(PyObject* source) {
     return mapping > 0 ? 0 : mapping < 0 ? -1 : not_a_mapping(source);
 }
 
-PyObject* merge(Bound<1>& a) {
-    PyObject* factory = a[0];
-    if ((factory == nullptr || factory == Py_None) && a.n_rest > 0 && PyDict_CheckExact(a.rest[0])) {
+PyObject* merge(Args<"merge(*dicts, factory=None)">& a) {
+    PyObject* factory = a["factory"];
+    if ((factory == nullptr || factory == Py_None) && a.n_rest() > 0 && PyDict_CheckExact(a.rest()[0])) {
         Owned merged;
-        int rc = merge_exact_dicts(a.rest, a.n_rest, merged);
+        int rc = merge_exact_dicts(a.rest(), a.n_rest(), merged);
         if (rc != 0) return rc < 0 ? nullptr : merged.release();
     }
     Owned result = new_container(factory);
     if (!result) return nullptr;
     Sources sources;
-    if (sources.collect(a.rest, a.n_rest) < 0) return nullptr;
+    if (sources.collect(a.rest(), a.n_rest()) < 0) return nullptr;
     for (Py_ssize_t i = 0; i < sources.size(); ++i) {
         if (require_mapping(sources[i]) < 0 || copy_into(result.get(), sources[i]) < 0) return nullptr;
     }
     return result.release();
 }
-Registered MERGE{DICTTOOLZ_NAMES, function_def<"merge(*dicts, factory=None)", merge>()};
+Registered MERGE{DICTTOOLZ_NAMES, function_def<merge>()};
 
 // Keys whose hash is computed by the host and never changes: a table keyed only by them can take
 // its final values in place, since assigning to a present key then always finds its entry.
@@ -131,10 +131,10 @@ Py_ssize_t largest_dict(const Sources& sources) {
     return largest;
 }
 
-PyObject* merge_with(Bound<2>& a) {
-    PyObject *func = a[0], *factory = a[1];
+PyObject* merge_with(Args<"merge_with(func, *dicts, factory=None)">& a) {
+    PyObject *func = a["func"], *factory = a["factory"];
     Sources sources;
-    if (sources.collect(a.rest, a.n_rest) < 0) return nullptr;
+    if (sources.collect(a.rest(), a.n_rest()) < 0) return nullptr;
     Groups groups{new_container(nullptr, largest_dict(sources))};
     if (!groups.table) return nullptr;
     for (Py_ssize_t i = 0; i < sources.size(); ++i) {
@@ -164,7 +164,7 @@ PyObject* merge_with(Bound<2>& a) {
     }
     return result.release();
 }
-Registered MERGE_WITH{DICTTOOLZ_NAMES, function_def<"merge_with(func, *dicts, factory=None)", merge_with>()};
+Registered MERGE_WITH{DICTTOOLZ_NAMES, function_def<merge_with>()};
 
 }  // namespace
 

@@ -40,15 +40,15 @@ struct Walk {
     }
 };
 
-PyObject* get_in(Bound<4>& a) {
+PyObject* get_in(Args<"get_in(keys, coll, default=None, no_default=False)">& a) {
     bool no_default = false;
-    if (a[3] && to_bool(a, 3, no_default) < 0) return nullptr;
-    Walk walk{Owned::borrow(a[1]), a[2] ? a[2] : Py_None, no_default};
+    if (a.to_bool("no_default", no_default) < 0) return nullptr;
+    Walk walk{Owned::borrow(a["coll"]), a["default"], no_default};
     // A failed step ends the walk with its answer (the default, or null with the exception).
-    int rc = for_each_element(a[0], [&](PyObject* key) { return walk.step(key) ? 0 : 1; });
+    int rc = for_each_element(a["keys"], [&](PyObject* key) { return walk.step(key) ? 0 : 1; });
     return rc < 0 ? nullptr : walk.current.release();
 }
-Registered GET_IN{DICTTOOLZ_NAMES, function_def<"get_in(keys, coll, default=None, no_default=False)", get_in>()};
+Registered GET_IN{DICTTOOLZ_NAMES, function_def<get_in>()};
 
 // The keys of a path, all pulled before anything is read. 0, or -1 with the iteration's exception.
 int collect_path(PyObject* keys, std::vector<Owned>& path) {
@@ -107,25 +107,24 @@ PyObject* rec_update(PyObject* d, const std::vector<Owned>& path, F&& f, PyObjec
     return value.release();
 }
 
-PyObject* assoc_in(Bound<4>& a) {
+PyObject* assoc_in(Args<"assoc_in(d, keys, value, factory=None)">& a) {
     std::vector<Owned> path;
-    if (collect_path(a[1], path) < 0) return nullptr;
+    if (collect_path(a["keys"], path) < 0) return nullptr;
     if (path.empty()) return stop_iteration();
-    PyObject* value = a[2];
-    return rec_update(a[0], path, [value](PyObject*) { return Py_NewRef(value); }, a[3]);
+    PyObject* value = a["value"];
+    return rec_update(a["d"], path, [value](PyObject*) { return Py_NewRef(value); }, a["factory"]);
 }
-Registered ASSOC_IN{DICTTOOLZ_NAMES, function_def<"assoc_in(d, keys, value, factory=None)", assoc_in>()};
+Registered ASSOC_IN{DICTTOOLZ_NAMES, function_def<assoc_in>()};
 
-PyObject* update_in(Bound<5>& a) {
+PyObject* update_in(Args<"update_in(d, keys, func, default=None, factory=None)">& a) {
     std::vector<Owned> path;
-    if (collect_path(a[1], path) < 0) return nullptr;
+    if (collect_path(a["keys"], path) < 0) return nullptr;
     if (path.empty()) return stop_iteration();
-    PyObject* func = a[2];
-    PyObject* dflt = a[3] ? a[3] : Py_None;
-    return rec_update(a[0], path, [&](PyObject* old) { return call_one(func, old ? old : dflt); }, a[4]);
+    PyObject* func = a["func"];
+    PyObject* dflt = a["default"];
+    return rec_update(a["d"], path, [&](PyObject* old) { return call_one(func, old ? old : dflt); }, a["factory"]);
 }
-Registered UPDATE_IN{DICTTOOLZ_NAMES,
-                     function_def<"update_in(d, keys, func, default=None, factory=None)", update_in>()};
+Registered UPDATE_IN{DICTTOOLZ_NAMES, function_def<update_in>()};
 
 }  // namespace
 

@@ -8,13 +8,13 @@
 namespace brisko {
 namespace {
 
-PyObject* assoc(Bound<4>& a) {
-    Owned result = new_container(a[3]);
-    if (!result || copy_into(result.get(), a[0]) < 0) return nullptr;
-    if (set_item(result.get(), a[1], a[2]) < 0) return nullptr;
+PyObject* assoc(Args<"assoc(d, key, value, factory=None)">& a) {
+    Owned result = new_container(a["factory"]);
+    if (!result || copy_into(result.get(), a["d"]) < 0) return nullptr;
+    if (set_item(result.get(), a["key"], a["value"]) < 0) return nullptr;
     return result.release();
 }
-Registered ASSOC{DICTTOOLZ_NAMES, function_def<"assoc(d, key, value, factory=None)", assoc>()};
+Registered ASSOC{DICTTOOLZ_NAMES, function_def<assoc>()};
 
 // Removes `key` from `target` when present: 0, or -1 with the exception of the test or deletion.
 int remove_key(PyObject* target, PyObject* key) {
@@ -25,15 +25,15 @@ int remove_key(PyObject* target, PyObject* key) {
     return PyObject_DelItem(target, key);
 }
 
-PyObject* dissoc(Bound<2>& a) {
-    Owned result = new_container(a[1]);
-    if (!result || copy_into(result.get(), a[0]) < 0) return nullptr;
-    for (Py_ssize_t i = 0; i < a.n_rest; ++i) {
-        if (remove_key(result.get(), a.rest[i]) < 0 || check_signals(std::uint64_t(i) + 1) < 0) return nullptr;
+PyObject* dissoc(Args<"dissoc(d, *keys, factory=None)">& a) {
+    Owned result = new_container(a["factory"]);
+    if (!result || copy_into(result.get(), a["d"]) < 0) return nullptr;
+    for (Py_ssize_t i = 0; i < a.n_rest(); ++i) {
+        if (remove_key(result.get(), a.rest()[i]) < 0 || check_signals(std::uint64_t(i) + 1) < 0) return nullptr;
     }
     return result.release();
 }
-Registered DISSOC{DICTTOOLZ_NAMES, function_def<"dissoc(d, *keys, factory=None)", dissoc>()};
+Registered DISSOC{DICTTOOLZ_NAMES, function_def<dissoc>()};
 
 }  // namespace
 

@@ -7,12 +7,12 @@
 namespace brisko {
 namespace {
 
-PyObject* identity(Bound<1>& a) { return Py_NewRef(a[0]); }
+PyObject* identity(Args<"identity(x)">& a) { return Py_NewRef(a["x"]); }
 
 }  // namespace
 
 // compose() of nothing is this same builtin.
-PyMethodDef IDENTITY_DEF = function_def<"identity(x)", identity>();
+PyMethodDef IDENTITY_DEF = function_def<identity>();
 
 namespace {
 
@@ -20,21 +20,21 @@ Registered IDENTITY{FUNCTOOLZ_NAMES, &IDENTITY_DEF};
 
 // The extra keywords normally stay in the caller's vector and go on as they came; only
 // apply(func=f, k=v) needs them gathered into a dict.
-PyObject* apply(Bound<1>& a) {
-    if (a.kwargs) return PyObject_VectorcallDict(a[0], a.rest, std::size_t(a.n_rest), a.kwargs.get());
-    return PyObject_Vectorcall(a[0], a.rest, std::size_t(a.n_rest), a.kwnames);
+PyObject* apply(Args<"apply(func, *args, **kwargs)">& a) {
+    if (a.kwargs()) return PyObject_VectorcallDict(a["func"], a.rest(), std::size_t(a.n_rest()), a.kwargs());
+    return PyObject_Vectorcall(a["func"], a.rest(), std::size_t(a.n_rest()), a.kwnames());
 }
-Registered APPLY{FUNCTOOLZ_NAMES, function_def<"apply(func, *args, **kwargs)", apply, Kwargs::forward>()};
+Registered APPLY{FUNCTOOLZ_NAMES, function_def<apply, Kwargs::forward>()};
 
-PyObject* do_(Bound<2>& a) {
-    Owned dropped = Owned::steal(call_one(a[0], a[1]));
-    return dropped ? Py_NewRef(a[1]) : nullptr;
+PyObject* do_(Args<"do(func, x)">& a) {
+    Owned dropped = Owned::steal(call_one(a["func"], a["x"]));
+    return dropped ? Py_NewRef(a["x"]) : nullptr;
 }
-Registered DO{FUNCTOOLZ_NAMES, function_def<"do(func, x)", do_>()};
+Registered DO{FUNCTOOLZ_NAMES, function_def<do_>()};
 
 // The exported `flip` is a curry over this builtin, so that flip(f) and flip(f, a) gather arguments.
-PyObject* flip_apply(Bound<3>& a) { return call_two(a[0], a[2], a[1]); }
-PyMethodDef FLIP_DEF = function_def<"flip(func, a, b)", flip_apply>();
+PyObject* flip_apply(Args<"flip(func, a, b)">& a) { return call_two(a["func"], a["b"], a["a"]); }
+PyMethodDef FLIP_DEF = function_def<flip_apply>();
 
 PyObject* make_flip() {
     Owned builtin = Owned::steal(new_function(&FLIP_DEF));

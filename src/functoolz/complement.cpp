@@ -25,8 +25,10 @@ struct Complement {
     }
 };
 
-PyObject* complement(Bound<1>& a) { return CallOnly<Complement>::new_instance(Complement{Owned::borrow(a[0])}); }
-Registered COMPLEMENT{FUNCTOOLZ_NAMES, function_def<"complement(func)", complement>()};
+PyObject* complement(Args<"complement(func)">& a) {
+    return CallOnly<Complement>::new_instance(Complement{Owned::borrow(a["func"])});
+}
+Registered COMPLEMENT{FUNCTOOLZ_NAMES, function_def<complement>()};
 
 }  // namespace
 

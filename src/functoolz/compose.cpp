@@ -46,11 +46,11 @@ PyObject* new_compose(PyObject* const* funcs, Py_ssize_t n, bool reverse) {
     return CallOnly<Compose>::new_instance(Compose{std::move(stored)});
 }
 
-PyObject* compose(Bound<0>& a) { return new_compose(a.rest, a.n_rest, true); }
-PyObject* compose_left(Bound<0>& a) { return new_compose(a.rest, a.n_rest, false); }
+PyObject* compose(Args<"compose(*funcs)">& a) { return new_compose(a.rest(), a.n_rest(), true); }
+PyObject* compose_left(Args<"compose_left(*funcs)">& a) { return new_compose(a.rest(), a.n_rest(), false); }
 
-Registered COMPOSE{FUNCTOOLZ_NAMES, function_def<"compose(*funcs)", compose>()};
-Registered COMPOSE_LEFT{FUNCTOOLZ_NAMES, function_def<"compose_left(*funcs)", compose_left>()};
+Registered COMPOSE{FUNCTOOLZ_NAMES, function_def<compose>()};
+Registered COMPOSE_LEFT{FUNCTOOLZ_NAMES, function_def<compose_left>()};
 
 }  // namespace
 

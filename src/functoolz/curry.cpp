@@ -270,12 +270,12 @@ PyObject* curry_func(PyObject* obj) noexcept {
     return CurryObject::is_live(obj) ? CurryObject::object(obj)->fields.func.get() : nullptr;
 }
 
-PyObject* curry_new(Bound<1>& a) {
-    Owned args = Owned::steal(tuple_from_array(a.rest, a.n_rest));
+PyObject* curry_new(Args<"curry(func, *args, **kwargs)">& a) {
+    Owned args = Owned::steal(tuple_from_array(a.rest(), a.n_rest()));
     if (!args) return nullptr;
-    return new_curry(Owned::borrow(a[0]), std::move(args), a.kwargs.get());
+    return new_curry(Owned::borrow(a["func"]), std::move(args), a.kwargs());
 }
-using CurryNew = Constructor<"curry(func, *args, **kwargs)", curry_new>;
+using CurryNew = Constructor<curry_new>;
 
 PyType_Slot curry_slots[] = {
     {Py_tp_dealloc, reinterpret_cast<void*>(&CurryObject::dealloc<>)},

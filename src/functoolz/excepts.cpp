@@ -59,11 +59,12 @@ struct Excepts {
     }
 };
 
-PyObject* excepts(Bound<3>& a) {
-    Owned handler = a[2] && a[2] != Py_None ? Owned::borrow(a[2]) : Owned();
-    return CallOnly<Excepts>::new_instance(Excepts{Owned::borrow(a[0]), Owned::borrow(a[1]), std::move(handler)});
+PyObject* excepts(Args<"excepts(exc, func, handler=None)">& a) {
+    Owned handler = a["handler"] && a["handler"] != Py_None ? Owned::borrow(a["handler"]) : Owned();
+    return CallOnly<Excepts>::new_instance(
+        Excepts{Owned::borrow(a["exc"]), Owned::borrow(a["func"]), std::move(handler)});
 }
-Registered EXCEPTS{FUNCTOOLZ_NAMES, function_def<"excepts(exc, func, handler=None)", excepts>()};
+Registered EXCEPTS{FUNCTOOLZ_NAMES, function_def<excepts>()};
 
 }  // namespace
 

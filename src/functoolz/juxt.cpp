@@ -47,12 +47,12 @@ int collect_funcs(PyObject* const* args, Py_ssize_t n, std::vector<Owned>& out) 
     });
 }
 
-PyObject* juxt(Bound<0>& a) {
+PyObject* juxt(Args<"juxt(*funcs)">& a) {
     std::vector<Owned> funcs;
-    if (collect_funcs(a.rest, a.n_rest, funcs) < 0) return nullptr;
+    if (collect_funcs(a.rest(), a.n_rest(), funcs) < 0) return nullptr;
     return CallOnly<Juxt>::new_instance(Juxt{std::move(funcs)});
 }
-Registered JUXT{FUNCTOOLZ_NAMES, function_def<"juxt(*funcs)", juxt>()};
+Registered JUXT{FUNCTOOLZ_NAMES, function_def<juxt>()};
 
 }  // namespace
 

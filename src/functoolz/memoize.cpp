@@ -167,17 +167,17 @@ PyObject* Memoize::call(Memoize& self, PyObject* const* args, std::size_t nargsf
     return result.release();
 }
 
-PyObject* memoize(Bound<3>& a) {
-    PyObject* given = a[1] == Py_None ? nullptr : a[1];
-    if (given && check_dict(a, 1) < 0) return nullptr;
+PyObject* memoize(Args<"memoize(func, cache=None, key=None)">& a) {
+    PyObject* given = a.unless_none("cache");
+    if (given && a.check_dict("cache") < 0) return nullptr;
     KeyShape shape;
-    if (analyse(a[0], shape) < 0) return nullptr;
+    if (analyse(a["func"], shape) < 0) return nullptr;
     Owned cache = given ? Owned::borrow(given) : Owned::steal(PyDict_New());
     if (!cache) return nullptr;
-    Owned key = a[2] && a[2] != Py_None ? Owned::borrow(a[2]) : Owned();
-    return CallOnly<Memoize>::new_instance(Memoize{Owned::borrow(a[0]), std::move(cache), std::move(key), shape});
+    Owned key = Owned::borrow(a.unless_none("key"));
+    return CallOnly<Memoize>::new_instance(Memoize{Owned::borrow(a["func"]), std::move(cache), std::move(key), shape});
 }
-Registered MEMOIZE{FUNCTOOLZ_NAMES, function_def<"memoize(func, cache=None, key=None)", memoize>()};
+Registered MEMOIZE{FUNCTOOLZ_NAMES, function_def<memoize>()};
 
 }  // namespace
 

@@ -8,13 +8,13 @@
 namespace brisko {
 namespace {
 
-PyObject* pipe(Bound<1>& a) {
+PyObject* pipe(Args<"pipe(data, *funcs)">& a) {
     // The functions are borrowed from the caller's vector, which outlives this call.
-    Owned value = Owned::borrow(a[0]);
-    for (Py_ssize_t i = 0; value && i < a.n_rest; ++i) value = Owned::steal(call_one(a.rest[i], value.get()));
+    Owned value = Owned::borrow(a["data"]);
+    for (Py_ssize_t i = 0; value && i < a.n_rest(); ++i) value = Owned::steal(call_one(a.rest()[i], value.get()));
     return value.release();
 }
-Registered PIPE{FUNCTOOLZ_NAMES, function_def<"pipe(data, *funcs)", pipe>()};
+Registered PIPE{FUNCTOOLZ_NAMES, function_def<pipe>()};
 
 // A tuple form (subclasses included, read at the C level): its element 0 called with the value and
 // the other elements, the value first or last. An empty form raises the host's IndexError.
@@ -38,11 +38,11 @@ PyObject* thread(PyObject* val, PyObject* const* forms, Py_ssize_t n, bool first
     return value.release();
 }
 
-PyObject* thread_first(Bound<1>& a) { return thread(a[0], a.rest, a.n_rest, true); }
-Registered THREAD_FIRST{FUNCTOOLZ_NAMES, function_def<"thread_first(val, *forms)", thread_first>()};
+PyObject* thread_first(Args<"thread_first(val, *forms)">& a) { return thread(a["val"], a.rest(), a.n_rest(), true); }
+Registered THREAD_FIRST{FUNCTOOLZ_NAMES, function_def<thread_first>()};
 
-PyObject* thread_last(Bound<1>& a) { return thread(a[0], a.rest, a.n_rest, false); }
-Registered THREAD_LAST{FUNCTOOLZ_NAMES, function_def<"thread_last(val, *forms)", thread_last>()};
+PyObject* thread_last(Args<"thread_last(val, *forms)">& a) { return thread(a["val"], a.rest(), a.n_rest(), false); }
+Registered THREAD_LAST{FUNCTOOLZ_NAMES, function_def<thread_last>()};
 
 }  // namespace
 

@@ -58,106 +58,106 @@ PyObject* islice(PyObject* inner, std::uint64_t n, bool drop) {
 
 // map and filter run the function in a dedicated iterator's step, as every chain method that calls
 // user code does: its errors, StopIteration included, are reported as this Iter's, never lost.
-PyObject* map(PyObject* self, Bound<1>& a) { return wrap(Owned::steal(map_impl("Iter.map", a[0], inner_of(self)))); }
-
-// A None function keeps the elements that are true themselves, as the builtin filter does.
-PyObject* filter(PyObject* self, Bound<1>& a) {
-    return wrap(Owned::steal(filter_impl("Iter.filter", a[0], inner_of(self))));
+PyObject* map(PyObject* self, Args<"Iter.map($self, f)">& a) {
+    return wrap(Owned::steal(map_impl("Iter.map", a["f"], inner_of(self))));
 }
 
-PyObject* unique(PyObject* self, Bound<1>& a) {
-    PyObject* key = a[0] == Py_None ? nullptr : a[0];
+// A None function keeps the elements that are true themselves, as the builtin filter does.
+PyObject* filter(PyObject* self, Args<"Iter.filter($self, f)">& a) {
+    return wrap(Owned::steal(filter_impl("Iter.filter", a["f"], inner_of(self))));
+}
+
+PyObject* unique(PyObject* self, Args<"Iter.unique($self, key=None)">& a) {
+    PyObject* key = a.unless_none("key");
     return wrap(Owned::steal(unique_impl("Iter.unique", inner_of(self), key)));
 }
 
-PyObject* take(PyObject* self, Bound<1>& a) {
+PyObject* take(PyObject* self, Args<"Iter.take($self, n)">& a) {
     std::uint64_t n;
-    if (to_count(a, 0, n) < 0) return nullptr;
+    if (a.to_count("n", n) < 0) return nullptr;
     return wrap(Owned::steal(islice(inner_of(self), n, false)));
 }
 
-PyObject* drop(PyObject* self, Bound<1>& a) {
+PyObject* drop(PyObject* self, Args<"Iter.drop($self, n)">& a) {
     std::uint64_t n;
-    if (to_count(a, 0, n) < 0) return nullptr;
+    if (a.to_count("n", n) < 0) return nullptr;
     return wrap(Owned::steal(islice(inner_of(self), n, true)));
 }
 
 // The one chain method that pulls at call time: the window is primed with its first n - 1 elements.
-PyObject* sliding_window(PyObject* self, Bound<1>& a) {
+PyObject* sliding_window(PyObject* self, Args<"Iter.sliding_window($self, n)">& a) {
     std::uint64_t n;
-    if (to_count(a, 0, n) < 0) return nullptr;
+    if (a.to_count("n", n) < 0) return nullptr;
     return wrap(Owned::steal(sliding_window_impl(n, inner_of(self))));
 }
 
-PyObject* partition_all(PyObject* self, Bound<1>& a) {
+PyObject* partition_all(PyObject* self, Args<"Iter.partition_all($self, n)">& a) {
     std::uint64_t n;
-    if (to_count(a, 0, n) < 0) return nullptr;
+    if (a.to_count("n", n) < 0) return nullptr;
     return wrap(Owned::steal(partition_all_impl(n, inner_of(self))));
 }
 
-PyObject* flat_map(PyObject* self, Bound<1>& a) {
-    return wrap(Owned::steal(mapcat_impl("Iter.flat_map", a[0], inner_of(self))));
+PyObject* flat_map(PyObject* self, Args<"Iter.flat_map($self, f)">& a) {
+    return wrap(Owned::steal(mapcat_impl("Iter.flat_map", a["f"], inner_of(self))));
 }
 
-PyObject* pluck(PyObject* self, Bound<1>& a) {
-    return wrap(Owned::steal(pluck_impl("Iter.pluck", a[0], inner_of(self), nullptr, 0)));
+PyObject* pluck(PyObject* self, Args<"Iter.pluck($self, ind)">& a) {
+    return wrap(Owned::steal(pluck_impl("Iter.pluck", a["ind"], inner_of(self), nullptr)));
 }
 
 // Unlike the module-level interpose, nothing is pulled now: the first element is read on the first
 // step, so an empty inner gives an empty result rather than an error.
-PyObject* interpose(PyObject* self, Bound<1>& a) { return wrap(Owned::steal(interpose_impl(a[0], inner_of(self)))); }
+PyObject* interpose(PyObject* self, Args<"Iter.interpose($self, el)">& a) {
+    return wrap(Owned::steal(interpose_impl(a["el"], inner_of(self))));
+}
 
-PyObject* accumulate(PyObject* self, Bound<1>& a) {
-    return wrap(Owned::steal(accumulate_impl("Iter.accumulate", a[0], inner_of(self), nullptr, 0)));
+PyObject* accumulate(PyObject* self, Args<"Iter.accumulate($self, binop)">& a) {
+    return wrap(Owned::steal(accumulate_impl("Iter.accumulate", a["binop"], inner_of(self), nullptr)));
 }
 
 // ---------------------------------------------------------------- terminal methods
 
-PyObject* collect(PyObject* self, Bound<0>&) {
+PyObject* collect(PyObject* self, Args<"Iter.collect($self)">&) {
     PyObject* argv[] = {inner_of(self)};
     return call_attr(LIST, argv, 1);
 }
 
-[[gnu::cold]] PyObject* too_many_reduce_arguments() {
-    PyErr_SetString(PyExc_TypeError, "reduce takes at most 2 arguments");
-    return nullptr;
+PyObject* reduce(PyObject* self, Args<"Iter.reduce($self, binop, initial=...)">& a) {
+    PyObject* argv[] = {a["binop"], inner_of(self), a["initial"]};
+    return call_attr(REDUCE, argv, a["initial"] ? 3 : 2);
 }
 
-PyObject* reduce(PyObject* self, Bound<1>& a) {
-    if (a.n_rest > 1) return too_many_reduce_arguments();
-    PyObject* argv[] = {a[0], inner_of(self), a.n_rest == 1 ? a.rest[0] : nullptr};
-    return call_attr(REDUCE, argv, std::size_t(2 + a.n_rest));
-}
-
-PyObject* count(PyObject* self, Bound<0>&) {
+PyObject* count(PyObject* self, Args<"Iter.count($self)">&) {
     std::uint64_t n;
     if (count_impl(inner_of(self), n) < 0) return nullptr;
     return PyLong_FromUnsignedLongLong(n);
 }
 
-PyObject* frequencies(PyObject* self, Bound<0>&) { return frequencies_impl(inner_of(self)); }
+PyObject* frequencies(PyObject* self, Args<"Iter.frequencies($self)">&) { return frequencies_impl(inner_of(self)); }
 
-PyObject* group_by(PyObject* self, Bound<1>& a) { return groupby_impl(a[0], inner_of(self)); }
+PyObject* group_by(PyObject* self, Args<"Iter.group_by($self, key)">& a) {
+    return groupby_impl(a["key"], inner_of(self));
+}
 
-PyObject* to_dict(PyObject* self, Bound<0>&) {
+PyObject* to_dict(PyObject* self, Args<"Iter.to_dict($self)">&) {
     PyObject* argv[] = {inner_of(self)};
     return call_attr(DICT, argv, 1);
 }
 
-PyObject* first(PyObject* self, Bound<0>&) { return first_opt(inner_of(self)); }
+PyObject* first(PyObject* self, Args<"Iter.first($self)">&) { return first_opt(inner_of(self)); }
 
-PyObject* last(PyObject* self, Bound<0>&) { return last_opt(inner_of(self)); }
+PyObject* last(PyObject* self, Args<"Iter.last($self)">&) { return last_opt(inner_of(self)); }
 
-PyObject* nth(PyObject* self, Bound<1>& a) {
+PyObject* nth(PyObject* self, Args<"Iter.nth($self, i)">& a) {
     std::uint64_t i;
-    if (to_count(a, 0, i) < 0) return nullptr;
+    if (a.to_count("i", i) < 0) return nullptr;
     return nth_opt(i, inner_of(self));
 }
 
 // ---------------------------------------------------------------- construction and slots
 
-PyObject* iter_new(Bound<1>& a) { return wrap(Owned::borrow(a[0])); }
-using IterNew = Constructor<"Iter(inner)", iter_new>;
+PyObject* iter_new(Args<"Iter(inner)">& a) { return wrap(Owned::borrow(a["inner"])); }
+using IterNew = Constructor<iter_new>;
 
 // An Iter is iterable, not an iterator: each `for` starts from iter(inner).
 PyObject* iter_iter(PyObject* self) noexcept {
@@ -170,27 +170,13 @@ PyObject* iter_iter(PyObject* self) noexcept {
 }
 
 PyMethodDef iter_methods[] = {
-    method_def<"Iter.map($self, f)", map>(),
-    method_def<"Iter.filter($self, f)", filter>(),
-    method_def<"Iter.unique($self, key=None)", unique>(),
-    method_def<"Iter.take($self, n)", take>(),
-    method_def<"Iter.drop($self, n)", drop>(),
-    method_def<"Iter.sliding_window($self, n)", sliding_window>(),
-    method_def<"Iter.partition_all($self, n)", partition_all>(),
-    method_def<"Iter.flat_map($self, f)", flat_map>(),
-    method_def<"Iter.pluck($self, ind)", pluck>(),
-    method_def<"Iter.interpose($self, el)", interpose>(),
-    method_def<"Iter.accumulate($self, binop)", accumulate>(),
-    method_def<"Iter.collect($self)", collect>(),
-    method_def<"Iter.reduce($self, binop, *rest)", reduce>(),
-    method_def<"Iter.count($self)", count>(),
-    method_def<"Iter.frequencies($self)", frequencies>(),
-    method_def<"Iter.group_by($self, key)", group_by>(),
-    method_def<"Iter.to_dict($self)", to_dict>(),
-    method_def<"Iter.first($self)", first>(),
-    method_def<"Iter.last($self)", last>(),
-    method_def<"Iter.nth($self, i)", nth>(),
-    {nullptr, nullptr, 0, nullptr},
+    method_def<map>(),           method_def<filter>(),     method_def<unique>(),
+    method_def<take>(),          method_def<drop>(),       method_def<sliding_window>(),
+    method_def<partition_all>(), method_def<flat_map>(),   method_def<pluck>(),
+    method_def<interpose>(),     method_def<accumulate>(), method_def<collect>(),
+    method_def<reduce>(),        method_def<count>(),      method_def<frequencies>(),
+    method_def<group_by>(),      method_def<to_dict>(),    method_def<first>(),
+    method_def<last>(),          method_def<nth>(),        {nullptr, nullptr, 0, nullptr},
 };
 
 PyType_Slot iter_slots[] = {

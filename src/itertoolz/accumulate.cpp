@@ -39,20 +39,17 @@ private:
     Owned running_;
 };
 
-PyObject* accumulate(Bound<2>& a) { return accumulate_impl("accumulate", a[0], a[1], a.rest, a.n_rest); }
-Registered ACCUMULATE{ITERTOOLZ_NAMES, function_def<"accumulate(binop, seq, *rest)", accumulate>()};
+PyObject* accumulate(Args<"accumulate(binop, seq, initial=...)">& a) {
+    return accumulate_impl("accumulate", a["binop"], a["seq"], a["initial"]);
+}
+Registered ACCUMULATE{ITERTOOLZ_NAMES, function_def<accumulate>()};
 
 }  // namespace
 
-PyObject* accumulate_impl(const char* tool, PyObject* binop, PyObject* seq, PyObject* const* rest, Py_ssize_t n_rest) {
-    if (n_rest > 1) {
-        PyErr_SetString(PyExc_TypeError, "accumulate takes at most 3 arguments");
-        return nullptr;
-    }
+PyObject* accumulate_impl(const char* tool, PyObject* binop, PyObject* seq, PyObject* initial) {
     PySource source = PySource::from(seq);
     if (!source) return nullptr;
-    Owned initial = n_rest == 1 ? Owned::borrow(rest[0]) : Owned();
-    return new_native_iter<AccumulateStep>(tool, std::move(source), Owned::borrow(binop), std::move(initial));
+    return new_native_iter<AccumulateStep>(tool, std::move(source), Owned::borrow(binop), Owned::borrow(initial));
 }
 
 }  // namespace brisko

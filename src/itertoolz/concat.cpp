@@ -14,18 +14,18 @@ PyObject* concat_impl(PyObject* seqs) {
     return call_attr(CHAIN_FROM_ITERABLE, argv, 1);
 }
 
-PyObject* concat(Bound<1>& a) { return concat_impl(a[0]); }
-Registered CONCAT{ITERTOOLZ_NAMES, function_def<"concat(seqs)", concat>()};
+PyObject* concat(Args<"concat(seqs)">& a) { return concat_impl(a["seqs"]); }
+Registered CONCAT{ITERTOOLZ_NAMES, function_def<concat>()};
 
-PyObject* concatv(Bound<0>& a) {
-    Owned seqs = Owned::steal(tuple_from_array(a.rest, a.n_rest));
+PyObject* concatv(Args<"concatv(*seqs)">& a) {
+    Owned seqs = Owned::steal(tuple_from_array(a.rest(), a.n_rest()));
     if (!seqs) return nullptr;
     return concat_impl(seqs.get());
 }
-Registered CONCATV{ITERTOOLZ_NAMES, function_def<"concatv(*seqs)", concatv>()};
+Registered CONCATV{ITERTOOLZ_NAMES, function_def<concatv>()};
 
-PyObject* mapcat(Bound<2>& a) { return mapcat_impl("mapcat", a[0], a[1]); }
-Registered MAPCAT{ITERTOOLZ_NAMES, function_def<"mapcat(func, seqs)", mapcat>()};
+PyObject* mapcat(Args<"mapcat(func, seqs)">& a) { return mapcat_impl("mapcat", a["func"], a["seqs"]); }
+Registered MAPCAT{ITERTOOLZ_NAMES, function_def<mapcat>()};
 
 }  // namespace
 

@@ -20,12 +20,12 @@ int count_impl(PyObject* seq, std::uint64_t& out) {
 
 namespace {
 
-PyObject* count(Bound<1>& a) {
+PyObject* count(Args<"count(seq)">& a) {
     std::uint64_t n;
-    if (count_impl(a[0], n) < 0) return nullptr;
+    if (count_impl(a["seq"], n) < 0) return nullptr;
     return PyLong_FromUnsignedLongLong(n);
 }
-Registered COUNT{ITERTOOLZ_NAMES, function_def<"count(seq)", count>()};
+Registered COUNT{ITERTOOLZ_NAMES, function_def<count>()};
 
 }  // namespace
 

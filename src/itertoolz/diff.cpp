@@ -106,9 +106,9 @@ int keyword(PyObject* kwargs, const char* name, Owned& out) {
     return found;
 }
 
-PyObject* diff(Bound<0>& a) {
-    PyObject* const* seqs = a.rest;
-    Py_ssize_t count = a.n_rest;
+PyObject* diff(Args<"diff(*seqs, **kwargs)">& a) {
+    PyObject* const* seqs = a.rest();
+    Py_ssize_t count = a.n_rest();
     // A single list argument holds the sequences (a tuple or other iterable is one sequence).
     Owned listed;
     if (count == 1 && PyList_Check(seqs[0])) {
@@ -123,8 +123,8 @@ PyObject* diff(Bound<0>& a) {
     }
     // Presence is what counts for default (None fills with None); key=None means no key.
     Owned dflt, key;
-    int has_default = keyword(a.kwargs.get(), "default", dflt);
-    if (has_default < 0 || keyword(a.kwargs.get(), "key", key) < 0) return nullptr;
+    int has_default = keyword(a.kwargs(), "default", dflt);
+    if (has_default < 0 || keyword(a.kwargs(), "key", key) < 0) return nullptr;
     if (key.get() == Py_None) key.reset();
     std::vector<Owned> iters;
     for (Py_ssize_t i = 0; i < count; ++i) {
@@ -133,7 +133,7 @@ PyObject* diff(Bound<0>& a) {
     }
     return new_native_iter<DiffStep>("diff", std::move(iters), has_default > 0, std::move(dflt), std::move(key));
 }
-Registered DIFF{ITERTOOLZ_NAMES, function_def<"diff(*seqs, **kwargs)", diff>()};
+Registered DIFF{ITERTOOLZ_NAMES, function_def<diff>()};
 
 }  // namespace
 

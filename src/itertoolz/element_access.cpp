@@ -33,29 +33,29 @@ PyObject* item_or_stop(PyObject* seq, Py_ssize_t i) {
     return Py_NewRef(PySequence_Fast_GET_ITEM(seq, i));
 }
 
-PyObject* first(Bound<1>& a) {
-    if (exact_sequence(a[0])) return item_or_stop(a[0], 0);
-    Owned it = Owned::steal(PyObject_GetIter(a[0]));
+PyObject* first(Args<"first(seq)">& a) {
+    if (exact_sequence(a["seq"])) return item_or_stop(a["seq"], 0);
+    Owned it = Owned::steal(PyObject_GetIter(a["seq"]));
     if (!it) return nullptr;
     return next_or_stop(it.get());
 }
-Registered FIRST{ITERTOOLZ_NAMES, function_def<"first(seq)", first>()};
+Registered FIRST{ITERTOOLZ_NAMES, function_def<first>()};
 
-PyObject* second(Bound<1>& a) {
-    if (exact_sequence(a[0])) return item_or_stop(a[0], 1);
-    Owned it = Owned::steal(PyObject_GetIter(a[0]));
+PyObject* second(Args<"second(seq)">& a) {
+    if (exact_sequence(a["seq"])) return item_or_stop(a["seq"], 1);
+    Owned it = Owned::steal(PyObject_GetIter(a["seq"]));
     if (!it || skip(it.get(), 1) < 0) return nullptr;
     return next_or_stop(it.get());
 }
-Registered SECOND{ITERTOOLZ_NAMES, function_def<"second(seq)", second>()};
+Registered SECOND{ITERTOOLZ_NAMES, function_def<second>()};
 
 [[gnu::cold]] PyObject* bad_islice_index() {
     PyErr_SetString(PyExc_ValueError, "Indices for islice() must be None or an integer: 0 <= x <= sys.maxsize.");
     return nullptr;
 }
 
-PyObject* nth(Bound<2>& a) {
-    PyObject *n = a[0], *seq = a[1];
+PyObject* nth(Args<"nth(n, seq)">& a) {
+    PyObject *n = a["n"], *seq = a["seq"];
     if (PyList_Check(seq) || PyTuple_Check(seq)) return get_item(seq, n);
     PyObject* sequence_abc = cached_attr(SEQUENCE_ABC);
     if (!sequence_abc) return nullptr;
@@ -72,10 +72,10 @@ PyObject* nth(Bound<2>& a) {
     if (!it || skip(it.get(), index) < 0) return nullptr;
     return next_or_stop(it.get());
 }
-Registered NTH{ITERTOOLZ_NAMES, function_def<"nth(n, seq)", nth>()};
+Registered NTH{ITERTOOLZ_NAMES, function_def<nth>()};
 
-PyObject* last(Bound<1>& a) {
-    PyObject* seq = a[0];
+PyObject* last(Args<"last(seq)">& a) {
+    PyObject* seq = a["seq"];
     if (exact_sequence(seq)) {
         // The same element, and the same IndexError, as indexing the one-element tail slice.
         Py_ssize_t size = PySequence_Fast_GET_SIZE(seq);
@@ -89,16 +89,16 @@ PyObject* last(Bound<1>& a) {
     if (!zero) return nullptr;
     return PyObject_GetItem(tail.get(), zero.get());
 }
-Registered LAST{ITERTOOLZ_NAMES, function_def<"last(seq)", last>()};
+Registered LAST{ITERTOOLZ_NAMES, function_def<last>()};
 
-PyObject* peek(Bound<1>& a) {
-    Owned it = Owned::steal(PyObject_GetIter(a[0]));
+PyObject* peek(Args<"peek(seq)">& a) {
+    Owned it = Owned::steal(PyObject_GetIter(a["seq"]));
     if (!it) return nullptr;
     Owned head = Owned::steal(next_or_stop(it.get()));
     if (!head) return nullptr;
     return head_and_rest(head.get(), it.get());
 }
-Registered PEEK{ITERTOOLZ_NAMES, function_def<"peek(seq)", peek>()};
+Registered PEEK{ITERTOOLZ_NAMES, function_def<peek>()};
 
 }  // namespace
 

@@ -41,12 +41,12 @@ private:
     Owned predicate_;
 };
 
-PyObject* remove(Bound<2>& a) {
-    PySource source = PySource::from(a[1]);
+PyObject* remove(Args<"remove(predicate, seq)">& a) {
+    PySource source = PySource::from(a["seq"]);
     if (!source) return nullptr;
-    return new_native_iter<FilterStep>("remove", std::move(source), Owned::borrow(a[0]));
+    return new_native_iter<FilterStep>("remove", std::move(source), Owned::borrow(a["predicate"]));
 }
-Registered REMOVE{ITERTOOLZ_NAMES, function_def<"remove(predicate, seq)", remove>()};
+Registered REMOVE{ITERTOOLZ_NAMES, function_def<remove>()};
 
 }  // namespace
 

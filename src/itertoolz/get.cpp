@@ -21,14 +21,8 @@ PyObject* lookup(PyObject* coll, PyObject* key, PyObject* dflt) {
     return Py_NewRef(dflt);
 }
 
-PyObject* get(Bound<2>& a) {
-    if (a.n_rest > 1) {
-        PyErr_SetString(PyExc_TypeError, "get takes at most 3 arguments");
-        return nullptr;
-    }
-    return get_impl(a[0], a[1], a.n_rest == 1 ? a.rest[0] : nullptr);
-}
-Registered GET{ITERTOOLZ_NAMES, function_def<"get(ind, coll, *rest)", get>()};
+PyObject* get(Args<"get(ind, coll, default=...)">& a) { return get_impl(a["ind"], a["coll"], a["default"]); }
+Registered GET{ITERTOOLZ_NAMES, function_def<get>()};
 
 }  // namespace
 

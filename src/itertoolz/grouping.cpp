@@ -68,16 +68,16 @@ private:
     Owned dict_;  // the result, once spilled
 };
 
-PyObject* countby(Bound<2>& a) {
-    PyObject* key = a[0];
+PyObject* countby(Args<"countby(key, seq)">& a) {
+    PyObject* key = a["key"];
     Counting counting;
-    int rc = for_each_element(a[1], [&](PyObject* item) {
+    int rc = for_each_element(a["seq"], [&](PyObject* item) {
         Owned value = Owned::steal(apply_key(key, item));
         return value ? counting.add(value.get()) : fetch_status();
     });
     return rc < 0 ? nullptr : counting.result();
 }
-Registered COUNTBY{ITERTOOLZ_NAMES, function_def<"countby(key, seq)", countby>()};
+Registered COUNTBY{ITERTOOLZ_NAMES, function_def<countby>()};
 
 struct I64Count {
     std::int64_t value;
@@ -230,16 +230,16 @@ int count_i64(const std::int64_t* data, std::size_t n, std::vector<I64Count>& co
     return scanned ? 0 : -1;
 }
 
-PyObject* groupby(Bound<2>& a) { return groupby_impl(a[0], a[1]); }
-Registered GROUPBY{ITERTOOLZ_NAMES, function_def<"groupby(key, seq)", groupby>()};
+PyObject* groupby(Args<"groupby(key, seq)">& a) { return groupby_impl(a["key"], a["seq"]); }
+Registered GROUPBY{ITERTOOLZ_NAMES, function_def<groupby>()};
 
-PyObject* frequencies(Bound<1>& a) { return frequencies_impl(a[0]); }
-Registered FREQUENCIES{ITERTOOLZ_NAMES, function_def<"frequencies(seq)", frequencies>()};
+PyObject* frequencies(Args<"frequencies(seq)">& a) { return frequencies_impl(a["seq"]); }
+Registered FREQUENCIES{ITERTOOLZ_NAMES, function_def<frequencies>()};
 
-PyObject* isdistinct(Bound<1>& a) {
+PyObject* isdistinct(Args<"isdistinct(seq)">& a) {
     Owned seen = Owned::steal(PySet_New(nullptr));
     if (!seen) return nullptr;
-    int duplicate = for_each_element(a[0], [&](PyObject* item) {
+    int duplicate = for_each_element(a["seq"], [&](PyObject* item) {
         int present = PySet_Contains(seen.get(), item);
         if (present != 0) return present;  // a duplicate ends the traversal early
         return PySet_Add(seen.get(), item);
@@ -247,7 +247,7 @@ PyObject* isdistinct(Bound<1>& a) {
     if (duplicate < 0) return nullptr;
     return Py_NewRef(duplicate ? Py_False : Py_True);
 }
-Registered ISDISTINCT{ITERTOOLZ_NAMES, function_def<"isdistinct(seq)", isdistinct>()};
+Registered ISDISTINCT{ITERTOOLZ_NAMES, function_def<isdistinct>()};
 
 }  // namespace
 

@@ -39,16 +39,16 @@ private:
     std::size_t pos_ = 0;       // the input to ask next
 };
 
-PyObject* interleave(Bound<1>& a) {
+PyObject* interleave(Args<"interleave(seqs)">& a) {
     std::vector<Owned> iters;
-    int rc = for_each_element(a[0], [&](PyObject* seq) {
+    int rc = for_each_element(a["seqs"], [&](PyObject* seq) {
         iters.push_back(Owned::steal(PyObject_GetIter(seq)));
         return iters.back() ? 0 : -1;
     });
     if (rc < 0) return nullptr;
     return new_native_iter<InterleaveStep>("interleave", std::move(iters));
 }
-Registered INTERLEAVE{ITERTOOLZ_NAMES, function_def<"interleave(seqs)", interleave>()};
+Registered INTERLEAVE{ITERTOOLZ_NAMES, function_def<interleave>()};
 
 }  // namespace
 

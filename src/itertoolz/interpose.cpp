@@ -82,17 +82,17 @@ PyObject* new_interpose_iter(Owned el, PySource source, Owned pending, Phase pha
                               InterposeIter{std::move(el), GilRefCell<State>(std::move(state))});
 }
 
-PyObject* interpose(Bound<2>& a) {
-    PySource source = PySource::from(a[1]);
+PyObject* interpose(Args<"interpose(el, seq)">& a) {
+    PySource source = PySource::from(a["seq"]);
     if (!source) return nullptr;
     // The first element is pulled now. An empty input is valid: its interposition is empty, so
     // the iterator starts out ended rather than the call raising StopIteration.
     Owned first = Owned::steal(source.next());
     if (!first && PyErr_Occurred()) return nullptr;
     Phase phase = first ? Phase::Rest : Phase::Ended;
-    return new_interpose_iter(Owned::borrow(a[0]), std::move(source), std::move(first), phase);
+    return new_interpose_iter(Owned::borrow(a["el"]), std::move(source), std::move(first), phase);
 }
-Registered INTERPOSE{ITERTOOLZ_NAMES, function_def<"interpose(el, seq)", interpose>()};
+Registered INTERPOSE{ITERTOOLZ_NAMES, function_def<interpose>()};
 
 }  // namespace
 

@@ -35,10 +35,10 @@ private:
     bool first_ = true;
 };
 
-PyObject* iterate(Bound<2>& a) {
-    return new_native_iter<IterateStep>("iterate", Owned::borrow(a[0]), Owned::borrow(a[1]));
+PyObject* iterate(Args<"iterate(func, x)">& a) {
+    return new_native_iter<IterateStep>("iterate", Owned::borrow(a["func"]), Owned::borrow(a["x"]));
 }
-Registered ITERATE{ITERTOOLZ_NAMES, function_def<"iterate(func, x)", iterate>()};
+Registered ITERATE{ITERTOOLZ_NAMES, function_def<iterate>()};
 
 }  // namespace
 

@@ -25,7 +25,7 @@ PyObject* map_impl(const char* tool, PyObject* func, PyObject* seq);
 // The elements whose predicate result is true, a FilterIter; a None predicate tests the elements.
 PyObject* filter_impl(const char* tool, PyObject* predicate, PyObject* seq);
 // `rest` holds the optional initial value: zero or one items.
-PyObject* accumulate_impl(const char* tool, PyObject* binop, PyObject* seq, PyObject* const* rest, Py_ssize_t n_rest);
+PyObject* accumulate_impl(const char* tool, PyObject* binop, PyObject* seq, PyObject* initial);
 PyObject* partition_all_impl(std::uint64_t n, PyObject* seq);
 // A NativeIter that yields nothing.
 PyObject* new_empty_iter();
@@ -42,7 +42,7 @@ PyObject* sliding_window_impl(std::uint64_t n, PyObject* seq);
 // read before the first step.
 PyObject* interpose_impl(PyObject* el, PyObject* seq);
 // `rest` holds the optional default: zero or one items.
-PyObject* pluck_impl(const char* tool, PyObject* ind, PyObject* seqs, PyObject* const* rest, Py_ssize_t n_rest);
+PyObject* pluck_impl(const char* tool, PyObject* ind, PyObject* seqs, PyObject* dflt);
 // `key` may be null (no key).
 PyObject* unique_impl(const char* tool, PyObject* seq, PyObject* key);
 PyObject* groupby_impl(PyObject* key, PyObject* seq);

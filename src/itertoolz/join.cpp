@@ -118,16 +118,14 @@ private:
     bool tail_built_ = false;
 };
 
-PyObject* join(Bound<6>& a) {
-    Owned right = Owned::steal(PyObject_GetIter(a[3]));
+PyObject* join(Args<"join(leftkey, leftseq, rightkey, rightseq, left_default=None, right_default=None)">& a) {
+    Owned right = Owned::steal(PyObject_GetIter(a["rightseq"]));
     if (!right) return nullptr;
-    auto optional = [](PyObject* value) { return Owned::borrow(value == Py_None ? nullptr : value); };
-    return new_native_iter<JoinStep>("join", Owned::borrow(a[0]), Owned::borrow(a[1]), Owned::borrow(a[2]),
-                                     std::move(right), optional(a[4]), optional(a[5]));
+    return new_native_iter<JoinStep>(
+        "join", Owned::borrow(a["leftkey"]), Owned::borrow(a["leftseq"]), Owned::borrow(a["rightkey"]),
+        std::move(right), Owned::borrow(a.unless_none("left_default")), Owned::borrow(a.unless_none("right_default")));
 }
-Registered JOIN{
-    ITERTOOLZ_NAMES,
-    function_def<"join(leftkey, leftseq, rightkey, rightseq, left_default=None, right_default=None)", join>()};
+Registered JOIN{ITERTOOLZ_NAMES, function_def<join>()};
 
 }  // namespace
 

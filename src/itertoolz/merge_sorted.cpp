@@ -40,28 +40,28 @@ struct MergeKey {
 // Imported at every call, so a replaced heapq.merge is honoured at once.
 HostAttr HEAPQ_MERGE{"heapq", "merge", HostAttr::Lookup::EveryCall};
 
-PyObject* merge_sorted(Bound<1>& a) {
+PyObject* merge_sorted(Args<"merge_sorted(*seqs, key=None)">& a) {
     Owned merge = lookup_attr(HEAPQ_MERGE);
     if (!merge) return nullptr;
-    PyObject* key = a[0] == Py_None ? nullptr : a[0];
+    PyObject* key = a.unless_none("key");
     Owned merged;
     if (key) {
         Owned guarded = Owned::steal(CallOnly<MergeKey>::new_instance(MergeKey{Owned::borrow(key)}));
         if (!guarded) return nullptr;
-        std::vector<PyObject*> argv(a.rest, a.rest + a.n_rest);
+        std::vector<PyObject*> argv(a.rest(), a.rest() + a.n_rest());
         argv.push_back(guarded.get());
         Owned kwnames = Owned::steal(Py_BuildValue("(s)", "key"));
         if (!kwnames) return nullptr;
-        merged = Owned::steal(PyObject_Vectorcall(merge.get(), argv.data(), std::size_t(a.n_rest), kwnames.get()));
+        merged = Owned::steal(PyObject_Vectorcall(merge.get(), argv.data(), std::size_t(a.n_rest()), kwnames.get()));
     } else {
-        merged = Owned::steal(PyObject_Vectorcall(merge.get(), a.rest, std::size_t(a.n_rest), nullptr));
+        merged = Owned::steal(PyObject_Vectorcall(merge.get(), a.rest(), std::size_t(a.n_rest()), nullptr));
     }
     if (!merged) return nullptr;
     Owned it = Owned::steal(PyObject_GetIter(merged.get()));
     if (!it) return nullptr;
     return new_native_iter<ForwardStep>("merge_sorted", std::move(it));
 }
-Registered MERGE_SORTED{ITERTOOLZ_NAMES, function_def<"merge_sorted(*seqs, key=None)", merge_sorted>()};
+Registered MERGE_SORTED{ITERTOOLZ_NAMES, function_def<merge_sorted>()};
 
 }  // namespace
 

@@ -112,29 +112,25 @@ private:
     Owned last_;  // the previous direct chunk, kept for reuse
 };
 
-PyObject* partition(Bound<2>& a) {
+PyObject* partition(Args<"partition(n, seq, pad=...)">& a) {
     std::int64_t n;
-    if (to_i64(a, 0, n) < 0) return nullptr;
-    if (a.n_rest > 1) {
-        PyErr_SetString(PyExc_TypeError, "partition takes at most 3 arguments");
-        return nullptr;
-    }
+    if (a.to_i64("n", n) < 0) return nullptr;
     if (n < 1) return new_empty_iter();
-    PySource source = PySource::from(a[1]);
+    PySource source = PySource::from(a["seq"]);
     if (!source) return nullptr;
-    bool padded = a.n_rest == 1;
+    PyObject* pad = a["pad"];
     return new_native_iter<PartitionStep>("partition", std::move(source), std::uint64_t(n),
-                                          padded ? Tail::Pad : Tail::Drop, padded ? Owned::borrow(a.rest[0]) : Owned());
+                                          pad ? Tail::Pad : Tail::Drop, Owned::borrow(pad));
 }
-Registered PARTITION{ITERTOOLZ_NAMES, function_def<"partition(n, seq, *rest)", partition>()};
+Registered PARTITION{ITERTOOLZ_NAMES, function_def<partition>()};
 
-PyObject* partition_all(Bound<2>& a) {
+PyObject* partition_all(Args<"partition_all(n, seq)">& a) {
     std::int64_t n;
-    if (to_i64(a, 0, n) < 0) return nullptr;
+    if (a.to_i64("n", n) < 0) return nullptr;
     if (n < 1) return new_empty_iter();
-    return partition_all_impl(std::uint64_t(n), a[1]);
+    return partition_all_impl(std::uint64_t(n), a["seq"]);
 }
-Registered PARTITION_ALL{ITERTOOLZ_NAMES, function_def<"partition_all(n, seq)", partition_all>()};
+Registered PARTITION_ALL{ITERTOOLZ_NAMES, function_def<partition_all>()};
 
 }  // namespace
 

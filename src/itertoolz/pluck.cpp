@@ -71,21 +71,18 @@ private:
     Owned default_;  // null: no default
 };
 
-PyObject* pluck(Bound<2>& a) { return pluck_impl("pluck", a[0], a[1], a.rest, a.n_rest); }
-Registered PLUCK{ITERTOOLZ_NAMES, function_def<"pluck(ind, seqs, *rest)", pluck>()};
+PyObject* pluck(Args<"pluck(ind, seqs, default=...)">& a) {
+    return pluck_impl("pluck", a["ind"], a["seqs"], a["default"]);
+}
+Registered PLUCK{ITERTOOLZ_NAMES, function_def<pluck>()};
 
 }  // namespace
 
-PyObject* pluck_impl(const char* tool, PyObject* ind, PyObject* seqs, PyObject* const* rest, Py_ssize_t n_rest) {
-    if (n_rest > 1) {
-        PyErr_SetString(PyExc_TypeError, "pluck takes at most 3 arguments");
-        return nullptr;
-    }
+PyObject* pluck_impl(const char* tool, PyObject* ind, PyObject* seqs, PyObject* dflt) {
     PySource source = PySource::from(seqs);
     if (!source) return nullptr;
-    if (n_rest == 0 && !PyList_Check(ind)) return new_pluck_iter(tool, Owned::borrow(ind), std::move(source));
-    Owned dflt = n_rest == 1 ? Owned::borrow(rest[0]) : Owned();
-    return new_native_iter<PluckStep>(tool, std::move(source), Owned::borrow(ind), std::move(dflt));
+    if (!dflt && !PyList_Check(ind)) return new_pluck_iter(tool, Owned::borrow(ind), std::move(source));
+    return new_native_iter<PluckStep>(tool, std::move(source), Owned::borrow(ind), Owned::borrow(dflt));
 }
 
 ClassDef PLUCK_ITER_CLASS = dedicated_class_def<PluckIter>();

@@ -9,17 +9,12 @@
 namespace brisko {
 namespace {
 
-PyObject* reduceby(Bound<3>& a) {
-    if (a.n_rest > 1) {
-        PyErr_SetString(PyExc_TypeError, "reduceby takes at most 4 arguments");
-        return nullptr;
-    }
-    PyObject *key = a[0], *binop = a[1];
-    PyObject* initial = a.n_rest == 1 ? a.rest[0] : nullptr;
+PyObject* reduceby(Args<"reduceby(key, binop, seq, init=...)">& a) {
+    PyObject *key = a["key"], *binop = a["binop"], *initial = a["init"];
     bool fresh_start = initial && PyCallable_Check(initial);  // a factory: one new start per key
     Owned result = Owned::steal(PyDict_New());
     if (!result) return nullptr;
-    int rc = for_each_element(a[2], [&](PyObject* item) {
+    int rc = for_each_element(a["seq"], [&](PyObject* item) {
         Owned k = Owned::steal(apply_key(key, item));
         if (!k) return fetch_status();
         PyObject* found = nullptr;
@@ -40,7 +35,7 @@ PyObject* reduceby(Bound<3>& a) {
     });
     return rc < 0 ? nullptr : result.release();
 }
-Registered REDUCEBY{ITERTOOLZ_NAMES, function_def<"reduceby(key, binop, seq, *rest)", reduceby>()};
+Registered REDUCEBY{ITERTOOLZ_NAMES, function_def<reduceby>()};
 
 }  // namespace
 

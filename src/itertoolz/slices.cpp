@@ -8,33 +8,33 @@
 namespace brisko {
 namespace {
 
-PyObject* take(Bound<2>& a) {
-    PyObject* argv[] = {a[1], a[0]};
+PyObject* take(Args<"take(n, seq)">& a) {
+    PyObject* argv[] = {a["seq"], a["n"]};
     return call_attr(ISLICE, argv, 2);
 }
-Registered TAKE{ITERTOOLZ_NAMES, function_def<"take(n, seq)", take>()};
+Registered TAKE{ITERTOOLZ_NAMES, function_def<take>()};
 
-PyObject* drop(Bound<2>& a) {
-    PyObject* argv[] = {a[1], a[0], Py_None};
+PyObject* drop(Args<"drop(n, seq)">& a) {
+    PyObject* argv[] = {a["seq"], a["n"], Py_None};
     return call_attr(ISLICE, argv, 3);
 }
-Registered DROP{ITERTOOLZ_NAMES, function_def<"drop(n, seq)", drop>()};
+Registered DROP{ITERTOOLZ_NAMES, function_def<drop>()};
 
-PyObject* take_nth(Bound<2>& a) {
+PyObject* take_nth(Args<"take_nth(n, seq)">& a) {
     Owned zero = Owned::steal(PyLong_FromLong(0));
     if (!zero) return nullptr;
-    PyObject* argv[] = {a[1], zero.get(), Py_None, a[0]};
+    PyObject* argv[] = {a["seq"], zero.get(), Py_None, a["n"]};
     return call_attr(ISLICE, argv, 4);
 }
-Registered TAKE_NTH{ITERTOOLZ_NAMES, function_def<"take_nth(n, seq)", take_nth>()};
+Registered TAKE_NTH{ITERTOOLZ_NAMES, function_def<take_nth>()};
 
-PyObject* cons(Bound<2>& a) {
-    Owned head = Owned::steal(PyTuple_Pack(1, a[0]));
+PyObject* cons(Args<"cons(el, seq)">& a) {
+    Owned head = Owned::steal(PyTuple_Pack(1, a["el"]));
     if (!head) return nullptr;
-    PyObject* argv[] = {head.get(), a[1]};
+    PyObject* argv[] = {head.get(), a["seq"]};
     return call_attr(CHAIN, argv, 2);
 }
-Registered CONS{ITERTOOLZ_NAMES, function_def<"cons(el, seq)", cons>()};
+Registered CONS{ITERTOOLZ_NAMES, function_def<cons>()};
 
 }  // namespace
 

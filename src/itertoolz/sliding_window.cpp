@@ -108,16 +108,16 @@ PyObject* new_sliding_window_iter(std::uint64_t n, PySource source, std::vector<
                               SlidingWindowIter{GilRefCell<State>(std::move(state))});
 }
 
-PyObject* sliding_window(Bound<2>& a) {
+PyObject* sliding_window(Args<"sliding_window(n, seq)">& a) {
     std::int64_t n;
-    if (to_i64(a, 0, n) < 0) return nullptr;
+    if (a.to_i64("n", n) < 0) return nullptr;
     if (n < 0) {
         PyErr_SetString(PyExc_ValueError, "n must be >= 0");
         return nullptr;
     }
-    return sliding_window_impl(std::uint64_t(n), a[1]);
+    return sliding_window_impl(std::uint64_t(n), a["seq"]);
 }
-Registered SLIDING_WINDOW{ITERTOOLZ_NAMES, function_def<"sliding_window(n, seq)", sliding_window>()};
+Registered SLIDING_WINDOW{ITERTOOLZ_NAMES, function_def<sliding_window>()};
 
 }  // namespace
 

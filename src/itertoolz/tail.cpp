@@ -32,12 +32,12 @@ PyObject* tail_of_iterator(std::uint64_t n, PyObject* seq) {
     return result.release();
 }
 
-PyObject* tail(Bound<2>& a) {
+PyObject* tail(Args<"tail(n, seq)">& a) {
     std::uint64_t n;
-    if (to_count(a, 0, n) < 0) return nullptr;
-    return tail_impl(n, a[1]);
+    if (a.to_count("n", n) < 0) return nullptr;
+    return tail_impl(n, a["seq"]);
 }
-Registered TAIL{ITERTOOLZ_NAMES, function_def<"tail(n, seq)", tail>()};
+Registered TAIL{ITERTOOLZ_NAMES, function_def<tail>()};
 
 }  // namespace
 

@@ -208,11 +208,11 @@ PyObject* sorted_whole(PyObject* seq, PyObject* key, std::uint64_t k) {
     return result.release();
 }
 
-PyObject* topk(Bound<3>& a) {
+PyObject* topk(Args<"topk(k, seq, key=None)">& a) {
     std::uint64_t k;
-    if (to_count(a, 0, k) < 0) return nullptr;
-    PyObject* seq = a[1];
-    PyObject* key = a[2] == Py_None ? nullptr : a[2];
+    if (a.to_count("k", k) < 0) return nullptr;
+    PyObject* seq = a["seq"];
+    PyObject* key = a.unless_none("key");
     if ((PyList_CheckExact(seq) || PyTuple_CheckExact(seq)) && std::uint64_t(Py_SIZE(seq)) <= k) {
         return sorted_whole(seq, key, k);
     }
@@ -223,7 +223,7 @@ PyObject* topk(Bound<3>& a) {
     if (rc < 0) return nullptr;
     return selection.take_result();
 }
-Registered TOPK{ITERTOOLZ_NAMES, function_def<"topk(k, seq, key=None)", topk>()};
+Registered TOPK{ITERTOOLZ_NAMES, function_def<topk>()};
 
 }  // namespace
 

@@ -141,11 +141,11 @@ PyObject* new_unique_i64_iter(BufferView view) {
                               UniqueI64Iter{std::move(view), GilRefCell<State>(State{std::move(seen), 0, {}})});
 }
 
-PyObject* unique(Bound<2>& a) {
-    PyObject* key = a[1] == Py_None ? nullptr : a[1];
-    return unique_impl("unique", a[0], key);
+PyObject* unique(Args<"unique(seq, key=None)">& a) {
+    PyObject* key = a.unless_none("key");
+    return unique_impl("unique", a["seq"], key);
 }
-Registered UNIQUE{ITERTOOLZ_NAMES, function_def<"unique(seq, key=None)", unique>()};
+Registered UNIQUE{ITERTOOLZ_NAMES, function_def<unique>()};
 
 }  // namespace
 

@@ -34,15 +34,15 @@ Reader READERS[] = {
 
 // (kind, parts) for an object of one of the classes above (never subclassed, so its type alone
 // decides), None for any other object.
-PyObject* parts(Bound<1>& a) {
+PyObject* parts(Args<"parts(obj)">& a) {
     for (Reader& reader : READERS) {
         PyTypeObject* type = reader.type();
         if (!type) return nullptr;
-        if (!Py_IS_TYPE(a[0], type)) continue;
+        if (!Py_IS_TYPE(a["obj"], type)) continue;
         PyObject* kind =
             reader.kind_str.get_or_init([&] { return Owned::steal(PyUnicode_InternFromString(reader.kind)); });
         if (!kind) return nullptr;
-        Owned read = Owned::steal(reader.read(a[0]));
+        Owned read = Owned::steal(reader.read(a["obj"]));
         if (!read) return nullptr;
         return PyTuple_Pack(2, kind, read.get());
     }
@@ -50,11 +50,13 @@ PyObject* parts(Bound<1>& a) {
 }
 
 // The way back from curry_parts: keywords as one dict, so that any name round-trips, `func` too.
-PyObject* from_curry_parts(Bound<3>& a) { return curry_from_parts(a[0], a[1], a[2]); }
+PyObject* from_curry_parts(Args<"curry_from_parts(func, args, kwargs)">& a) {
+    return curry_from_parts(a["func"], a["args"], a["kwargs"]);
+}
 
 PyMethodDef introspect_functions[] = {
-    function_def<"parts(obj)", parts>(),
-    function_def<"curry_from_parts(func, args, kwargs)", from_curry_parts>(),
+    function_def<parts>(),
+    function_def<from_curry_parts>(),
     {nullptr, nullptr, 0, nullptr},
 };
 

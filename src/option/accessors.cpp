@@ -23,21 +23,21 @@ PyObject* found_or_nothing(PyObject* item) {
     return new_nothing();
 }
 
-PyObject* first_opt(Bound<1>& a) { return brisko::first_opt(a[0]); }
-Registered FIRST_OPT{OPTION_NAMES, function_def<"first_opt(seq)", first_opt>()};
+PyObject* first_opt(Args<"first_opt(seq)">& a) { return brisko::first_opt(a["seq"]); }
+Registered FIRST_OPT{OPTION_NAMES, function_def<first_opt>()};
 
-PyObject* last_opt(Bound<1>& a) { return brisko::last_opt(a[0]); }
-Registered LAST_OPT{OPTION_NAMES, function_def<"last_opt(seq)", last_opt>()};
+PyObject* last_opt(Args<"last_opt(seq)">& a) { return brisko::last_opt(a["seq"]); }
+Registered LAST_OPT{OPTION_NAMES, function_def<last_opt>()};
 
-PyObject* nth_opt(Bound<2>& a) {
+PyObject* nth_opt(Args<"nth_opt(n, seq)">& a) {
     std::uint64_t n;
-    if (to_count(a, 0, n) < 0) return nullptr;
-    return brisko::nth_opt(n, a[1]);
+    if (a.to_count("n", n) < 0) return nullptr;
+    return brisko::nth_opt(n, a["seq"]);
 }
-Registered NTH_OPT{OPTION_NAMES, function_def<"nth_opt(n, seq)", nth_opt>()};
+Registered NTH_OPT{OPTION_NAMES, function_def<nth_opt>()};
 
-PyObject* peek_opt(Bound<1>& a) {
-    Owned it = Owned::steal(PyObject_GetIter(a[0]));
+PyObject* peek_opt(Args<"peek_opt(seq)">& a) {
+    Owned it = Owned::steal(PyObject_GetIter(a["seq"]));
     if (!it) return nullptr;
     Owned head = Owned::steal(iter_next(it.get()));
     if (!head) return nothing_unless_error();
@@ -45,22 +45,22 @@ PyObject* peek_opt(Bound<1>& a) {
     if (!pair) return nullptr;
     return new_some(std::move(pair));
 }
-Registered PEEK_OPT{OPTION_NAMES, function_def<"peek_opt(seq)", peek_opt>()};
+Registered PEEK_OPT{OPTION_NAMES, function_def<peek_opt>()};
 
 // A list `ind` is one key here, not a list of keys.
-PyObject* get_opt(Bound<2>& a) { return found_or_nothing(get_item(a[1], a[0])); }
-Registered GET_OPT{OPTION_NAMES, function_def<"get_opt(ind, coll)", get_opt>()};
+PyObject* get_opt(Args<"get_opt(ind, coll)">& a) { return found_or_nothing(get_item(a["coll"], a["ind"])); }
+Registered GET_OPT{OPTION_NAMES, function_def<get_opt>()};
 
-PyObject* get_in_opt(Bound<1>& a) {
-    Owned current = Owned::borrow(a[0]);
-    for (Py_ssize_t i = 0; i < a.n_rest; ++i) {
-        PyObject* next = get_item(current.get(), a.rest[i]);
+PyObject* get_in_opt(Args<"get_in_opt(coll, *keys)">& a) {
+    Owned current = Owned::borrow(a["coll"]);
+    for (Py_ssize_t i = 0; i < a.n_rest(); ++i) {
+        PyObject* next = get_item(current.get(), a.rest()[i]);
         if (!next) return found_or_nothing(nullptr);
         current = Owned::steal(next);
     }
     return new_some(std::move(current));
 }
-Registered GET_IN_OPT{OPTION_NAMES, function_def<"get_in_opt(coll, *keys)", get_in_opt>()};
+Registered GET_IN_OPT{OPTION_NAMES, function_def<get_in_opt>()};
 
 }  // namespace
 

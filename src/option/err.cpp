@@ -9,47 +9,42 @@
 namespace brisko {
 namespace {
 
-PyObject* err_new(Bound<1>& a) { return new_err(Owned::borrow(a[0])); }
-using ErrNew = Constructor<"Err(error)", err_new>;
+PyObject* err_new(Args<"Err(error)">& a) { return new_err(Owned::borrow(a["error"])); }
+using ErrNew = Constructor<err_new>;
 
-PyObject* map(PyObject* self, Bound<1>&) { return new_err(Owned::borrow(held(self))); }
+PyObject* map(PyObject* self, Args<"Err.map($self, f)">&) { return new_err(Owned::borrow(held(self))); }
 
-PyObject* map_err(PyObject* self, Bound<1>& a) {
-    Owned result = Owned::steal(call_one(a[0], held(self)));
+PyObject* map_err(PyObject* self, Args<"Err.map_err($self, f)">& a) {
+    Owned result = Owned::steal(call_one(a["f"], held(self)));
     if (!result) return nullptr;
     return new_err(std::move(result));
 }
 
-PyObject* and_then(PyObject* self, Bound<1>&) { return new_err(Owned::borrow(held(self))); }
+PyObject* and_then(PyObject* self, Args<"Err.and_then($self, f)">&) { return new_err(Owned::borrow(held(self))); }
 
-PyObject* unwrap(PyObject* self, Bound<0>&) {
+PyObject* unwrap(PyObject* self, Args<"Err.unwrap($self)">&) {
     // A repr that raises reports its own exception instead.
     Owned message = Owned::steal(PyUnicode_FromFormat("called `unwrap` on Err(%R)", held(self)));
     if (message) PyErr_SetObject(PyExc_ValueError, message.get());
     return nullptr;
 }
 
-PyObject* unwrap_or(PyObject*, Bound<1>& a) { return Py_NewRef(a[0]); }
+PyObject* unwrap_or(PyObject*, Args<"Err.unwrap_or($self, default)">& a) { return Py_NewRef(a["default"]); }
 
-PyObject* ok(PyObject*, Bound<0>&) { return new_nothing(); }
+PyObject* ok(PyObject*, Args<"Err.ok($self)">&) { return new_nothing(); }
 
-PyObject* err(PyObject* self, Bound<0>&) { return new_some(Owned::borrow(held(self))); }
+PyObject* err(PyObject* self, Args<"Err.err($self)">&) { return new_some(Owned::borrow(held(self))); }
 
-PyObject* is_ok(PyObject*, Bound<0>&) { Py_RETURN_FALSE; }
+PyObject* is_ok(PyObject*, Args<"Err.is_ok($self)">&) { Py_RETURN_FALSE; }
 
-PyObject* is_err(PyObject*, Bound<0>&) { Py_RETURN_TRUE; }
+PyObject* is_err(PyObject*, Args<"Err.is_err($self)">&) { Py_RETURN_TRUE; }
 
 PyMethodDef err_methods[] = {
-    method_def<"Err.map($self, f)", map>(),
-    method_def<"Err.map_err($self, f)", map_err>(),
-    method_def<"Err.and_then($self, f)", and_then>(),
-    method_def<"Err.unwrap($self)", unwrap>(),
-    method_def<"Err.unwrap_or($self, default)", unwrap_or>(),
-    method_def<"Err.ok($self)", ok>(),
-    method_def<"Err.err($self)", err>(),
-    method_def<"Err.is_ok($self)", is_ok>(),
-    method_def<"Err.is_err($self)", is_err>(),
-    {nullptr, nullptr, 0, nullptr},
+    method_def<map>(),       method_def<map_err>(),
+    method_def<and_then>(),  method_def<unwrap>(),
+    method_def<unwrap_or>(), method_def<ok>(),
+    method_def<err>(),       method_def<is_ok>(),
+    method_def<is_err>(),    {nullptr, nullptr, 0, nullptr},
 };
 
 PyMemberDef err_members[] = {value_member("error"), {nullptr, 0, 0, 0, nullptr}};

@@ -8,30 +8,32 @@
 namespace brisko {
 namespace {
 
-PyObject* nothing_new(Bound<0>&) { return new_nothing(); }
-using NothingNew = Constructor<"NothingType()", nothing_new>;
+PyObject* nothing_new(Args<"NothingType()">&) { return new_nothing(); }
+using NothingNew = Constructor<nothing_new>;
 
 // map, and_then and filter never look at their argument.
-PyObject* map(PyObject*, Bound<1>&) { return new_nothing(); }
+PyObject* map(PyObject*, Args<"NothingType.map($self, f)">&) { return new_nothing(); }
 
-PyObject* and_then(PyObject*, Bound<1>&) { return new_nothing(); }
+PyObject* and_then(PyObject*, Args<"NothingType.and_then($self, f)">&) { return new_nothing(); }
 
-PyObject* filter(PyObject*, Bound<1>&) { return new_nothing(); }
+PyObject* filter(PyObject*, Args<"NothingType.filter($self, pred)">&) { return new_nothing(); }
 
-PyObject* unwrap(PyObject*, Bound<0>&) {
+PyObject* unwrap(PyObject*, Args<"NothingType.unwrap($self)">&) {
     PyErr_SetString(PyExc_ValueError, "called `unwrap` on Nothing");
     return nullptr;
 }
 
-PyObject* unwrap_or(PyObject*, Bound<1>& a) { return Py_NewRef(a[0]); }
+PyObject* unwrap_or(PyObject*, Args<"NothingType.unwrap_or($self, default)">& a) { return Py_NewRef(a["default"]); }
 
-PyObject* unwrap_or_else(PyObject*, Bound<1>& a) { return PyObject_CallNoArgs(a[0]); }
+PyObject* unwrap_or_else(PyObject*, Args<"NothingType.unwrap_or_else($self, f)">& a) {
+    return PyObject_CallNoArgs(a["f"]);
+}
 
-PyObject* ok_or(PyObject*, Bound<1>& a) { return new_err(Owned::borrow(a[0])); }
+PyObject* ok_or(PyObject*, Args<"NothingType.ok_or($self, err)">& a) { return new_err(Owned::borrow(a["err"])); }
 
-PyObject* is_some(PyObject*, Bound<0>&) { Py_RETURN_FALSE; }
+PyObject* is_some(PyObject*, Args<"NothingType.is_some($self)">&) { Py_RETURN_FALSE; }
 
-PyObject* is_none(PyObject*, Bound<0>&) { Py_RETURN_TRUE; }
+PyObject* is_none(PyObject*, Args<"NothingType.is_none($self)">&) { Py_RETURN_TRUE; }
 
 PyObject* nothing_repr(PyObject*) noexcept {
     return boundary([] { return PyUnicode_FromString("Nothing"); });
@@ -50,16 +52,9 @@ PyObject* nothing_richcompare(PyObject* self, PyObject* other, int op) noexcept 
 void nothing_dealloc(PyObject* self) noexcept { free_instance(self); }
 
 PyMethodDef nothing_methods[] = {
-    method_def<"NothingType.map($self, f)", map>(),
-    method_def<"NothingType.and_then($self, f)", and_then>(),
-    method_def<"NothingType.filter($self, pred)", filter>(),
-    method_def<"NothingType.unwrap($self)", unwrap>(),
-    method_def<"NothingType.unwrap_or($self, default)", unwrap_or>(),
-    method_def<"NothingType.unwrap_or_else($self, f)", unwrap_or_else>(),
-    method_def<"NothingType.ok_or($self, err)", ok_or>(),
-    method_def<"NothingType.is_some($self)", is_some>(),
-    method_def<"NothingType.is_none($self)", is_none>(),
-    {nullptr, nullptr, 0, nullptr},
+    method_def<map>(),       method_def<and_then>(),         method_def<filter>(), method_def<unwrap>(),
+    method_def<unwrap_or>(), method_def<unwrap_or_else>(),   method_def<ok_or>(),  method_def<is_some>(),
+    method_def<is_none>(),   {nullptr, nullptr, 0, nullptr},
 };
 
 // Holding nothing, an instance can be part of no cycle: the class stays outside the collector.

@@ -11,53 +11,48 @@ namespace {
 
 PyTypeObject* ok_type() noexcept;
 
-PyObject* ok_new(Bound<1>& a) { return new_ok(Owned::borrow(a[0])); }
-using OkNew = Constructor<"Ok(value)", ok_new>;
+PyObject* ok_new(Args<"Ok(value)">& a) { return new_ok(Owned::borrow(a["value"])); }
+using OkNew = Constructor<ok_new>;
 
-PyObject* map(PyObject* self, Bound<1>& a) {
-    Owned result = Owned::steal(call_one(a[0], held(self)));
+PyObject* map(PyObject* self, Args<"Ok.map($self, f)">& a) {
+    Owned result = Owned::steal(call_one(a["f"], held(self)));
     if (!result) return nullptr;
     return new_ok(std::move(result));
 }
 
-PyObject* map_err(PyObject* self, Bound<1>&) { return new_ok(Owned::borrow(held(self))); }
+PyObject* map_err(PyObject* self, Args<"Ok.map_err($self, f)">&) { return new_ok(Owned::borrow(held(self))); }
 
 [[gnu::cold]] PyObject* not_a_result() {
     PyErr_SetString(PyExc_TypeError, "and_then callback must return a Result");
     return nullptr;
 }
 
-PyObject* and_then(PyObject* self, Bound<1>& a) {
-    Owned result = Owned::steal(call_one(a[0], held(self)));
+PyObject* and_then(PyObject* self, Args<"Ok.and_then($self, f)">& a) {
+    Owned result = Owned::steal(call_one(a["f"], held(self)));
     if (!result) return nullptr;
     PyTypeObject* type = Py_TYPE(result.get());
     if (type != ok_type() && type != err_type()) return not_a_result();
     return result.release();
 }
 
-PyObject* unwrap(PyObject* self, Bound<0>&) { return Py_NewRef(held(self)); }
+PyObject* unwrap(PyObject* self, Args<"Ok.unwrap($self)">&) { return Py_NewRef(held(self)); }
 
-PyObject* unwrap_or(PyObject* self, Bound<1>&) { return Py_NewRef(held(self)); }
+PyObject* unwrap_or(PyObject* self, Args<"Ok.unwrap_or($self, default)">&) { return Py_NewRef(held(self)); }
 
-PyObject* ok(PyObject* self, Bound<0>&) { return new_some(Owned::borrow(held(self))); }
+PyObject* ok(PyObject* self, Args<"Ok.ok($self)">&) { return new_some(Owned::borrow(held(self))); }
 
-PyObject* err(PyObject*, Bound<0>&) { return new_nothing(); }
+PyObject* err(PyObject*, Args<"Ok.err($self)">&) { return new_nothing(); }
 
-PyObject* is_ok(PyObject*, Bound<0>&) { Py_RETURN_TRUE; }
+PyObject* is_ok(PyObject*, Args<"Ok.is_ok($self)">&) { Py_RETURN_TRUE; }
 
-PyObject* is_err(PyObject*, Bound<0>&) { Py_RETURN_FALSE; }
+PyObject* is_err(PyObject*, Args<"Ok.is_err($self)">&) { Py_RETURN_FALSE; }
 
 PyMethodDef ok_methods[] = {
-    method_def<"Ok.map($self, f)", map>(),
-    method_def<"Ok.map_err($self, f)", map_err>(),
-    method_def<"Ok.and_then($self, f)", and_then>(),
-    method_def<"Ok.unwrap($self)", unwrap>(),
-    method_def<"Ok.unwrap_or($self, default)", unwrap_or>(),
-    method_def<"Ok.ok($self)", ok>(),
-    method_def<"Ok.err($self)", err>(),
-    method_def<"Ok.is_ok($self)", is_ok>(),
-    method_def<"Ok.is_err($self)", is_err>(),
-    {nullptr, nullptr, 0, nullptr},
+    method_def<map>(),       method_def<map_err>(),
+    method_def<and_then>(),  method_def<unwrap>(),
+    method_def<unwrap_or>(), method_def<ok>(),
+    method_def<err>(),       method_def<is_ok>(),
+    method_def<is_err>(),    {nullptr, nullptr, 0, nullptr},
 };
 
 PyMemberDef ok_members[] = {value_member("value"), {nullptr, 0, 0, 0, nullptr}};

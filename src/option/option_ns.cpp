@@ -8,13 +8,13 @@ namespace brisko {
 namespace {
 
 // None (by identity) is the absence of a value; anything else, falsy ones included, is a value.
-PyObject* of(Bound<1>& a) {
-    if (a[0] == Py_None) return new_nothing();
-    return new_some(Owned::borrow(a[0]));
+PyObject* of(Args<"Option.of(v)">& a) {
+    if (a["v"] == Py_None) return new_nothing();
+    return new_some(Owned::borrow(a["v"]));
 }
 
 PyMethodDef option_ns_methods[] = {
-    static_method_def<"Option.of(v)", of>(),
+    static_method_def<of>(),
     {nullptr, nullptr, 0, nullptr},
 };
 

@@ -9,8 +9,8 @@
 namespace brisko {
 namespace {
 
-PyObject* of(Bound<1>& a) {
-    Owned value = Owned::steal(PyObject_CallNoArgs(a[0]));
+PyObject* of(Args<"Result.of(f)">& a) {
+    Owned value = Owned::steal(PyObject_CallNoArgs(a["f"]));
     if (value) return new_ok(std::move(value));
     // The raised exception is already an instance with its traceback attached.
     Owned exc = Owned::steal(PyErr_GetRaisedException());
@@ -24,7 +24,7 @@ PyObject* of(Bound<1>& a) {
 }
 
 PyMethodDef result_ns_methods[] = {
-    static_method_def<"Result.of(f)", of>(),
+    static_method_def<of>(),
     {nullptr, nullptr, 0, nullptr},
 };
 

@@ -11,11 +11,11 @@ namespace {
 
 PyTypeObject* some_type() noexcept;
 
-PyObject* some_new(Bound<1>& a) { return new_some(Owned::borrow(a[0])); }
-using SomeNew = Constructor<"Some(value)", some_new>;
+PyObject* some_new(Args<"Some(value)">& a) { return new_some(Owned::borrow(a["value"])); }
+using SomeNew = Constructor<some_new>;
 
-PyObject* map(PyObject* self, Bound<1>& a) {
-    Owned result = Owned::steal(call_one(a[0], held(self)));
+PyObject* map(PyObject* self, Args<"Some.map($self, f)">& a) {
+    Owned result = Owned::steal(call_one(a["f"], held(self)));
     if (!result) return nullptr;
     return new_some(std::move(result));
 }
@@ -25,45 +25,38 @@ PyObject* map(PyObject* self, Bound<1>& a) {
     return nullptr;
 }
 
-PyObject* and_then(PyObject* self, Bound<1>& a) {
-    Owned result = Owned::steal(call_one(a[0], held(self)));
+PyObject* and_then(PyObject* self, Args<"Some.and_then($self, f)">& a) {
+    Owned result = Owned::steal(call_one(a["f"], held(self)));
     if (!result) return nullptr;
     PyTypeObject* type = Py_TYPE(result.get());
     if (type != some_type() && type != nothing_type()) return not_an_option();
     return result.release();
 }
 
-PyObject* filter(PyObject* self, Bound<1>& a) {
-    Owned verdict = Owned::steal(call_one(a[0], held(self)));
+PyObject* filter(PyObject* self, Args<"Some.filter($self, pred)">& a) {
+    Owned verdict = Owned::steal(call_one(a["pred"], held(self)));
     if (!verdict) return nullptr;
     int keep = truth(verdict.get());
     if (keep < 0) return nullptr;
     return keep ? new_some(Owned::borrow(held(self))) : new_nothing();
 }
 
-PyObject* unwrap(PyObject* self, Bound<0>&) { return Py_NewRef(held(self)); }
+PyObject* unwrap(PyObject* self, Args<"Some.unwrap($self)">&) { return Py_NewRef(held(self)); }
 
-PyObject* unwrap_or(PyObject* self, Bound<1>&) { return Py_NewRef(held(self)); }
+PyObject* unwrap_or(PyObject* self, Args<"Some.unwrap_or($self, default)">&) { return Py_NewRef(held(self)); }
 
-PyObject* unwrap_or_else(PyObject* self, Bound<1>&) { return Py_NewRef(held(self)); }
+PyObject* unwrap_or_else(PyObject* self, Args<"Some.unwrap_or_else($self, f)">&) { return Py_NewRef(held(self)); }
 
-PyObject* ok_or(PyObject* self, Bound<1>&) { return new_ok(Owned::borrow(held(self))); }
+PyObject* ok_or(PyObject* self, Args<"Some.ok_or($self, err)">&) { return new_ok(Owned::borrow(held(self))); }
 
-PyObject* is_some(PyObject*, Bound<0>&) { Py_RETURN_TRUE; }
+PyObject* is_some(PyObject*, Args<"Some.is_some($self)">&) { Py_RETURN_TRUE; }
 
-PyObject* is_none(PyObject*, Bound<0>&) { Py_RETURN_FALSE; }
+PyObject* is_none(PyObject*, Args<"Some.is_none($self)">&) { Py_RETURN_FALSE; }
 
 PyMethodDef some_methods[] = {
-    method_def<"Some.map($self, f)", map>(),
-    method_def<"Some.and_then($self, f)", and_then>(),
-    method_def<"Some.filter($self, pred)", filter>(),
-    method_def<"Some.unwrap($self)", unwrap>(),
-    method_def<"Some.unwrap_or($self, default)", unwrap_or>(),
-    method_def<"Some.unwrap_or_else($self, f)", unwrap_or_else>(),
-    method_def<"Some.ok_or($self, err)", ok_or>(),
-    method_def<"Some.is_some($self)", is_some>(),
-    method_def<"Some.is_none($self)", is_none>(),
-    {nullptr, nullptr, 0, nullptr},
+    method_def<map>(),       method_def<and_then>(),         method_def<filter>(), method_def<unwrap>(),
+    method_def<unwrap_or>(), method_def<unwrap_or_else>(),   method_def<ok_or>(),  method_def<is_some>(),
+    method_def<is_none>(),   {nullptr, nullptr, 0, nullptr},
 };
 
 PyMemberDef some_members[] = {value_member("value"), {nullptr, 0, 0, 0, nullptr}};

@@ -47,8 +47,8 @@ private:
     long calls_ = 0;
 };
 
-PyObject* failing_iter(Bound<1>& a) {
-    long mode = PyLong_AsLong(a[0]);
+PyObject* failing_iter(Args<"failing_iter(mode)">& a) {
+    long mode = PyLong_AsLong(a["mode"]);
     if (mode == -1 && PyErr_Occurred()) return nullptr;
     return new_native_iter<FailingStep>("failing_iter", mode);
 }
@@ -70,45 +70,41 @@ private:
     PySource source_;
 };
 
-PyObject* leaking_iter(Bound<1>& a) {
-    PySource source = PySource::from(a[0]);
+PyObject* leaking_iter(Args<"leaking_iter(iterable)">& a) {
+    PySource source = PySource::from(a["iterable"]);
     if (!source) return nullptr;
     return new_native_iter<LeakingStep>("leaking_iter", std::move(source));
 }
 
-PyObject* panic_now(Bound<0>&) { panic("panic at a function boundary"); }
+PyObject* panic_now(Args<"panic_now()">&) { panic("panic at a function boundary"); }
 
 // Runs the object's tp_clear, as the collector does on a cycle it frees, so that a test can reach
 // an object in the state a finalizer would find it in.
-PyObject* collector_clear(Bound<1>& a) {
-    inquiry clear = Py_TYPE(a[0])->tp_clear;
-    if (clear && clear(a[0]) < 0) return nullptr;
+PyObject* collector_clear(Args<"collector_clear(obj)">& a) {
+    inquiry clear = Py_TYPE(a["obj"])->tp_clear;
+    if (clear && clear(a["obj"]) < 0) return nullptr;
     Py_RETURN_NONE;
 }
 
 // The displacement of an int64 set holding the values of an int64 buffer: a flooded table's is
 // about the square of its keys.
-PyObject* int64_displacement(Bound<1>& a) {
-    BufferView view = readable_i64_buffer(a[0]);
-    if (!view) return PyErr_Occurred() ? nullptr : not_an_instance(a[0], "int64 buffer");
+PyObject* int64_displacement(Args<"int64_displacement(buffer)">& a) {
+    BufferView view = readable_i64_buffer(a["buffer"]);
+    if (!view) return PyErr_Occurred() ? nullptr : not_an_instance(a["buffer"], "int64 buffer");
     I64Set seen;
     for (std::size_t i = 0; i < view.length(); ++i) seen.insert(view.data()[i]);
     return PyLong_FromSize_t(seen.displacement());
 }
 
-PyObject* int64_hash(Bound<1>& a) {
-    long long v = PyLong_AsLongLong(a[0]);
+PyObject* int64_hash(Args<"int64_hash(value)">& a) {
+    long long v = PyLong_AsLongLong(a["value"]);
     if (v == -1 && PyErr_Occurred()) return nullptr;
     return PyLong_FromUnsignedLongLong(FxHasher{}.hash(v));
 }
 
 PyMethodDef hook_methods[] = {
-    function_def<"failing_iter(mode)", failing_iter>(),
-    function_def<"leaking_iter(iterable)", leaking_iter>(),
-    function_def<"panic_now()", panic_now>(),
-    function_def<"collector_clear(obj)", collector_clear>(),
-    function_def<"int64_displacement(buffer)", int64_displacement>(),
-    function_def<"int64_hash(value)", int64_hash>(),
+    function_def<failing_iter>(),    function_def<leaking_iter>(),       function_def<panic_now>(),
+    function_def<collector_clear>(), function_def<int64_displacement>(), function_def<int64_hash>(),
     {nullptr, nullptr, 0, nullptr},
 };
 
