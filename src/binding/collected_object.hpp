@@ -5,6 +5,7 @@
 
 #include <Python.h>
 
+#include <array>
 #include <concepts>
 #include <cstddef>
 #include <new>
@@ -123,5 +124,29 @@ struct CollectedObject : CollectedLayout<Head, Fields> {
         FREE(self);
     }
 };
+
+// The slot table of a class of such objects: its dealloc (by default CollectedObject's), the
+// collector's traverse and clear, then the class's own slots, then the end. A table with another
+// dealloc keeps the object's rules by calling CollectedObject's from its own.
+template <class Object, std::size_t N>
+std::array<PyType_Slot, N + 4> collected_slots(const PyType_Slot (&own)[N],
+                                               void (*dealloc)(PyObject*) noexcept = &Object::template dealloc<>) {
+    std::array<PyType_Slot, N + 4> slots{{
+        {Py_tp_dealloc, reinterpret_cast<void*>(dealloc)},
+        {Py_tp_traverse, reinterpret_cast<void*>(&Object::traverse)},
+        {Py_tp_clear, reinterpret_cast<void*>(&Object::clear)},
+    }};
+    for (std::size_t i = 0; i < N; ++i) slots[3 + i] = own[i];
+    slots[N + 3] = {0, nullptr};
+    return slots;
+}
+
+// A class with no slots of its own.
+template <class Object>
+std::array<PyType_Slot, 4> collected_slots() {
+    const PyType_Slot end[] = {{0, nullptr}};
+    auto slots = collected_slots<Object>(end);
+    return {slots[0], slots[1], slots[2], slots[4]};
+}
 
 }  // namespace brisko

@@ -229,6 +229,19 @@ private:
     static void the_signature_line_declares_no_parameter_of_this_name();
 };
 
+// The docstring of a callable that the binder does not bind (a slot-like method such as
+// __length_hint__): its line, checked as any other, then `text`, the prose help() shows.
+template <SignatureLine LINE, std::size_t K>
+consteval std::array<char, decltype(LINE)::SIZE + 4 + K> line_doc(const char (&text)[K]) {
+    static_assert(Line<LINE>::PARSED.error == LineError::none);
+    std::array<char, decltype(LINE)::SIZE + 4 + K> doc{};
+    std::size_t at = 0;
+    for (std::size_t i = 0; i + 1 < decltype(LINE)::SIZE; ++i) doc[at++] = LINE.text[i];
+    for (char c : {'\n', '-', '-', '\n', '\n'}) doc[at++] = c;
+    for (std::size_t i = 0; i < K; ++i) doc[at++] = text[i];
+    return doc;
+}
+
 // The parsed line, its Signature and its docstring, as constants of static storage duration: the
 // Signature's names point into Line's PARSED, and the method table keeps a pointer to DOC.
 template <SignatureLine LINE, Callable KIND, bool FORWARD_KWARGS = false>

@@ -74,16 +74,12 @@ struct CallOnly {
         return nullptr;
     }
 
-    static inline PyType_Slot slots[] = {
-        {Py_tp_dealloc, reinterpret_cast<void*>(&Object::template dealloc<>)},
-        {Py_tp_traverse, reinterpret_cast<void*>(&Object::traverse)},
-        {Py_tp_clear, reinterpret_cast<void*>(&Object::clear)},
+    static inline auto slots = collected_slots<Object>({
         {Py_tp_call, reinterpret_cast<void*>(&PyVectorcall_Call)},
         {Py_tp_getattro, WrapsOneFunction<Fields> ? reinterpret_cast<void*>(&wrapper_getattro<&wrapped_of>)
                                                   : reinterpret_cast<void*>(&PyObject_GenericGetAttr)},
-        {0, nullptr},
-    };
-    static inline PyType_Spec spec = {Fields::NAME, sizeof(Object), 0, COLLECTED_CLASS_FLAGS, slots};
+    });
+    static inline PyType_Spec spec = {Fields::NAME, sizeof(Object), 0, COLLECTED_CLASS_FLAGS, slots.data()};
     static inline ClassDef CLASS{&spec, &install_vectorcall<Object>};
 
     // A new instance owning `fields` (moved in, so a failure releases what they hold).

@@ -277,20 +277,16 @@ PyObject* curry_new(Args<"curry(func, *args, **kwargs)">& a) {
 }
 using CurryNew = Constructor<curry_new>;
 
-PyType_Slot curry_slots[] = {
-    {Py_tp_dealloc, reinterpret_cast<void*>(&CurryObject::dealloc<>)},
-    {Py_tp_traverse, reinterpret_cast<void*>(&CurryObject::traverse)},
-    {Py_tp_clear, reinterpret_cast<void*>(&CurryObject::clear)},
+auto curry_slots = collected_slots<CurryObject>({
     {Py_tp_new, reinterpret_cast<void*>(&new_through_vectorcall)},
     {Py_tp_vectorcall, reinterpret_cast<void*>(CurryNew::entry)},
     {Py_tp_call, reinterpret_cast<void*>(&PyVectorcall_Call)},
     {Py_tp_getattro, reinterpret_cast<void*>(&wrapper_getattro<curry_func>)},
     {Py_tp_doc, const_cast<char*>(CurryNew::doc)},
-    {0, nullptr},
-};
+});
 
 PyType_Spec curry_spec = {
-    "brisko._brisko.curry", sizeof(CurryObject), 0, Py_TPFLAGS_DEFAULT | Py_TPFLAGS_HAVE_GC, curry_slots,
+    "brisko._brisko.curry", sizeof(CurryObject), 0, Py_TPFLAGS_DEFAULT | Py_TPFLAGS_HAVE_GC, curry_slots.data(),
 };
 
 }  // namespace

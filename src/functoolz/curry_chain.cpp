@@ -68,15 +68,10 @@ namespace {
 
 using ChainObject = CollectedObject<ObjectHead, CurryChain>;
 
-PyType_Slot chain_slots[] = {
-    {Py_tp_dealloc, reinterpret_cast<void*>(&ChainObject::dealloc<>)},
-    {Py_tp_traverse, reinterpret_cast<void*>(&ChainObject::traverse)},
-    {Py_tp_clear, reinterpret_cast<void*>(&ChainObject::clear)},
-    {0, nullptr},
-};
+auto chain_slots = collected_slots<ChainObject>();
 
 PyType_Spec chain_spec = {
-    "brisko._brisko.CurryChain", sizeof(ChainObject), 0, COLLECTED_CLASS_FLAGS, chain_slots,
+    "brisko._brisko.CurryChain", sizeof(ChainObject), 0, COLLECTED_CLASS_FLAGS, chain_slots.data(),
 };
 
 ClassDef CURRY_CHAIN_CLASS{&chain_spec};

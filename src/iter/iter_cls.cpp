@@ -179,21 +179,17 @@ PyMethodDef iter_methods[] = {
     method_def<last>(),          method_def<nth>(),        {nullptr, nullptr, 0, nullptr},
 };
 
-PyType_Slot iter_slots[] = {
-    {Py_tp_dealloc, reinterpret_cast<void*>(&IterCls::dealloc<>)},
-    {Py_tp_traverse, reinterpret_cast<void*>(&IterCls::traverse)},
-    {Py_tp_clear, reinterpret_cast<void*>(&IterCls::clear)},
+auto iter_slots = collected_slots<IterCls>({
     {Py_tp_new, reinterpret_cast<void*>(&new_through_vectorcall)},
     {Py_tp_vectorcall, reinterpret_cast<void*>(IterNew::entry)},
     {Py_tp_iter, reinterpret_cast<void*>(&iter_iter)},
     {Py_tp_methods, iter_methods},
     {Py_tp_doc, const_cast<char*>(IterNew::doc)},
-    {0, nullptr},
-};
+});
 
 // Instances hold an arbitrary object, so their cycles go through the collector.
 PyType_Spec iter_spec = {
-    "brisko._brisko.Iter", sizeof(IterCls), 0, Py_TPFLAGS_DEFAULT | Py_TPFLAGS_HAVE_GC, iter_slots,
+    "brisko._brisko.Iter", sizeof(IterCls), 0, Py_TPFLAGS_DEFAULT | Py_TPFLAGS_HAVE_GC, iter_slots.data(),
 };
 
 }  // namespace

@@ -31,17 +31,13 @@ static PyMethodDef native_iter_methods[] = {
     {nullptr, nullptr, 0, nullptr},
 };
 
-static PyType_Slot native_iter_slots[] = {
-    {Py_tp_dealloc, reinterpret_cast<void*>(&NativeIter::dealloc<>)},
-    {Py_tp_traverse, reinterpret_cast<void*>(&NativeIter::traverse)},
-    {Py_tp_clear, reinterpret_cast<void*>(&NativeIter::clear)},
+static auto native_iter_slots = collected_slots<NativeIter>({
     {Py_tp_iter, reinterpret_cast<void*>(&native_self_iter)},
     {Py_tp_methods, native_iter_methods},
-    {0, nullptr},
-};
+});
 
 static PyType_Spec native_iter_spec = {
-    "brisko._brisko.NativeIter", sizeof(NativeIter), 0, COLLECTED_CLASS_FLAGS, native_iter_slots,
+    "brisko._brisko.NativeIter", sizeof(NativeIter), 0, COLLECTED_CLASS_FLAGS, native_iter_slots.data(),
 };
 
 ClassDef NATIVE_ITER_CLASS{&native_iter_spec, &install_raw_iternext<NativeIter>};

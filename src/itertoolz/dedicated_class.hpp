@@ -1,6 +1,6 @@
 // What the dedicated iterator classes share: the object (a CollectedObject with the class's fields
 // after the IterHead), the Python-level methods and the slot table. Each class supplies its fields,
-// `raw_next`, `length_hint`, `traverse` and its docstrings.
+// `raw_next`, `length_hint`, `traverse`, its docstring and the text of its __length_hint__'s.
 #pragma once
 
 #include <Python.h>
@@ -10,6 +10,7 @@
 #include "../binding/class_def.hpp"
 #include "../binding/collected_object.hpp"
 #include "../binding/gc_visit.hpp"
+#include "../binding/signature_line.hpp"
 #include "../core/panic.hpp"
 #include "../iteration/raw_iter_next.hpp"
 
@@ -56,23 +57,21 @@ struct DedicatedClass {
         });
     }
 
+    static constexpr auto LENGTH_HINT_DOC = line_doc<"__length_hint__($self)">(Fields::LENGTH_HINT_TEXT);
+
     static inline PyMethodDef methods[] = {
         {"__next__", reinterpret_cast<PyCFunction>(&next_method<Object>), METH_NOARGS, nullptr},
-        {"__length_hint__", &length_hint, METH_NOARGS, Fields::LENGTH_HINT_DOC},
+        {"__length_hint__", &length_hint, METH_NOARGS, LENGTH_HINT_DOC.data()},
         {nullptr, nullptr, 0, nullptr},
     };
 
-    static inline PyType_Slot slots[] = {
-        {Py_tp_dealloc, reinterpret_cast<void*>(&Object::template dealloc<>)},
-        {Py_tp_traverse, reinterpret_cast<void*>(&Object::traverse)},
-        {Py_tp_clear, reinterpret_cast<void*>(&Object::clear)},
+    static inline auto slots = collected_slots<Object>({
         {Py_tp_iter, reinterpret_cast<void*>(&native_self_iter)},
         {Py_tp_methods, methods},
         {Py_tp_doc, const_cast<char*>(Fields::DOC)},
-        {0, nullptr},
-    };
+    });
 
-    static inline PyType_Spec spec = {Fields::NAME, sizeof(Object), 0, COLLECTED_CLASS_FLAGS, slots};
+    static inline PyType_Spec spec = {Fields::NAME, sizeof(Object), 0, COLLECTED_CLASS_FLAGS, slots.data()};
 };
 
 // The class definition: type made from the shared spec, with raw_iternext installed.

@@ -55,8 +55,7 @@ struct FilterIter {
     static constexpr const char* DOC =
         "Dedicated iterator for `Iter.filter`: one call of the predicate per source\n"
         "element, straight from the iternext slot.";
-    static constexpr const char* LENGTH_HINT_DOC =
-        "__length_hint__($self)\n--\n\n"
+    static constexpr char LENGTH_HINT_TEXT[] =
         "Upper bound (PEP 424 allows estimates): every remaining source\n"
         "element could be kept.";
 

@@ -16,8 +16,7 @@ struct InterposeIter {
         "Dedicated iterator for `interpose`: raw source access (direct indexing\n"
         "for exact lists) and one INCREF of `el` per separator \xe2\x80\x94 no boxed closure.\n"
         "`el` lives outside the cell: it never mutates.";
-    static constexpr const char* LENGTH_HINT_DOC =
-        "__length_hint__($self)\n--\n\n"
+    static constexpr char LENGTH_HINT_TEXT[] =
         "k source items yield 2k-1 outputs (a separator before every item but\n"
         "the first). Exact for list sources, the source's own hint otherwise.";
 

@@ -15,8 +15,7 @@ struct MapIter {
     static constexpr const char* DOC =
         "Dedicated iterator for `Iter.map` and `mapcat`: one call of the function\n"
         "per source element, straight from the iternext slot.";
-    static constexpr const char* LENGTH_HINT_DOC =
-        "__length_hint__($self)\n--\n\n"
+    static constexpr char LENGTH_HINT_TEXT[] =
         "One output per remaining source element (PEP 424): exact for list\n"
         "sources, the source's own hint otherwise.";
 

@@ -18,8 +18,7 @@ struct PluckIter {
         "Dedicated iterator for `pluck` with a single index: one `PyObject_GetItem`\n"
         "per element behind a raw `tp_iternext` slot, instead of a `map` plus\n"
         "`itemgetter` pipeline. `ind` lives outside the cell: it never mutates.";
-    static constexpr const char* LENGTH_HINT_DOC =
-        "__length_hint__($self)\n--\n\n"
+    static constexpr char LENGTH_HINT_TEXT[] =
         "One output per remaining source element (PEP 424): exact for list\n"
         "sources, the source's own hint otherwise.";
 

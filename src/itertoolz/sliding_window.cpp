@@ -20,8 +20,7 @@ struct SlidingWindowIter {
         "Dedicated iterator for `sliding_window`: raw `PyIter_Next`, ring buffer,\n"
         "and the output tuple built straight from the deque (no temp Vec per\n"
         "window). Frozen + Mutex preserves the reentrancy contract.";
-    static constexpr const char* LENGTH_HINT_DOC =
-        "__length_hint__($self)\n--\n\n"
+    static constexpr char LENGTH_HINT_TEXT[] =
         "Exact for list sources (one window per remaining element once\n"
         "primed), the source's own hint otherwise.";
 

@@ -23,8 +23,7 @@ struct UniqueIter {
         "Dedicated iterator for `unique`: raw iterator next, one host hash and one\n"
         "native probe per element instead of a host set, and the \"iterator already\n"
         "executing\" reentrancy contract.";
-    static constexpr const char* LENGTH_HINT_DOC =
-        "__length_hint__($self)\n--\n\n"
+    static constexpr char LENGTH_HINT_TEXT[] =
         "Upper bound (PEP 424 allows estimates): every remaining source\n"
         "element could be new. Lets consumers preallocate.";
 
@@ -61,8 +60,7 @@ struct UniqueI64Iter {
         "Lazy `unique` over a 1-D contiguous i64 buffer: scans natively and boxes\n"
         "only the values it yields, so early exits (`take(5, unique(big_array))`)\n"
         "stay cheap while full scans skip per-element boxing and PyObject hashing.";
-    static constexpr const char* LENGTH_HINT_DOC =
-        "__length_hint__($self)\n--\n\n"
+    static constexpr char LENGTH_HINT_TEXT[] =
         "Upper bound (PEP 424 allows estimates): every remaining element\n"
         "could be new.";
 

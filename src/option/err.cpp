@@ -54,7 +54,7 @@ PyType_Spec err_spec = {
     sizeof(ValueObject),
     0,
     Py_TPFLAGS_DEFAULT | Py_TPFLAGS_HAVE_GC,
-    value_slots<ErrNew::entry, &always_false, err_methods, err_members, ErrNew::doc>,
+    value_slots<ErrNew::entry, &always_false, err_methods, err_members, ErrNew::doc>.data(),
 };
 
 ClassDef ERR_CLASS{&err_spec, &install_match_args<ERROR_FIELD>};

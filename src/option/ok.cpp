@@ -62,7 +62,7 @@ PyType_Spec ok_spec = {
     sizeof(ValueObject),
     0,
     Py_TPFLAGS_DEFAULT | Py_TPFLAGS_HAVE_GC,
-    value_slots<OkNew::entry, &always_true, ok_methods, ok_members, OkNew::doc>,
+    value_slots<OkNew::entry, &always_true, ok_methods, ok_members, OkNew::doc>.data(),
 };
 
 ClassDef OK_CLASS{&ok_spec, &install_match_args<VALUE_FIELD>};

@@ -66,7 +66,7 @@ PyType_Spec some_spec = {
     sizeof(ValueObject),
     0,
     Py_TPFLAGS_DEFAULT | Py_TPFLAGS_HAVE_GC,
-    value_slots<SomeNew::entry, &always_true, some_methods, some_members, SomeNew::doc>,
+    value_slots<SomeNew::entry, &always_true, some_methods, some_members, SomeNew::doc>.data(),
 };
 
 ClassDef SOME_CLASS{&some_spec, &install_match_args<VALUE_FIELD>};

@@ -55,20 +55,18 @@ inline int always_false(PyObject*) noexcept { return 0; }
 // The slot table of a value class: what Some, Ok and Err share, with the class's own constructor
 // (its vectorcall entry), truth value, methods, read-only attribute and docstring.
 template <vectorcallfunc CONSTRUCT, inquiry TRUTH, PyMethodDef* METHODS, PyMemberDef* MEMBERS, const char* DOC>
-inline PyType_Slot value_slots[] = {
-    {Py_tp_dealloc, reinterpret_cast<void*>(&value_dealloc)},
-    {Py_tp_traverse, reinterpret_cast<void*>(&ValueObject::traverse)},
-    {Py_tp_clear, reinterpret_cast<void*>(&ValueObject::clear)},
-    {Py_tp_new, reinterpret_cast<void*>(&new_through_vectorcall)},
-    {Py_tp_vectorcall, reinterpret_cast<void*>(CONSTRUCT)},
-    {Py_nb_bool, reinterpret_cast<void*>(TRUTH)},
-    {Py_tp_repr, reinterpret_cast<void*>(&value_repr)},
-    {Py_tp_richcompare, reinterpret_cast<void*>(&value_richcompare)},
-    {Py_tp_methods, METHODS},
-    {Py_tp_members, MEMBERS},
-    {Py_tp_doc, const_cast<char*>(DOC)},
-    {0, nullptr},
-};
+inline auto value_slots = collected_slots<ValueObject>(
+    {
+        {Py_tp_new, reinterpret_cast<void*>(&new_through_vectorcall)},
+        {Py_tp_vectorcall, reinterpret_cast<void*>(CONSTRUCT)},
+        {Py_nb_bool, reinterpret_cast<void*>(TRUTH)},
+        {Py_tp_repr, reinterpret_cast<void*>(&value_repr)},
+        {Py_tp_richcompare, reinterpret_cast<void*>(&value_richcompare)},
+        {Py_tp_methods, METHODS},
+        {Py_tp_members, MEMBERS},
+        {Py_tp_doc, const_cast<char*>(DOC)},
+    },
+    &value_dealloc);
 
 // The read-only attribute `name` over the held object.
 constexpr PyMemberDef value_member(const char* name) {
