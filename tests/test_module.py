@@ -43,6 +43,15 @@ def test_the_registration_table():
     assert str(inspect.signature(b.take)) == "(n, seq)"
 
 
+def test_a_broken_registration_table_names_the_name_at_fault():
+    hooks = pytest.importorskip("brisko._testhooks")
+    for i, message in enumerate(["the unlisted table does not list 'stray', which a row exports",
+                                 "the twice table has two rows for 'listed'",
+                                 "the no_row table lists 'listed', which no row exports"]):
+        with pytest.raises(SystemError, match=f"^{message}$"):
+            hooks.add_broken_table(i)
+
+
 # The classes of the lazy results and wrappers, none exported but NativeIter as a namespace.
 HIDDEN = {"InterposeIter": lambda: b.interpose(0, [1]), "SlidingWindowIter": lambda: b.sliding_window(2, []),
           "UniqueIter": lambda: b.unique([]), "PluckIter": lambda: b.pluck(0, []),

@@ -6,7 +6,6 @@
 
 #include <Python.h>
 
-#include <array>
 #include <cstddef>
 
 #include "class_def.hpp"
@@ -17,27 +16,30 @@ class Registered;
 
 class RegistrationTable {
 public:
-    static constexpr std::size_t CAPACITY = 48;
-
-    // `order` lists every name of the subsystem, in export order; it must outlive the table.
+    // `order` lists every name of the subsystem, in export order; `what` names the table in the
+    // errors of a broken one. Both outlive the table.
     template <std::size_t N>
-    consteval explicit RegistrationTable(const char* const (&order)[N]) : order_(order), size_(N) {
-        static_assert(N <= CAPACITY, "RegistrationTable::CAPACITY is too small");
-    }
+    consteval RegistrationTable(const char* what, const char* const (&order)[N])
+        : what_(what), order_(order), size_(N) {}
 
     std::size_t size() const noexcept { return size_; }
     const char* name(std::size_t i) const noexcept { return order_[i]; }
-    // The row registered under the i-th name: null when there is none, or when another row has the
-    // same name or a name the order does not list (the table is then broken, and the import fails).
-    const Registered* row(std::size_t i) const noexcept;
+    // 0 when every listed name has exactly one row and every row is listed; else a SystemError
+    // naming the first name at fault and the table, and -1.
+    int check() const;
+    // The row registered under the i-th name, once `check` has passed.
+    const Registered& row(std::size_t i) const noexcept;
 
 private:
     friend class Registered;
+    const Registered* find(const char* name) const noexcept;
+
+    const char* what_;
     const char* const* order_;
     std::size_t size_;
-    // In the order the library's static initialisation happens to run, which is unspecified.
-    std::array<const Registered*, CAPACITY> rows_{};
-    std::size_t n_rows_ = 0;
+    // Rows join in the order static initialisation runs, which is unspecified. Threaded through
+    // the rows themselves, the list has room for any number of them and needs no allocation.
+    const Registered* first_ = nullptr;
 };
 
 // One exported name and what it is bound to. Objects of this type live at namespace scope: the
@@ -62,6 +64,8 @@ public:
     // The object bound to the name: a new reference, or null with an exception. Called at import,
     // inside the module's boundary.
     PyObject* make() const;
+    // The table's next row, or null after its last.
+    const Registered* next() const noexcept { return next_; }
 
 private:
     void enter(RegistrationTable& table) noexcept;
@@ -71,6 +75,7 @@ private:
     ClassDef* cls_ = nullptr;
     const char* name_ = nullptr;
     PyObject* (*make_)() = nullptr;
+    const Registered* next_ = nullptr;
 };
 
 // A builtin function object for `def`, with __module__ "brisko._brisko" (a new reference).

@@ -218,7 +218,7 @@ namespace {
 const char* const ITER_ORDER[] = {"Iter"};
 }  // namespace
 
-constinit RegistrationTable ITER_NAMES{ITER_ORDER};
+constinit RegistrationTable ITER_NAMES{"iter", ITER_ORDER};
 
 namespace {
 Registered ITER{ITER_NAMES, ITER_CLASS};

@@ -27,13 +27,9 @@ int add_name(PyObject* module, const char* name, PyObject* obj) {
 }  // namespace
 
 int add_names(PyObject* module, const RegistrationTable& table) {
+    if (table.check() < 0) return -1;
     for (std::size_t i = 0; i < table.size(); ++i) {
-        if (table.row(i)) continue;
-        PyErr_Format(PyExc_SystemError, "no single row of its table registers the name '%s'", table.name(i));
-        return -1;
-    }
-    for (std::size_t i = 0; i < table.size(); ++i) {
-        Owned obj = Owned::steal(table.row(i)->make());
+        Owned obj = Owned::steal(table.row(i).make());
         if (!obj || add_name(module, table.name(i), obj.get()) < 0) return -1;
     }
     return 0;

@@ -8,7 +8,7 @@
 namespace brisko {
 
 // Makes and adds each name of the table in turn. SystemError, before anything of the table is
-// added, when it is broken (RegistrationTable::row).
+// made, when it is broken (RegistrationTable::check).
 int add_names(PyObject* module, const RegistrationTable& table);
 
 }  // namespace brisko
