@@ -36,6 +36,7 @@ def test_the_registration_table():
             assert isinstance(obj, type) and bool(obj.__text_signature__) == (name in CLASSES), name
         elif name not in ("Nothing", "flip"):
             assert inspect.isbuiltin(obj) and obj.__name__ == name and obj.__module__ == "brisko._brisko", name
+            assert obj.__self__ is b and repr(obj) == f"<built-in function {name}>", name  # its body reaches b
             assert obj.__text_signature__ and obj.__doc__ is None, name  # the docstring is only the signature
     for name in NAMESPACES:
         with pytest.raises(TypeError, match=f"^cannot create 'brisko._brisko.{name}' instances$"):

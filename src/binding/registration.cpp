@@ -53,7 +53,7 @@ Registered::Registered(RegistrationTable& table, PyMethodDef* def) noexcept : de
 
 Registered::Registered(RegistrationTable& table, ClassDef& cls) noexcept : cls_(&cls) { enter(table); }
 
-Registered::Registered(RegistrationTable& table, const char* name, PyObject* (*make)()) noexcept
+Registered::Registered(RegistrationTable& table, const char* name, PyObject* (*make)(PyObject*)) noexcept
     : name_(name), make_(make) {
     enter(table);
 }
@@ -74,16 +74,16 @@ const char* Registered::name() const noexcept {
     return name_;
 }
 
-PyObject* Registered::make() const {
-    if (def_) return new_function(def_);
+PyObject* Registered::make(PyObject* module) const {
+    if (def_) return new_function(def_, module);
     if (cls_) return Py_XNewRef(reinterpret_cast<PyObject*>(class_type(*cls_)));
-    return make_();
+    return make_(module);
 }
 
-PyObject* new_function(PyMethodDef* def) noexcept {
-    Owned module_name = Owned::steal(PyUnicode_InternFromString("brisko._brisko"));
+PyObject* new_function(PyMethodDef* def, PyObject* module) noexcept {
+    Owned module_name = Owned::steal(PyModule_GetNameObject(module));
     if (!module_name) return nullptr;
-    return PyCMethod_New(def, nullptr, module_name.get(), nullptr);
+    return PyCMethod_New(def, module, module_name.get(), nullptr);
 }
 
 }  // namespace brisko

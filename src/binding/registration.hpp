@@ -53,7 +53,7 @@ public:
     // A class, under the last component of its spec's name.
     Registered(RegistrationTable& table, ClassDef& cls) noexcept;
     // Any other object; `make` returns a new reference, or null with an exception.
-    Registered(RegistrationTable& table, const char* name, PyObject* (*make)()) noexcept;
+    Registered(RegistrationTable& table, const char* name, PyObject* (*make)(PyObject* module)) noexcept;
 
     Registered(const Registered&) = delete;
     Registered& operator=(const Registered&) = delete;
@@ -61,9 +61,9 @@ public:
     // Read at import only: while the library loads, a definition in another file may not be
     // initialised yet.
     const char* name() const noexcept;
-    // The object bound to the name: a new reference, or null with an exception. Called at import,
-    // inside the module's boundary.
-    PyObject* make() const;
+    // The object bound to the name, for the module being initialised: a new reference, or null
+    // with an exception. Called at import, inside the module's boundary.
+    PyObject* make(PyObject* module) const;
     // The table's next row, or null after its last.
     const Registered* next() const noexcept { return next_; }
 
@@ -74,11 +74,12 @@ private:
     PyMethodDef* def_ = nullptr;
     ClassDef* cls_ = nullptr;
     const char* name_ = nullptr;
-    PyObject* (*make_)() = nullptr;
+    PyObject* (*make_)(PyObject*) = nullptr;
     const Registered* next_ = nullptr;
 };
 
-// A builtin function object for `def`, with __module__ "brisko._brisko" (a new reference).
-PyObject* new_function(PyMethodDef* def) noexcept;
+// A builtin function object for `def` whose `self` is `module` (so that its body reaches the
+// module) and whose __module__ is the module's name: a new reference.
+PyObject* new_function(PyMethodDef* def, PyObject* module) noexcept;
 
 }  // namespace brisko

@@ -29,7 +29,7 @@ int add_name(PyObject* module, const char* name, PyObject* obj) {
 int add_names(PyObject* module, const RegistrationTable& table) {
     if (table.check() < 0) return -1;
     for (std::size_t i = 0; i < table.size(); ++i) {
-        Owned obj = Owned::steal(table.row(i).make());
+        Owned obj = Owned::steal(table.row(i).make(module));
         if (!obj || add_name(module, table.name(i), obj.get()) < 0) return -1;
     }
     return 0;

@@ -107,7 +107,7 @@ PyObject* int64_hash(Bound<1>& a) {
 
 // Three tables, each broken in one way: a row exports a name its order does not list, two rows
 // share a name, a listed name has no row. Adding one to a fresh module raises its SystemError.
-PyObject* make_none() { Py_RETURN_NONE; }
+PyObject* make_none(PyObject*) { Py_RETURN_NONE; }
 const char* const ONE_NAME[] = {"listed"};
 constinit RegistrationTable UNLISTED{"unlisted", ONE_NAME}, TWICE{"twice", ONE_NAME}, NO_ROW{"no_row", ONE_NAME};
 Registered UNLISTED_ROWS[] = {{UNLISTED, "listed", &make_none}, {UNLISTED, "stray", &make_none}};
