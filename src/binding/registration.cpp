@@ -19,7 +19,7 @@ namespace {
 
 const Registered* RegistrationTable::find(const char* name) const noexcept {
     for (const Registered* r = first_; r; r = r->next()) {
-        if (std::strcmp(r->name(), name) == 0) return r;
+        if (r->exported() && std::strcmp(r->name(), name) == 0) return r;
     }
     return nullptr;
 }
@@ -33,7 +33,9 @@ int RegistrationTable::check() const {
         }
         std::size_t listed = 0;
         while (listed < size_ && std::strcmp(order_[listed], name) != 0) ++listed;
-        if (listed == size_) return broken("the %s table does not list '%s', which a row exports", what_, name);
+        if (r->exported() && listed == size_) {
+            return broken("the %s table does not list '%s', which a row exports", what_, name);
+        }
     }
     for (std::size_t i = 0; i < size_; ++i) {
         if (!find(order_[i])) return broken("the %s table lists '%s', which no row exports", what_, order_[i]);
@@ -51,7 +53,10 @@ Registered::Registered(RegistrationTable& table, PyMethodDef def) noexcept : own
 
 Registered::Registered(RegistrationTable& table, PyMethodDef* def) noexcept : def_(def) { enter(table); }
 
-Registered::Registered(RegistrationTable& table, ClassDef& cls) noexcept : cls_(&cls) { enter(table); }
+Registered::Registered(RegistrationTable& table, ClassDef& cls, Exported exported) noexcept
+    : cls_(&cls), exported_(exported) {
+    enter(table);
+}
 
 Registered::Registered(RegistrationTable& table, const char* name, PyObject* (*make)(PyObject*)) noexcept
     : name_(name), make_(make) {

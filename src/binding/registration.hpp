@@ -1,7 +1,7 @@
 // Registration tables: a subsystem's exported names in export order, each bound at import to the
-// object its row makes. The file that defines a name registers it (a `Registered` at namespace
-// scope, which joins its table while the library loads), so a subsystem writes its order once, in
-// its table, and each name's declaration once, next to its body.
+// object its row makes, and the classes it makes at import without exporting them. The file that
+// defines a name registers it (a `Registered` at namespace scope, which joins its table while the
+// library loads), so a subsystem writes its order once, in its table, and each declaration once.
 #pragma once
 
 #include <Python.h>
@@ -16,19 +16,21 @@ class Registered;
 
 class RegistrationTable {
 public:
-    // `order` lists every name of the subsystem, in export order; `what` names the table in the
-    // errors of a broken one. Both outlive the table.
+    // `order` lists every exported name of the subsystem, in export order; `what` names the table
+    // in the errors of a broken one. Both outlive the table.
     template <std::size_t N>
     consteval RegistrationTable(const char* what, const char* const (&order)[N])
         : what_(what), order_(order), size_(N) {}
 
     std::size_t size() const noexcept { return size_; }
     const char* name(std::size_t i) const noexcept { return order_[i]; }
-    // 0 when every listed name has exactly one row and every row is listed; else a SystemError
-    // naming the first name at fault and the table, and -1.
+    // 0 when every listed name has exactly one exporting row, every exporting row is listed and no
+    // name has two rows; else a SystemError naming the first name at fault and the table, and -1.
     int check() const;
-    // The row registered under the i-th name, once `check` has passed.
+    // The row exporting the i-th name, once `check` has passed.
     const Registered& row(std::size_t i) const noexcept;
+    // The first of all rows, exported or not, in no particular order (Registered::next).
+    const Registered* first() const noexcept { return first_; }
 
 private:
     friend class Registered;
@@ -42,16 +44,19 @@ private:
     const Registered* first_ = nullptr;
 };
 
-// One exported name and what it is bound to. Objects of this type live at namespace scope: the
-// table keeps a pointer to each, and function objects keep a pointer to its PyMethodDef.
+// One name and what it is bound to. Objects of this type live at namespace scope: the table keeps
+// a pointer to each, and function objects keep a pointer to its PyMethodDef.
 class Registered {
 public:
+    // A class the module makes at import: exported under its name, or only made.
+    enum class Exported : bool { no, yes };
+
     // A function declared here: `Registered TAKE{ITERTOOLZ_NAMES, function_def<"take(n, seq)", take>()};`
     Registered(RegistrationTable& table, PyMethodDef def) noexcept;
     // A function whose method-table entry is defined elsewhere and lives as long as the library.
     Registered(RegistrationTable& table, PyMethodDef* def) noexcept;
     // A class, under the last component of its spec's name.
-    Registered(RegistrationTable& table, ClassDef& cls) noexcept;
+    Registered(RegistrationTable& table, ClassDef& cls, Exported exported = Exported::yes) noexcept;
     // Any other object; `make` returns a new reference, or null with an exception.
     Registered(RegistrationTable& table, const char* name, PyObject* (*make)(PyObject* module)) noexcept;
 
@@ -61,6 +66,7 @@ public:
     // Read at import only: while the library loads, a definition in another file may not be
     // initialised yet.
     const char* name() const noexcept;
+    bool exported() const noexcept { return exported_ == Exported::yes; }
     // The object bound to the name, for the module being initialised: a new reference, or null
     // with an exception. Called at import, inside the module's boundary.
     PyObject* make(PyObject* module) const;
@@ -75,6 +81,7 @@ private:
     ClassDef* cls_ = nullptr;
     const char* name_ = nullptr;
     PyObject* (*make_)(PyObject*) = nullptr;
+    Exported exported_ = Exported::yes;
     const Registered* next_ = nullptr;
 };
 

@@ -45,6 +45,9 @@ struct PluckIter {
 
 namespace {
 
+ClassDef PLUCK_ITER_CLASS = dedicated_class_def<PluckIter>();
+Registered PLUCK_ITER{ITERTOOLZ_NAMES, PLUCK_ITER_CLASS, Registered::Exported::no};
+
 PyObject* new_pluck_iter(const char* tool, Owned ind, PySource source) {
     std::uint32_t depth = PySource::reader_depth(source);
     using State = PluckIter::PluckState;
@@ -87,7 +90,5 @@ PyObject* pluck_impl(const char* tool, PyObject* ind, PyObject* seqs, PyObject* 
     Owned dflt = n_rest == 1 ? Owned::borrow(rest[0]) : Owned();
     return new_native_iter<PluckStep>(tool, std::move(source), Owned::borrow(ind), std::move(dflt));
 }
-
-ClassDef PLUCK_ITER_CLASS = dedicated_class_def<PluckIter>();
 
 }  // namespace brisko
