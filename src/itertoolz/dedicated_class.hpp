@@ -9,7 +9,7 @@
 
 #include "../binding/class_def.hpp"
 #include "../binding/collected_object.hpp"
-#include "../binding/gc_visit.hpp"
+#include "../core/gc_visit.hpp"
 #include "../core/panic.hpp"
 #include "../iteration/raw_iter_next.hpp"
 
