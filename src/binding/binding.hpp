@@ -9,7 +9,7 @@
 #include "class_def.hpp"         // ClassDef, class_type, alloc_instance, free_instance
 #include "collected_object.hpp"  // CollectedObject: the object-holding classes' base, and the rule once cleared
 #include "function_def.hpp"      // function_def, method_def, static_method_def, Constructor, Kwargs
-#include "registration.hpp"      // RegistrationTable, Registered: exported names in export order
+#include "registration.hpp"      // RegistrationTable, Registered: exported names in order, unexported classes
 #include "signature_line.hpp"    // SignatureLine, Declared: a callable's one declaration
 #include "vectorcall_class.hpp"  // CallOnly: classes whose instances can only be called
 #include "wrapper_module.hpp"    // wrapper_getattro: a wrapper answers its function's __module__
