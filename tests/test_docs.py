@@ -1,5 +1,5 @@
-"""The reference and the README: every example runs as written, and every exported name is
-documented, so neither can drift from the code."""
+"""The reference, the README and the rooms' indexes: every example runs as written, every exported
+name is documented and every shared header indexed, so none can drift from the code."""
 
 import functools
 import inspect
@@ -46,3 +46,10 @@ def test_the_readme_lists_every_name_and_links_the_reference():
     listed = re.findall(r"`([A-Za-z_]+)`", names)
     assert sorted(listed) == sorted(brisko.__all__)
     assert "docs/reference.md" in text
+
+
+def test_each_shared_room_indexes_every_header_it_holds():  # a stale entry fails the build instead
+    for room in ("binding", "core", "hashing", "iteration"):
+        index = (ROOT / "src" / room / f"{room}.hpp").read_text()
+        listed = re.findall(r'^#include "(\w+\.hpp)"', index, re.MULTILINE)
+        assert sorted(listed) == sorted(p.name for p in (ROOT / "src" / room).glob("*.hpp") if p.stem != room)

@@ -39,11 +39,21 @@ def test_the_registration_table():
             assert isinstance(obj, type) and bool(obj.__text_signature__) == (name in CLASSES), name
         elif name not in ("Nothing", "flip"):
             assert inspect.isbuiltin(obj) and obj.__name__ == name and obj.__module__ == "brisko._brisko", name
+            assert obj.__self__ is b and repr(obj) == f"<built-in function {name}>", name  # its body reaches b
             assert obj.__text_signature__ and obj.__doc__ is None, name  # the docstring is only the signature
     for name in NAMESPACES:
         with pytest.raises(TypeError, match=f"^cannot create 'brisko._brisko.{name}' instances$"):
             getattr(b, name)()
     assert str(inspect.signature(b.take)) == "(n, seq)"
+
+
+def test_a_broken_registration_table_names_the_name_at_fault():
+    hooks = pytest.importorskip("brisko._testhooks")
+    for i, message in enumerate(["the unlisted table does not list 'stray', which a row exports",
+                                 "the twice table has two rows for 'listed'",
+                                 "the no_row table lists 'listed', which no row exports"]):
+        with pytest.raises(SystemError, match=f"^{message}$"):
+            hooks.add_broken_table(i)
 
 
 # The classes of the lazy results and wrappers, none exported but NativeIter as a namespace.

@@ -12,8 +12,8 @@
 #include <type_traits>
 #include <utility>
 
+#include "../core/gc_visit.hpp"
 #include "class_def.hpp"
-#include "gc_visit.hpp"
 
 namespace brisko {
 

@@ -1,12 +1,11 @@
 // Registration tables: a subsystem's exported names in export order, each bound at import to the
-// object its row makes. The file that defines a name registers it (a `Registered` at namespace
-// scope, which joins its table while the library loads), so a subsystem writes its order once, in
-// its table, and each name's declaration once, next to its body.
+// object its row makes, and the classes it makes at import without exporting them. The file that
+// defines a name registers it (a `Registered` at namespace scope, which joins its table while the
+// library loads), so a subsystem writes its order once, in its table, and each declaration once.
 #pragma once
 
 #include <Python.h>
 
-#include <array>
 #include <cstddef>
 
 #include "class_def.hpp"
@@ -17,41 +16,49 @@ class Registered;
 
 class RegistrationTable {
 public:
-    static constexpr std::size_t CAPACITY = 48;
-
-    // `order` lists every name of the subsystem, in export order; it must outlive the table.
+    // `order` lists every exported name of the subsystem, in export order; `what` names the table
+    // in the errors of a broken one. Both outlive the table.
     template <std::size_t N>
-    consteval explicit RegistrationTable(const char* const (&order)[N]) : order_(order), size_(N) {
-        static_assert(N <= CAPACITY, "RegistrationTable::CAPACITY is too small");
-    }
+    consteval RegistrationTable(const char* what, const char* const (&order)[N])
+        : what_(what), order_(order), size_(N) {}
 
     std::size_t size() const noexcept { return size_; }
     const char* name(std::size_t i) const noexcept { return order_[i]; }
-    // The row registered under the i-th name: null when there is none, or when another row has the
-    // same name or a name the order does not list (the table is then broken, and the import fails).
-    const Registered* row(std::size_t i) const noexcept;
+    // 0 when every listed name has exactly one exporting row, every exporting row is listed and no
+    // name has two rows; else a SystemError naming the first name at fault and the table, and -1.
+    int check() const;
+    // The row exporting the i-th name, once `check` has passed.
+    const Registered& row(std::size_t i) const noexcept;
+    // The first of all rows, exported or not, in no particular order (Registered::next).
+    const Registered* first() const noexcept { return first_; }
 
 private:
     friend class Registered;
+    const Registered* find(const char* name) const noexcept;
+
+    const char* what_;
     const char* const* order_;
     std::size_t size_;
-    // In the order the library's static initialisation happens to run, which is unspecified.
-    std::array<const Registered*, CAPACITY> rows_{};
-    std::size_t n_rows_ = 0;
+    // Rows join in the order static initialisation runs, which is unspecified. Threaded through
+    // the rows themselves, the list has room for any number of them and needs no allocation.
+    const Registered* first_ = nullptr;
 };
 
-// One exported name and what it is bound to. Objects of this type live at namespace scope: the
-// table keeps a pointer to each, and function objects keep a pointer to its PyMethodDef.
+// One name and what it is bound to. Objects of this type live at namespace scope: the table keeps
+// a pointer to each, and function objects keep a pointer to its PyMethodDef.
 class Registered {
 public:
+    // A class the module makes at import: exported under its name, or only made.
+    enum class Exported : bool { no, yes };
+
     // A function declared here: `Registered TAKE{ITERTOOLZ_NAMES, function_def<"take(n, seq)", take>()};`
     Registered(RegistrationTable& table, PyMethodDef def) noexcept;
     // A function whose method-table entry is defined elsewhere and lives as long as the library.
     Registered(RegistrationTable& table, PyMethodDef* def) noexcept;
     // A class, under the last component of its spec's name.
-    Registered(RegistrationTable& table, ClassDef& cls) noexcept;
+    Registered(RegistrationTable& table, ClassDef& cls, Exported exported = Exported::yes) noexcept;
     // Any other object; `make` returns a new reference, or null with an exception.
-    Registered(RegistrationTable& table, const char* name, PyObject* (*make)()) noexcept;
+    Registered(RegistrationTable& table, const char* name, PyObject* (*make)(PyObject* module)) noexcept;
 
     Registered(const Registered&) = delete;
     Registered& operator=(const Registered&) = delete;
@@ -59,9 +66,12 @@ public:
     // Read at import only: while the library loads, a definition in another file may not be
     // initialised yet.
     const char* name() const noexcept;
-    // The object bound to the name: a new reference, or null with an exception. Called at import,
-    // inside the module's boundary.
-    PyObject* make() const;
+    bool exported() const noexcept { return exported_ == Exported::yes; }
+    // The object bound to the name, for the module being initialised: a new reference, or null
+    // with an exception. Called at import, inside the module's boundary.
+    PyObject* make(PyObject* module) const;
+    // The table's next row, or null after its last.
+    const Registered* next() const noexcept { return next_; }
 
 private:
     void enter(RegistrationTable& table) noexcept;
@@ -70,10 +80,13 @@ private:
     PyMethodDef* def_ = nullptr;
     ClassDef* cls_ = nullptr;
     const char* name_ = nullptr;
-    PyObject* (*make_)() = nullptr;
+    PyObject* (*make_)(PyObject*) = nullptr;
+    Exported exported_ = Exported::yes;
+    const Registered* next_ = nullptr;
 };
 
-// A builtin function object for `def`, with __module__ "brisko._brisko" (a new reference).
-PyObject* new_function(PyMethodDef* def) noexcept;
+// A builtin function object for `def` whose `self` is `module` (so that its body reaches the
+// module) and whose __module__ is the module's name: a new reference.
+PyObject* new_function(PyMethodDef* def, PyObject* module) noexcept;
 
 }  // namespace brisko

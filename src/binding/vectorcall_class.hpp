@@ -9,11 +9,11 @@
 #include <type_traits>
 #include <utility>
 
+#include "../core/gc_visit.hpp"
 #include "../core/panic.hpp"
 #include "../core/recursion_guard.hpp"
 #include "class_def.hpp"
 #include "collected_object.hpp"
-#include "gc_visit.hpp"
 #include "wrapper_module.hpp"
 
 namespace brisko {

@@ -11,6 +11,6 @@ const char* const DICTTOOLZ_ORDER[] = {
 
 }  // namespace
 
-constinit RegistrationTable DICTTOOLZ_NAMES{DICTTOOLZ_ORDER};
+constinit RegistrationTable DICTTOOLZ_NAMES{"dicttoolz", DICTTOOLZ_ORDER};
 
 }  // namespace brisko

@@ -36,8 +36,8 @@ Registered DO{FUNCTOOLZ_NAMES, function_def<do_>()};
 PyObject* flip_apply(Args<"flip(func, a, b)">& a) { return call_two(a["func"], a["b"], a["a"]); }
 PyMethodDef FLIP_DEF = function_def<flip_apply>();
 
-PyObject* make_flip() {
-    Owned builtin = Owned::steal(new_function(&FLIP_DEF));
+PyObject* make_flip(PyObject* module) {
+    Owned builtin = Owned::steal(new_function(&FLIP_DEF, module));
     return builtin ? new_curry(builtin.get()) : nullptr;
 }
 Registered FLIP{FUNCTOOLZ_NAMES, "flip", &make_flip};

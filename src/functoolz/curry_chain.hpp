@@ -12,7 +12,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "../binding/gc_visit.hpp"
+#include "../core/gc_visit.hpp"
 #include "../core/once_cell.hpp"
 #include "../core/owned.hpp"
 

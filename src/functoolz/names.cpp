@@ -11,6 +11,6 @@ const char* const FUNCTOOLZ_ORDER[] = {
 
 }  // namespace
 
-constinit RegistrationTable FUNCTOOLZ_NAMES{FUNCTOOLZ_ORDER};
+constinit RegistrationTable FUNCTOOLZ_NAMES{"functoolz", FUNCTOOLZ_ORDER};
 
 }  // namespace brisko

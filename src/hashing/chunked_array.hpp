@@ -12,7 +12,7 @@
 #include <utility>
 #include <vector>
 
-#include "../binding/gc_visit.hpp"
+#include "../core/gc_visit.hpp"
 #include "block_memory.hpp"
 
 namespace brisko {

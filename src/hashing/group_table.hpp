@@ -8,8 +8,8 @@
 
 #include <cstdint>
 
-#include "../binding/gc_visit.hpp"
 #include "../core/errors.hpp"
+#include "../core/gc_visit.hpp"
 #include "../core/owned.hpp"
 #include "chunked_array.hpp"
 #include "hash_index.hpp"

@@ -13,7 +13,7 @@
 #include <limits>
 #include <utility>
 
-#include "../binding/gc_visit.hpp"
+#include "../core/gc_visit.hpp"
 #include "../core/owned.hpp"
 #include "block_memory.hpp"
 #include "chunked_array.hpp"

@@ -1,4 +1,4 @@
-// The hashing and memory room, above binding: native tables keyed by host hash or by int64 value,
+// The hashing and memory room, above core: native tables keyed by host hash or by int64 value,
 // the memory they live in, and int64 buffer views scanned without a host object per element.
 #pragma once
 

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <memory>
 
-#include "../binding/gc_visit.hpp"
+#include "../core/gc_visit.hpp"
 
 namespace brisko {
 

@@ -13,7 +13,7 @@
 
 #include <cstddef>
 
-#include "../binding/gc_visit.hpp"
+#include "../core/gc_visit.hpp"
 
 namespace brisko {
 

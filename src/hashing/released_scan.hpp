@@ -23,15 +23,15 @@ public:
     ReleasedScan& operator=(const ReleasedScan&) = delete;
     ~ReleasedScan();
 
-    // Calls step(begin, end) over [0, n) block after block, while it returns true. Every PERIOD of
+    // Calls work(begin, end) over [0, n) block after block, while it returns true. Every PERIOD of
     // released work, between two blocks, the lock is retaken for a moment so that a pending
     // signal's handler runs (only the main thread runs them): false when that handler raised, with
     // its exception set and the lock held from then on.
-    template <class Step>
-    bool chunks(std::size_t n, Step&& step) {
+    template <class BlockWork>
+    bool chunks(std::size_t n, BlockWork&& work) {
         for (std::size_t begin = 0; begin < n;) {
             const std::size_t end = begin + std::min(BLOCK, n - begin);
-            if (!step(begin, end)) return true;
+            if (!work(begin, end)) return true;
             begin = end;
             if (saved_ && begin < n && Clock::now() >= deadline_ && !answer_signals()) return false;
         }

@@ -7,8 +7,8 @@
 #include "../binding/cached_attr.hpp"
 #include "../binding/collected_object.hpp"
 #include "../binding/function_def.hpp"
-#include "../binding/gc_visit.hpp"
 #include "../core/call.hpp"
+#include "../core/gc_visit.hpp"
 #include "../core/recursion_guard.hpp"
 #include "../itertoolz/itertoolz.hpp"
 #include "../option/option.hpp"
@@ -200,7 +200,7 @@ namespace {
 const char* const ITER_ORDER[] = {"Iter"};
 }  // namespace
 
-constinit RegistrationTable ITER_NAMES{ITER_ORDER};
+constinit RegistrationTable ITER_NAMES{"iter", ITER_ORDER};
 
 namespace {
 Registered ITER{ITER_NAMES, ITER_CLASS};

@@ -7,7 +7,7 @@
 
 #include <utility>
 
-#include "../binding/gc_visit.hpp"
+#include "../core/gc_visit.hpp"
 
 namespace brisko {
 

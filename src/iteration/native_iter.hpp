@@ -10,7 +10,7 @@
 
 #include "../binding/class_def.hpp"
 #include "../binding/collected_object.hpp"
-#include "../binding/gc_visit.hpp"
+#include "../core/gc_visit.hpp"
 #include "gil_ref_cell.hpp"
 #include "py_source.hpp"
 #include "raw_iter_next.hpp"

@@ -7,8 +7,8 @@
 #include <cstdint>
 #include <type_traits>
 
-#include "../binding/gc_visit.hpp"
 #include "../core/errors.hpp"
+#include "../core/gc_visit.hpp"
 #include "../core/owned.hpp"
 #include "raw_iter_next.hpp"
 

@@ -9,8 +9,8 @@
 
 #include "../binding/class_def.hpp"
 #include "../binding/collected_object.hpp"
-#include "../binding/gc_visit.hpp"
 #include "../binding/signature_line.hpp"
+#include "../core/gc_visit.hpp"
 #include "../core/panic.hpp"
 #include "../iteration/raw_iter_next.hpp"
 

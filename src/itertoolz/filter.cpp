@@ -76,7 +76,10 @@ struct FilterIter {
     static Py_ssize_t length_hint(FilterIter& self) { return source_hint(self); }
 };
 
+namespace {
 ClassDef FILTER_ITER_CLASS = dedicated_class_def<FilterIter>();
+Registered FILTER_ITER{ITERTOOLZ_NAMES, FILTER_ITER_CLASS, Registered::Exported::no};
+}  // namespace
 
 PyObject* filter_impl(const char* tool, PyObject* predicate, PyObject* seq) {
     PySource source = PySource::from(seq);

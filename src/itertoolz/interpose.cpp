@@ -70,6 +70,9 @@ struct InterposeIter {
 
 namespace {
 
+ClassDef INTERPOSE_ITER_CLASS = dedicated_class_def<InterposeIter>();
+Registered INTERPOSE_ITER{ITERTOOLZ_NAMES, INTERPOSE_ITER_CLASS, Registered::Exported::no};
+
 using Phase = InterposeIter::Phase;
 
 // `pending`, when not null, goes out before anything more is read from `source`.
@@ -100,7 +103,5 @@ PyObject* interpose_impl(PyObject* el, PyObject* seq) {
     if (!source) return nullptr;
     return new_interpose_iter(Owned::borrow(el), std::move(source), Owned(), Phase::First);
 }
-
-ClassDef INTERPOSE_ITER_CLASS = dedicated_class_def<InterposeIter>();
 
 }  // namespace brisko

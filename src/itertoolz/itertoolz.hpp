@@ -5,12 +5,12 @@
 
 #include <cstdint>
 
-#include "../binding/class_def.hpp"
 #include "../binding/registration.hpp"
 
 namespace brisko {
 
-// The exported names, in export order (names.cpp).
+// The exported names, in export order (names.cpp), and the dedicated iterator classes, which each
+// file registers unexported.
 extern RegistrationTable ITERTOOLZ_NAMES;
 
 // Counts the elements of `seq`; -1 with an exception set on failure.
@@ -47,9 +47,5 @@ PyObject* pluck_impl(const char* tool, PyObject* ind, PyObject* seqs, PyObject* 
 PyObject* unique_impl(const char* tool, PyObject* seq, PyObject* key);
 PyObject* groupby_impl(PyObject* key, PyObject* seq);
 PyObject* frequencies_impl(PyObject* seq);
-
-// The dedicated iterator classes, in the order registration installs them.
-extern ClassDef INTERPOSE_ITER_CLASS, SLIDING_WINDOW_ITER_CLASS, UNIQUE_ITER_CLASS, UNIQUE_I64_ITER_CLASS;
-extern ClassDef PLUCK_ITER_CLASS, MAP_ITER_CLASS, FILTER_ITER_CLASS;
 
 }  // namespace brisko

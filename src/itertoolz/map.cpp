@@ -39,7 +39,10 @@ struct MapIter {
     static Py_ssize_t length_hint(MapIter& self) { return source_hint(self); }
 };
 
+namespace {
 ClassDef MAP_ITER_CLASS = dedicated_class_def<MapIter>();
+Registered MAP_ITER{ITERTOOLZ_NAMES, MAP_ITER_CLASS, Registered::Exported::no};
+}  // namespace
 
 PyObject* map_impl(const char* tool, PyObject* func, PyObject* seq) {
     PySource source = PySource::from(seq);

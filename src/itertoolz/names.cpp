@@ -16,7 +16,7 @@ const char* const ITERTOOLZ_ORDER[] = {
 
 }  // namespace
 
-constinit RegistrationTable ITERTOOLZ_NAMES{ITERTOOLZ_ORDER};
+constinit RegistrationTable ITERTOOLZ_NAMES{"itertoolz", ITERTOOLZ_ORDER};
 
 namespace {
 // NativeIter belongs to the iteration room below; its name is exported with the tools that return it.

@@ -44,6 +44,9 @@ struct PluckIter {
 
 namespace {
 
+ClassDef PLUCK_ITER_CLASS = dedicated_class_def<PluckIter>();
+Registered PLUCK_ITER{ITERTOOLZ_NAMES, PLUCK_ITER_CLASS, Registered::Exported::no};
+
 PyObject* new_pluck_iter(const char* tool, Owned ind, PySource source) {
     std::uint32_t depth = PySource::reader_depth(source);
     using State = PluckIter::PluckState;
@@ -83,7 +86,5 @@ PyObject* pluck_impl(const char* tool, PyObject* ind, PyObject* seqs, PyObject* 
     if (!dflt && !PyList_Check(ind)) return new_pluck_iter(tool, Owned::borrow(ind), std::move(source));
     return new_native_iter<PluckStep>(tool, std::move(source), Owned::borrow(ind), Owned::borrow(dflt));
 }
-
-ClassDef PLUCK_ITER_CLASS = dedicated_class_def<PluckIter>();
 
 }  // namespace brisko

@@ -98,6 +98,9 @@ struct SlidingWindowIter {
 
 namespace {
 
+ClassDef SLIDING_WINDOW_ITER_CLASS = dedicated_class_def<SlidingWindowIter>();
+Registered SLIDING_WINDOW_ITER{ITERTOOLZ_NAMES, SLIDING_WINDOW_ITER_CLASS, Registered::Exported::no};
+
 // `primed` holds up to n - 1 elements already taken from `source`, oldest first.
 PyObject* new_sliding_window_iter(std::uint64_t n, PySource source, std::vector<Owned> primed) {
     using State = SlidingWindowIter::State;
@@ -139,7 +142,5 @@ PyObject* sliding_window_impl(std::uint64_t n, PyObject* seq) {
     }
     return new_sliding_window_iter(n, std::move(source), std::move(primed));
 }
-
-ClassDef SLIDING_WINDOW_ITER_CLASS = dedicated_class_def<SlidingWindowIter>();
 
 }  // namespace brisko

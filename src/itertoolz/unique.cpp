@@ -125,6 +125,11 @@ struct UniqueI64Iter {
 
 namespace {
 
+ClassDef UNIQUE_ITER_CLASS = dedicated_class_def<UniqueIter>();
+Registered UNIQUE_ITER{ITERTOOLZ_NAMES, UNIQUE_ITER_CLASS, Registered::Exported::no};
+ClassDef UNIQUE_I64_ITER_CLASS = dedicated_class_def<UniqueI64Iter>();
+Registered UNIQUE_I64_ITER{ITERTOOLZ_NAMES, UNIQUE_I64_ITER_CLASS, Registered::Exported::no};
+
 PyObject* new_unique_iter(const char* tool, PySource source, Owned key) {
     std::uint32_t depth = PySource::reader_depth(source);
     using State = UniqueIter::State;
@@ -156,8 +161,5 @@ PyObject* unique_impl(const char* tool, PyObject* seq, PyObject* key) {
     if (!source) return nullptr;
     return new_unique_iter(tool, std::move(source), Owned::borrow(key));
 }
-
-ClassDef UNIQUE_ITER_CLASS = dedicated_class_def<UniqueIter>();
-ClassDef UNIQUE_I64_ITER_CLASS = dedicated_class_def<UniqueI64Iter>();
 
 }  // namespace brisko

@@ -1,7 +1,6 @@
 // The module definition and its exec step, which registers every exported name in a fixed order.
 #include <Python.h>
 
-#include "../core/owned.hpp"
 #include "../core/panic.hpp"
 #include "../dicttoolz/dicttoolz.hpp"
 #include "../functoolz/functoolz.hpp"
@@ -14,36 +13,11 @@
 namespace brisko {
 namespace {
 
-// The dedicated iterator classes are not exported; their type objects are made here, at import.
-struct DedicatedClassRow {
-    ClassDef* def;
-    const char* name;
-};
-const DedicatedClassRow DEDICATED_ITERATORS[] = {
-    {&INTERPOSE_ITER_CLASS, "InterposeIter"}, {&SLIDING_WINDOW_ITER_CLASS, "SlidingWindowIter"},
-    {&UNIQUE_ITER_CLASS, "UniqueIter"},       {&UNIQUE_I64_ITER_CLASS, "UniqueI64Iter"},
-    {&PLUCK_ITER_CLASS, "PluckIter"},         {&MAP_ITER_CLASS, "MapIter"},
-    {&FILTER_ITER_CLASS, "FilterIter"},
-};
-
-int install_dedicated_iterators() {
-    for (const DedicatedClassRow& row : DEDICATED_ITERATORS) {
-        if (class_type(*row.def)) continue;
-        // Only exhausted memory or a broken host gets here: report the cause, then fail the import.
-        PyErr_WriteUnraisable(nullptr);
-        Owned message = Owned::steal(PyUnicode_FromFormat("failed to create type object for `%s`", row.name));
-        if (message) set_panic(PyUnicode_AsUTF8(message.get()));
-        return -1;
-    }
-    return 0;
-}
-
-// Each subsystem's table, in the order of the subsystems; the dedicated iterator classes, which
-// are not exported, are made before the names that follow theirs.
+// Each subsystem's table, in the order of the subsystems; a table's unexported classes are made
+// right after its exported names.
 int register_all(PyObject* module) {
     if (add_names(module, OPTION_NAMES) < 0) return -1;
     if (add_names(module, ITERTOOLZ_NAMES) < 0) return -1;
-    if (install_dedicated_iterators() < 0) return -1;
     if (add_names(module, FUNCTOOLZ_NAMES) < 0) return -1;
     if (add_names(module, DICTTOOLZ_NAMES) < 0) return -1;
     return add_names(module, ITER_NAMES);

@@ -1,7 +1,8 @@
-// Registration of exported names, in the order the caller gives them.
+// Registration of a table's names: the exported ones in the table's order, then its unexported classes.
 #include "registry.hpp"
 
 #include "../core/owned.hpp"
+#include "../core/panic.hpp"
 
 namespace brisko {
 namespace {
@@ -24,17 +25,28 @@ int add_name(PyObject* module, const char* name, PyObject* obj) {
     return PyObject_SetAttr(module, key.get(), obj);
 }
 
+// An unexported class fails only on exhausted memory or a broken host: the cause is reported, and
+// the import fails with a panic that names the class.
+int make_unexported(PyObject* module, const Registered& row) {
+    Owned made = Owned::steal(row.make(module));
+    if (made) return 0;
+    PyErr_WriteUnraisable(nullptr);
+    char message[128];  // a class name is short; a longer one is cut, never overrun
+    PyOS_snprintf(message, sizeof message, "failed to create type object for `%s`", row.name());
+    set_panic(message);
+    return -1;
+}
+
 }  // namespace
 
 int add_names(PyObject* module, const RegistrationTable& table) {
+    if (table.check() < 0) return -1;
     for (std::size_t i = 0; i < table.size(); ++i) {
-        if (table.row(i)) continue;
-        PyErr_Format(PyExc_SystemError, "no single row of its table registers the name '%s'", table.name(i));
-        return -1;
-    }
-    for (std::size_t i = 0; i < table.size(); ++i) {
-        Owned obj = Owned::steal(table.row(i)->make());
+        Owned obj = Owned::steal(table.row(i).make(module));
         if (!obj || add_name(module, table.name(i), obj.get()) < 0) return -1;
+    }
+    for (const Registered* row = table.first(); row; row = row->next()) {
+        if (!row->exported() && make_unexported(module, *row) < 0) return -1;
     }
     return 0;
 }

@@ -1,4 +1,5 @@
-// Adding exported names to the module: each one goes into `__all__` and onto the module.
+// Adding a table's names to the module: each exported one goes into `__all__` and onto the module,
+// and each unexported class is made.
 #pragma once
 
 #include <Python.h>
@@ -7,8 +8,8 @@
 
 namespace brisko {
 
-// Makes and adds each name of the table in turn. SystemError, before anything of the table is
-// added, when it is broken (RegistrationTable::row).
+// Makes and adds each exported name of the table in turn, then makes its unexported classes.
+// SystemError, before anything of the table is made, when it is broken (RegistrationTable::check).
 int add_names(PyObject* module, const RegistrationTable& table);
 
 }  // namespace brisko

@@ -11,6 +11,6 @@ const char* const OPTION_ORDER[] = {
 
 }  // namespace
 
-constinit RegistrationTable OPTION_NAMES{OPTION_ORDER};
+constinit RegistrationTable OPTION_NAMES{"option", OPTION_ORDER};
 
 }  // namespace brisko

@@ -88,7 +88,7 @@ PyObject* new_nothing() {
 }
 
 namespace {
-Registered NOTHING{OPTION_NAMES, "Nothing", &new_nothing};
+Registered NOTHING{OPTION_NAMES, "Nothing", [](PyObject*) { return new_nothing(); }};
 }  // namespace
 
 }  // namespace brisko

@@ -3,9 +3,11 @@
 // iterators break their invariants on purpose, so the tests can check that the boundary reports
 // every kind of C++ failure as a host exception and leaves the iterator usable, and that the leak
 // check catches a step keeping one reference too many; it can also clear an object the way the
-// collector does, and show how the int64 tables hash and place crafted keys.
+// collector does, show how the int64 tables hash and place crafted keys, and add a broken
+// registration table to a module.
 #include <Python.h>
 
+#include <iterator>
 #include <stdexcept>
 #include <utility>
 
@@ -15,6 +17,7 @@
 #include "../../src/iteration/native_iter.hpp"
 #include "../../src/iteration/py_source.hpp"
 #include "../../src/module/module_slots.hpp"
+#include "../../src/module/registry.hpp"
 
 namespace brisko {
 namespace {
@@ -102,10 +105,28 @@ PyObject* int64_hash(Args<"int64_hash(value)">& a) {
     return PyLong_FromUnsignedLongLong(FxHasher{}.hash(v));
 }
 
+// Three tables, each broken in one way: a row exports a name its order does not list, two rows
+// share a name, a listed name has no row. Adding one to a fresh module raises its SystemError.
+PyObject* make_none(PyObject*) { Py_RETURN_NONE; }
+const char* const ONE_NAME[] = {"listed"};
+constinit RegistrationTable UNLISTED{"unlisted", ONE_NAME}, TWICE{"twice", ONE_NAME}, NO_ROW{"no_row", ONE_NAME};
+Registered UNLISTED_ROWS[] = {{UNLISTED, "listed", &make_none}, {UNLISTED, "stray", &make_none}};
+Registered TWICE_ROWS[] = {{TWICE, "listed", &make_none}, {TWICE, "listed", &make_none}};
+RegistrationTable* const BROKEN_TABLES[] = {&UNLISTED, &TWICE, &NO_ROW};
+
+PyObject* add_broken_table(Args<"add_broken_table(i)">& a) {
+    Py_ssize_t i = PyLong_AsSsize_t(a["i"]);
+    if (i == -1 && PyErr_Occurred()) return nullptr;
+    if (i < 0 || i >= Py_ssize_t(std::size(BROKEN_TABLES))) return PyErr_Format(PyExc_IndexError, "no table %zd", i);
+    Owned module = Owned::steal(PyModule_New("scratch"));
+    if (!module || add_names(module.get(), *BROKEN_TABLES[i]) < 0) return nullptr;
+    return module.release();
+}
+
 PyMethodDef hook_methods[] = {
-    function_def<failing_iter>(),    function_def<leaking_iter>(),       function_def<panic_now>(),
-    function_def<collector_clear>(), function_def<int64_displacement>(), function_def<int64_hash>(),
-    {nullptr, nullptr, 0, nullptr},
+    function_def<failing_iter>(),     function_def<leaking_iter>(),       function_def<panic_now>(),
+    function_def<collector_clear>(),  function_def<int64_displacement>(), function_def<int64_hash>(),
+    function_def<add_broken_table>(), {nullptr, nullptr, 0, nullptr},
 };
 
 PyModuleDef_Slot hook_slots[] = {

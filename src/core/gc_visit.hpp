@@ -9,7 +9,7 @@
 #include <type_traits>
 #include <vector>
 
-#include "../core/owned.hpp"
+#include "owned.hpp"
 
 namespace brisko {
 

@@ -1,0 +1,3 @@
+// The iteration room's index compiled on its own, so that an entry naming a header that is gone fails
+// the build. It defines nothing.
+#include "iteration.hpp"
