@@ -49,10 +49,10 @@ def test_the_registration_table():
 
 def test_a_broken_registration_table_names_the_name_at_fault():
     hooks = pytest.importorskip("brisko._testhooks")
-    for i, message in enumerate(["the unlisted table does not list 'stray', which a row exports",
-                                 "the twice table has two rows for 'listed'",
-                                 "the no_row table lists 'listed', which no row exports"]):
-        with pytest.raises(SystemError, match=f"^{message}$"):
+    for i, message in enumerate(["the unlisted table does not list 'stray', which a row exports: add it",
+                                 "the twice table has two rows for 'listed': register a name once",
+                                 "the no_row table lists 'listed', which no row exports: register it"]):
+        with pytest.raises(SystemError, match=f"^{message}"):
             hooks.add_broken_table(i)
 
 

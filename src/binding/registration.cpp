@@ -29,16 +29,23 @@ int RegistrationTable::check() const {
     for (const Registered* r = first_; r; r = r->next()) {
         const char* name = r->name();
         for (const Registered* other = r->next(); other; other = other->next()) {
-            if (std::strcmp(other->name(), name) == 0) return broken("the %s table has two rows for '%s'", what_, name);
+            if (std::strcmp(other->name(), name) == 0)
+                return broken("the %s table has two rows for '%s': register a name once, next to its body", what_,
+                              name);
         }
         std::size_t listed = 0;
         while (listed < size_ && std::strcmp(order_[listed], name) != 0) ++listed;
         if (r->exported() && listed == size_) {
-            return broken("the %s table does not list '%s', which a row exports", what_, name);
+            return broken("the %s table does not list '%s', which a row exports: add it to the table's order", what_,
+                          name);
         }
     }
     for (std::size_t i = 0; i < size_; ++i) {
-        if (!find(order_[i])) return broken("the %s table lists '%s', which no row exports", what_, order_[i]);
+        if (!find(order_[i]))
+            return broken(
+                "the %s table lists '%s', which no row exports: register it next to its body, or drop it "
+                "from the order",
+                what_, order_[i]);
     }
     return 0;
 }
