@@ -7,6 +7,7 @@ import _thread
 import array
 import collections
 import itertools
+import inspect
 import operator
 import signal
 import subprocess
@@ -16,10 +17,11 @@ import threading
 
 import pytest
 
-from brisko._brisko import Iter, Some, accumulate, count, countby, diff, first, first_opt, frequencies, groupby
-from brisko._brisko import interleave, interpose, isdistinct, iterate, join, last, last_opt, mapcat, merge_sorted, nth
-from brisko._brisko import nth_opt, partition, partition_all, peek, peek_opt, pluck, reduceby, remove, second
-from brisko._brisko import sliding_window, tail, topk, unique
+from brisko import _brisko as b
+from brisko._brisko import Iter, Some, accumulate, concat, concatv, cons, count, countby, diff, drop, first, first_opt
+from brisko._brisko import frequencies, groupby, interleave, interpose, isdistinct, iterate, join, last, last_opt
+from brisko._brisko import mapcat, merge_sorted, nth, nth_opt, partition, partition_all, peek, peek_opt, pluck
+from brisko._brisko import reduceby, remove, second, sliding_window, tail, take, take_nth, topk, unique
 from conftest import Boom, X, consumed, fail, raising_after
 
 V = [2**70 + v for v in (3, 1, 4, 1, 5, 9, 2, 6)]  # not immortal: a leaked reference shows under ./dev leaks
@@ -34,8 +36,18 @@ def split(head, rest):
     return head, list(rest)
 
 
-# Each tool over `sh(values)`, for a shape sh; what it gives over V.
+# Each tool over `sh(values)`, for a shape sh; what it gives over V. Every tool taking a `seq` or
+# `seqs` is here (the test after the table's checks it).
 EVERY_SHAPE = {
+    "take": (lambda sh: take(3, sh(V)), V[:3]),
+    "drop": (lambda sh: drop(5, sh(V)), V[5:]),
+    "take_nth": (lambda sh: take_nth(3, sh(V)), V[::3]),
+    "cons": (lambda sh: cons(0, sh(V)), [0, *V]),
+    "concat": (lambda sh: concat([sh(V), sh(V[:2])]), V + V[:2]),
+    "concatv": (lambda sh: concatv(sh(V), sh(V[:2])), V + V[:2]),
+    "mapcat": (lambda sh: mapcat(lambda x: [x, x], sh(V)), [y for x in V for y in (x, x)]),
+    "merge_sorted": (lambda sh: merge_sorted(sh(sorted(V)), sh(V[:1])), sorted(V + V[:1])),
+    "diff": (lambda sh: diff(sh(V), sh(V[::-1])), [(a, b) for a, b in zip(V, V[::-1]) if a != b]),
     "first": (lambda sh: first(sh(V)), V[0]),
     "second": (lambda sh: second(sh(V)), V[1]),
     "last": (lambda sh: last(sh(V)), V[-1]),
@@ -81,14 +93,24 @@ def test_every_input_shape_gives_the_same_result(name, shape):
     assert consumed(call(shape)) == expected
 
 
+def test_every_tool_over_sequences_is_in_the_table():
+    tools = {n for n in b.__all__ if not isinstance(getattr(b, n), type) and n not in ("flip", "Nothing")
+             and {"seq", "seqs"} & set(inspect.signature(getattr(b, n)).parameters)}
+    assert sorted(tools - {name.split()[0] for name in EVERY_SHAPE}) == []
+
+
 @pytest.mark.parametrize("name", sorted(EVERY_SHAPE))
 def test_failing_and_non_iterable_inputs_raise_the_host_errors(name, boom):
     call = EVERY_SHAPE[name][0]
     for k in (0, 1) if name not in ("first", "first_opt") else (0,):  # failing at the first pull, or past it
         with pytest.raises(boom, match="source failed"):
             consumed(call(lambda values: raising_after(values, k)))
+    # A lazy tool fails at call time, before any step; those made of several inputs, as chain and
+    # heapq.merge are, reach each input only when the one before it is used up.
     with pytest.raises(TypeError) as info:
-        call(lambda values: 5)  # a lazy tool fails at call time, before any step
+        it = call(lambda values: 5)
+        assert name in ("concat", "concatv", "cons", "merge_sorted")
+        consumed(it)
     host = "reduce() arg 2 must support iteration" if name == "Iter.reduce" else "'int' object is not iterable"
     assert str(info.value) == host
 
