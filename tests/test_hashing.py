@@ -48,6 +48,26 @@ def test_raising_eq_propagates_and_leaves_the_table_unchanged():
     assert [t.v for t in it] == ["c"]  # "bad" was not stored; the second "a" was found equal to a
 
 
+class Unequal:
+    """Hashes to `h`; two of them never have equal full hashes, so == must never run."""
+
+    def __init__(self, h):
+        self.h = h
+
+    def __hash__(self):
+        return self.h
+
+    def __eq__(self, other):
+        raise AssertionError("== between keys whose full hashes differ")
+
+
+def test_equality_runs_only_for_equal_full_hashes():
+    # 1 + 2**40 starts probing at 1's slot; 9 + 2**35 does too, with 1's 32-bit tag (h ^ h >> 32).
+    keys = [Unequal(h) for h in (1, 1 + 2**40, 9 + 2**35)]
+    assert list(unique(keys * 2)) == keys  # a repeat is found by identity
+    assert list(frequencies(keys * 2).values()) == [2, 2, 2]
+
+
 def test_native_int_hashing_matches_the_host():
     values = [-1, -2, 0, 1, 2**30 - 1, -(2**30) + 1, 2**30, -(2**30), 2**61 - 1, 2**61, -(2**61), 2**64]
     assert list(unique(values + values)) == values and frequencies([-1, -2, -1]) == {-1: 2, -2: 1}

@@ -2,9 +2,7 @@
 // hash. Slots are 8 bytes (a 32-bit tag of the hash and a position) over an array of (key,
 // payload) entries and an array of full hashes, as the host's own compact dicts are laid out: a
 // lookup that hits touches one slot and one entry, and a table costs about half of what a host
-// dict of the same keys does. Keys are compared by the host's == only when their full hashes are
-// equal. The probe sequence is the host's, starting at the hash's low bits, so dense int keys stay
-// local.
+// dict of the same keys does. Probing and equality are HostTable's.
 #pragma once
 
 #include <Python.h>
@@ -15,15 +13,30 @@
 
 #include "../core/gc_visit.hpp"
 #include "../core/owned.hpp"
-#include "block_memory.hpp"
 #include "chunked_array.hpp"
-#include "probe.hpp"
-#include "py_hash.hpp"
+#include "host_table.hpp"
 
 namespace brisko {
 
+struct HashIndexSlot {
+    std::uint32_t tag;      // HashIndexSlot::tag_of the key's hash
+    std::uint32_t ordinal;  // the key's position + 1: 0, what a fresh zero-filled block holds, is free
+
+    static std::uint32_t tag_of(Py_hash_t hash) noexcept {
+        auto h = static_cast<std::uint64_t>(hash);
+        return static_cast<std::uint32_t>(h ^ (h >> 32));
+    }
+    static HashIndexSlot of(Py_hash_t hash, std::size_t position) noexcept {
+        return HashIndexSlot{tag_of(hash), std::uint32_t(position + 1)};
+    }
+    std::size_t position() const noexcept { return ordinal - 1; }
+};
+
 template <class Payload>
-class HashIndex {
+class HashIndex : HostTable<HashIndex<Payload>, HashIndexSlot> {
+    using Core = HostTable<HashIndex<Payload>, HashIndexSlot>;
+    friend Core;
+
 public:
     struct Entry {
         Owned key;
@@ -31,14 +44,9 @@ public:
         int traverse(const GcVisit& visit) const { return visit.all(key, payload); }
     };
 
-    HashIndex() : slots_(static_cast<Slot*>(allocate_block(INITIAL_CAPACITY * sizeof(Slot)))) {}
+    HashIndex() : Core(INITIAL_CAPACITY) {}
     HashIndex(HashIndex&& other) noexcept
-        : slots_(std::exchange(other.slots_, nullptr)),
-          mask_(std::exchange(other.mask_, INITIAL_CAPACITY - 1)),
-          hashes_(std::move(other.hashes_)),
-          entries_(std::move(other.entries_)) {}
-    HashIndex& operator=(HashIndex&&) = delete;
-    HashIndex(const HashIndex&) = delete;
+        : Core(std::move(other)), hashes_(std::move(other.hashes_)), entries_(std::move(other.entries_)) {}
     ~HashIndex() { release_probing(); }
 
     // The position of a key equal to `key`; otherwise `key` is appended (the index takes a new
@@ -46,15 +54,15 @@ public:
     // -1 with the exception set when an equality test fails or there are already 2**32 - 2 keys.
     std::int64_t find_or_add(PyObject* key, Py_hash_t hash, bool& added) {
         added = false;
-        std::int64_t found = find(key, hash);
-        if (found != -1) return found == -2 ? -1 : found;
+        auto [found, at] = this->locate(key, hash);
+        if (found != 0) return found > 0 ? std::int64_t(this->slots_[at].position()) : -1;
         if (entries_.size() >= MAX_KEYS) return too_many_keys();
         // Every allocation comes first, so that a failure leaves the index as it was.
         hashes_.reserve_one();
         entries_.reserve_one();
-        if ((entries_.size() + 1) * 3 > (mask_ + 1) * 2) grow();
+        this->make_room(entries_.size(), hash, at);
         std::size_t pos = entries_.size();
-        slots_[free_slot(hash)] = Slot::of(hash, pos);
+        this->slots_[at] = HashIndexSlot::of(hash, pos);
         hashes_.push_back(hash);
         entries_.push_back(Entry{Owned::borrow(key)});
         added = true;
@@ -64,23 +72,8 @@ public:
     // The position of a key equal to `key`, -1 when there is none, -2 with the exception set when
     // an equality test fails.
     std::int64_t find(PyObject* key, Py_hash_t hash) const {
-        const std::uint32_t tag = hash_tag(hash);
-        for (Probe probe(hash, mask_); slots_[probe.slot()].used(); probe.next()) {
-            const Slot slot = slots_[probe.slot()];
-            if (slot.tag != tag) continue;
-            std::size_t pos = slot.position();
-            PyObject* stored = entries_[pos].key.get();
-            // Identity and the native comparisons need no hash check (equal keys have equal
-            // hashes); the host's == runs only for keys whose full hashes are equal.
-            int eq = keys_equal_native(stored, key);
-            if (eq < 0) {
-                if (hashes_[pos] != hash) continue;
-                // Equality may run Python code; nothing it can reach holds this index.
-                eq = keys_equal_slow(stored, key);
-            }
-            if (eq != 0) return eq > 0 ? std::int64_t(pos) : -2;
-        }
-        return -1;
+        auto [found, at] = this->locate(key, hash);
+        return found > 0 ? std::int64_t(this->slots_[at].position()) : found == 0 ? -1 : -2;
     }
 
     std::size_t size() const noexcept { return entries_.size(); }
@@ -90,7 +83,7 @@ public:
     // handed over (`entries().drain`), so that the index and a result built from it are never both
     // whole in memory. The index finds nothing afterwards.
     void release_probing() noexcept {
-        free_block(std::exchange(slots_, nullptr), (mask_ + 1) * sizeof(Slot));
+        this->free_slots();
         hashes_.clear();
     }
     ChunkedArray<Entry>& entries() noexcept { return entries_; }
@@ -98,23 +91,26 @@ public:
     int traverse(const GcVisit& visit) const { return visit(entries_); }
 
 private:
-    struct Slot {
-        std::uint32_t tag;      // hash_tag of the key's hash
-        std::uint32_t ordinal;  // the key's position + 1: 0, what a fresh zero-filled block holds, is free
-
-        static Slot of(Py_hash_t hash, std::size_t position) noexcept {
-            return Slot{hash_tag(hash), std::uint32_t(position + 1)};
-        }
-        bool used() const noexcept { return ordinal != 0; }
-        std::size_t position() const noexcept { return ordinal - 1; }
-    };
-
     static constexpr std::size_t INITIAL_CAPACITY = 8;
     static constexpr std::size_t MAX_KEYS = std::numeric_limits<std::uint32_t>::max() - 1;
 
-    static std::uint32_t hash_tag(Py_hash_t hash) noexcept {
-        auto h = static_cast<std::uint64_t>(hash);
-        return static_cast<std::uint32_t>(h ^ (h >> 32));
+    static bool used(const HashIndexSlot& slot) noexcept { return slot.ordinal != 0; }
+    static bool may_hold(const HashIndexSlot& slot, Py_hash_t hash) noexcept {
+        return slot.tag == HashIndexSlot::tag_of(hash);
+    }
+    PyObject* key_of(const HashIndexSlot& slot) const noexcept { return entries_[slot.position()].key.get(); }
+    bool full_hash_is(const HashIndexSlot& slot, Py_hash_t hash) const noexcept {
+        return hashes_[slot.position()] == hash;
+    }
+
+    // Re-placed from the hashes, in position order: the old slots are never read, and are freed
+    // before the new ones are touched, so that a large index never has both resident.
+    void re_place(HashIndexSlot* old, std::size_t capacity) noexcept {
+        Core::free_slots(old, capacity);
+        for (std::size_t pos = 0; pos < hashes_.size(); ++pos) {
+            Py_hash_t hash = hashes_[pos];
+            this->slots_[this->free_slot(hash)] = HashIndexSlot::of(hash, pos);
+        }
     }
 
     [[gnu::cold]] static std::int64_t too_many_keys() {
@@ -122,30 +118,8 @@ private:
         return -1;
     }
 
-    // The free slot where a key with `hash` goes.
-    std::size_t free_slot(Py_hash_t hash) const noexcept {
-        Probe probe(hash, mask_);
-        while (slots_[probe.slot()].used()) probe.next();
-        return probe.slot();
-    }
-
-    void grow() {
-        std::size_t capacity = (mask_ + 1) * 2;
-        // Allocated before anything changes: should it fail, the index is still whole and usable.
-        auto* bigger = static_cast<Slot*>(allocate_block(capacity * sizeof(Slot)));
-        free_block(std::exchange(slots_, bigger), (mask_ + 1) * sizeof(Slot));
-        mask_ = capacity - 1;
-        // Re-placed from the hashes, in position order: the old slots need not be read at all.
-        for (std::size_t pos = 0; pos < hashes_.size(); ++pos) {
-            Py_hash_t hash = hashes_[pos];
-            slots_[free_slot(hash)] = Slot::of(hash, pos);
-        }
-    }
-
-    Slot* slots_;
-    std::size_t mask_ = INITIAL_CAPACITY - 1;  // capacity - 1, capacity a power of two
-    ChunkedArray<Py_hash_t> hashes_;           // the full hash of each key, by position
-    ChunkedArray<Entry> entries_;              // by position: first-appearance order
+    ChunkedArray<Py_hash_t> hashes_;  // the full hash of each key, by position
+    ChunkedArray<Entry> entries_;     // by position: first-appearance order
 };
 
 }  // namespace brisko

@@ -8,6 +8,7 @@
 #include "group_table.hpp"    // GroupTable, GroupList: the grouping tools' table
 #include "hash_index.hpp"     // HashIndex: distinct host objects with a payload, by host hash
 #include "hash_seed.hpp"      // int64_hash_seed: the int64 tables' per-process secret
+#include "host_table.hpp"     // HostTable: probing, growth and equality of the host-hash tables
 #include "i64_buffer.hpp"     // BufferView, readable_i64_buffer, read_element
 #include "probe.hpp"          // the host's probe sequence
 #include "py_hash.hpp"        // py_hash, int_fast_hash_enabled

@@ -1,10 +1,8 @@
-// PySeen probing: the host's own open-addressing probe sequence over (hash, object) slots.
+// PySeen: its slots own their objects, so growing re-places them from the old slots.
 #include "py_seen.hpp"
 
 #include <utility>
 
-#include "block_memory.hpp"
-#include "probe.hpp"
 #include "py_hash.hpp"
 
 namespace brisko {
@@ -13,23 +11,17 @@ namespace {
 constexpr std::size_t INITIAL_CAPACITY = 32;
 }  // namespace
 
-PySeen::PySeen()
-    : slots_(static_cast<Slot*>(allocate_block(INITIAL_CAPACITY * sizeof(Slot)))),
-      mask_(INITIAL_CAPACITY - 1),
-      int_fast_(int_fast_hash_enabled()) {}
+PySeen::PySeen() : HostTable(INITIAL_CAPACITY), int_fast_(int_fast_hash_enabled()) {}
 
 PySeen::PySeen(PySeen&& other) noexcept
-    : slots_(std::exchange(other.slots_, nullptr)),
-      mask_(std::exchange(other.mask_, 0)),
-      used_(std::exchange(other.used_, 0)),
-      int_fast_(other.int_fast_) {}
+    : HostTable(std::move(other)), used_(std::exchange(other.used_, 0)), int_fast_(other.int_fast_) {}
 
 PySeen::~PySeen() {
     // Detached first: a release may run Python code, and so a collection that traverses the set.
-    Slot* slots = std::exchange(slots_, nullptr);
+    PySeenSlot* slots = std::exchange(slots_, nullptr);
     if (!slots) return;
     for (std::size_t i = 0; i <= mask_; ++i) Py_XDECREF(slots[i].obj);
-    free_block(slots, (mask_ + 1) * sizeof(Slot));
+    free_slots(slots, mask_ + 1);
 }
 
 int PySeen::traverse(const GcVisit& visit) const {
@@ -41,44 +33,21 @@ int PySeen::traverse(const GcVisit& visit) const {
     return 0;
 }
 
-std::size_t PySeen::probe_empty(Py_hash_t hash) const noexcept {
-    Probe probe(hash, mask_);
-    while (slots_[probe.slot()].obj) probe.next();
-    return probe.slot();
-}
-
-void PySeen::grow() {
-    std::size_t capacity = (mask_ + 1) * 2;
-    // Allocated before anything changes: should it fail, the set is still whole and usable.
-    auto* bigger = static_cast<Slot*>(allocate_block(capacity * sizeof(Slot)));
-    Slot* old = std::exchange(slots_, bigger);
-    std::size_t old_capacity = mask_ + 1;
-    mask_ = capacity - 1;
-    for (std::size_t j = 0; j < old_capacity; ++j) {
-        if (old[j].obj) slots_[probe_empty(old[j].hash)] = old[j];
+void PySeen::re_place(PySeenSlot* old, std::size_t capacity) noexcept {
+    for (std::size_t j = 0; j < capacity; ++j) {
+        if (old[j].obj) slots_[free_slot(old[j].hash)] = old[j];
     }
-    free_block(old, old_capacity * sizeof(Slot));
+    free_slots(old, capacity);
 }
 
 int PySeen::insert(PyObject* obj) {
     Py_hash_t hash = py_hash(obj, int_fast_);
     if (hash == -1) return -1;
-    Probe probe(hash, mask_);
-    std::size_t i;
-    while (PyObject* stored = slots_[i = probe.slot()].obj) {
-        if (slots_[i].hash == hash) {
-            // __eq__ may run Python code, but nothing it can reach holds this set: the owning
-            // iterator is borrowed for the whole call. `stored` is owned by its slot.
-            int eq = keys_equal(stored, obj);
-            if (eq != 0) return eq > 0 ? 0 : -1;
-        }
-        probe.next();
-    }
-    if ((used_ + 1) * 3 > (mask_ + 1) * 2) {
-        grow();
-        i = probe_empty(hash);
-    }
-    slots_[i] = Slot{hash, Py_NewRef(obj)};
+    auto [found, at] = locate(obj, hash);
+    if (found > 0) return 0;
+    if (found < 0) return -1;
+    make_room(used_, hash, at);
+    slots_[at] = PySeenSlot{hash, Py_NewRef(obj)};
     ++used_;
     return 1;
 }
