@@ -27,6 +27,10 @@ namespace brisko {
 //                                                   // Py_tp_vectorcall and Py_tp_doc
 //     function_def<apply, Kwargs::forward>()        // Args<"apply(func, *args, **kwargs)">
 //
+// A body that serves several lines is a template over its line, `template <SignatureLine LINE>
+// PyObject* f(Args<LINE>& a)`, registered as `function_def<f<"g(x, y)">>()`: each instantiation
+// checks its names against its own line.
+//
 // Each kind takes the body of its shape, and its line says what it is: a function's or a
 // constructor's "name(...)", a static method's "Cls.name(...)", a method's "Cls.name($self, ...)"
 // with `self` as the body's first parameter. A body of another shape, or a line of another kind,

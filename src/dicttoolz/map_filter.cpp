@@ -86,35 +86,25 @@ PyObject* map_or_filter(PyObject* func, PyObject* d, PyObject* factory) {
     return rc < 0 ? nullptr : result.release();
 }
 
-PyObject* keymap(Args<"keymap(func, d, factory=None)">& a) {
-    return map_or_filter<Tool::keymap>(a["func"], a["d"], a["factory"]);
+// The bodies of the six, each instantiated with its own line.
+template <Tool T, SignatureLine LINE>
+PyObject* mapping(Args<LINE>& a) {
+    return map_or_filter<T>(a["func"], a["d"], a["factory"]);
 }
-Registered KEYMAP{DICTTOOLZ_NAMES, function_def<keymap>()};
+template <Tool T, SignatureLine LINE>
+PyObject* filtering(Args<LINE>& a) {
+    return map_or_filter<T>(a["predicate"], a["d"], a["factory"]);
+}
 
-PyObject* valmap(Args<"valmap(func, d, factory=None)">& a) {
-    return map_or_filter<Tool::valmap>(a["func"], a["d"], a["factory"]);
-}
-Registered VALMAP{DICTTOOLZ_NAMES, function_def<valmap>()};
-
-PyObject* itemmap(Args<"itemmap(func, d, factory=None)">& a) {
-    return map_or_filter<Tool::itemmap>(a["func"], a["d"], a["factory"]);
-}
-Registered ITEMMAP{DICTTOOLZ_NAMES, function_def<itemmap>()};
-
-PyObject* keyfilter(Args<"keyfilter(predicate, d, factory=None)">& a) {
-    return map_or_filter<Tool::keyfilter>(a["predicate"], a["d"], a["factory"]);
-}
-Registered KEYFILTER{DICTTOOLZ_NAMES, function_def<keyfilter>()};
-
-PyObject* valfilter(Args<"valfilter(predicate, d, factory=None)">& a) {
-    return map_or_filter<Tool::valfilter>(a["predicate"], a["d"], a["factory"]);
-}
-Registered VALFILTER{DICTTOOLZ_NAMES, function_def<valfilter>()};
-
-PyObject* itemfilter(Args<"itemfilter(predicate, d, factory=None)">& a) {
-    return map_or_filter<Tool::itemfilter>(a["predicate"], a["d"], a["factory"]);
-}
-Registered ITEMFILTER{DICTTOOLZ_NAMES, function_def<itemfilter>()};
+Registered KEYMAP{DICTTOOLZ_NAMES, function_def<mapping<Tool::keymap, "keymap(func, d, factory=None)">>()};
+Registered VALMAP{DICTTOOLZ_NAMES, function_def<mapping<Tool::valmap, "valmap(func, d, factory=None)">>()};
+Registered ITEMMAP{DICTTOOLZ_NAMES, function_def<mapping<Tool::itemmap, "itemmap(func, d, factory=None)">>()};
+Registered KEYFILTER{DICTTOOLZ_NAMES,
+                     function_def<filtering<Tool::keyfilter, "keyfilter(predicate, d, factory=None)">>()};
+Registered VALFILTER{DICTTOOLZ_NAMES,
+                     function_def<filtering<Tool::valfilter, "valfilter(predicate, d, factory=None)">>()};
+Registered ITEMFILTER{DICTTOOLZ_NAMES,
+                      function_def<filtering<Tool::itemfilter, "itemfilter(predicate, d, factory=None)">>()};
 
 }  // namespace
 }  // namespace brisko
