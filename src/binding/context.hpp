@@ -10,8 +10,7 @@ class Context {
 public:
     // A module-level function's: the module the function object was made for.
     static Context of_module(PyObject* module) noexcept { return Context(module, nullptr); }
-    // A method's (its defining class, as the host passes it), a static method's or a constructor's
-    // (the class itself).
+    // A method's, a static method's or a constructor's: the class.
     static Context of_class(PyTypeObject* cls) noexcept { return Context(nullptr, cls); }
 
     // The module (borrowed), or null with an exception: a class answers with the module it was made

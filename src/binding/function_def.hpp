@@ -87,12 +87,14 @@ PyObject* function_entry(PyObject* module, PyObject* const* args, Py_ssize_t nar
     });
 }
 
+// No class of brisko's can be subclassed, so the class of `self` is the one defining the method.
+// (METH_METHOD would pass it too, but the interpreter specialises its calls only of methods
+// without that flag.)
 template <class C, auto BODY>
-PyObject* method_entry(PyObject* self, PyTypeObject* cls, PyObject* const* args, std::size_t nargsf,
-                       PyObject* kwnames) noexcept {
+PyObject* method_entry(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) noexcept {
     return boundary([&]() -> PyObject* {
-        typename C::A a(Context::of_class(cls));
-        if (a.bind(C::D::SIG, args, Py_ssize_t(nargsf), kwnames) < 0) return nullptr;
+        typename C::A a(Context::of_class(Py_TYPE(self)));
+        if (a.bind(C::D::SIG, args, nargs, kwnames) < 0) return nullptr;
         return BODY(self, a);
     });
 }
@@ -139,7 +141,7 @@ constexpr PyMethodDef function_def() {
 template <auto BODY>
 constexpr PyMethodDef method_def() {
     using C = Checked<BODY, Callable::method, Kwargs::gather>;
-    return method_table_entry<C>(reinterpret_cast<void (*)()>(&method_entry<C, BODY>), METH_METHOD);
+    return method_table_entry<C>(reinterpret_cast<void (*)()>(&method_entry<C, BODY>), 0);
 }
 
 template <auto BODY>
