@@ -55,7 +55,14 @@ public:
     // The typed conversions of args.hpp, of the argument called `name`.
     int to_count(Name name, std::uint64_t& out) const { return brisko::to_count(param(name), (*this)[name], out); }
     int to_i64(Name name, std::int64_t& out) const { return brisko::to_i64(param(name), (*this)[name], out); }
-    int to_bool(Name name, bool& out) const { return brisko::to_bool(param(name), (*this)[name], out); }
+    int to_bool(Name name, bool& out) const {
+        PyObject* value = (*this)[name];
+        if (PyBool_Check(value)) {  // the common case, a default among them, needs no call
+            out = value == Py_True;
+            return 0;
+        }
+        return brisko::to_bool(param(name), value, out);
+    }
     int check_dict(Name name) const { return brisko::check_dict(param(name), (*this)[name]); }
 
     // Binds a fast-call argument vector to `sig`, the Signature declared from LINE: 0, or -1 with the
