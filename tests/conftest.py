@@ -86,6 +86,16 @@ def consumed(result):
     return result.collect() if type(result).__name__ == "Iter" else result
 
 
+def host_message(call):
+    """The message of what the host's own operation raises: the words brisko passes through, which
+    differ between interpreters ("unhashable type: 'list'" on 3.13)."""
+    try:
+        call()
+    except Exception as e:
+        return str(e)
+    raise AssertionError("the host's operation did not raise")
+
+
 def outcome(call):
     """What a call gives: ("value", its result), or ("raised", the type and arguments of what it raised)."""
     try:

@@ -16,7 +16,7 @@ from hypothesis import strategies as st
 
 from brisko._brisko import assoc, assoc_in, dissoc, get_in, itemfilter, itemmap, keyfilter, keymap, merge, merge_with
 from brisko._brisko import update_in, valfilter, valmap
-from conftest import MAPPING_SHAPES, Boom, ItemsOnly, raising_after
+from conftest import MAPPING_SHAPES, Boom, ItemsOnly, host_message, raising_after
 from models import py_get_in
 
 OD = collections.OrderedDict
@@ -213,7 +213,7 @@ def test_writers_are_the_recursive_formulation(d, path):
     [([0, 5], [[1]], IndexError, "list index out of range"),
      ([0, "x"], [[1]], TypeError, "list indices must be integers or slices, not str"),
      (["a", "z"], {"a": {}}, KeyError, "z"), ([(1, 2)], {}, KeyError, (1, 2)),
-     ([[]], {}, TypeError, "cannot use 'list' as a dict key (unhashable type: 'list')"),
+     ([[]], {}, TypeError, host_message(lambda: {}[[]])),
      ("ab", {"a": "x"}, TypeError, "string indices must be integers, not 'str'")],
 )
 def test_get_in_failed_lookups(keys, coll, exc, args):
@@ -239,7 +239,7 @@ def test_get_in_edges():
 
 @pytest.mark.skipif(os.environ.get("BRISKO_LEAKS") == "1", reason="numpy under the debug interpreter")
 def test_no_default_accepts_numpy_bools():
-    np = pytest.importorskip("numpy")
+    np = pytest.importorskip("numpy", reason="numpy is not built for this interpreter", exc_type=ImportError)
     assert get_in(["a"], {}, "d", np.False_) == "d"
     with pytest.raises(KeyError):
         get_in(["a"], {}, "d", np.True_)

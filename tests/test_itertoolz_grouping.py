@@ -12,7 +12,7 @@ from hypothesis import given
 from hypothesis import strategies as st
 
 from brisko._brisko import countby, diff, frequencies, groupby, isdistinct, join, merge_sorted, reduceby, topk, unique
-from conftest import Collide, hashables
+from conftest import Collide, hashables, host_message
 
 
 def test_groupby_key_forms():
@@ -26,8 +26,8 @@ def test_groupby_key_forms():
     [(lambda: groupby(lambda x: [x], [1]), "unhashable type: 'list'"),
      (lambda: countby(lambda x: {}, [1]), "unhashable type: 'dict'"),
      (lambda: frequencies([[1]]), "unhashable type: 'list'"), (lambda: list(unique([{}])), "unhashable type: 'dict'"),
-     (lambda: isdistinct([1, [1]]), "cannot use 'list' as a set element (unhashable type: 'list')"),
-     (lambda: reduceby(lambda x: [x], operator.add, [1]), "cannot use 'list' as a dict key (unhashable type: 'list')")],
+     (lambda: isdistinct([1, [1]]), host_message(lambda: {1, [1]})),
+     (lambda: reduceby(lambda x: [x], operator.add, [1]), host_message(lambda: {}[[1]]))],
 )
 def test_unhashable_keys_raise_the_host_type_error(call, message):
     with pytest.raises(TypeError) as info:

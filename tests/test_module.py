@@ -41,6 +41,8 @@ def test_the_registration_table():
             assert inspect.isbuiltin(obj) and obj.__name__ == name and obj.__module__ == "brisko._brisko", name
             assert obj.__self__ is b and repr(obj) == f"<built-in function {name}>", name  # its body reaches b
             assert obj.__text_signature__ and obj.__doc__ is None, name  # the docstring is only the signature
+    for name in ("Some", "Ok", "Err", "Iter", "Option", "Result"):  # generic, as the stub says, when evaluated
+        assert getattr(b, name)[int].__origin__ is getattr(b, name)
     for name in NAMESPACES:
         with pytest.raises(TypeError, match=f"^cannot create 'brisko._brisko.{name}' instances$"):
             getattr(b, name)()

@@ -5,12 +5,15 @@ nothing outside the standard library."""
 import sys
 
 
-def can_build_ext():
-    """Exits 0 when this interpreter is a CPython 3.14 with the headers extensions build against."""
+def can_build_ext(*versions):
+    """Exits 0 when this interpreter is a CPython of one of `versions` ("3.14", ...) with the headers
+    extensions build against."""
     import os
+    import platform
     import sysconfig
 
-    ok = sys.version_info[:2] == (3, 14) and os.path.exists(os.path.join(sysconfig.get_path("include"), "Python.h"))
+    ok = (platform.python_implementation() == "CPython" and "%d.%d" % sys.version_info[:2] in versions
+          and os.path.exists(os.path.join(sysconfig.get_path("include"), "Python.h")))
     sys.exit(0 if ok else 1)
 
 

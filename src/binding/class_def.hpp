@@ -25,6 +25,12 @@ PyTypeObject* class_type(ClassDef& def) noexcept;
 // `Cls.name` at the call site; the builtin is found from that cache and called the same way.
 int bare_static_methods(PyTypeObject* type) noexcept;
 
+// The class method that makes a class subscriptable at run time, `Some[int]`, as its stub
+// declares it generic: an annotation is evaluated at definition on 3.13, and by typing.get_type_hints
+// on every version.
+inline constexpr PyMethodDef CLASS_GETITEM = {"__class_getitem__", &Py_GenericAlias, METH_O | METH_CLASS,
+                                              "See PEP 585"};
+
 // Allocates an instance of the class (a new reference, fields zeroed), or null with an exception.
 template <class T>
 T* alloc_instance(ClassDef& def) noexcept {

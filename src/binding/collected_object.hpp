@@ -111,17 +111,19 @@ struct CollectedObject : CollectedLayout<Head, Fields> {
 
     // The object leaves the collector's sight before its fields go (releasing them may run Python
     // code, and so a collection); `FREE` then frees it. A long chain of such objects is freed without
-    // deep native recursion: the host defers the deallocation of collected objects once the C stack
-    // runs low.
+    // deep native recursion: inside the trashcan, the host defers a deallocation once the C stack
+    // runs low (3.14 on does so for every collected object, and the trashcan is empty there).
     template <void (*FREE)(PyObject*) noexcept = &free_instance>
     static void dealloc(PyObject* self) noexcept {
         PyObject_GC_UnTrack(self);
-        if constexpr (HoldsConstant<Fields>) {
+        Py_TRASHCAN_BEGIN(self, Py_TYPE(self)->tp_dealloc) if constexpr (HoldsConstant<Fields>) {
             object(self)->fields.~Fields();
-        } else {
+        }
+        else {
             clear(self);
         }
         FREE(self);
+        Py_TRASHCAN_END
     }
 };
 

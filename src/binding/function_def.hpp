@@ -6,6 +6,7 @@
 #include <Python.h>
 
 #include "../core/panic.hpp"
+#include "../core/python_compat.hpp"  // Py_tp_vectorcall, which the constructors fill
 #include "args.hpp"
 #include "context.hpp"
 #include "named_args.hpp"

@@ -5,12 +5,14 @@
 
 #include <Python.h>
 
+#include "python_compat.hpp"
+
 namespace brisko {
 
 class RecursionGuard {
 public:
     // `where` completes the message: "maximum recursion depth exceeded" + where.
-    explicit RecursionGuard(const char* where) noexcept : entered_(Py_EnterRecursiveCall(where) == 0) {}
+    explicit RecursionGuard(const char* where) noexcept : entered_(enter_recursive_call(where) == 0) {}
     RecursionGuard(const RecursionGuard&) = delete;
     RecursionGuard& operator=(const RecursionGuard&) = delete;
     ~RecursionGuard() {

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "owned.hpp"
+#include "python_compat.hpp"
 
 namespace brisko {
 
@@ -42,7 +43,7 @@ inline bool recyclable(PyObject* tuple) noexcept { return Py_REFCNT(tuple) == 1;
 // hash inside the tuple and the collector may have untracked it while it held only atomic values;
 // both are reset, so the tuple cannot be told from a fresh one.
 inline void recycle(PyObject* tuple) noexcept {
-    reinterpret_cast<PyTupleObject*>(tuple)->ob_hash = -1;
+    forget_tuple_hash(tuple);
     if (!PyObject_GC_IsTracked(tuple)) PyObject_GC_Track(tuple);
 }
 

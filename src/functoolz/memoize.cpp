@@ -8,6 +8,7 @@
 #include "../binding/vectorcall_class.hpp"
 #include "../core/call.hpp"
 #include "../core/errors.hpp"
+#include "../core/python_compat.hpp"
 #include "../core/tuple.hpp"
 
 namespace brisko {

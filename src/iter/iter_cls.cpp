@@ -170,13 +170,28 @@ PyObject* iter_iter(PyObject* self) noexcept {
 }
 
 PyMethodDef iter_methods[] = {
-    method_def<map>(),           method_def<filter>(),     method_def<unique>(),
-    method_def<take>(),          method_def<drop>(),       method_def<sliding_window>(),
-    method_def<partition_all>(), method_def<flat_map>(),   method_def<pluck>(),
-    method_def<interpose>(),     method_def<accumulate>(), method_def<collect>(),
-    method_def<reduce>(),        method_def<count>(),      method_def<frequencies>(),
-    method_def<group_by>(),      method_def<to_dict>(),    method_def<first>(),
-    method_def<last>(),          method_def<nth>(),        {nullptr, nullptr, 0, nullptr},
+    method_def<map>(),
+    method_def<filter>(),
+    method_def<unique>(),
+    method_def<take>(),
+    method_def<drop>(),
+    method_def<sliding_window>(),
+    method_def<partition_all>(),
+    method_def<flat_map>(),
+    method_def<pluck>(),
+    method_def<interpose>(),
+    method_def<accumulate>(),
+    method_def<collect>(),
+    method_def<reduce>(),
+    method_def<count>(),
+    method_def<frequencies>(),
+    method_def<group_by>(),
+    method_def<to_dict>(),
+    method_def<first>(),
+    method_def<last>(),
+    method_def<nth>(),
+    CLASS_GETITEM,
+    {nullptr, nullptr, 0, nullptr},
 };
 
 auto iter_slots = collected_slots<IterCls>({

@@ -40,11 +40,17 @@ PyObject* is_ok(PyObject*, Args<"Err.is_ok($self)">&) { Py_RETURN_FALSE; }
 PyObject* is_err(PyObject*, Args<"Err.is_err($self)">&) { Py_RETURN_TRUE; }
 
 PyMethodDef err_methods[] = {
-    method_def<map>(),       method_def<map_err>(),
-    method_def<and_then>(),  method_def<unwrap>(),
-    method_def<unwrap_or>(), method_def<ok>(),
-    method_def<err>(),       method_def<is_ok>(),
-    method_def<is_err>(),    {nullptr, nullptr, 0, nullptr},
+    method_def<map>(),
+    method_def<map_err>(),
+    method_def<and_then>(),
+    method_def<unwrap>(),
+    method_def<unwrap_or>(),
+    method_def<ok>(),
+    method_def<err>(),
+    method_def<is_ok>(),
+    method_def<is_err>(),
+    CLASS_GETITEM,
+    {nullptr, nullptr, 0, nullptr},
 };
 
 PyMemberDef err_members[] = {value_member("error"), {nullptr, 0, 0, 0, nullptr}};

@@ -48,11 +48,17 @@ PyObject* is_ok(PyObject*, Args<"Ok.is_ok($self)">&) { Py_RETURN_TRUE; }
 PyObject* is_err(PyObject*, Args<"Ok.is_err($self)">&) { Py_RETURN_FALSE; }
 
 PyMethodDef ok_methods[] = {
-    method_def<map>(),       method_def<map_err>(),
-    method_def<and_then>(),  method_def<unwrap>(),
-    method_def<unwrap_or>(), method_def<ok>(),
-    method_def<err>(),       method_def<is_ok>(),
-    method_def<is_err>(),    {nullptr, nullptr, 0, nullptr},
+    method_def<map>(),
+    method_def<map_err>(),
+    method_def<and_then>(),
+    method_def<unwrap>(),
+    method_def<unwrap_or>(),
+    method_def<ok>(),
+    method_def<err>(),
+    method_def<is_ok>(),
+    method_def<is_err>(),
+    CLASS_GETITEM,
+    {nullptr, nullptr, 0, nullptr},
 };
 
 PyMemberDef ok_members[] = {value_member("value"), {nullptr, 0, 0, 0, nullptr}};

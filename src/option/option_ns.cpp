@@ -15,6 +15,7 @@ PyObject* of(Args<"Option.of(v)">& a) {
 
 PyMethodDef option_ns_methods[] = {
     static_method_def<of>(),
+    CLASS_GETITEM,
     {nullptr, nullptr, 0, nullptr},
 };
 

@@ -25,6 +25,7 @@ PyObject* of(Args<"Result.of(f)">& a) {
 
 PyMethodDef result_ns_methods[] = {
     static_method_def<of>(),
+    CLASS_GETITEM,
     {nullptr, nullptr, 0, nullptr},
 };
 

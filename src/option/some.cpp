@@ -54,9 +54,10 @@ PyObject* is_some(PyObject*, Args<"Some.is_some($self)">&) { Py_RETURN_TRUE; }
 PyObject* is_none(PyObject*, Args<"Some.is_none($self)">&) { Py_RETURN_FALSE; }
 
 PyMethodDef some_methods[] = {
-    method_def<map>(),       method_def<and_then>(),         method_def<filter>(), method_def<unwrap>(),
-    method_def<unwrap_or>(), method_def<unwrap_or_else>(),   method_def<ok_or>(),  method_def<is_some>(),
-    method_def<is_none>(),   {nullptr, nullptr, 0, nullptr},
+    method_def<map>(),    method_def<and_then>(),         method_def<filter>(),
+    method_def<unwrap>(), method_def<unwrap_or>(),        method_def<unwrap_or_else>(),
+    method_def<ok_or>(),  method_def<is_some>(),          method_def<is_none>(),
+    CLASS_GETITEM,        {nullptr, nullptr, 0, nullptr},
 };
 
 PyMemberDef some_members[] = {value_member("value"), {nullptr, 0, 0, 0, nullptr}};
