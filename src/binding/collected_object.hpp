@@ -13,6 +13,7 @@
 #include <utility>
 
 #include "../core/gc_visit.hpp"
+#include "../core/python_compat.hpp"
 #include "class_def.hpp"
 
 namespace brisko {
@@ -111,19 +112,24 @@ struct CollectedObject : CollectedLayout<Head, Fields> {
 
     // The object leaves the collector's sight before its fields go (releasing them may run Python
     // code, and so a collection); `FREE` then frees it. A long chain of such objects is freed without
-    // deep native recursion: inside the trashcan, the host defers a deallocation once the C stack
-    // runs low (3.14 on does so for every collected object, and the trashcan is empty there).
+    // deep native recursion: a deallocation is put off once the native stack runs low, by the host
+    // from 3.14 (whose trashcan macros are then empty), and by begin_deallocation and the trashcan
+    // before.
     template <void (*FREE)(PyObject*) noexcept = &free_instance>
     static void dealloc(PyObject* self) noexcept {
         PyObject_GC_UnTrack(self);
-        Py_TRASHCAN_BEGIN(self, Py_TYPE(self)->tp_dealloc) if constexpr (HoldsConstant<Fields>) {
-            object(self)->fields.~Fields();
-        }
-        else {
-            clear(self);
-        }
-        FREE(self);
+        if (!begin_deallocation(self)) return;
+        // clang-format off: the host's trashcan macros open and close a block of their own.
+        Py_TRASHCAN_BEGIN(self, Py_TYPE(self)->tp_dealloc)
+            if constexpr (HoldsConstant<Fields>) {
+                object(self)->fields.~Fields();
+            } else {
+                clear(self);
+            }
+            FREE(self);
         Py_TRASHCAN_END
+        // clang-format on
+        end_deallocation();
     }
 };
 

@@ -3,10 +3,11 @@
 
 #include <array>
 #include <cstdint>
+#include <new>
+#include <vector>
 
-#if PY_VERSION_HEX < 0x030E0000 && defined(__linux__)
+#ifdef BRISKO_NATIVE_STACK_CHECK
 #include <pthread.h>
-#define BRISKO_NATIVE_STACK_CHECK 1
 #endif
 
 namespace brisko {
@@ -32,15 +33,50 @@ std::uintptr_t stack_floor() noexcept {
     return reinterpret_cast<std::uintptr_t>(base) + STACK_MARGIN;
 }
 
+bool native_stack_low() noexcept {
+    thread_local const std::uintptr_t floor = stack_floor();
+    return reinterpret_cast<std::uintptr_t>(__builtin_frame_address(0)) < floor;
+}
+
+// The deallocations under way on this thread, and those put off until the outermost one ends.
+thread_local int deallocating = 0;
+thread_local bool draining = false;
+thread_local std::vector<PyObject*> put_off;
+
 }  // namespace
 
 int enter_recursive_call(const char* where) noexcept {
-    thread_local const std::uintptr_t floor = stack_floor();
-    if (reinterpret_cast<std::uintptr_t>(__builtin_frame_address(0)) < floor) {
+    if (native_stack_low()) {
         PyErr_Format(PyExc_RecursionError, "maximum recursion depth exceeded%s", where);
         return -1;
     }
     return Py_EnterRecursiveCall(where);
+}
+
+bool begin_deallocation(PyObject* self) noexcept {
+    if (deallocating > 0 && native_stack_low()) {
+        try {
+            put_off.push_back(self);
+            return false;
+        } catch (const std::bad_alloc&) {
+            // No room to put it off: it goes now, as it would without the check.
+        }
+    }
+    ++deallocating;
+    return true;
+}
+
+void end_deallocation() noexcept {
+    if (--deallocating > 0 || draining) return;
+    // The outermost deallocation frees what was put off, one at a time from this shallow frame;
+    // each may put off more, which this loop takes too.
+    draining = true;
+    while (!put_off.empty()) {
+        PyObject* next = put_off.back();
+        put_off.pop_back();
+        Py_TYPE(next)->tp_dealloc(next);
+    }
+    draining = false;
 }
 
 #else

@@ -33,6 +33,11 @@ inline int PyType_Freeze(PyTypeObject* type) {
     return 0;
 }
 
+// 3.14 watches the native stack itself, in its recursion check and its deallocations.
+#if defined(__linux__)
+#define BRISKO_NATIVE_STACK_CHECK 1
+#endif
+
 // The slot through which 3.14 takes a class's own vectorcall (its constructor); before 3.14 a spec
 // may not name it, so type_from_spec below installs it after the class is made.
 #define Py_tp_vectorcall 82
@@ -46,6 +51,18 @@ namespace brisko {
 // thread's native stack runs low, so a deep chain raises RecursionError on a small thread stack too
 // (3.13 counts C calls against a fixed limit, made for the main thread's stack).
 int enter_recursive_call(const char* where) noexcept;
+
+// A collected object's deallocation, from its start (false: put off, with the object queued, so
+// return at once) to its end (where the outermost one frees what was put off). 3.14 puts off a
+// deallocation itself once the native stack runs low; 3.13's trashcan counts calls instead, against
+// a limit made for the main thread's stack, which a long chain on a small thread stack outruns.
+#ifdef BRISKO_NATIVE_STACK_CHECK
+bool begin_deallocation(PyObject* self) noexcept;
+void end_deallocation() noexcept;
+#else
+inline bool begin_deallocation(PyObject*) noexcept { return true; }
+inline void end_deallocation() noexcept {}
+#endif
 
 // PyType_FromMetaclass(nullptr, module, spec, nullptr), its spec's slots read alike on every version.
 PyObject* type_from_spec(PyObject* module, PyType_Spec* spec) noexcept;
