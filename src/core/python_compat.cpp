@@ -3,8 +3,7 @@
 
 #include <array>
 #include <cstdint>
-#include <new>
-#include <vector>
+#include <cstdlib>
 
 #ifdef BRISKO_NATIVE_STACK_CHECK
 #include <pthread.h>
@@ -38,10 +37,26 @@ bool native_stack_low() noexcept {
     return reinterpret_cast<std::uintptr_t>(__builtin_frame_address(0)) < floor;
 }
 
-// The deallocations under way on this thread, and those put off until the outermost one ends.
+// The deallocations under way on this thread, and those put off until the outermost one ends. The
+// queue is a plain array, freed once drained: a thread_local with a destructor would make the module
+// ask the C library for thread-exit hooks newer than the oldest glibc the wheels are built for.
 thread_local int deallocating = 0;
 thread_local bool draining = false;
-thread_local std::vector<PyObject*> put_off;
+thread_local PyObject** put_off = nullptr;
+thread_local std::size_t put_off_count = 0;
+thread_local std::size_t put_off_room = 0;
+
+bool put_off_push(PyObject* self) noexcept {
+    if (put_off_count == put_off_room) {
+        std::size_t room = put_off_room == 0 ? 64 : 2 * put_off_room;
+        auto* grown = static_cast<PyObject**>(std::realloc(put_off, room * sizeof(PyObject*)));
+        if (grown == nullptr) return false;
+        put_off = grown;
+        put_off_room = room;
+    }
+    put_off[put_off_count++] = self;
+    return true;
+}
 
 }  // namespace
 
@@ -54,28 +69,24 @@ int enter_recursive_call(const char* where) noexcept {
 }
 
 bool begin_deallocation(PyObject* self) noexcept {
-    if (deallocating > 0 && native_stack_low()) {
-        try {
-            put_off.push_back(self);
-            return false;
-        } catch (const std::bad_alloc&) {
-            // No room to put it off: it goes now, as it would without the check.
-        }
-    }
+    // With no room to put it off, it goes now, as it would without the check.
+    if (deallocating > 0 && native_stack_low() && put_off_push(self)) return false;
     ++deallocating;
     return true;
 }
 
 void end_deallocation() noexcept {
-    if (--deallocating > 0 || draining) return;
+    if (--deallocating > 0 || draining || put_off == nullptr) return;
     // The outermost deallocation frees what was put off, one at a time from this shallow frame;
     // each may put off more, which this loop takes too.
     draining = true;
-    while (!put_off.empty()) {
-        PyObject* next = put_off.back();
-        put_off.pop_back();
+    while (put_off_count > 0) {
+        PyObject* next = put_off[--put_off_count];
         Py_TYPE(next)->tp_dealloc(next);
     }
+    std::free(put_off);
+    put_off = nullptr;
+    put_off_room = 0;
     draining = false;
 }
 
