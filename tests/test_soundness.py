@@ -301,7 +301,7 @@ def check(n):
 failed = []
 threading.excepthook = failed.append
 threading.stack_size(1 << 20)
-t = threading.Thread(target=check, args=(100_000,))
+t = threading.Thread(target=check, args=(25_000,))
 t.start()
 t.join()
 assert not failed, failed[0].exc_value
@@ -316,7 +316,7 @@ else:
     raise AssertionError("excepts did not raise RecursionError")
 for make in (b.Some, b.Ok, b.Err):  # long chains of values are freed without deep recursion too
     x = make([])
-    for _ in range(1_000_000):
+    for _ in range(300_000):
         x = make(x)
     del x
 print("ok")
