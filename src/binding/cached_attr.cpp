@@ -1,4 +1,4 @@
-// The process-wide host lookups and the one lookup routine behind every HostAttr.
+// The shared host lookups and the one lookup routine behind every HostAttr.
 #include "cached_attr.hpp"
 
 #include <cassert>
@@ -16,7 +16,7 @@ HostAttr PARAMETER_CLASS{"inspect", "Parameter"};
 
 namespace {
 
-OnceCell BUILTINS_KEY, IMPORT_KEY;
+InterpreterCell BUILTINS_KEY, IMPORT_KEY;
 
 // Whether an `import` in the running code would call the interpreter's own __import__: 1, 0, or
 // -1 with an exception. The hook is read where PyImport_Import reads it, through the current
@@ -95,7 +95,7 @@ PyObject* call_attr(HostAttr& attr, PyObject* const* argv, std::size_t nargs) {
         Owned callable = find(attr);
         return callable ? PyObject_Vectorcall(callable.get(), argv, nargs, nullptr) : nullptr;
     }
-    // A cached object lives for the process: it is called without a reference of our own.
+    // A cached object lives as long as the interpreter's brisko: it is called without a reference of our own.
     PyObject* callable = cached_attr(attr);
     return callable ? PyObject_Vectorcall(callable, argv, nargs, nullptr) : nullptr;
 }

@@ -1,5 +1,5 @@
 // Host standard-library objects, each declared once as a HostAttr and found through one lookup.
-// Most are looked up once per process, on first use, and kept; those whose callers must honour a
+// Most are looked up once per interpreter, on first use, and kept; those whose callers must honour a
 // replaced attribute at once (a patched builtins.list or itertools.chain) are looked up afresh at
 // every use.
 #pragma once
@@ -8,7 +8,7 @@
 
 #include <cstddef>
 
-#include "../core/once_cell.hpp"
+#include "../core/interpreter_cell.hpp"
 #include "../core/owned.hpp"
 
 namespace brisko {
@@ -19,12 +19,12 @@ struct HostAttr {
     const char* module;  // imported through PyImport_Import, so sys.modules and import hooks apply
     const char* path;    // dotted attribute path from the module
     Lookup lookup = Lookup::Once;
-    OnceCell value{};        // the object, once found (Lookup::Once)
-    OnceCell module_name{};  // interned, so that a lookup at every use costs a few dictionary reads
-    OnceCell attr_name{};    // interned, for a path without dots
+    InterpreterCell value{};        // the object, once found (Lookup::Once)
+    InterpreterCell module_name{};  // interned, so that a lookup at every use costs a few dictionary reads
+    InterpreterCell attr_name{};    // interned, for a path without dots
 };
 
-// The object of a Lookup::Once attribute (borrowed, lives for the process), looked up on first
+// The object of a Lookup::Once attribute (borrowed, lives with the interpreter), looked up on first
 // use. A failed lookup raises and leaves it unfound, so the next call tries again.
 PyObject* cached_attr(HostAttr& attr);
 

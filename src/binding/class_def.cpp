@@ -1,4 +1,4 @@
-// Type objects are made from specs once per process and shared by every module object.
+// Type objects are made from specs once per interpreter and shared by its module objects.
 #include "class_def.hpp"
 
 #include "../core/python_compat.hpp"

@@ -1,9 +1,9 @@
-// Class definitions and their once-per-process type objects.
+// Class definitions and their type objects, made once per interpreter.
 #pragma once
 
 #include <Python.h>
 
-#include "../core/once_cell.hpp"
+#include "../core/interpreter_cell.hpp"
 
 namespace brisko {
 
@@ -13,7 +13,7 @@ namespace brisko {
 struct ClassDef {
     PyType_Spec* spec;
     int (*install)(PyTypeObject*) = nullptr;
-    OnceCell cell{};
+    InterpreterCell cell{};
 };
 
 // The class's type object (borrowed), created on first use: from its PyType_Spec, then `install`, then

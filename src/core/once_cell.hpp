@@ -1,6 +1,6 @@
-// OnceCell: a cell holding one strong reference, filled at most once. Type objects, cached host
-// lookups and once-computed flags live in process-wide ones; a curry chain's signature in one of
-// its own.
+// OnceCell: a cell holding one strong reference, filled at most once. Each interpreter's type
+// objects, cached host lookups and once-computed flags live in such cells (interpreter_cell.hpp); a
+// curry chain's signature in one of its own.
 #pragma once
 
 #include <Python.h>
@@ -35,9 +35,8 @@ public:
         return init_slow(init, recursion_message);
     }
 
-    // Empties the cell, releasing what it held. Process-wide cells are never cleared (nor
-    // destroyed with a release: they outlive the interpreter); a cell inside an object is, when
-    // the object goes.
+    // Empties the cell, releasing what it held: when the object holding the cell goes, or the
+    // interpreter whose value it holds.
     void clear() noexcept { Py_XDECREF(value_.exchange(nullptr, std::memory_order_acq_rel)); }
 
 private:
@@ -54,7 +53,7 @@ private:
         if (PyObject* v = get()) return v;
         Owned made = init();
         if (!made) return nullptr;
-        PyObject* v = made.release();  // the cell keeps it for the rest of the process
+        PyObject* v = made.release();  // the cell keeps it until cleared
         value_.store(v, std::memory_order_release);
         return v;
     }
@@ -63,11 +62,5 @@ private:
     PyMutex mutex_{};
     std::atomic<unsigned long> owner_{0};
 };
-
-// The interned str `text`, made once into `cell` (borrowed; null with the exception set): a name
-// read on a per-call path then costs no string and matches a dict key by identity.
-inline PyObject* interned(OnceCell& cell, const char* text) {
-    return cell.get_or_init([&] { return Owned::steal(PyUnicode_InternFromString(text)); });
-}
 
 }  // namespace brisko

@@ -1,7 +1,7 @@
 // PanicException: raised instead of crashing when a native invariant breaks.
 #include "panic.hpp"
 
-#include "once_cell.hpp"
+#include "interpreter_cell.hpp"
 
 namespace brisko {
 
@@ -9,7 +9,7 @@ void panic(const char* message) { throw Panic(message); }
 
 namespace {
 
-OnceCell PANIC_EXCEPTION;
+InterpreterCell PANIC_EXCEPTION;
 
 PyObject* panic_exception_type() noexcept {
     return PANIC_EXCEPTION.get_or_init([]() {

@@ -22,8 +22,8 @@ private:
 
 [[noreturn]] void panic(const char* message);
 
-// Sets PanicException (a direct BaseException subclass, created once per process) with `message`; if the class itself
-// cannot be made, that error stays set.
+// Sets PanicException (a direct BaseException subclass, created once per interpreter) with `message`; if the class
+// itself cannot be made, that error stays set.
 void set_panic(const char* message) noexcept;
 
 template <class R>

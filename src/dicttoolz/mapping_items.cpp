@@ -1,12 +1,12 @@
 // The entry reader shared by the mapping tools.
 #include "mapping_items.hpp"
 
-#include "../core/once_cell.hpp"
+#include "../core/interpreter_cell.hpp"
 
 namespace brisko {
 namespace {
 
-OnceCell ITEMS_NAME, KEYS_NAME;
+InterpreterCell ITEMS_NAME, KEYS_NAME;
 
 }  // namespace
 

@@ -2,14 +2,14 @@
 #include "path_lookup.hpp"
 
 #include "../binding/cached_attr.hpp"
+#include "../core/interpreter_cell.hpp"
 #include "../core/item_access.hpp"
-#include "../core/once_cell.hpp"
 
 namespace brisko {
 namespace {
 
 HostAttr DEFAULTDICT{"collections", "defaultdict"};
-OnceCell DEFAULT_FACTORY_NAME;
+InterpreterCell DEFAULT_FACTORY_NAME;
 
 // The defaultdict class (borrowed), or null: with the exception when the lookup failed, without
 // one when the name does not hold a class.

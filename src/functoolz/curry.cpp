@@ -12,7 +12,7 @@
 #include "../binding/vectorcall_class.hpp"
 #include "../core/arg_vector.hpp"
 #include "../core/errors.hpp"
-#include "../core/once_cell.hpp"
+#include "../core/interpreter_cell.hpp"
 #include "../core/tuple.hpp"
 #include "../hashing/py_hash.hpp"
 
@@ -40,8 +40,8 @@ CurryChain& chain_of(Curry* self) noexcept { return *curry_chain(self->chain.get
 
 PyObject* new_curry(Owned func, Owned args, Owned kw_names, Owned kw_values, Owned chain);
 
-// Interned method names, made once per process.
-OnceCell BIND_NAME, BIND_PARTIAL_NAME;
+// Interned method names, made once per interpreter.
+InterpreterCell BIND_NAME, BIND_PARTIAL_NAME;
 
 Py_ssize_t size_of(const Owned& tuple) noexcept { return tuple ? PyTuple_GET_SIZE(tuple.get()) : 0; }
 
@@ -166,7 +166,7 @@ PyObject* call_through(Curry* self, Gathered& g) {
 
 // sig.bind(*A, **K) or sig.bind_partial(*A, **K): 1 when it binds, 0 when it raised TypeError
 // (cleared), -1 for any other exception.
-int binds(OnceCell& name_cell, const char* name, Gathered& g) {
+int binds(InterpreterCell& name_cell, const char* name, Gathered& g) {
     PyObject* method = interned(name_cell, name);
     if (!method) return -1;
     Owned bound = Owned::steal(PyObject_VectorcallMethod(

@@ -3,7 +3,7 @@
 
 #include <cstring>
 
-#include "../core/once_cell.hpp"
+#include "../core/interpreter_cell.hpp"
 
 namespace brisko {
 
@@ -15,7 +15,7 @@ Py_hash_t host_hash(PyObject* obj) {
 
 namespace {
 
-OnceCell INT_FAST_HASH;
+InterpreterCell INT_FAST_HASH;
 
 Owned check_int_hashes() {
     static constexpr long long SAMPLES[] = {

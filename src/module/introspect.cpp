@@ -4,7 +4,7 @@
 #include <Python.h>
 
 #include "../binding/function_def.hpp"
-#include "../core/once_cell.hpp"
+#include "../core/interpreter_cell.hpp"
 #include "../core/panic.hpp"
 #include "../functoolz/functoolz.hpp"
 #include "../iter/iter_cls.hpp"
@@ -22,7 +22,7 @@ struct Reader {
     const char* kind;
     PyTypeObject* (*type)() noexcept;
     PyObject* (*read)(PyObject*);
-    OnceCell kind_str{};  // `kind` as an interned str, made on first use
+    InterpreterCell kind_str{};  // `kind` as an interned str, made on first use
 };
 
 Reader READERS[] = {
@@ -64,10 +64,6 @@ PyMethodDef introspect_functions[] = {
 // exported by _brisko, and copyreg needs them.
 int exec_introspect(PyObject* module) noexcept {
     return boundary([&]() -> int {
-        if (PyInterpreterState_Get() != PyInterpreterState_Main()) {
-            PyErr_SetString(PyExc_ImportError, "module brisko._introspect does not support loading in subinterpreters");
-            return -1;
-        }
         for (Reader& reader : READERS) {
             PyTypeObject* type = reader.type();
             if (!type || PyModule_AddType(module, type) < 0) return -1;
@@ -78,7 +74,7 @@ int exec_introspect(PyObject* module) noexcept {
 
 PyModuleDef_Slot introspect_slots[] = {
     {Py_mod_exec, reinterpret_cast<void*>(&exec_introspect)},
-    {Py_mod_multiple_interpreters, Py_MOD_MULTIPLE_INTERPRETERS_NOT_SUPPORTED},
+    {Py_mod_multiple_interpreters, Py_MOD_PER_INTERPRETER_GIL_SUPPORTED},
     {Py_mod_gil, BRISKO_MOD_GIL},
     {0, nullptr},
 };

@@ -1,6 +1,7 @@
 // The module definition and its exec step, which registers every exported name in a fixed order.
 #include <Python.h>
 
+#include "../core/interpreter_cell.hpp"
 #include "../core/panic.hpp"
 #include "../dicttoolz/dicttoolz.hpp"
 #include "../functoolz/functoolz.hpp"
@@ -23,32 +24,40 @@ int register_all(PyObject* module) {
     return add_names(module, ITER_NAMES);
 }
 
+interpreter_cells::Block** block_slot(PyObject* module) noexcept {
+    return static_cast<interpreter_cells::Block**>(PyModule_GetState(module));
+}
+
 int exec_module(PyObject* module) noexcept {
     return boundary([&]() -> int {
         if (!PyModule_Check(module)) {
             PyErr_Format(PyExc_TypeError, "'%s' object cannot be converted to 'PyModule'", Py_TYPE(module)->tp_name);
             return -1;
         }
-        // A legacy-configured subinterpreter skips the host's own check of the slot below.
-        if (PyInterpreterState_Get() != PyInterpreterState_Main()) {
-            PyErr_SetString(PyExc_ImportError, "module brisko._brisko does not support loading in subinterpreters");
-            return -1;
-        }
+        // Every class, cached lookup and interned name this interpreter uses is made in its own
+        // block, so that interpreters with a lock of their own never share a mutable object.
+        if (interpreter_cells::open(block_slot(module)) < 0) return -1;
         return register_all(module);
     });
 }
 
+int clear_module(PyObject* module) {
+    if (interpreter_cells::Block** slot = block_slot(module)) interpreter_cells::close(slot);
+    return 0;
+}
+
+void free_module(void* module) { clear_module(static_cast<PyObject*>(module)); }
+
 PyModuleDef_Slot module_slots[] = {
     {Py_mod_exec, reinterpret_cast<void*>(&exec_module)},
-    // Type objects and cached lookups are process-wide and belong to the interpreter that made
-    // them: a second interpreter must not share them, so it cannot import the module at all.
-    {Py_mod_multiple_interpreters, Py_MOD_MULTIPLE_INTERPRETERS_NOT_SUPPORTED},
+    {Py_mod_multiple_interpreters, Py_MOD_PER_INTERPRETER_GIL_SUPPORTED},
     {Py_mod_gil, BRISKO_MOD_GIL},
     {0, nullptr},
 };
 
 PyModuleDef module_def = {
-    PyModuleDef_HEAD_INIT, "_brisko", "", 0, nullptr, module_slots, nullptr, nullptr, nullptr,
+    PyModuleDef_HEAD_INIT, "_brisko",    "", sizeof(interpreter_cells::Block*), nullptr, module_slots, nullptr,
+    &clear_module,         &free_module,
 };
 
 }  // namespace

@@ -4,7 +4,7 @@
 // every kind of C++ failure as a host exception and leaves the iterator usable, and that the leak
 // check catches a step keeping one reference too many; it can also clear an object the way the
 // collector does, show how the int64 tables hash and place crafted keys, and add a broken
-// registration table to a module.
+// registration table to a module, and count the interpreters whose cells are open.
 #include <Python.h>
 
 #include <iterator>
@@ -12,6 +12,7 @@
 #include <utility>
 
 #include "../../src/binding/function_def.hpp"
+#include "../../src/core/interpreter_cell.hpp"
 #include "../../src/hashing/fx_table.hpp"
 #include "../../src/hashing/i64_buffer.hpp"
 #include "../../src/iteration/native_iter.hpp"
@@ -123,14 +124,17 @@ PyObject* add_broken_table(Args<"add_broken_table(i)">& a) {
     return module.release();
 }
 
+// The interpreters whose cells are open: one per interpreter that imported brisko and still runs.
+PyObject* open_interpreters(Args<"open_interpreters()">&) { return PyLong_FromSize_t(interpreter_cells::open_count()); }
+
 PyMethodDef hook_methods[] = {
     function_def<failing_iter>(),     function_def<leaking_iter>(),       function_def<panic_now>(),
     function_def<collector_clear>(),  function_def<int64_displacement>(), function_def<int64_hash>(),
-    function_def<add_broken_table>(), {nullptr, nullptr, 0, nullptr},
+    function_def<add_broken_table>(), function_def<open_interpreters>(),  {nullptr, nullptr, 0, nullptr},
 };
 
 PyModuleDef_Slot hook_slots[] = {
-    {Py_mod_multiple_interpreters, Py_MOD_MULTIPLE_INTERPRETERS_NOT_SUPPORTED},
+    {Py_mod_multiple_interpreters, Py_MOD_PER_INTERPRETER_GIL_SUPPORTED},
     {Py_mod_gil, BRISKO_MOD_GIL},
     {0, nullptr},
 };

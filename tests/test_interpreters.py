@@ -1,0 +1,149 @@
+"""brisko in interpreters of their own: isolated ones with a lock each, the pool that runs work in
+them, and the legacy kind that shares the main lock. Each interpreter has its own classes and
+cached lookups, freed when it ends; objects reach another interpreter only as pickles. Every
+check runs in a child process, where a fault crashes the child and not the suite."""
+
+import os
+import pathlib
+import subprocess
+import sys
+
+import pytest
+
+pytest.importorskip("concurrent.interpreters", reason="concurrent.interpreters arrived in 3.14")
+
+ROOT = pathlib.Path(__file__).resolve().parent.parent
+
+# What an interpreter runs to show brisko works there: every example of the reference (each
+# exported name is documented with examples), and a pickle round trip of every class.
+CORE = f"""
+import sys
+sys.path.insert(0, {str(ROOT / "tools")!r})
+import pickle
+import doc_examples
+from brisko import _brisko as b
+setup, tests = doc_examples.doctests({str(ROOT / "docs" / "reference.md")!r})
+reports = [report for _, test in tests for report in [doc_examples.run(setup, test)] if report]
+assert not reports, reports[0]
+for obj, use in [(b.Some(1), repr), (b.Nothing, repr), (b.Ok(2), repr), (b.Err("e"), repr),
+                 (b.Iter([1, 2]), list), (b.curry(pow)(2), lambda f: f(10)), (b.compose(abs, int), lambda f: f("-3")),
+                 (b.juxt(abs, int), lambda f: f(-2)), (b.complement(bool), lambda f: f(0)),
+                 (b.excepts(ValueError, int, repr), lambda f: f("x")), (b.memoize(abs), lambda f: f(-4))]:
+    again = pickle.loads(pickle.dumps(obj))
+    assert type(again) is type(obj) and use(again) == use(obj), (obj, again)
+"""
+
+# The work handed to other interpreters, in a module they import by name: a pipeline with a
+# Python callback at every step, its answer, and a brisko object made there.
+WORKERS = """
+from brisko import _brisko as b
+
+def pipeline(seed):
+    records = [(i % 7, seed + i) for i in range(20_000)]
+    return b.valmap(lambda rs: sum(r[1] for r in rs), b.groupby(lambda r: r[0], records))
+
+def expected(seed):
+    out = {}
+    for i in range(20_000):
+        out[i % 7] = out.get(i % 7, 0) + seed + i
+    return out
+
+def counted(x):
+    return b.Some(b.frequencies([x, x, 1]))
+"""
+
+
+def run_child(code, tmp_path=None):
+    env = None
+    if tmp_path is not None:
+        (tmp_path / "workers.py").write_text(WORKERS)
+        env = {**os.environ, "PYTHONPATH": os.pathsep.join(filter(None, [str(tmp_path), os.environ.get("PYTHONPATH")]))}
+    out = subprocess.run([sys.executable, "-c", code], capture_output=True, text=True, timeout=600, env=env)
+    assert out.returncode == 0 and out.stdout.strip().endswith("ok"), out.stderr[-3000:] + out.stdout[-1000:]
+    return out.stdout
+
+
+@pytest.mark.out_of_process
+def test_every_tool_works_in_an_isolated_interpreter_and_in_a_legacy_one():
+    run_child(f"""
+import _interpreters
+from concurrent import interpreters
+core = {CORE!r}
+isolated = interpreters.create()
+isolated.exec(core)
+isolated.close()
+legacy = _interpreters.create(_interpreters.new_config("legacy"))
+failure = _interpreters.exec(legacy, core)  # returns what it raised, rather than raising it
+assert failure is None, failure
+_interpreters.destroy(legacy)
+exec(core)  # and the main interpreter's classes are still its own
+print("ok")
+""")
+
+
+@pytest.mark.out_of_process
+def test_two_interpreters_run_pipelines_at_once_and_objects_come_back_as_pickles(tmp_path):
+    run_child("""
+import threading
+from concurrent import interpreters
+from concurrent.futures import InterpreterPoolExecutor
+from brisko import _brisko as b
+from workers import counted, expected, pipeline
+results, errors = {}, []
+
+def work(index):
+    try:
+        interp = interpreters.create()
+        for round in range(5):
+            results[index, round] = interp.call(pipeline, index * 1000 + round)
+        interp.close()
+    except BaseException as e:
+        errors.append(e)
+
+threads = [threading.Thread(target=work, args=(i,)) for i in range(2)]
+for t in threads: t.start()
+for t in threads: t.join()
+assert not errors, errors
+assert results == {(i, r): expected(i * 1000 + r) for i in range(2) for r in range(5)}
+with InterpreterPoolExecutor(2) as pool:
+    got = list(pool.map(counted, [1, 2, 3]))
+assert got == [b.Some({1: 3}), b.Some({2: 2, 1: 1}), b.Some({3: 2, 1: 1})], got
+assert all(type(x) is b.Some for x in got)  # made by pickle here, of this interpreter's own class
+print("ok")
+""", tmp_path)
+
+
+@pytest.mark.out_of_process
+def test_two_hundred_interpreters_in_a_row_leave_nothing_behind():
+    out = run_child("""
+import gc, resource, sys
+from concurrent import interpreters
+from brisko import _pickling
+_testhooks = _pickling._library_module("_testhooks")
+
+USE = "from brisko import _brisko as b; assert b.valmap(len, b.groupby(len, ['a', 'bb', 'c'])) == {1: 2, 2: 1}"
+
+def rounds(n):
+    for _ in range(n):
+        interp = interpreters.create()
+        interp.exec(USE)
+        assert _testhooks.open_interpreters() == 2  # this one and the one just made
+        interp.close()
+        assert _testhooks.open_interpreters() == 1  # its cells went with it
+    gc.collect()
+
+def total():
+    return getattr(sys, "gettotalrefcount", lambda: 0)()
+
+rounds(20)  # the main interpreter's own caches settle
+rss, refs = resource.getrusage(resource.RUSAGE_SELF).ru_maxrss, total()
+rounds(200)
+grown_kib = resource.getrusage(resource.RUSAGE_SELF).ru_maxrss - rss
+print(grown_kib, total() - refs)
+print("ok")
+""")
+    grown_kib, refs = map(int, out.split()[:2])
+    # A leaked interpreter's classes and module alone are hundreds of KiB: 200 of them would be tens of
+    # MiB. (The sanitizer holds freed memory back in quarantine: the process grows under it anyway.)
+    assert grown_kib < 8 * 1024 or os.environ.get("BRISKO_SANITIZED"), grown_kib
+    assert refs < 200, refs
