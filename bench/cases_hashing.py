@@ -1,13 +1,16 @@
 """Hash-probing tools, dedicated iterators and multi-sequence tools on 1,000,000 elements,
-frequencies over two 4,000,000-element int64 arrays counted by two threads at once, over 1,000
+frequencies over two 4,000,000-element int64 arrays counted by two threads at once (beside two
+threads hashing bytes for as long), over 1,000
 values spread ever wider, and the int64 tools over keys crafted to share one slot of a table hashed
 by a fixed multiplication."""
 
 import array
+import hashlib
 import heapq
 import itertools
 import random
 import sys
+import time
 from collections import Counter, defaultdict, deque
 from concurrent.futures import ThreadPoolExecutor
 from operator import itemgetter
@@ -93,21 +96,36 @@ def in_pool(pool, calls, together):
     return [pool.submit(call).result() for call in calls]
 
 
-def two_threads(name, pool, arrays, target):
-    calls = [lambda a=a: frequencies(a) for a in arrays]
+def two_threads(name, pool, calls, target, n):
     return eager(name, lambda: in_pool(pool, calls, True), "the same calls one after the other",
-                 lambda: in_pool(pool, calls, False), target, sum(map(len, arrays)))
+                 lambda: in_pool(pool, calls, False), target, n)
+
+
+def call_time(func):
+    func()
+    start = time.perf_counter()
+    for _ in range(5):
+        func()
+    return (time.perf_counter() - start) / 5
 
 
 def threaded_cases(scale):
+    """Two threads counting two int64 arrays with the lock released; with 100,000 values a call
+    takes over 10 ms here, where thread wake-ups no longer dominate, and two threads hashing bytes
+    with hashlib (which releases the lock too) for the same time a call show what the machine gives."""
     n = int(4_000_000 * scale)
     rng = random.Random(7)
     pool = ThreadPoolExecutor(2)
-    return [
-        two_threads(f"frequencies(a) int64 {distinct:,} distinct, 2 threads", pool,
-                    [array.array("q", [rng.randrange(distinct) for _ in range(n)]) for _ in range(2)], 0.6)
-        for distinct in (1_000, 100_000)
-    ]
+    out = []
+    for distinct in (1_000, 100_000):
+        arrays = [array.array("q", [rng.randrange(distinct) for _ in range(n)]) for _ in range(2)]
+        out.append(two_threads(f"frequencies(a) int64 {distinct:,} distinct, 2 threads", pool,
+                               [lambda a=a: frequencies(a) for a in arrays], 0.6, 2 * n))
+    per_byte = call_time(lambda: hashlib.sha256(bytes(1 << 24)).digest()) / (1 << 24)
+    blobs = [rng.randbytes(int(call_time(lambda: frequencies(arrays[0])) / per_byte)) for _ in range(2)]
+    out.append(two_threads("hashlib.sha256(b), 2 threads, as long a call", pool,
+                           [lambda b=b: hashlib.sha256(b).digest() for b in blobs], float("inf"), 2 * n))
+    return out
 
 
 def spread_cases(scale):

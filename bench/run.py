@@ -11,7 +11,7 @@ import harness  # noqa: E402
 
 MODULES = [
     "cases_itertoolz", "cases_hashing", "cases_functoolz", "cases_option", "cases_dicttoolz", "cases_iter",
-    "cases_pickling",
+    "cases_pickling", "cases_interpreters",
 ]
 
 
