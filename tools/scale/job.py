@@ -110,6 +110,12 @@ def check(key, parts, results):
     return f"{len(parts)} chunks, {sum(merged.values())} words in {len(merged)} keys, chunk {REJECTED} rejected"
 
 
+def count_with(run, key):
+    """Sends the job's chunks through a driver's run(key, parts) and checks what comes back."""
+    parts = chunks()
+    return check(key, parts, run(key, parts))
+
+
 def expect_poison(run):
     """Runs the raising task through `run`, which must raise it in the parent (as the ValueError
     itself, or as an engine's wrapper that names it); returns a one-line summary."""

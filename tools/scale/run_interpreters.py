@@ -20,15 +20,10 @@ def run(key, parts):
         return [future.result(timeout=job.TIMEOUT) for future in futures]
 
 
-def count(key):
-    parts = job.chunks()
-    return job.check(key, parts, run(key, parts))
-
-
 def main():
     job.share_path()
     steps = job.Steps("interpreters")
-    steps.run("count with module-level functions", count, job.key_function())
+    steps.run("count with module-level functions", job.count_with, run, job.key_function())
     steps.run("a task that raises", job.expect_poison, lambda: run(job.key_function(), [job.poisoned_chunk()]))
     return steps.exit_status()
 

@@ -20,16 +20,11 @@ def run(key, parts):
         return parallel(delayed(job.count_chunk)(key, part) for part in parts)
 
 
-def count(key):
-    parts = job.chunks()
-    return job.check(key, parts, run(key, parts))
-
-
 def main():
     job.share_path()
     steps = job.Steps("joblib")
-    steps.run("count with module-level functions", count, job.key_function())
-    steps.run("count with a __main__ @curry function", count, job.key_function(tagged("#")))
+    steps.run("count with module-level functions", job.count_with, run, job.key_function())
+    steps.run("count with a __main__ @curry function", job.count_with, run, job.key_function(tagged("#")))
     steps.run("a task that raises", job.expect_poison, lambda: run(job.key_function(), [job.poisoned_chunk()]))
     return steps.exit_status()
 
