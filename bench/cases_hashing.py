@@ -1,8 +1,7 @@
 """Hash-probing tools, dedicated iterators and multi-sequence tools on 1,000,000 elements,
-frequencies over two 4,000,000-element int64 arrays counted by two threads at once (beside two
-threads hashing bytes for as long), over 1,000
-values spread ever wider, and the int64 tools over keys crafted to share one slot of a table hashed
-by a fixed multiplication."""
+frequencies over two int64 arrays counted by two threads at once (beside two threads hashing
+bytes for as long), over 1,000 values spread ever wider, and the int64 tools over keys crafted to
+share one slot of a table hashed by a fixed multiplication."""
 
 import array
 import hashlib
@@ -110,22 +109,28 @@ def call_time(func):
 
 
 def threaded_cases(scale):
-    """Two threads counting two int64 arrays with the lock released; with 100,000 values a call
-    takes over 10 ms here, where thread wake-ups no longer dominate, and two threads hashing bytes
-    with hashlib (which releases the lock too) for the same time a call show what the machine gives."""
-    n = int(4_000_000 * scale)
+    """Two threads counting two int64 arrays with the lock released: 8,000,000 elements of 1,000
+    values (over 10 ms a call here, where thread wake-ups no longer dominate), beside two threads
+    hashing bytes with hashlib (which releases the lock too) for as long a call, which shows what
+    the machine gives; and 4,000,000 of 100,000 values, whose dict of 100,000 counts is built under
+    the lock."""
     rng = random.Random(7)
     pool = ThreadPoolExecutor(2)
-    out = []
-    for distinct in (1_000, 100_000):
+
+    def counting(n, distinct):
         arrays = [array.array("q", [rng.randrange(distinct) for _ in range(n)]) for _ in range(2)]
-        out.append(two_threads(f"frequencies(a) int64 {distinct:,} distinct, 2 threads", pool,
-                               [lambda a=a: frequencies(a) for a in arrays], 0.6, 2 * n))
+        return [lambda a=a: frequencies(a) for a in arrays]
+
+    long_calls = counting(int(8_000_000 * scale), 1_000)
     per_byte = call_time(lambda: hashlib.sha256(bytes(1 << 24)).digest()) / (1 << 24)
-    blobs = [rng.randbytes(int(call_time(lambda: frequencies(arrays[0])) / per_byte)) for _ in range(2)]
-    out.append(two_threads("hashlib.sha256(b), 2 threads, as long a call", pool,
-                           [lambda b=b: hashlib.sha256(b).digest() for b in blobs], float("inf"), 2 * n))
-    return out
+    blobs = [rng.randbytes(int(call_time(long_calls[0]) / per_byte)) for _ in range(2)]
+    n = int(4_000_000 * scale)
+    return [
+        two_threads("frequencies(a) int64 1,000 distinct, 2 threads", pool, long_calls, 0.6, int(16_000_000 * scale)),
+        two_threads("hashlib.sha256(b), 2 threads, as long a call", pool,
+                    [lambda b=b: hashlib.sha256(b).digest() for b in blobs], float("inf"), int(16_000_000 * scale)),
+        two_threads("frequencies(a) int64 100,000 distinct, 2 threads", pool, counting(n, 100_000), 0.6, 2 * n),
+    ]
 
 
 def spread_cases(scale):
