@@ -12,7 +12,6 @@ from collections import Counter
 from concurrent.futures import ProcessPoolExecutor, ThreadPoolExecutor
 
 from brisko._brisko import countby, groupby, valmap
-from harness import Case
 
 try:
     from concurrent.futures import InterpreterPoolExecutor
@@ -62,13 +61,11 @@ def warmed(pool):
     return pool
 
 
-def case(name, ours, base_name, base, target):
-    if ours() != base():
-        raise AssertionError(f"{name}: result differs from its baseline")
-    return Case(name, 2 * RECORDS, ours, base_name, base, target)
+def cases(scale=1.0):
+    # Imported here, not above: the workers import this module for its jobs, and the other case
+    # modules import what a worker interpreter cannot (numpy) or does not find (tools/).
+    from cases_dicttoolz import eager
 
-
-def pool_cases():
     if InterpreterPoolExecutor is None:
         print(f"bench: InterpreterPoolExecutor arrived in 3.14; Python {sys.version_info[0]}."
               f"{sys.version_info[1]} leaves out its rows", file=sys.stderr)
@@ -77,17 +74,14 @@ def pool_cases():
     processes = warmed(ProcessPoolExecutor(2))
     threads = warmed(ThreadPoolExecutor(2))
     one_after_the_other = "the same two jobs one after the other"
+    n = 2 * RECORDS
     return [
-        case("2 jobs, InterpreterPoolExecutor(2)", pooled(interpreters, brisko_job), one_after_the_other,
-             serial(brisko_job), 0.65),
-        case("2 plain-Python jobs, InterpreterPoolExecutor(2)", pooled(interpreters, plain_job), one_after_the_other,
-             serial(plain_job), float("inf")),
-        case("2 jobs, ProcessPoolExecutor(2)", pooled(processes, brisko_job), one_after_the_other,
-             serial(brisko_job), float("inf")),
-        case("2 jobs, 2 threads", pooled(threads, brisko_job), one_after_the_other, serial(brisko_job),
-             float("inf")),
+        eager("2 jobs, InterpreterPoolExecutor(2)", pooled(interpreters, brisko_job), one_after_the_other,
+              serial(brisko_job), 0.65, n),
+        eager("2 plain-Python jobs, InterpreterPoolExecutor(2)", pooled(interpreters, plain_job), one_after_the_other,
+              serial(plain_job), float("inf"), n),
+        eager("2 jobs, ProcessPoolExecutor(2)", pooled(processes, brisko_job), one_after_the_other,
+              serial(brisko_job), float("inf"), n),
+        eager("2 jobs, 2 threads", pooled(threads, brisko_job), one_after_the_other, serial(brisko_job),
+              float("inf"), n),
     ]
-
-
-def cases(scale=1.0):
-    return pool_cases()

@@ -22,7 +22,6 @@ constinit std::size_t cell_count = 0;
 
 constinit PyMutex registry_lock{};
 constinit Block* registry = nullptr;
-constinit std::size_t registry_size = 0;
 std::atomic<std::uint64_t> generation{1};
 
 // Trivially destructible, as every thread-local here is: one with a destructor would make the
@@ -35,10 +34,16 @@ struct Memo {
 };
 thread_local Memo memo{nullptr, nullptr, 0};
 
-Block* find(PyInterpreterState* interp) noexcept {
-    PyMutex_Lock(&registry_lock);
+// With registry_lock held.
+Block* find_locked(PyInterpreterState* interp) noexcept {
     Block* found = registry;
     while (found && found->interp != interp) found = found->next;
+    return found;
+}
+
+Block* find(PyInterpreterState* interp) noexcept {
+    PyMutex_Lock(&registry_lock);
+    Block* found = find_locked(interp);
     PyMutex_Unlock(&registry_lock);
     return found;
 }
@@ -65,32 +70,34 @@ PyObject* missing() noexcept {
 int open(Block** slot) noexcept {
     PyInterpreterState* interp = PyInterpreterState_Get();
     // A module imported again in the same interpreter shares the block its first import opened,
-    // so that its classes stay the interpreter's one set.
+    // so that its classes stay the interpreter's one set. Search and insertion are one step under
+    // the lock, so two imports at once cannot both open one.
     PyMutex_Lock(&registry_lock);
-    Block* block = registry;
-    while (block && block->interp != interp) block = block->next;
-    if (block) ++block->holders;
-    PyMutex_Unlock(&registry_lock);
+    Block* block = find_locked(interp);
+    bool made = false;
     if (block) {
-        *slot = block;
-        return 0;
+        ++block->holders;
+    } else if ((block = new (std::nothrow) Block{interp, registry, cell_count, nullptr, 1})) {
+        block->cells = new (std::nothrow) OnceCell[cell_count];
+        if (block->cells) {
+            registry = block;
+            made = true;
+        } else {
+            delete block;
+            block = nullptr;
+        }
     }
-    block = new (std::nothrow) Block{interp, nullptr, cell_count, nullptr, 1};
-    if (block) block->cells = new (std::nothrow) OnceCell[cell_count];
-    if (!block || !block->cells) {
-        delete block;
+    PyMutex_Unlock(&registry_lock);
+    if (!block) {
         PyErr_NoMemory();
         return -1;
     }
-    PyMutex_Lock(&registry_lock);
-    block->next = registry;
-    registry = block;
-    ++registry_size;
-    PyMutex_Unlock(&registry_lock);
-    generation.fetch_add(1, std::memory_order_acq_rel);
-    if (interp == PyInterpreterState_Main()) {
-        main_interp.store(interp, std::memory_order_relaxed);
-        main_block.store(block, std::memory_order_release);
+    if (made) {
+        generation.fetch_add(1, std::memory_order_acq_rel);
+        if (interp == PyInterpreterState_Main()) {
+            main_interp.store(interp, std::memory_order_relaxed);
+            main_block.store(block, std::memory_order_release);
+        }
     }
     *slot = block;
     return 0;
@@ -106,7 +113,6 @@ void close(Block** slot) noexcept {
         for (Block** link = &registry; *link; link = &(*link)->next) {
             if (*link == block) {
                 *link = block->next;
-                --registry_size;
                 break;
             }
         }
@@ -123,8 +129,9 @@ void close(Block** slot) noexcept {
 }
 
 std::size_t open_count() noexcept {
+    std::size_t n = 0;
     PyMutex_Lock(&registry_lock);
-    std::size_t n = registry_size;
+    for (Block* block = registry; block; block = block->next) ++n;
     PyMutex_Unlock(&registry_lock);
     return n;
 }

@@ -75,12 +75,6 @@ public:
     InterpreterCell(const InterpreterCell&) = delete;
     InterpreterCell& operator=(const InterpreterCell&) = delete;
 
-    // Borrowed; null while this interpreter's cell is empty (or brisko is not imported here).
-    PyObject* get() const noexcept {
-        OnceCell* c = interpreter_cells::cell(interpreter_cells::current(), index_);
-        return c ? c->get() : nullptr;
-    }
-
     // As OnceCell::get_or_init, in this interpreter's cell; null with an exception where there is
     // none.
     template <class Init>
