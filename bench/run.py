@@ -5,7 +5,9 @@ import importlib
 import pathlib
 import sys
 
-sys.path[:0] = [str(pathlib.Path(__file__).parent), str(pathlib.Path(__file__).parent.parent / "tools")]
+ROOT = pathlib.Path(__file__).resolve().parent.parent
+CHART = ROOT / "docs" / "bench.svg"  # the documentation site shows the chart committed here
+sys.path[:0] = [str(ROOT / "bench"), str(ROOT / "tools")]
 
 import harness  # noqa: E402
 
@@ -21,19 +23,29 @@ def main():
     parser.add_argument("-k", "--filter", default="", help="only cases whose name contains this text")
     parser.add_argument("--scale", type=float, default=1.0, help="fraction of the standard input sizes")
     parser.add_argument("--memory", action="store_true", help="print peak memory against the standard library instead")
+    parser.add_argument("--plot", nargs="?", const=str(CHART), metavar="SVG",
+                        help=f"also draw the ratios as a chart, by default into {CHART.relative_to(ROOT)}")
     args = parser.parse_args()
     if args.memory:
         import memory
 
         memory.report()
         return
-    cases = []
+    cases, modules = [], []
     for name in MODULES:
         module = importlib.import_module(name)
-        cases += [c for c in module.cases(args.scale) if args.filter in c.name]
+        chosen = [c for c in module.cases(args.scale) if args.filter in c.name]
+        cases += chosen
+        modules += [name] * len(chosen)
     if not cases:
         parser.error("no benchmark matches")
-    harness.report(harness.run(cases, args.repeat))
+    results = harness.run(cases, args.repeat)
+    harness.report(results)
+    if args.plot:
+        import plot
+
+        plot.plot(results, modules, args.plot, args.repeat, args.scale)
+        print(f"bench: the chart is in {args.plot}")
 
 
 if __name__ == "__main__":

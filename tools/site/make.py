@@ -1,0 +1,38 @@
+"""./dev docs: builds the documentation site into build/site/html with Sphinx, warnings as errors,
+from the README and the reference (pages.py cuts them into pages). With --check it then opens the
+built site in headless Chromium (browser.py): a search through the site's own search box, every
+internal link followed, and screenshots of the index and benchmark pages."""
+
+import argparse
+import pathlib
+import sys
+
+from sphinx.cmd.build import build_main
+
+HERE = pathlib.Path(__file__).resolve().parent
+sys.path.insert(0, str(HERE))
+
+import pages  # noqa: E402
+
+BUILD = HERE.parent.parent / "build" / "site"
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__)
+    parser.add_argument("--check", action="store_true", help="then check the built site in headless Chromium")
+    args = parser.parse_args()
+    source, html = BUILD / "src", BUILD / "html"
+    pages.write(source)
+    status = build_main(["-b", "html", "-W", "--keep-going", "-q", "-E", "-c", str(HERE), str(source), str(html)])
+    if status:
+        return status
+    print(f"docs: the site is in {html.relative_to(HERE.parent.parent)}; open index.html")
+    if args.check:
+        import browser
+
+        return browser.check(html, BUILD / "screenshots")
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
