@@ -14,11 +14,5 @@ html_title = f"brisko {release}"
 extensions = ["myst_parser", "names"]
 myst_heading_anchors = 6  # the reference's own #links name headings
 html_theme = "furo"
-html_static_path = []
 html_copy_source = False  # the pages are cut from files readers find in the repository
 html_show_sphinx = False
-templates_path = []
-exclude_patterns = []
-# The README's and the reference's code blocks are Python, shell or plain text; none needs a guess.
-highlight_language = "python3"
-suppress_warnings = []

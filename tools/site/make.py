@@ -5,6 +5,7 @@ internal link followed, and screenshots of the index and benchmark pages."""
 
 import argparse
 import pathlib
+import shutil
 import sys
 
 from sphinx.cmd.build import build_main
@@ -23,6 +24,7 @@ def main():
     args = parser.parse_args()
     source, html = BUILD / "src", BUILD / "html"
     pages.write(source)
+    shutil.rmtree(html, ignore_errors=True)  # no page of an earlier build outlives its source
     status = build_main(["-b", "html", "-W", "--keep-going", "-q", "-E", "-c", str(HERE), str(source), str(html)])
     if status:
         return status
