@@ -110,8 +110,9 @@ def cut_reference(text):
     by_title = {s.title: s for s in found}
     taken = {title: page for page, _, titles in PAGES for title in titles}
     missing = sorted(set(taken) - set(by_title))
-    if missing:
-        raise SystemExit(f"docs: the reference has no section {missing}")
+    twice = sorted(t for t in taken if sum(s.title == t for s in found) > 1)
+    if missing or twice:
+        raise SystemExit(f"docs: a page takes a section the reference has not once: {missing + twice}")
     owner = [None] * len(lines)  # the page each line goes to
     for s in sorted((by_title[t] for t in taken), key=lambda s: (s.end - s.start), reverse=True):
         for i in range(s.start, s.end):
