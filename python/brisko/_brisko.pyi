@@ -214,6 +214,12 @@ class _SupportsItems(Protocol[_K_co, _V_co]):
 # - `isinstance(x, Option)` is False at run time for every value, so checkers reject it.
 # - The variants inherit `of` for a checker: `Some.of(x)` type-checks, though only `Option.of`
 #   exists.
+#
+# A variant that never calls a method's function (`Err.map`, `NothingType.filter`, ...) still types
+# it as a function of one argument, `Callable[[Never], object]`, which every such function is: on
+# a union such as `Ok[T] | Err[E]` a checker types a lambda against each variant in turn, and a
+# bare `object` there would leave its parameters unknown, where `Never` gives that dead branch
+# nothing to report.
 
 @type_check_only
 class _OptionMethods(Protocol[_T_co]):
@@ -270,11 +276,11 @@ class NothingType(Option[Never]):
 
     __hash__: ClassVar[None]  # type: ignore[assignment]
     def __new__(cls) -> Self: ...
-    def map(self, f: object) -> NothingType:
+    def map(self, f: Callable[[Never], object]) -> NothingType:
         """A new NothingType; `f` is not called."""
-    def and_then(self, f: object) -> NothingType:
+    def and_then(self, f: Callable[[Never], object]) -> NothingType:
         """A new NothingType; `f` is not called."""
-    def filter(self, pred: object) -> NothingType:
+    def filter(self, pred: Callable[[Never], object]) -> NothingType:
         """A new NothingType; `pred` is not called."""
     def unwrap(self) -> NoReturn:
         """Raises ValueError."""
@@ -325,7 +331,7 @@ class Ok(Result[_T_co, Never]):
         """The success value."""
     def map(self, f: Callable[[_T_co], _U]) -> Ok[_U]:
         """A new Ok(f(value))."""
-    def map_err(self, f: object) -> Ok[_T_co]:
+    def map_err(self, f: Callable[[Never], object]) -> Ok[_T_co]:
         """A new Ok holding the same value; `f` is not called."""
     def and_then(self, f: Callable[[_T_co], _RO]) -> _RO:
         """What f(value) returns, which must be an Ok or an Err (else TypeError)."""
@@ -353,11 +359,11 @@ class Err(Result[Never, _E_co]):
     @property
     def error(self) -> _E_co:
         """The error value."""
-    def map(self, f: object) -> Err[_E_co]:
+    def map(self, f: Callable[[Never], object]) -> Err[_E_co]:
         """A new Err holding the same error; `f` is not called."""
     def map_err(self, f: Callable[[_E_co], _F]) -> Err[_F]:
         """A new Err(f(error))."""
-    def and_then(self, f: object) -> Err[_E_co]:
+    def and_then(self, f: Callable[[Never], object]) -> Err[_E_co]:
         """A new Err holding the same error; `f` is not called."""
     def unwrap(self) -> NoReturn:
         """Raises ValueError naming the error."""
