@@ -1,6 +1,8 @@
 """Writes the generated parts of python/brisko/_brisko.pyi: the arity overloads of pipe, compose,
-compose_left, thread_first, thread_last and juxt (between their BEGIN/END GENERATED lines), and the
-docstring of every name the reference documents, which is the first sentence of its entry there.
+compose_left, thread_first, thread_last and juxt, the overloads that type a literal index into a
+tuple (get, get_opt, pluck, countby, groupby, reduceby and their Iter methods), each between BEGIN/END
+GENERATED lines, and the docstring of every name the reference documents, which is the first
+sentence of its entry there.
 
 The reference is the one source of that prose: its examples run as tests, and a docstring is its
 summary. `./dev python tools/stub.py` rewrites the stub; tests/test_typing.py fails while the
@@ -19,6 +21,9 @@ REFERENCE = ROOT / "docs" / "reference.md"
 WIDTH = 120
 ARITY = 8  # typed stage by stage up to this many functions
 JUXT_ARITY = 4
+INDICES = 8  # a literal index into a tuple is typed for the positions 0..7
+# The blocks holding only some of their name's overloads, after a first one that bears the docstring.
+PARTIAL = {"get", "pluck", "countby", "groupby", "reduceby", "Iter.pluck", "Iter.group_by"}
 
 
 def _chain(k, link):
@@ -26,9 +31,50 @@ def _chain(k, link):
     return ", ".join(link(i) for i in range(1, k + 1))
 
 
+def _item(i, item):
+    """A tuple of at least i + 1 items whose item i is `item`."""
+    return f"tuple[{', '.join(['Any'] * i + [item])}, *tuple[Any, ...]]"
+
+
+def _row(i):
+    """A tuple of at least i + 1 items whose item i is the key _H, every item typed: the groups hold
+    the rows as they came."""
+    return f"tuple[{', '.join([f'_I{j}' for j in range(i)] + ['_H', '*_Ts'])}]"
+
+
 def _overloads(name):
     """The overload signatures of `name`, first one first (the docstring goes on it)."""
-    if name == "pipe":
+    if name == "get":
+        for i in range(INDICES):
+            yield f"get(ind: Literal[{i}], coll: {_item(i, '_V')}) -> _V"
+            yield f"get(ind: Literal[{i}], coll: {_item(i, '_V')} | None, default: _D) -> _V | _D"
+    elif name == "get_opt":
+        for i in range(INDICES):
+            yield f"get_opt(ind: Literal[{i}], coll: {_item(i, '_V')} | None) -> Some[_V] | NothingType"
+        yield "get_opt(ind: _K, coll: _Indexable[_K, _V] | None) -> Some[_V] | NothingType"
+    elif name == "pluck":
+        for i in range(INDICES):
+            yield f"pluck(ind: Literal[{i}], seqs: Iterable[{_item(i, '_V')}]) -> Iterator[_V]"
+            yield f"pluck(ind: Literal[{i}], seqs: Iterable[{_item(i, '_V')}], default: _D) -> Iterator[_V | _D]"
+    elif name == "Iter.pluck":
+        for i in range(INDICES):
+            yield f"pluck(self: Iter[{_item(i, '_V')}], ind: Literal[{i}]) -> Iter[_V]"
+    elif name == "countby":
+        for i in range(INDICES):
+            yield f"countby(key: Literal[{i}], seq: Iterable[{_item(i, '_H')}]) -> dict[_H, int]"
+    elif name == "groupby":
+        for i in range(INDICES):
+            yield f"groupby(key: Literal[{i}], seq: Iterable[{_row(i)}]) -> dict[_H, list[{_row(i)}]]"
+    elif name == "Iter.group_by":
+        for i in range(INDICES):
+            yield f"group_by(self: Iter[{_row(i)}], key: Literal[{i}]) -> dict[_H, list[{_row(i)}]]"
+    elif name == "reduceby":
+        for i in range(INDICES):
+            row, key, seq = _row(i), f"key: Literal[{i}]", f"seq: Iterable[{_row(i)}]"
+            yield f"reduceby({key}, binop: Callable[[{row}, {row}], {row}], {seq}) -> dict[_H, {row}]"
+            for init in ("Callable[[], _A]", "_A"):
+                yield f"reduceby({key}, binop: Callable[[_A, {row}], _R], {seq}, init: {init}) -> dict[_H, _R]"
+    elif name == "pipe":
         yield "pipe(data: _T0) -> _T0"
         for k in range(1, ARITY + 1):
             yield f"pipe(data: _T0, {_chain(k, lambda i: f'f{i}: Callable[[_T{i - 1}], _T{i}]')}, /) -> _T{k}"
@@ -62,12 +108,13 @@ def _overloads(name):
         raise ValueError(f"no overloads are generated for {name}")
 
 
-def _overload_block(name):
+def _overload_block(name, indent):
     lines = []
     for n, signature in enumerate(_overloads(name)):
-        lines += ["@overload", f"def {signature}:" if n == 0 else f"def {signature}: ..."]
-        if n == 0:
-            lines.append('    """"""')  # filled from the reference
+        documented = n == 0 and name not in PARTIAL
+        lines += [f"{indent}@overload", f"{indent}def {signature}:" + ("" if documented else " ...")]
+        if documented:
+            lines.append(f'{indent}    """"""')  # filled from the reference
     return lines
 
 
@@ -124,10 +171,11 @@ def generate(stub, reference):
     """The stub with its generated parts rewritten."""
     lines = stub.splitlines()
     for i in reversed(range(len(lines))):
-        begin = re.fullmatch(r"# BEGIN GENERATED (\w+) \(tools/stub\.py\)", lines[i])
+        begin = re.fullmatch(r"( *)# BEGIN GENERATED ([\w.]+) \(tools/stub\.py\)", lines[i])
         if begin:
-            end = lines.index(f"# END GENERATED {begin.group(1)}", i)
-            lines[i + 1 : end] = _overload_block(begin.group(1))
+            indent, name = begin.groups()
+            end = lines.index(f"{indent}# END GENERATED {name}", i)
+            lines[i + 1 : end] = _overload_block(name, indent)
     tree = ast.parse("\n".join(lines))
     nodes = _docstring_nodes(tree)
     assigned = {n.targets[0].id: n.value for n in tree.body if isinstance(n, ast.Assign)}

@@ -6,7 +6,7 @@ run: `assert_type` pins what the checkers infer, the plain asserts what the code
 import operator
 from collections import OrderedDict
 from collections.abc import Callable, Iterator, MutableMapping, Sequence
-from typing import Any, assert_type
+from typing import Any, NamedTuple, assert_type
 
 from brisko import Err, Iter, NativeIter, Nothing, NothingType, Ok, Option, Result, Some, accumulate, apply, assoc
 from brisko import assoc_in, complement, compose, compose_left, concat, concatv, cons, count, countby, curry, diff
@@ -17,6 +17,15 @@ from brisko import partition, partition_all, peek, peek_opt, pipe, pluck, reduce
 from brisko import take, take_nth, thread_first, thread_last, topk, unique, update_in, valfilter, valmap
 
 
+class Sale(NamedTuple):
+    item: str
+    qty: int
+
+
+SALES = [Sale("a", 1), Sale("b", 5), Sale("a", 2)]
+PAIRS = [("a", 1), ("b", 5)]
+
+
 def sequence_tools() -> None:
     assert assert_type(first([10, 20, 30]), int) == 10
     assert assert_type(second("abc"), str) == "b"
@@ -25,6 +34,7 @@ def sequence_tools() -> None:
     assert assert_type(get("x", {"x": 1, "y": 2}), int) == 1
     assert assert_type(get([0, 5], [10], "d"), tuple[int | str, ...]) == (10, "d")
     assert assert_type(get(5, {1: "a"}, None), str | None) is None
+    assert assert_type(get(0, SALES[1]), str) == "b"
     head, everything = assert_type(peek(iter([1, 2, 3])), tuple[int, Iterator[int]])
     assert (head, list(everything)) == (1, [1, 2, 3])
     assert list(assert_type(drop(2, [10, 20, 30]), Iterator[int])) == [30]
@@ -51,19 +61,24 @@ def sequence_tools() -> None:
     assert list(assert_type(pluck("name", [{"name": "ada"}, {"name": "bob"}]), Iterator[str])) == ["ada", "bob"]
     assert list(assert_type(pluck([0, 2], ["abc", "xyz"]), Iterator[tuple[str, ...]])) == [("a", "c"), ("x", "z")]
     assert list(assert_type(pluck(1, [[1], [2, 3]], None), Iterator[int | None])) == [None, 3]
+    assert assert_type(sum(pluck(1, SALES)), int) == 8
+    assert list(assert_type(pluck(len(PAIRS) - 1, SALES), Iterator[str | int])) == [1, 5, 2]
     assert list(assert_type(unique([1, 2, 1, 3, 2]), Iterator[int])) == [1, 2, 3]
     assert list(assert_type(unique(["a", "A", "b"], key=str.lower), Iterator[str])) == ["a", "b"]
 
     assert assert_type(groupby(0, ["ab", "ac", "b"]), dict[Any, list[str]]) == {"a": ["ab", "ac"], "b": ["b"]}
     assert assert_type(countby(len, ["a", "bb", "c"]), dict[int, int]) == {1: 2, 2: 1}
+    assert assert_type(countby(0, SALES), dict[str, int]) == {"a": 2, "b": 1}
+    assert assert_type(groupby(1, PAIRS), dict[int, list[tuple[str, int]]]) == {1: [("a", 1)], 5: [("b", 5)]}
+    assert assert_type(groupby(0, SALES), dict[Any, list[Sale]])["b"] == [Sale("b", 5)]
 
     def append(acc: list[int], x: int) -> list[int]:
         return acc + [x]
 
     lists = reduceby(lambda x: x % 2, append, [1, 2, 3], [])
     assert assert_type(lists, dict[int, list[int]]) == {1: [1, 3], 0: [2]}
-    totals = reduceby(0, lambda acc, row: acc + row[1], [("a", 1), ("b", 5), ("a", 2)], 0)
-    assert assert_type(totals, dict[Any, int]) == {"a": 3, "b": 5}
+    assert assert_type(reduceby(0, lambda acc, row: acc + row[1], PAIRS, 0), dict[str, int]) == {"a": 1, "b": 5}
+    assert assert_type(reduceby(0, lambda acc, sale: acc + sale.qty, SALES, 0), dict[Any, int]) == {"a": 3, "b": 5}
     assert assert_type(frequencies("abca"), dict[str, int]) == {"a": 2, "b": 1, "c": 1}
     assert assert_type(isdistinct([1, 2, 3]), bool)
 
@@ -237,6 +252,7 @@ def option_and_result() -> None:
     assert assert_type(last_opt("abc"), "Some[str] | NothingType") == Some("c")
     assert assert_type(nth_opt(2, [10, 20, 30]), "Some[int] | NothingType") == Some(30)
     assert assert_type(get_opt("a", {"a": 1}), "Some[int] | NothingType") == Some(1)
+    assert assert_type(get_opt(1, SALES[0]), "Some[int] | NothingType") == Some(1)
     assert get_in_opt({"a": [1, 2]}, "a", 1) == Some(2)
     match peek_opt(iter("xyz")):
         case Some((head, everything)):
@@ -253,6 +269,8 @@ def fluent() -> None:
     letters = Iter(["ab", "cd"]).flat_map(list).interpose("-")
     assert assert_type(letters, "Iter[str]").collect() == ["a", "-", "b", "-", "c", "-", "d"]
     assert assert_type(Iter([[1, 2], [3, 4]]).pluck(1).accumulate(operator.add), "Iter[int]").collect() == [2, 6]
+    assert assert_type(Iter(SALES).pluck(0), "Iter[str]").collect() == ["a", "b", "a"]
+    assert assert_type(Iter(PAIRS).group_by(0), dict[str, list[tuple[str, int]]]) == {"a": [("a", 1)], "b": [("b", 5)]}
     assert assert_type(Iter(range(5)).partition_all(2), "Iter[tuple[int, ...]]").collect() == [(0, 1), (2, 3), (4,)]
     assert assert_type(Iter([1, 2, 3]).reduce(operator.add), int) == 6
     assert assert_type(Iter(["ab", "c"]).reduce(lambda n, s: n + len(s), 0), int) == 3
