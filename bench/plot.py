@@ -64,8 +64,7 @@ def plot(results, modules, path, repeats, scale=1.0):
             tick.set_fontweight("bold")
             tick.set_fontsize(8)
     ax.tick_params(axis="y", length=0)
-    ax.set_xlabel("brisko's time / the baseline's time (log scale; a bar past 1 is slower; | marks the target)",
-                  fontsize=8)
+    ax.set_xlabel("brisko's time / the baseline's (log scale); | marks the target", fontsize=8)
     ax.grid(axis="x", which="major", color="#dddddd", linewidth=0.5)
     ax.set_axisbelow(True)
     day = datetime.date.today().isoformat()

@@ -15,6 +15,7 @@ from selenium.webdriver.support.ui import WebDriverWait
 
 WAIT = 30  # seconds for a page or the search to settle, generous for a loaded CI machine
 SCREENSHOTS = {"index.html": "index.png", "benchmarks.html": "benchmarks.png"}
+MAX_HEIGHT = 6000  # pixels of a screenshot, at most
 
 
 class QuietHandler(http.server.SimpleHTTPRequestHandler):
@@ -103,7 +104,11 @@ def check(html, screenshots):
         failures += [f"broken link: {b}" for b in bad]
         screenshots.mkdir(parents=True, exist_ok=True)
         for page, name in SCREENSHOTS.items():
+            driver.set_window_size(1280, 1600)
             loaded(driver, base + page)
+            # The whole page, as far as a reader scrolls (the chart is taller than a screen).
+            height = driver.execute_script("return document.documentElement.scrollHeight")
+            driver.set_window_size(1280, min(height, MAX_HEIGHT))
             driver.save_screenshot(str(screenshots / name))
     finally:
         driver.quit()
