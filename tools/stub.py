@@ -42,38 +42,34 @@ def _row(i):
     return f"tuple[{', '.join([f'_I{j}' for j in range(i)] + ['_H', '*_Ts'])}]"
 
 
+# Overloads for a literal index i into tuples, one set per position: {lit} is the literal, {item}
+# a tuple whose item i is _V, {key} one whose item i is _H, {row} a row keyed by item i.
+LITERAL_INDEX = {
+    "get": ["get(ind: {lit}, coll: {item}) -> _V", "get(ind: {lit}, coll: {item} | None, default: _D) -> _V | _D"],
+    "get_opt": ["get_opt(ind: {lit}, coll: {item} | None) -> Some[_V] | NothingType"],
+    "pluck": ["pluck(ind: {lit}, seqs: Iterable[{item}]) -> Iterator[_V]",
+              "pluck(ind: {lit}, seqs: Iterable[{item}], default: _D) -> Iterator[_V | _D]"],
+    "Iter.pluck": ["pluck(self: Iter[{item}], ind: {lit}) -> Iter[_V]"],
+    "countby": ["countby(key: {lit}, seq: Iterable[{key}]) -> dict[_H, int]"],
+    "groupby": ["groupby(key: {lit}, seq: Iterable[{row}]) -> dict[_H, list[{row}]]"],
+    "Iter.group_by": ["group_by(self: Iter[{row}], key: {lit}) -> dict[_H, list[{row}]]"],
+    "reduceby": [
+        "reduceby(key: {lit}, binop: Callable[[{row}, {row}], {row}], seq: Iterable[{row}]) -> dict[_H, {row}]",
+        "reduceby(key: {lit}, binop: Callable[[_A, {row}], _R], seq: Iterable[{row}], init: Callable[[], _A]) -> "
+        "dict[_H, _R]",
+        "reduceby(key: {lit}, binop: Callable[[_A, {row}], _R], seq: Iterable[{row}], init: _A) -> dict[_H, _R]",
+    ],
+}
+
+
 def _overloads(name):
     """The overload signatures of `name`, first one first (the docstring goes on it)."""
-    if name == "get":
+    if name in LITERAL_INDEX:
         for i in range(INDICES):
-            yield f"get(ind: Literal[{i}], coll: {_item(i, '_V')}) -> _V"
-            yield f"get(ind: Literal[{i}], coll: {_item(i, '_V')} | None, default: _D) -> _V | _D"
-    elif name == "get_opt":
-        for i in range(INDICES):
-            yield f"get_opt(ind: Literal[{i}], coll: {_item(i, '_V')} | None) -> Some[_V] | NothingType"
-        yield "get_opt(ind: _K, coll: _Indexable[_K, _V] | None) -> Some[_V] | NothingType"
-    elif name == "pluck":
-        for i in range(INDICES):
-            yield f"pluck(ind: Literal[{i}], seqs: Iterable[{_item(i, '_V')}]) -> Iterator[_V]"
-            yield f"pluck(ind: Literal[{i}], seqs: Iterable[{_item(i, '_V')}], default: _D) -> Iterator[_V | _D]"
-    elif name == "Iter.pluck":
-        for i in range(INDICES):
-            yield f"pluck(self: Iter[{_item(i, '_V')}], ind: Literal[{i}]) -> Iter[_V]"
-    elif name == "countby":
-        for i in range(INDICES):
-            yield f"countby(key: Literal[{i}], seq: Iterable[{_item(i, '_H')}]) -> dict[_H, int]"
-    elif name == "groupby":
-        for i in range(INDICES):
-            yield f"groupby(key: Literal[{i}], seq: Iterable[{_row(i)}]) -> dict[_H, list[{_row(i)}]]"
-    elif name == "Iter.group_by":
-        for i in range(INDICES):
-            yield f"group_by(self: Iter[{_row(i)}], key: Literal[{i}]) -> dict[_H, list[{_row(i)}]]"
-    elif name == "reduceby":
-        for i in range(INDICES):
-            row, key, seq = _row(i), f"key: Literal[{i}]", f"seq: Iterable[{_row(i)}]"
-            yield f"reduceby({key}, binop: Callable[[{row}, {row}], {row}], {seq}) -> dict[_H, {row}]"
-            for init in ("Callable[[], _A]", "_A"):
-                yield f"reduceby({key}, binop: Callable[[_A, {row}], _R], {seq}, init: {init}) -> dict[_H, _R]"
+            parts = {"lit": f"Literal[{i}]", "item": _item(i, "_V"), "key": _item(i, "_H"), "row": _row(i)}
+            yield from (template.format(**parts) for template in LITERAL_INDEX[name])
+        if name == "get_opt":
+            yield "get_opt(ind: _K, coll: _Indexable[_K, _V] | None) -> Some[_V] | NothingType"
     elif name == "pipe":
         yield "pipe(data: _T0) -> _T0"
         for k in range(1, ARITY + 1):
