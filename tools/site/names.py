@@ -32,10 +32,27 @@ class IndexEntries(SphinxTransform):
                     section.insert(1, addnodes.index(entries=[("single", name, anchor, "", None)]))
 
 
+def in_foreign_column(literal):
+    """Whether the literal stands in a table column headed "standard library": the table that maps
+    the standard library's functions (and its documentation's recipes, some named as brisko's
+    tools are: `take`, `nth`) to brisko's names them there, never brisko's own."""
+    cell = literal.parent
+    while cell is not None and not isinstance(cell, nodes.entry):
+        cell = cell.parent
+    if cell is None:
+        return False
+    column = cell.parent.index(cell)
+    table = cell.parent
+    while not isinstance(table, nodes.tgroup):
+        table = table.parent
+    heads = [row for head in table.findall(nodes.thead) for row in head.findall(nodes.row)]
+    return bool(heads) and heads[0][column].astext().strip() == "standard library"
+
+
 def link_names(app, doctree, page):
     names = app.env.brisko_names
     for literal in list(doctree.findall(nodes.literal)):
-        if isinstance(literal.parent, (nodes.reference, nodes.title)):
+        if isinstance(literal.parent, (nodes.reference, nodes.title)) or in_foreign_column(literal):
             continue
         match = CALL.match(literal.astext())
         target = match and names.get(match["name"])
