@@ -43,6 +43,10 @@ class Result:
     def ratio(self):
         return self.ours_ns / self.theirs_ns
 
+    @property
+    def missed(self):
+        return self.ratio > self.case.target
+
 
 def run(cases, repeats):
     ours = {c.name: [] for c in cases}
@@ -85,7 +89,7 @@ def report(results, out=sys.stdout):
     out.write("-" * (len(header) - 1) + "\n")
     misses = 0
     for r in results:
-        miss = r.ratio > r.case.target
+        miss = r.missed
         misses += miss
         out.write(
             f"{r.case.name:<{width}}  {r.ours_ns:8.1f}  {r.case.baseline_name:<{bwidth}}  {r.theirs_ns:8.1f}  "

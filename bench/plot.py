@@ -51,8 +51,7 @@ def plot(results, modules, path, repeats, scale=1.0):
             continue
         labels.append(f"{label}  vs  {result.case.baseline_name}")
         ratio = min(max(result.ratio, LOW), HIGH)
-        miss = result.ratio > result.case.target
-        ax.barh(y, ratio, left=LOW, height=0.7, color=SLOW if miss else FAST)
+        ax.barh(y, ratio, left=LOW, height=0.7, color=SLOW if result.missed else FAST)
         end = ratio
         if math.isfinite(result.case.target):
             ax.plot([result.case.target], [y], marker="|", markersize=9, color=TARGET)

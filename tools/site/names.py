@@ -3,13 +3,10 @@ or a call of one, `groupby(key, seq)`) becomes a link to the entry's heading, wh
 The reference writes names in backticks and never as links, so the site links them all, and a
 rename that leaves a stale name in the text shows as an unlinked one rather than a broken link."""
 
-import re
-
 from docutils import nodes
+from pages import CALL
 from sphinx import addnodes
 from sphinx.transforms import SphinxTransform
-
-CALL = re.compile(r"^(?P<name>[A-Za-z_][A-Za-z_0-9]*(?:\.[A-Za-z_][A-Za-z_0-9]*)?)(?:\(.*\))?$")
 
 
 class IndexEntries(SphinxTransform):
@@ -32,19 +29,23 @@ class IndexEntries(SphinxTransform):
                     section.insert(1, addnodes.index(entries=[("single", name, anchor, "", None)]))
 
 
+def ancestor(node, kind):
+    """The nearest enclosing node of the class `kind`, or None."""
+    node = node.parent
+    while node is not None and not isinstance(node, kind):
+        node = node.parent
+    return node
+
+
 def in_foreign_column(literal):
     """Whether the literal stands in a table column headed "standard library": the table that maps
     the standard library's functions (and its documentation's recipes, some named as brisko's
     tools are: `take`, `nth`) to brisko's names them there, never brisko's own."""
-    cell = literal.parent
-    while cell is not None and not isinstance(cell, nodes.entry):
-        cell = cell.parent
+    cell = ancestor(literal, nodes.entry)
     if cell is None:
         return False
     column = cell.parent.index(cell)
-    table = cell.parent
-    while not isinstance(table, nodes.tgroup):
-        table = table.parent
+    table = ancestor(cell, nodes.tgroup)
     heads = [row for head in table.findall(nodes.thead) for row in head.findall(nodes.row)]
     return bool(heads) and heads[0][column].astext().strip() == "standard library"
 
@@ -59,9 +60,7 @@ def link_names(app, doctree, page):
         if not target:
             continue
         target_page, anchor = target
-        section = literal.parent
-        while section is not None and not isinstance(section, nodes.section):
-            section = section.parent
+        section = ancestor(literal, nodes.section)
         if target_page == page and section is not None and anchor in section["ids"]:
             continue  # the entry's own text
         uri = app.builder.get_relative_uri(page, target_page) + "#" + anchor

@@ -17,8 +17,9 @@ CHART = ROOT / "docs" / "bench.svg"
 
 HEADING = re.compile(r"^(#{1,6}) +(.*)$")
 FENCE = re.compile(r"^(```|~~~)")
-# An entry's heading: the name (dotted for a class's method), then its signature.
-ENTRY = re.compile(r"^`(?P<name>[A-Za-z_][A-Za-z_0-9]*(?:\.[A-Za-z_][A-Za-z_0-9]*)?)(?P<signature>\(.*\))?`$")
+# A name as the reference writes it (dotted for a class's method, `Option.of`), alone or called:
+# what an entry's heading holds in backticks, and what a mention of it holds.
+CALL = re.compile(r"^(?P<name>[A-Za-z_][A-Za-z_0-9]*(?:\.[A-Za-z_][A-Za-z_0-9]*)?)(?:\(.*\))?$")
 LOCAL_LINK = re.compile(r"\]\(#(?P<slug>[^)\s]+)\)")
 
 # (page, title or None, reference sections it takes): a page of one section takes that section's
@@ -48,15 +49,18 @@ class Section:
     end: int = 0  # the line after everything under it
 
 
-def sections(lines):
-    """Every heading outside code blocks, as a Section spanning its subsections."""
-    found, fenced = [], False
-    for i, line in enumerate(lines):
+def headings(lines):
+    """(line, its heading match or None) for each line: a `#` inside a code block is no heading."""
+    fenced = False
+    for line in lines:
         if FENCE.match(line):
             fenced = not fenced
-        match = None if fenced else HEADING.match(line)
-        if match:
-            found.append(Section(len(match[1]), match[2], i))
+        yield line, None if fenced else HEADING.match(line)
+
+
+def sections(lines):
+    """Every heading outside code blocks, as a Section spanning its subsections."""
+    found = [Section(len(m[1]), m[2], i) for i, (_, m) in enumerate(headings(lines)) if m]
     for k, section in enumerate(found):
         later = (s.start for s in found[k + 1 :] if s.level <= section.level)
         section.end = next(later, len(lines))
@@ -73,11 +77,8 @@ def leveled(lines, top):
     """The lines with every heading outside code blocks at its depth below the first, which goes to
     level `top`: a page starts at its own title, and no level is skipped (the reference goes from
     a part's heading straight to its entries' at times, which a Markdown page may, a site not)."""
-    out, open_levels, fenced = [], [], False
-    for line in lines:
-        if FENCE.match(line):
-            fenced = not fenced
-        match = None if fenced else HEADING.match(line)
+    out, open_levels = [], []
+    for line, match in headings(lines):
         if match:
             level = len(match[1])
             while open_levels and open_levels[-1] >= level:
@@ -91,12 +92,10 @@ def leveled(lines, top):
 def anchored(lines):
     """Each entry's heading preceded by a target named after its entry, so that any page can link
     `curry` or `Option.of` to its place."""
-    out, fenced = [], False
-    for line in lines:
-        if FENCE.match(line):
-            fenced = not fenced
-        match = None if fenced else HEADING.match(line)
-        entry = match and ENTRY.match(match[2])
+    out = []
+    for line, match in headings(lines):
+        title = match[2] if match else ""
+        entry = title[:1] == title[-1:] == "`" and CALL.match(title[1:-1])
         if entry:
             out += [f"({entry['name']})=", ""]
         out.append(line)
