@@ -43,9 +43,11 @@ def search(driver, base):
     loaded(driver, base + "index.html")
     box = driver.find_element(By.CSS_SELECTOR, "form[action$='search.html'] input[name='q']")
     box.send_keys("curry", Keys.ENTER)
+    # Results appear one by one: the summary line says when the last is in.
+    summary = "#search-results .search-summary"
     WebDriverWait(driver, WAIT).until(
-        lambda d: d.find_elements(By.CSS_SELECTOR, "#search-results ul.search li a")
-        or "did not match" in d.find_element(By.ID, "search-results").text)
+        lambda d: any(word in s.text for s in d.find_elements(By.CSS_SELECTOR, summary)
+                      for word in ("Search finished", "did not match")))
     return [(a.text, a.get_attribute("href")) for a in driver.find_elements(By.CSS_SELECTOR, "#search-results li a")]
 
 
