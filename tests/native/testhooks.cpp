@@ -124,13 +124,21 @@ PyObject* add_broken_table(Args<"add_broken_table(i)">& a) {
     return module.release();
 }
 
+// Keeps a reference to `obj` for the rest of the process, as a careless extension would: a module
+// so held outlives its interpreter.
+PyObject* leak(Args<"leak(obj)">& a) {
+    Py_INCREF(a["obj"]);
+    Py_RETURN_NONE;
+}
+
 // The interpreters whose cells are open: one per interpreter that imported brisko and still runs.
 PyObject* open_interpreters(Args<"open_interpreters()">&) { return PyLong_FromSize_t(interpreter_cells::open_count()); }
 
 PyMethodDef hook_methods[] = {
     function_def<failing_iter>(),     function_def<leaking_iter>(),       function_def<panic_now>(),
     function_def<collector_clear>(),  function_def<int64_displacement>(), function_def<int64_hash>(),
-    function_def<add_broken_table>(), function_def<open_interpreters>(),  {nullptr, nullptr, 0, nullptr},
+    function_def<add_broken_table>(), function_def<open_interpreters>(),  function_def<leak>(),
+    {nullptr, nullptr, 0, nullptr},
 };
 
 PyModuleDef_Slot hook_slots[] = {
