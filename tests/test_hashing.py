@@ -231,14 +231,30 @@ def test_an_int64_scan_reads_the_buffer_at_each_step_and_hints_what_is_left():
     assert list(it) == []
 
 
-def test_int64_tables_are_seeded_per_process_and_crafted_keys_do_not_flood_them():
+def test_every_input_bit_moves_an_int64_slot():
     hooks = pytest.importorskip("brisko._testhooks")
-    inverse = pow(0x517CC1B727220A95, -1, 2**64)  # j * inverse: slot 0 for a table hashing by that product
-    keys = array.array("q", [(j * inverse + 2**63) % 2**64 - 2**63 for j in range(1, 20_001)])
-    assert hooks.int64_displacement(keys) < 4 * len(keys)  # flooded: about len(keys) ** 2 / 2
-    child = "from brisko import _pickling; print(_pickling._library_module('_testhooks').int64_hash(1))"
-    out = subprocess.run([sys.executable, "-c", child], capture_output=True, text=True, check=True)
-    assert int(out.stdout) != hooks.int64_hash(1)
+    n = 200_000 if os.environ.get("BRISKO_LEAKS") or os.environ.get("BRISKO_SANITIZED") else 800_000
+    random_keys = array.array("q")
+    random_keys.frombytes(os.urandom(8 * n))
+    limit = 2 * hooks.int64_displacement(random_keys)  # about 0.3 slots past home per key
+    for k in range(49):  # keys that differ only in their high bits, or only in their low ones
+        for first in (0, 12345):
+            assert hooks.progression_displacement(first, 1 << k, n) < limit, (k, first)
+
+
+def test_which_int64_keys_collide_depends_on_the_process():
+    hooks = pytest.importorskip("brisko._testhooks")
+    crafted = hooks.int64_colliding(2000, 12)  # all in one slot of this process's tables
+    keys = array.array("q", crafted)
+    assert hooks.int64_displacement(keys) > 500  # flooded here: about half the keys per key
+    child = """import array, sys
+from brisko import _pickling
+hooks = _pickling._library_module('_testhooks')
+print(hooks.int64_hash(1) ^ hooks.int64_hash(2), hooks.int64_displacement(array.array('q', sys.stdin.buffer.read())))"""
+    out = subprocess.run([sys.executable, "-c", child], input=crafted, capture_output=True, check=True)
+    pair, displacement = out.stdout.split()
+    assert int(pair) != hooks.int64_hash(1) ^ hooks.int64_hash(2)
+    assert float(displacement) < 1  # another process spreads the same keys as any others
 
 
 @pytest.mark.skipif(np is None, reason=NO_NUMPY)

@@ -13,7 +13,8 @@
 namespace brisko {
 namespace {
 
-std::atomic<std::uint64_t> SEED{0};  // 0: not drawn yet
+// Guard: atomic, published once. 0: not drawn yet.
+std::atomic<std::uint64_t> SEED{0};
 
 // splitmix64's finaliser: spreads a little entropy over all 64 bits.
 std::uint64_t scramble(std::uint64_t x) noexcept {

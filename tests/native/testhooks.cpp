@@ -7,9 +7,11 @@
 // registration table to a module, and count the interpreters whose cells are open.
 #include <Python.h>
 
+#include <atomic>
 #include <iterator>
 #include <stdexcept>
 #include <utility>
+#include <vector>
 
 #include "../../src/binding/function_def.hpp"
 #include "../../src/core/interpreter_cell.hpp"
@@ -90,20 +92,49 @@ PyObject* collector_clear(Args<"collector_clear(obj)">& a) {
     Py_RETURN_NONE;
 }
 
-// The displacement of an int64 set holding the values of an int64 buffer: a flooded table's is
-// about the square of its keys.
+// How far past their home slots the keys of an int64 set sit, on average per distinct key: about
+// a third while the hash mixes well, about the number of keys when they flood it.
+template <class Keys>
+PyObject* mean_displacement(std::size_t count, Keys key) {
+    I64Set seen(count);  // sized for them at once, as a scan of a buffer is
+    std::size_t distinct = 0;
+    for (std::size_t i = 0; i < count; ++i) distinct += seen.insert(key(i));
+    return PyFloat_FromDouble(distinct ? double(seen.displacement()) / double(distinct) : 0.0);
+}
+
 PyObject* int64_displacement(Args<"int64_displacement(buffer)">& a) {
     BufferView view = readable_i64_buffer(a["buffer"]);
     if (!view) return PyErr_Occurred() ? nullptr : not_an_instance(a["buffer"], "int64 buffer");
-    I64Set seen;
-    for (std::size_t i = 0; i < view.length(); ++i) seen.insert(view.data()[i]);
-    return PyLong_FromSize_t(seen.displacement());
+    return mean_displacement(view.length(), [&](std::size_t i) { return view.data()[i]; });
+}
+
+// The same for the keys first + i * step (wrapping around 64 bits) for i below count.
+PyObject* progression_displacement(Args<"progression_displacement(first, step, count)">& a) {
+    std::uint64_t count;
+    if (to_count("count", a["count"], count) < 0) return nullptr;
+    std::uint64_t first = PyLong_AsUnsignedLongLongMask(a["first"]), step = PyLong_AsUnsignedLongLongMask(a["step"]);
+    if (PyErr_Occurred()) return nullptr;
+    return mean_displacement(count, [&](std::size_t i) { return std::int64_t(first + i * step); });
 }
 
 PyObject* int64_hash(Args<"int64_hash(value)">& a) {
     long long v = PyLong_AsLongLong(a["value"]);
     if (v == -1 && PyErr_Occurred()) return nullptr;
     return PyLong_FromUnsignedLongLong(FxHasher{}.hash(v));
+}
+
+// `count` int64 keys whose hashes agree in their top `bits` bits in this process, as bytes: what an
+// attacker who knew this process's seed would send to flood its tables.
+PyObject* int64_colliding(Args<"int64_colliding(count, bits)">& a) {
+    std::uint64_t count, bits;
+    if (to_count("count", a["count"], count) < 0 || to_count("bits", a["bits"], bits) < 0) return nullptr;
+    if (bits < 1 || bits > 32) return PyErr_Format(PyExc_ValueError, "bits must be from 1 to 32");
+    std::vector<std::int64_t> keys;
+    FxHasher hasher;
+    for (std::int64_t v = 1; keys.size() < count; ++v) {
+        if (hasher.hash(v) >> (64 - bits) == 0) keys.push_back(v);
+    }
+    return PyBytes_FromStringAndSize(reinterpret_cast<const char*>(keys.data()), Py_ssize_t(keys.size() * 8));
 }
 
 // Three tables, each broken in one way: a row exports a name its order does not list, two rows
@@ -125,19 +156,36 @@ PyObject* add_broken_table(Args<"add_broken_table(i)">& a) {
 }
 
 // Keeps a reference to `obj` for the rest of the process, as a careless extension would: a module
-// so held outlives its interpreter.
+// so held outlives its interpreter. `leaked` hands the last one back, in whatever interpreter asks
+// (only one sharing the leaking one's allocator may use it).
+std::atomic<PyObject*> last_leaked{nullptr};
+
 PyObject* leak(Args<"leak(obj)">& a) {
-    Py_INCREF(a["obj"]);
+    last_leaked.store(Py_NewRef(a["obj"]));
     Py_RETURN_NONE;
+}
+
+PyObject* leaked(Args<"leaked()">&) {
+    PyObject* obj = last_leaked.load();
+    return Py_NewRef(obj ? obj : Py_None);
 }
 
 // The interpreters whose cells are open: one per interpreter that imported brisko and still runs.
 PyObject* open_interpreters(Args<"open_interpreters()">&) { return PyLong_FromSize_t(interpreter_cells::open_count()); }
 
 PyMethodDef hook_methods[] = {
-    function_def<failing_iter>(),     function_def<leaking_iter>(),       function_def<panic_now>(),
-    function_def<collector_clear>(),  function_def<int64_displacement>(), function_def<int64_hash>(),
-    function_def<add_broken_table>(), function_def<open_interpreters>(),  function_def<leak>(),
+    function_def<failing_iter>(),
+    function_def<leaking_iter>(),
+    function_def<panic_now>(),
+    function_def<collector_clear>(),
+    function_def<int64_displacement>(),
+    function_def<int64_hash>(),
+    function_def<progression_displacement>(),
+    function_def<int64_colliding>(),
+    function_def<add_broken_table>(),
+    function_def<open_interpreters>(),
+    function_def<leak>(),
+    function_def<leaked>(),
     {nullptr, nullptr, 0, nullptr},
 };
 
