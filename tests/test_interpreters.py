@@ -1,7 +1,8 @@
-"""brisko in interpreters of their own: isolated ones with a lock each, the pool that runs work in
-them, and the legacy kind that shares the main lock. Each interpreter has its own classes and
-cached lookups, freed when it ends; objects reach another interpreter only as pickles. Every
-check runs in a child process, where a fault crashes the child and not the suite."""
+"""brisko in interpreters of their own: isolated ones with a lock and an allocator each, the pool
+that runs work in them, and the legacy kind that shares the main ones. Each interpreter has its own
+classes, cached lookups and freed values, which go when it ends, even if a module of its outlives
+it; objects reach another interpreter only as pickles. Every check runs in a child process, where a
+fault crashes the child and not the suite."""
 
 import os
 import pathlib
@@ -10,7 +11,7 @@ import sys
 
 import pytest
 
-pytest.importorskip("concurrent.interpreters", reason="concurrent.interpreters arrived in 3.14")
+needs_concurrent = pytest.mark.skipif(sys.version_info < (3, 14), reason="concurrent.interpreters arrived in 3.14")
 
 ROOT = pathlib.Path(__file__).resolve().parent.parent
 
@@ -63,6 +64,7 @@ def run_child(code, tmp_path=None):
     return out.stdout
 
 
+@needs_concurrent
 @pytest.mark.out_of_process
 def test_every_tool_works_in_an_isolated_interpreter_and_in_a_legacy_one():
     run_child(f"""
@@ -81,6 +83,7 @@ print("ok")
 """)
 
 
+@needs_concurrent
 @pytest.mark.out_of_process
 def test_two_interpreters_run_pipelines_at_once_and_objects_come_back_as_pickles(tmp_path):
     run_child("""
@@ -113,6 +116,7 @@ print("ok")
 """, tmp_path)
 
 
+@needs_concurrent
 @pytest.mark.out_of_process
 def test_two_hundred_interpreters_in_a_row_leave_nothing_behind():
     out = run_child("""
@@ -147,3 +151,75 @@ print("ok")
     # MiB. (The sanitizer holds freed memory back in quarantine: the process grows under it anyway.)
     assert grown_kib < 8 * 1024 or os.environ.get("BRISKO_SANITIZED"), grown_kib
     assert refs < 200, refs
+
+
+# Isolated interpreters through the low-level module, which 3.13 has too.
+ISOLATED = """
+import gc, threading, _interpreters
+from brisko import _brisko as b, _pickling
+hooks = _pickling._library_module("_testhooks")
+
+def isolated(code):
+    interp = _interpreters.create()
+    try:
+        failure = _interpreters.exec(interp, "from brisko import _brisko as b, _pickling\\n" + code)
+        assert failure is None, failure
+    finally:
+        _interpreters.destroy(interp)
+"""
+
+
+@pytest.mark.out_of_process
+def test_values_and_state_belong_to_their_interpreter():
+    run_child(ISOLATED + """
+isolated("for i in range(100): b.Some(i)")  # freed into that interpreter's allocator, not this one's
+for i in range(200):
+    assert b.Some(i).unwrap() == i
+errors = []
+def churn():
+    try:
+        isolated("for i in range(50_000): assert b.Some(b.Some(b.Some(i))).unwrap().unwrap().unwrap() == i "
+                 "and b.Ok((i, i)).unwrap() == (i, i)")
+    except BaseException as e:
+        errors.append(e)
+threads = [threading.Thread(target=churn) for _ in range(3)]
+for t in threads: t.start()
+for t in threads: t.join()
+assert not errors, errors[0]
+# A module kept past its interpreter keeps nothing of it: the next interpreter (perhaps at the same
+# address) has state of its own.
+isolated("_pickling._library_module('_testhooks').leak(b)")
+assert hooks.open_interpreters() == 1
+isolated("assert type(b.curry(lambda x, y: x + y)(1)) is b.curry and hooks_count() == 2".replace(
+    "hooks_count()", "_pickling._library_module('_testhooks').open_interpreters()"))
+assert hooks.open_interpreters() == 1
+print("ok")
+""")
+
+
+@pytest.mark.out_of_process
+def test_a_module_used_after_its_interpreter_ended_reports_itself_gone():
+    # A legacy interpreter shares this one's allocator, so its leaked module can be used here, where
+    # brisko was never imported.
+    run_child("""
+import glob, importlib.machinery, importlib.util, os, _interpreters
+package = importlib.machinery.PathFinder.find_spec("brisko").submodule_search_locations[0]
+spec = importlib.util.spec_from_file_location("brisko._testhooks", glob.glob(os.path.join(package, "_brisko.*.so"))[0])
+hooks = importlib.util.module_from_spec(spec)
+spec.loader.exec_module(hooks)
+legacy = _interpreters.create(_interpreters.new_config("legacy"))
+leak = "from brisko import _brisko as b, _pickling; _pickling._library_module('_testhooks').leak((b, b.curry, b.Some))"
+assert _interpreters.exec(legacy, leak) is None
+_interpreters.destroy(legacy)  # which empties the module's namespace, not the classes held apart
+assert hooks.open_interpreters() == 0
+module, curry, Some = hooks.leaked()
+for use in (lambda: curry(max)(1), lambda: Some(1)):
+    try:
+        use()
+    except RuntimeError as e:
+        assert "brisko._brisko is not loaded in this interpreter" in str(e), e
+    else:
+        raise AssertionError("a module of an ended interpreter answered")
+del module, curry, Some
+print("ok")
+""")

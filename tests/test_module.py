@@ -240,6 +240,11 @@ def test_failed_conversions_keep_their_exception_and_gain_a_note(call, exc, para
     assert message is None or str(info.value) == message
 
 
+def test_a_keyword_leaves_the_defaults_after_it_in_place():  # any keyword takes the binder's slow path
+    assert b.get_in(["a"], coll={}) is None and b.get_in(["a"], {}, default=0) == 0
+    assert b.get_in(["a"], {"a": 1}, no_default=True) == 1
+
+
 def test_counts_accept_index_objects():
     two = type("Two", (), {"__index__": lambda self: 2})()
     assert b.tail(two, [1, 2, 3]) == [2, 3] and list(b.partition(two, [1, 2, 3, 4])) == [(1, 2), (3, 4)]
@@ -319,20 +324,52 @@ def test_exceptions_from_user_code_pass_through_untouched(name):
     assert raised.__context__ is None and raised.__cause__ is None
 
 
+# The extension loaded as a module of its own, past the package (which keeps its own import).
+LOAD = """
+import gc, glob, importlib.machinery, importlib.util, os
+package = importlib.machinery.PathFinder.find_spec("brisko").submodule_search_locations[0]
+library = glob.glob(os.path.join(package, "_brisko.*.so"))[0]
+def load(name="brisko._brisko"):
+    spec = importlib.util.spec_from_file_location(name, library)
+    module = importlib.util.module_from_spec(spec)
+    spec.loader.exec_module(module)
+    return module
+"""
+
+
+def run_child(code):
+    out = subprocess.run([sys.executable, "-c", LOAD + code], capture_output=True, text=True, timeout=600)
+    assert out.stdout.strip() == "ok", out.stderr[-3000:]
+
+
 @pytest.mark.out_of_process
 def test_a_second_import_shares_the_interpreters_classes():
-    code = """
-import gc, sys, importlib
-import brisko._brisko as first
-del sys.modules['brisko._brisko']
-second = importlib.import_module('brisko._brisko')
+    run_child("""
+import brisko._brisko as packaged
+first, second = load(), load()
 assert first is not second and first.__all__ == second.__all__ and first.__all__ is not second.__all__
 assert first.NativeIter is second.NativeIter and type(second.remove(bool, [])) is first.NativeIter
 assert first.Some is second.Some and type(second.Nothing) is first.NothingType and first.Nothing is not second.Nothing
-del first, sys.modules['brisko._brisko']
-gc.collect()  # the first module gone, the classes stay for the second
+del first
+gc.collect()  # the first module gone, its share with it: the classes stay for the others
 assert second.nth(1, "abc") == "b" and second.curry(max)(1, 2) == 2 and type(second.Some(1)) is second.Some
 print("ok")
-"""
-    out = subprocess.run([sys.executable, "-c", code], capture_output=True, text=True)
-    assert out.stdout.strip() == "ok", out.stderr
+""")
+
+
+@pytest.mark.out_of_process
+def test_a_torn_down_module_reports_itself_gone():
+    run_child("""
+module = load()
+some, ok = module.Some(1), module.Ok(1)
+del module
+gc.collect()  # its interpreter's classes and lookups went with it
+for value in (some, ok):
+    try:
+        value.and_then(lambda v: value)
+    except RuntimeError as e:
+        assert "brisko._brisko is not loaded in this interpreter" in str(e), e
+    else:
+        raise AssertionError("and_then answered without its classes")
+print("ok")
+""")

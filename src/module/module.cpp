@@ -1,6 +1,8 @@
 // The module definition and its exec step, which registers every exported name in a fixed order.
 #include <Python.h>
 
+#include <cstdint>
+
 #include "../core/interpreter_cell.hpp"
 #include "../core/panic.hpp"
 #include "../dicttoolz/dicttoolz.hpp"
@@ -24,9 +26,8 @@ int register_all(PyObject* module) {
     return add_names(module, ITER_NAMES);
 }
 
-interpreter_cells::Block** block_slot(PyObject* module) noexcept {
-    return static_cast<interpreter_cells::Block**>(PyModule_GetState(module));
-}
+// The module's share of its interpreter's block.
+std::uint64_t* share_of(PyObject* module) noexcept { return static_cast<std::uint64_t*>(PyModule_GetState(module)); }
 
 int exec_module(PyObject* module) noexcept {
     return boundary([&]() -> int {
@@ -36,13 +37,13 @@ int exec_module(PyObject* module) noexcept {
         }
         // Every class, cached lookup and interned name this interpreter uses is made in its own
         // block, so that interpreters with a lock of their own never share a mutable object.
-        if (interpreter_cells::open(block_slot(module)) < 0) return -1;
+        if (interpreter_cells::open(share_of(module)) < 0) return -1;
         return register_all(module);
     });
 }
 
 int clear_module(PyObject* module) {
-    if (interpreter_cells::Block** slot = block_slot(module)) interpreter_cells::close(slot);
+    if (std::uint64_t* share = share_of(module)) interpreter_cells::close(share);
     return 0;
 }
 
@@ -56,7 +57,7 @@ PyModuleDef_Slot module_slots[] = {
 };
 
 PyModuleDef module_def = {
-    PyModuleDef_HEAD_INIT, "_brisko",    "", sizeof(interpreter_cells::Block*), nullptr, module_slots, nullptr,
+    PyModuleDef_HEAD_INIT, "_brisko",    "", sizeof(std::uint64_t), nullptr, module_slots, nullptr,
     &clear_module,         &free_module,
 };
 

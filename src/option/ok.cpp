@@ -30,8 +30,8 @@ PyObject* map_err(PyObject* self, Args<"Ok.map_err($self, f)">&) { return new_ok
 PyObject* and_then(PyObject* self, Args<"Ok.and_then($self, f)">& a) {
     Owned result = Owned::steal(call_one(a["f"], held(self)));
     if (!result) return nullptr;
-    PyTypeObject* type = Py_TYPE(result.get());
-    if (type != ok_type() && type != err_type()) return not_a_result();
+    int is_value = is_either(result.get(), ok_type(), err_type());
+    if (is_value <= 0) return is_value < 0 ? nullptr : not_a_result();
     return result.release();
 }
 

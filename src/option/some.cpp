@@ -28,8 +28,8 @@ PyObject* map(PyObject* self, Args<"Some.map($self, f)">& a) {
 PyObject* and_then(PyObject* self, Args<"Some.and_then($self, f)">& a) {
     Owned result = Owned::steal(call_one(a["f"], held(self)));
     if (!result) return nullptr;
-    PyTypeObject* type = Py_TYPE(result.get());
-    if (type != some_type() && type != nothing_type()) return not_an_option();
+    int is_value = is_either(result.get(), some_type(), nothing_type());
+    if (is_value <= 0) return is_value < 0 ? nullptr : not_an_option();
     return result.release();
 }
 

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "../core/call.hpp"
+#include "../core/interpreter_cell.hpp"
 #include "../core/panic.hpp"
 
 namespace brisko {
@@ -26,33 +27,45 @@ bool may_be_in_cycle(PyObject* obj) {
 
 // Freed value objects, kept for reuse as the host keeps its tuples: a Some made and dropped per
 // call then skips the allocator and the collector's bookkeeping. Only the memory is reused (the
-// three classes share one layout); type, reference count and field are set afresh. The interpreter
-// lock guards the list, so a build without one keeps none.
-#ifdef Py_GIL_DISABLED
-constexpr int FREE_CAPACITY = 0;
-#else
-constexpr int FREE_CAPACITY = 80;
-#endif
-ValueObject* free_values[FREE_CAPACITY > 0 ? FREE_CAPACITY : 1];
-int n_free = 0;
+// three classes share one layout); type, reference count and field are set afresh. Each
+// interpreter keeps its own list, guarded by its lock, since each has an allocator of its own: a
+// block one allocator gave out goes back to that one when its interpreter ends. A build without
+// that lock keeps none.
+#ifndef Py_GIL_DISABLED
+struct FreeValues {
+    static constexpr int CAPACITY = 80;
+    ValueObject* items[CAPACITY];
+    int count = 0;
+
+    ~FreeValues() {
+        while (count > 0) PyObject_GC_Del(items[--count]);
+    }
+};
+InterpreterLocal<FreeValues> FREE_VALUES;
 
 ValueObject* allocate(PyTypeObject* type) {
-    if (n_free == 0) return PyObject_GC_New(ValueObject, type);
-    ValueObject* self = free_values[--n_free];
+    FreeValues* free = FREE_VALUES.get();
+    if (!free || free->count == 0) return PyObject_GC_New(ValueObject, type);
+    ValueObject* self = free->items[--free->count];
     PyObject_Init(reinterpret_cast<PyObject*>(self), type);
     return self;
 }
 
 // The tail of dealloc, for an untracked object whose field is gone.
 void release(PyObject* self) noexcept {
-    if (n_free == FREE_CAPACITY) {
+    FreeValues* free = FREE_VALUES.get();
+    if (!free || free->count == FreeValues::CAPACITY) {
         free_instance(self);
         return;
     }
     PyTypeObject* type = Py_TYPE(self);
-    free_values[n_free++] = reinterpret_cast<ValueObject*>(self);
+    free->items[free->count++] = reinterpret_cast<ValueObject*>(self);
     Py_DECREF(type);
 }
+#else
+ValueObject* allocate(PyTypeObject* type) { return PyObject_GC_New(ValueObject, type); }
+void release(PyObject* self) noexcept { free_instance(self); }
+#endif
 
 }  // namespace
 

@@ -41,6 +41,13 @@ int install_match_args(PyTypeObject* type) noexcept {
 inline constexpr char VALUE_FIELD[] = "value";
 inline constexpr char ERROR_FIELD[] = "error";
 
+// Whether `obj` is exactly of one of two value classes: 1 or 0, or -1 with the error of a class
+// that cannot be had (brisko torn down in this interpreter), which no answer may replace.
+inline int is_either(PyObject* obj, PyTypeObject* first, PyTypeObject* second) noexcept {
+    if (!first || !second) return -1;
+    return Py_IS_TYPE(obj, first) || Py_IS_TYPE(obj, second);
+}
+
 // The dealloc every value class shares (the free list's, by which a value object is known).
 void value_dealloc(PyObject* self) noexcept;
 // "Some(1)": the bare class name around the held object's repr.
