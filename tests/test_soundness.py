@@ -314,11 +314,26 @@ except RecursionError as e:
     assert type(e.__context__) is ZeroDivisionError, e.__context__
 else:
     raise AssertionError("excepts did not raise RecursionError")
-for make in (b.Some, b.Ok, b.Err):  # long chains of values are freed without deep recursion too
-    x = make([])
-    for _ in range(300_000):
-        x = make(x)
-    del x
+def free_chains():  # long chains of values, directly or through lists, are freed without deep recursion
+    for make in (b.Some, b.Ok, b.Err, lambda x: b.Some([x])):
+        x = make([])
+        for _ in range(300_000):
+            x = make(x)
+        del x
+
+def stack_fits(kib):
+    try:
+        return threading.stack_size(kib << 10) is not None
+    except ValueError:
+        return False
+
+free_chains()
+for kib in (next(filter(stack_fits, range(4, 1024, 4))), 160, 256):  # the smallest stack a thread can be given, and up
+    threading.stack_size(kib << 10)
+    t = threading.Thread(target=free_chains)
+    t.start()
+    t.join()
+assert not failed, failed[0].exc_value
 print("ok")
 """
 

@@ -16,7 +16,8 @@ namespace brisko {
 namespace {
 
 // Room kept free below the deepest call allowed: what raising and reporting the error, and the
-// host code it runs on the way out, need.
+// host code it runs on the way out, need. A small stack keeps a quarter of itself, so that the
+// check still leaves most of it to use: a thread can be given as little as 32 KiB.
 constexpr std::uintptr_t STACK_MARGIN = std::uintptr_t(128) << 10;
 
 // The lowest address this thread's calls may reach before refusing (the stack grows down), found
@@ -28,20 +29,27 @@ std::uintptr_t stack_floor() noexcept {
     std::size_t size = 0;
     int rc = pthread_attr_getstack(&attr, &base, &size);
     pthread_attr_destroy(&attr);
-    if (rc != 0 || size <= 2 * STACK_MARGIN) return 0;
-    return reinterpret_cast<std::uintptr_t>(base) + STACK_MARGIN;
+    if (rc != 0) return 0;
+    std::uintptr_t margin = size / 4 < STACK_MARGIN ? size / 4 : STACK_MARGIN;
+    return reinterpret_cast<std::uintptr_t>(base) + margin;
 }
 
 bool native_stack_low() noexcept {
+    // Guard: thread-local, a number.
     thread_local const std::uintptr_t floor = stack_floor();
     return reinterpret_cast<std::uintptr_t>(__builtin_frame_address(0)) < floor;
 }
 
-// The deallocations under way on this thread, and those put off until the outermost one ends. The
-// queue is a plain array, freed once drained: a thread_local with a destructor would make the module
-// ask the C library for thread-exit hooks newer than the oldest glibc the wheels are built for.
+// Guard: thread-local. The deallocations under way on this thread, and those put off until the
+// outermost one ends. The queue holds objects only while that outermost deallocation runs, and
+// only of its thread state's interpreter: a deallocation running in another interpreter meanwhile
+// (a finalizer may enter one) goes at once, so that no object is freed where its interpreter is
+// not the running one. The queue is a plain array, freed once drained: a thread_local with a
+// destructor would make the module ask the C library for thread-exit hooks newer than the oldest
+// glibc the wheels are built for.
 thread_local int deallocating = 0;
 thread_local bool draining = false;
+thread_local PyThreadState* outermost = nullptr;
 thread_local PyObject** put_off = nullptr;
 thread_local std::size_t put_off_count = 0;
 thread_local std::size_t put_off_room = 0;
@@ -70,7 +78,11 @@ int enter_recursive_call(const char* where) noexcept {
 
 bool begin_deallocation(PyObject* self) noexcept {
     // With no room to put it off, it goes now, as it would without the check.
-    if (deallocating > 0 && native_stack_low() && put_off_push(self)) return false;
+    if (deallocating == 0) {
+        outermost = PyThreadState_GetUnchecked();
+    } else if (native_stack_low() && PyThreadState_GetUnchecked() == outermost && put_off_push(self)) {
+        return false;
+    }
     ++deallocating;
     return true;
 }
