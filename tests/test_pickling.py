@@ -282,10 +282,77 @@ def restricted(data):
     return Restricted(data, BRISKO).load()
 
 
+# What the reference tells a restricted unpickler to admit, and the helpers' names.
+REFERENCE_ADMITS = {("brisko._brisko", n) for n in "Some Ok Err NothingType Nothing Iter curry complement excepts "
+                                                   "compose_left juxt flip".split()}
+REFERENCE_ADMITS |= {("brisko._pickling", n) for n in ("curried", "memoized", "rebuild", "unwrapped")}
+REFERENCE_ADMITS |= {("pickling_helpers", n) for n in dir(h)}
+
+
+class AsTheReferenceSays(Restricted):
+    def find_class(self, module, name):
+        if (module, name) in REFERENCE_ADMITS:
+            return pickle.Unpickler.find_class(self, module, name)
+        raise pickle.UnpicklingError(f"global '{module}.{name}' is forbidden")
+
+
+def load_admitted(data):
+    return AsTheReferenceSays(data, ()).load()
+
+
+def test_pickles_bring_no_behaviour_in():
+    raw = _pickling._wrapped(h.add3)
+    # The way down from a module-level curry reaches its function only inside a reconstructor: a
+    # BUILD finds no function to set attributes on.
+    with pytest.raises(AttributeError):
+        load_admitted(b"cbrisko._pickling\nunwrapped\n(cpickling_helpers\nadd3\nI1\ntR(V__qualname__\nVrenamed\ndb.")
+    assert raw.__qualname__ == "add3" and h.add3(1)(2)(3) == 6
+    # memoize itself is not admitted, so no cache comes with a pickle: memoized makes an empty one.
+    cache = b"(cpickling_helpers\nhalf\n(I4\nI100\ndt"
+    for filled in (b"cbrisko._brisko\nmemoize\n" + cache + b"R.",
+                   b"cbrisko._pickling\nrebuild\n(cbrisko._brisko\nmemoize\n" + cache + b"NtR."):
+        with pytest.raises(pickle.UnpicklingError, match="brisko._brisko.memoize' is forbidden"):
+            load_admitted(filled)
+    back = load_admitted(pickle.dumps(memoize(h.half, h.OrderedCache({4: 100}))))
+    assert back(4) == 2 and _introspect.parts(back)[1][1] is h.OrderedCache
+
+
+def test_reconstructors_call_only_what_they_know_by_identity():
+    calls = []
+
+    class Impostor:
+        __hash__ = object.__hash__
+
+        def __eq__(self, other):
+            return True  # equal to every constructor
+
+        def __call__(self, *args):
+            calls.append(args)
+            return {}
+
+    with pytest.raises(TypeError, match="is not one of brisko's constructors"):
+        _pickling.rebuild(Impostor(), (h.half,), None)
+    with pytest.raises(TypeError, match="the cache type must be dict or a subclass of it"):
+        _pickling.memoized(h.half, Impostor(), None)  # callable, returning a dict, but no dict class
+    assert calls == []
+
+
+def test_pickling_a_deep_stack_reads_each_decorator_a_few_times(monkeypatch):
+    reads = []
+    monkeypatch.setattr(_pickling, "_parts", lambda obj, parts=_pickling._parts: reads.append(obj) or parts(obj))
+    kinds = [complement, curry, lambda f: memoize(f, key=h.first_arg), lambda f: excepts(KeyError, f)]
+    stack = h.half
+    for i in range(300):
+        stack = kinds[i % 4](stack)
+    back = pickle.loads(pickle.dumps(stack))
+    assert back(5) == stack(5) and len(reads) < 4 * 300  # walking to the bottom at each would be 45,000
+
+
 def test_a_restricted_unpickler_loads_brisko_pickles_of_the_names_it_admits():
     named = [h.add3, h.square, h.scaled, h.power, flip, Nothing]
-    calls = [(h.add3(1), (2, 3)), (h.power(2), (10,)), (curry(h.add, b=10), (1,)), (flip(h.add, 1), (2,)),
-             (memoize(h.half, h.OrderedCache(), h.first_arg), (9,)), (compose(abs, complement(h.half)), (3,)),
+    calls = [(h.add3(1), (2, 3)), (h.power(2), (10,)), (h.scaled(2), (5,)), (curry(h.add, b=10), (1,)),
+             (flip(h.add, 1), (2,)), (memoize(h.half, h.OrderedCache(), h.first_arg), (9,)),
+             (compose(abs, complement(h.half)), (3,)),
              (juxt(h.square, excepts(h.Rejected, h.inverse, h.minus_one)), (4,))]
     values = [Ok(Some([1])), Err("no"), Nothing, NothingType()]
     for protocol in PROTOCOLS:

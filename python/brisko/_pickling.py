@@ -10,7 +10,9 @@ A pickle names every global it needs, brisko's and the user's, through the stand
 so that an unpickler's find_class sees each one. The reconstructors below (the module's only public
 names besides register; pickles hold them, so their names stay) import nothing, look up no attribute
 by name and call nothing but brisko's own constructors (and a memoized function's cache class, a
-dict subclass), after checking what they receive.
+dict subclass), after checking what they receive. None hands the unpickler a function of the user's
+that it was not given by name (a later BUILD would set attributes on it), and none lets a pickle
+carry behaviour in: a memoized function always starts with an empty cache.
 
 Lazy iterators keep the host's refusal ("cannot pickle '...' object"), as itertools' do.
 """
@@ -48,6 +50,7 @@ _ANSWERS = None
 _parts = _introspect.parts
 _MISSING = object()
 
+_stack = _introspect.stack
 # Where the parts of a single-function decorator hold the function it wraps, by kind.
 _WRAPPED_AT = {"curry": 0, "memoize": 0, "complement": 0, "excepts": 1}
 
@@ -61,15 +64,14 @@ def _wrapped(obj):
     return None
 
 
-# ---------------------------------------------------------------- reconstructors (named in pickles)
+def _height(obj):
+    """How many single-function decorators stand in the stack obj tops: 0 for any other object."""
+    found = _stack(obj)
+    return 0 if found is None else found[1]
 
 
-def unwrapped(holder, depth):
-    """The function `depth` decorator steps below `holder`: a function whose name holds a wrapper
-    made from it (what a module-level @curry function gathers arguments for, flip's builtin). Only
-    brisko's own decorators are stepped through."""
-    if type(depth) is not int or depth < 1:
-        raise ValueError(f"unwrapped: depth must be at least 1, not {depth!r}")
+def _down(holder, depth):
+    """The function `depth` decorator steps below `holder`."""
     for step in range(depth):
         below = _wrapped(holder)
         if below is None:
@@ -78,11 +80,29 @@ def unwrapped(holder, depth):
     return holder
 
 
+# ---------------------------------------------------------------- reconstructors (named in pickles)
+
+
+def unwrapped(holder, depth):
+    """What stands `depth` decorator steps below `holder`, whose name holds a stack of decorators
+    over one function (what a module-level @curry function gathers arguments for, flip's builtin).
+    Only brisko's own decorators are stepped through. A decorator found there comes back as it is;
+    the function at the bottom comes back as a placeholder, which only the reconstructors below take,
+    and replace by that function: a user's function is never handed to the unpickler, whose BUILD
+    would set attributes on it."""
+    if type(depth) is not int or depth < 1:
+        raise ValueError(f"unwrapped: depth must be at least 1, not {depth!r}")
+    found = _down(holder, depth)
+    return found if _stack(found) is not None else _Unwrapped((holder, depth))
+
+
 def memoized(func, cache_type, key):
     """A memoize over a fresh, empty cache of the original's type, which must be dict or a subclass
-    of it (the only caches memoize takes): nothing else is called."""
-    if not (issubclass(type(cache_type), type) and issubclass(cache_type, dict)):
+    of it (the only caches memoize takes): nothing else is called. The one way a memoized function
+    travels, so that no pickle brings entries of its own."""
+    if not (isinstance(cache_type, type) and issubclass(cache_type, dict)):
         raise TypeError(f"memoized: the cache type must be dict or a subclass of it, not {cache_type!r}")
+    func, key = (arg.function() if type(arg) is _Unwrapped else arg for arg in (func, key))
     return _brisko.memoize(func, cache_type(), key)
 
 
@@ -96,20 +116,20 @@ def curried(func, args, kwargs):
 
 def rebuild(factory, args, kwargs):
     """factory(*args, **kwargs), factory one of brisko's constructors, each placeholder among args
-    replaced by the function it stands for. Unpickling has replaced them already; copy.copy hands
-    them over as they are. The reducers here pass None for kwargs; a pickle may carry a dict."""
+    (from unwrapped when unpickling, as made when copying) replaced by the function it stands for.
+    The reducers here pass None for kwargs; a pickle may carry a dict."""
     if _FACTORIES.get(id(factory)) is not factory:
         raise TypeError(f"rebuild: {factory!r} is not one of brisko's constructors")
     args = [arg.function() if type(arg) is _Unwrapped else arg for arg in args]
     return factory(*args, **(kwargs or {}))
 
 
-# What rebuild calls, known by identity (an object from a pickle may claim equality with anything).
+# What rebuild calls, known by identity (an object from a pickle may claim equality with anything);
+# memoize only through memoized, which gives it an empty cache.
 _FACTORIES = {
     id(factory): factory
     for factory in (
         _brisko.curry,
-        _brisko.memoize,
         memoized,
         _brisko.complement,
         _brisko.excepts,
@@ -119,21 +139,18 @@ _FACTORIES = {
 }
 
 
-class _Unwrapped:
-    """Stands among reconstruction arguments for a function that cannot be pickled by its own name,
-    because the name holds a wrapper made from it; it pickles as the way down from that wrapper."""
+class _Unwrapped(tuple):
+    """(holder, depth): stands among reconstruction arguments for a function that cannot be pickled
+    by its own name, because the name holds a wrapper made from it; it pickles as the way down from
+    that wrapper. Immutable, with no attributes for a pickle's BUILD to set."""
 
-    __slots__ = ("holder", "depth")
-
-    def __init__(self, holder, depth):
-        self.holder = holder
-        self.depth = depth
+    __slots__ = ()
 
     def function(self):
-        return unwrapped(self.holder, self.depth)
+        return _down(*self)
 
     def __reduce__(self):
-        return unwrapped, (self.holder, self.depth)
+        return unwrapped, tuple(self)
 
 
 # ---------------------------------------------------------------- module-level names
@@ -156,9 +173,8 @@ class _Stack:
         __module__ and __qualname__, when that name holds something other than func; None without a
         usable name, when the name holds func itself (which then pickles by it), or when the pickler
         at work takes that function by value (the stack then goes as its parts)."""
-        inner = func  # down to the bottom by _wrapped's step, written out: every reduction runs it
-        while (found := _parts(inner)) is not None and (at := _WRAPPED_AT.get(found[0])) is not None:
-            inner = found[1][at]
+        found = _stack(func)  # the bottom of a stack in one step, however deep it is
+        inner = func if found is None else found[0]
         module = getattr(inner, "__module__", None)
         qualname = getattr(inner, "__qualname__", None)
         if type(module) is not str or type(qualname) is not str:
@@ -172,14 +188,15 @@ class _Stack:
         return _Stack(qualname, top)
 
     def depth(self, obj):
-        """How many decorator steps below the top obj sits, or None when it is not there."""
-        held, depth = self.top, 0
-        while held is not obj:
+        """How many decorator steps below the top obj sits, or None when it is not there: the two
+        heights say how many, and the way down that many steps must reach obj itself."""
+        depth = _height(self.top) - _height(obj)
+        if depth < 0:
+            return None
+        held = self.top
+        for _ in range(depth):
             held = _wrapped(held)
-            if held is None:
-                return None
-            depth += 1
-        return depth
+        return depth if held is obj else None
 
     def reduction(self, obj):
         """The reduction of a decorator object in the stack: the name when the top is obj itself
@@ -256,7 +273,7 @@ def _portable(func, stack=_MISSING):
     if stack is _MISSING:
         stack = _Stack.over(func)
     depth = None if stack is None else stack.depth(func)
-    return _Unwrapped(stack.top, depth) if depth else func
+    return _Unwrapped((stack.top, depth)) if depth else func
 
 
 def _recipe(factory, args):
@@ -310,9 +327,7 @@ def _reduce_memoize(obj):
     if found:
         return found
     # The entries stay behind, as an lru_cache's do.
-    if cache_type is dict:
-        return _recipe(_brisko.memoize, (func, None, _portable(key)))
-    return _recipe(memoized, (func, cache_type, _portable(key)))
+    return memoized, (func, cache_type, _portable(key))
 
 
 def _reduce_complement(obj):

@@ -37,8 +37,14 @@ concept WrapsOneFunction = requires(const Fields& fields) {
     { Fields::wrapped(fields) } -> std::same_as<PyObject*>;
 };
 
+// Such a wrapper that also shows its function as `__wrapped__` (Fields::SHOWS_WRAPPED), as the
+// standard library's wrappers that keep their function's parameters do: inspect.signature, and so
+// curry, then read the function's.
+template <class Fields>
+concept ShowsWrapped = WrapsOneFunction<Fields> && Fields::SHOWS_WRAPPED;
+
 // A class whose instances can only be called: no constructor, no attributes of their own (a
-// single-function wrapper's `__module__` aside), no docstring. Fields supplies NAME,
+// single-function wrapper's `__module__` and `__wrapped__` aside), no docstring. Fields supplies NAME,
 // `static PyObject* call(Fields&, args, nargsf, kwnames)` and `traverse`; the fields are set once,
 // when a factory makes the object, and never change until the collector clears them or the object
 // dies.
@@ -52,9 +58,13 @@ struct CallOnly {
     // The fields of an instance, for a reader outside the call path (pickling); null with
     // ReferenceError once the collector has cleared them.
     static const Fields* fields_of(PyObject* self) noexcept {
-        if (Object::is_live(self)) return &Object::object(self)->fields;
+        if (const Fields* fields = live_fields(self)) return fields;
         cleared_object(self);
         return nullptr;
+    }
+    // The same, null with no exception once cleared.
+    static const Fields* live_fields(PyObject* self) noexcept {
+        return Object::is_live(self) ? &Object::object(self)->fields : nullptr;
     }
 
     // The call may go on into another of our callables: a deep chain of them raises RecursionError.
@@ -74,10 +84,18 @@ struct CallOnly {
         return nullptr;
     }
 
+    static PyObject* get_wrapped(PyObject* self, void*) noexcept {
+        PyObject* func = wrapped_of(self);
+        return func ? Py_NewRef(func) : cleared_object(self);
+    }
+    static inline PyGetSetDef shown_wrapped[] = {{"__wrapped__", &get_wrapped, nullptr, nullptr, nullptr}, {}};
+    static inline PyGetSetDef no_attributes[] = {{}};
+
     static inline auto slots = collected_slots<Object>({
         {Py_tp_call, reinterpret_cast<void*>(&PyVectorcall_Call)},
         {Py_tp_getattro, WrapsOneFunction<Fields> ? reinterpret_cast<void*>(&wrapper_getattro<&wrapped_of>)
                                                   : reinterpret_cast<void*>(&PyObject_GenericGetAttr)},
+        {Py_tp_getset, ShowsWrapped<Fields> ? shown_wrapped : no_attributes},
     });
     static inline PyType_Spec spec = {Fields::NAME, sizeof(Object), 0, COLLECTED_CLASS_FLAGS, slots.data()};
     static inline ClassDef CLASS{&spec, &install_vectorcall<Object>};

@@ -12,8 +12,9 @@ namespace {
 struct Complement {
     static constexpr const char* NAME = "brisko._brisko.Complement";
     Owned func;  // not tested for callability
+    DecoratorStack stack;
 
-    int traverse(const GcVisit& visit) const { return visit(func); }
+    int traverse(const GcVisit& visit) const { return visit.all(func, stack); }
     static PyObject* wrapped(const Complement& self) { return self.func.get(); }
 
     static PyObject* call(Complement& self, PyObject* const* args, std::size_t nargsf, PyObject* kwnames) {
@@ -26,13 +27,20 @@ struct Complement {
 };
 
 PyObject* complement(Args<"complement(func)">& a) {
-    return CallOnly<Complement>::new_instance(Complement{Owned::borrow(a["func"])});
+    DecoratorStack stack;
+    if (stack_over(a["func"], stack) < 0) return nullptr;
+    return CallOnly<Complement>::new_instance(Complement{Owned::borrow(a["func"]), std::move(stack)});
 }
 Registered COMPLEMENT{FUNCTOOLZ_NAMES, function_def<complement>()};
 
 }  // namespace
 
 PyTypeObject* complement_type() noexcept { return CallOnly<Complement>::type(); }
+
+const DecoratorStack* complement_stack(PyObject* obj) noexcept {
+    const Complement* self = CallOnly<Complement>::live_fields(obj);
+    return self ? &self->stack : nullptr;
+}
 
 PyObject* complement_parts(PyObject* obj) {
     const Complement* self = CallOnly<Complement>::fields_of(obj);

@@ -31,14 +31,15 @@ struct Curry {
     Owned kw_names;   // exact tuple of one str or more (distinct as dict keys), null when none
     Owned kw_values;  // exact tuple, kw_values[i] is the value of kw_names[i]; null with kw_names
     Owned chain;      // the chain object shared with the curries a partial bind makes from this one
+    DecoratorStack stack;
 
-    int traverse(const GcVisit& visit) const { return visit.all(func, args, kw_names, kw_values, chain); }
+    int traverse(const GcVisit& visit) const { return visit.all(func, args, kw_names, kw_values, chain, stack); }
 };
 using CurryObject = CollectedObject<CallableHead, Curry>;
 
 CurryChain& chain_of(Curry* self) noexcept { return *curry_chain(self->chain.get()); }
 
-PyObject* new_curry(Owned func, Owned args, Owned kw_names, Owned kw_values, Owned chain);
+PyObject* new_curry(Owned func, Owned args, Owned kw_names, Owned kw_values, Owned chain, DecoratorStack stack);
 
 // Interned method names, made once per interpreter.
 InterpreterCell BIND_NAME, BIND_PARTIAL_NAME;
@@ -208,7 +209,8 @@ PyObject* grow(Curry* self, Gathered& g) {
         if (!values) return nullptr;
     }
     return new_curry(Owned::borrow(self->func.get()), std::move(args), std::move(g.kwnames), std::move(values),
-                     Owned::borrow(self->chain.get()));
+                     Owned::borrow(self->chain.get()),
+                     DecoratorStack{Owned::borrow(self->stack.bottom.get()), self->stack.height});
 }
 
 PyObject* call(Curry* self, PyObject* const* args, std::size_t nargsf, PyObject* kwnames) {
@@ -249,21 +251,24 @@ PyObject* curry_call(PyObject* obj, PyObject* const* args, std::size_t nargsf, P
     });
 }
 
-PyObject* new_curry(Owned func, Owned args, Owned kw_names, Owned kw_values, Owned chain) {
+PyObject* new_curry(Owned func, Owned args, Owned kw_names, Owned kw_values, Owned chain, DecoratorStack stack) {
     auto* self = alloc_instance<CurryObject>(CURRY_CLASS);
     if (!self) return nullptr;
     self->head.vectorcall = &curry_call;
     return CurryObject::build(self, std::move(func), std::move(args), std::move(kw_names), std::move(kw_values),
-                              std::move(chain));
+                              std::move(chain), std::move(stack));
 }
 
 // A new chain (its own signature lookup and verdicts), with the keywords of `kwargs` (null: none).
 PyObject* new_curry(Owned func, Owned args, PyObject* kwargs) {
     Owned names, values;
     if (kwargs && keywords_from_dict(kwargs, names, values) < 0) return nullptr;
+    DecoratorStack stack;
+    if (stack_over(func.get(), stack) < 0) return nullptr;
     Owned chain = Owned::steal(new_curry_chain());
     if (!chain) return nullptr;
-    return new_curry(std::move(func), std::move(args), std::move(names), std::move(values), std::move(chain));
+    return new_curry(std::move(func), std::move(args), std::move(names), std::move(values), std::move(chain),
+                     std::move(stack));
 }
 
 PyObject* curry_func(PyObject* obj) noexcept {
@@ -296,6 +301,10 @@ ClassDef CURRY_CLASS{&curry_spec, &install_vectorcall<CurryObject>};
 namespace {
 Registered CURRY{FUNCTOOLZ_NAMES, CURRY_CLASS};
 }  // namespace
+
+const DecoratorStack* curry_stack(PyObject* obj) noexcept {
+    return CurryObject::is_live(obj) ? &CurryObject::object(obj)->fields.stack : nullptr;
+}
 
 PyObject* curry_parts(PyObject* obj) {
     if (!CurryObject::is_live(obj)) return cleared_object(obj);

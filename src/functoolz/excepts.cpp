@@ -39,8 +39,9 @@ struct Excepts {
     Owned exc;  // a class or tuple of classes as the host's matching takes them; not validated
     Owned func;
     Owned handler;  // null when absent
+    DecoratorStack stack;
 
-    int traverse(const GcVisit& visit) const { return visit.all(exc, func, handler); }
+    int traverse(const GcVisit& visit) const { return visit.all(exc, func, handler, stack); }
     static PyObject* wrapped(const Excepts& self) { return self.func.get(); }
 
     static PyObject* call(Excepts& self, PyObject* const* args, std::size_t nargsf, PyObject* kwnames) {
@@ -61,14 +62,21 @@ struct Excepts {
 
 PyObject* excepts(Args<"excepts(exc, func, handler=None)">& a) {
     Owned handler = a["handler"] && a["handler"] != Py_None ? Owned::borrow(a["handler"]) : Owned();
+    DecoratorStack stack;
+    if (stack_over(a["func"], stack) < 0) return nullptr;
     return CallOnly<Excepts>::new_instance(
-        Excepts{Owned::borrow(a["exc"]), Owned::borrow(a["func"]), std::move(handler)});
+        Excepts{Owned::borrow(a["exc"]), Owned::borrow(a["func"]), std::move(handler), std::move(stack)});
 }
 Registered EXCEPTS{FUNCTOOLZ_NAMES, function_def<excepts>()};
 
 }  // namespace
 
 PyTypeObject* excepts_type() noexcept { return CallOnly<Excepts>::type(); }
+
+const DecoratorStack* excepts_stack(PyObject* obj) noexcept {
+    const Excepts* self = CallOnly<Excepts>::live_fields(obj);
+    return self ? &self->stack : nullptr;
+}
 
 PyObject* excepts_parts(PyObject* obj) {
     const Excepts* self = CallOnly<Excepts>::fields_of(obj);

@@ -3,8 +3,12 @@
 
 #include <Python.h>
 
+#include <cstddef>
+
 #include "../binding/class_def.hpp"
 #include "../binding/registration.hpp"
+#include "../core/gc_visit.hpp"
+#include "../core/owned.hpp"
 
 namespace brisko {
 
@@ -16,6 +20,28 @@ PyObject* new_curry(PyObject* func);
 // name: the way back from curry_parts. A new reference, or null with TypeError for an args that is
 // not a tuple, a kwargs that is not a dict, or a keyword that is not a string.
 PyObject* curry_from_parts(PyObject* func, PyObject* args, PyObject* kwargs);
+
+// Where a single-function decorator (curry, memoize, complement, excepts) stands in a stack of
+// such decorators over one function: the function at the bottom, and how many decorators stand on
+// it, this one included. Set when the decorator is made, from the one it wraps, so that pickling
+// finds the bottom of a deep stack, and how far apart two of its decorators are, in one step.
+struct DecoratorStack {
+    Owned bottom;
+    std::size_t height = 1;
+
+    int traverse(const GcVisit& visit) const { return visit(bottom); }
+};
+// The stack a new decorator over `func` tops: one more than func's own, when func is such a
+// decorator. -1 with an exception when a class cannot be had (brisko torn down in this interpreter).
+int stack_over(PyObject* func, DecoratorStack& out);
+// The stack `obj` tops: null, with no exception, for any other object (or one the collector has
+// cleared); null with an exception when a class cannot be had.
+const DecoratorStack* decorator_stack(PyObject* obj);
+// Each decorator's own, for an object of its class.
+const DecoratorStack* curry_stack(PyObject* curry) noexcept;
+const DecoratorStack* memoize_stack(PyObject* memoize) noexcept;
+const DecoratorStack* complement_stack(PyObject* complement) noexcept;
+const DecoratorStack* excepts_stack(PyObject* excepts) noexcept;
 
 // The exported names, in export order (names.cpp).
 extern RegistrationTable FUNCTOOLZ_NAMES;

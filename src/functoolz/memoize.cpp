@@ -27,9 +27,11 @@ struct Memoize {
     Owned cache;  // a dict or dict subclass, the caller's own when given; read and written at the C level
     Owned key;    // the user's key function, or null
     KeyShape shape;
+    DecoratorStack stack;
 
-    int traverse(const GcVisit& visit) const { return visit.all(func, cache, key); }
+    int traverse(const GcVisit& visit) const { return visit.all(func, cache, key, stack); }
     static PyObject* wrapped(const Memoize& self) { return self.func.get(); }
+    static constexpr bool SHOWS_WRAPPED = true;
     static PyObject* call(Memoize& self, PyObject* const* args, std::size_t nargsf, PyObject* kwnames);
 };
 
@@ -176,13 +178,21 @@ PyObject* memoize(Args<"memoize(func, cache=None, key=None)">& a) {
     Owned cache = given ? Owned::borrow(given) : Owned::steal(PyDict_New());
     if (!cache) return nullptr;
     Owned key = Owned::borrow(a.unless_none("key"));
-    return CallOnly<Memoize>::new_instance(Memoize{Owned::borrow(a["func"]), std::move(cache), std::move(key), shape});
+    DecoratorStack stack;
+    if (stack_over(a["func"], stack) < 0) return nullptr;
+    return CallOnly<Memoize>::new_instance(
+        Memoize{Owned::borrow(a["func"]), std::move(cache), std::move(key), shape, std::move(stack)});
 }
 Registered MEMOIZE{FUNCTOOLZ_NAMES, function_def<memoize>()};
 
 }  // namespace
 
 PyTypeObject* memoize_type() noexcept { return CallOnly<Memoize>::type(); }
+
+const DecoratorStack* memoize_stack(PyObject* obj) noexcept {
+    const Memoize* self = CallOnly<Memoize>::live_fields(obj);
+    return self ? &self->stack : nullptr;
+}
 
 PyObject* memoize_parts(PyObject* obj) {
     const Memoize* self = CallOnly<Memoize>::fields_of(obj);

@@ -17,7 +17,8 @@ PyTypeObject* curry_type() noexcept { return class_type(CURRY_CLASS); }
 PyTypeObject* iter_type() noexcept { return class_type(ITER_CLASS); }
 
 // A class whose parts pickling reads: the kind that names its family to pickling, its type object,
-// and the reader of its parts (a tuple, read from an object exactly of that class).
+// and the reader of its parts (a tuple, read from an object exactly of that class). Guard: all but
+// the interned kind, which is per interpreter, are immutable after load.
 struct Reader {
     const char* kind;
     PyTypeObject* (*type)() noexcept;
@@ -49,6 +50,14 @@ PyObject* parts(Args<"parts(obj)">& a) {
     Py_RETURN_NONE;
 }
 
+// (bottom, height) of the stack of single-function decorators that `obj` tops, None for any other
+// object.
+PyObject* stack(Args<"stack(obj)">& a) {
+    const DecoratorStack* stack = decorator_stack(a["obj"]);
+    if (!stack) return PyErr_Occurred() ? nullptr : Py_NewRef(Py_None);
+    return Py_BuildValue("(On)", stack->bottom.get(), Py_ssize_t(stack->height));
+}
+
 // The way back from curry_parts: keywords as one dict, so that any name round-trips, `func` too.
 PyObject* from_curry_parts(Args<"curry_from_parts(func, args, kwargs)">& a) {
     return curry_from_parts(a["func"], a["args"], a["kwargs"]);
@@ -56,6 +65,7 @@ PyObject* from_curry_parts(Args<"curry_from_parts(func, args, kwargs)">& a) {
 
 PyMethodDef introspect_functions[] = {
     function_def<parts>(),
+    function_def<stack>(),
     function_def<from_curry_parts>(),
     {nullptr, nullptr, 0, nullptr},
 };
