@@ -18,7 +18,7 @@ from hypothesis import strategies as st
 
 from brisko._brisko import apply, complement, compose, compose_left, curry, do, excepts, flip, identity, juxt, memoize
 from brisko._brisko import pipe, thread_first, thread_last
-from conftest import Boom, X, Y, Z, hashables, outcome, pair, raising_after
+from conftest import Boom, CustomIterator, X, Y, Z, hashables, outcome, pair, raising_after
 from models import PyCurry
 
 
@@ -261,6 +261,10 @@ def test_key_forms_follow_the_signature():
     partly = type("Partly", (inspect.Signature,), {"parameters": parameters})()
     assert keys_after(type("F", (), {"__call__": lambda s, x: x, "__signature__": partly})(), ((X,), {})) == [
         ((X,), None)]
+    # Parameters read through a class-based iterator, which ends by raising StopIteration: read whole.
+    parameters = types.SimpleNamespace(values=lambda: CustomIterator([inspect.Parameter("x", 1)]))
+    whole = type("Whole", (inspect.Signature,), {"parameters": parameters})()
+    assert keys_after(type("F", (), {"__call__": lambda s, x: x, "__signature__": whole})(), ((5,), {})) == [5]
 
 
 def test_hits_skip_the_call_and_failures_store_nothing():
