@@ -149,10 +149,10 @@ def spread_cases(scale):
 
 
 def crafted_cases(scale):
-    """Keys j * inverse(0x517cc1b727220a95) mod 2**64, which the product by that constant sends to
-    one slot: a table hashing them so goes quadratic."""
+    """Keys j * inverse(0x9e3779b97f4a7c15) mod 2**64, which a product by the tables' first
+    multiplier alone, unseeded, sends to one slot: a table hashing them so goes quadratic."""
     n = int(160_000 * scale)
-    inverse = pow(0x517CC1B727220A95, -1, 2**64)
+    inverse = pow(0x9E3779B97F4A7C15, -1, 2**64)
     arr = np.array([(j * inverse + 2**63) % 2**64 - 2**63 for j in range(1, n + 1)], dtype=np.int64)
     return [
         eager("frequencies(a) int64 crafted keys", lambda: frequencies(arr),

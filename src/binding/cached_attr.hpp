@@ -13,6 +13,8 @@
 
 namespace brisko {
 
+// Guard: the module, path and kind are immutable after load; each found object and interned name is
+// per interpreter. Declare one at namespace scope.
 struct HostAttr {
     enum class Lookup { Once, EveryCall };
 

@@ -7,6 +7,8 @@
 
 namespace brisko {
 
+// Guard: the spec and hook are immutable after load; the type object is per interpreter. Declare
+// one at namespace scope.
 // One class: its spec, an optional hook that completes the type before it is frozen (a slot a spec
 // cannot name, such as the shared raw iternext, or a class attribute; 0, or -1 with the exception
 // set), and the cell holding its type object once made.

@@ -45,7 +45,8 @@ private:
 };
 
 // One name and what it is bound to. Objects of this type live at namespace scope: the table keeps
-// a pointer to each, and function objects keep a pointer to its PyMethodDef.
+// a pointer to each, and function objects keep a pointer to its PyMethodDef. Guard: immutable after
+// load, as the tables are: rows join while the library loads, before any interpreter reads them.
 class Registered {
 public:
     // A class the module makes at import: exported under its name, or only made.

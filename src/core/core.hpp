@@ -9,7 +9,7 @@
 #include "call.hpp"              // vectorcall, call_one, call_two, truth, equals
 #include "errors.hpp"            // ffi_err, fetch_err, discard_exception, iter_next, nested_next, check_signals
 #include "gc_visit.hpp"          // GcVisit: owned references shown to the cycle collector
-#include "interpreter_cell.hpp"  // InterpreterCell: a value per interpreter, declared once; interned names
+#include "interpreter_cell.hpp"  // InterpreterCell, InterpreterLocal: an object or native value per interpreter
 #include "item_access.hpp"       // indexed_item, get_item: exact list/tuple by a small int, else the host
 #include "once_cell.hpp"         // OnceCell: one strong reference, filled at most once
 #include "owned.hpp"             // Owned: the one owning reference (steal, borrow, release)
