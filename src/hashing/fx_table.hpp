@@ -12,21 +12,24 @@
 
 namespace brisko {
 
-// The values are the user's, so the hash is keyed by a per-process secret and every output bit
-// depends on every input bit: which keys share a slot then depends on the secret, and no list of
-// values fixed in advance floods the table in every process. A product by a public constant alone
-// lets anyone pick keys by its inverse (j * inverse hashes to j: they all share the first slots).
-// One round of the folded product (the two halves of the 128-bit product xored) is not enough
-// either: for keys that differ only above bit k it is a product by the multiplier's low 64 - k bits,
-// which can spread a progression poorly (keys i << 16 sat 25 slots past home on average, where
-// random keys sit 0.3 past it). A second round, over the first's output, spreads each bit of it
-// over the whole hash.
+// The values are the user's, so both hashes are keyed by a per-process secret, mixed in before
+// anything else: which keys share a slot then depends on the secret, and no list of values fixed
+// in advance floods a table in every process. A product by a public constant alone lets anyone pick
+// keys by its inverse (j * inverse hashes to j: they all share the first slots).
+//
+// `hash`, one round of the folded product (the two halves of the 128-bit product xored), places a
+// run of nearby values, the commonest int64 data, with no displacement at all, and costs one
+// multiplication. But for keys that differ only above bit k it is a product by the multiplier's low
+// 64 - k bits, which can spread them poorly: keys i << 16 sat 22 slots past home on average, where
+// random keys sit 0.3 past it. `mixed` adds a second round over the first's output, which spreads
+// each bit of it over the whole hash and places any such progression as it places random keys. A
+// table starts with `hash` and moves to `mixed` for good once its keys sit further from home than
+// random keys would (FxTable::clustered).
 struct FxHasher {
     std::uint64_t seed = int64_hash_seed();
 
-    std::uint64_t hash(std::int64_t v) const noexcept {
-        return folded_product(folded_product(std::uint64_t(v) ^ seed, MULTIPLIER), SECOND_MULTIPLIER);
-    }
+    std::uint64_t hash(std::int64_t v) const noexcept { return folded_product(std::uint64_t(v) ^ seed, MULTIPLIER); }
+    std::uint64_t mixed(std::int64_t v) const noexcept { return folded_product(hash(v), SECOND_MULTIPLIER); }
 
 private:
     static constexpr std::uint64_t MULTIPLIER = 0x9e3779b97f4a7c15ULL;
@@ -69,13 +72,15 @@ public:
           capacity_(other.capacity_),
           shift_(other.shift_),
           used_(other.used_),
+          displaced_(other.displaced_),
+          mixed_(other.mixed_),
           hasher_(other.hasher_),
           has_zero_(other.has_zero_),
           zero_value_(other.zero_value_) {}
     ~FxTable() { free_block(slots_, capacity_ * sizeof(Slot)); }
 
     // The value slot for `key`, inserting a zero one (and setting `added`) if absent. Throws
-    // std::bad_alloc, with the table unchanged, when it must grow and memory is short.
+    // std::bad_alloc, with the table unchanged, when it must grow or rehash and memory is short.
     V& find_or_add(std::int64_t key, bool& added) {
         added = false;
         if (key == 0) {
@@ -85,12 +90,19 @@ public:
         }
         if ((used_ + 1) * 2 > capacity_) grow();
         const std::size_t mask = capacity_ - 1;
-        std::size_t i = home(key);
+        const std::size_t start = home(key);
+        std::size_t i = start;
         for (; slots_[i].key != 0; i = (i + 1) & mask) {
             if (slots_[i].key == key) return slots_[i].value;
         }
+        // Looked at as a key joins, before any reference to its slot is handed out.
+        if (!mixed_ && clustered()) {
+            rehash(capacity_, true);
+            return find_or_add(key, added);
+        }
         slots_[i].key = key;
         ++used_;
+        displaced_ += (i - start) & mask;
         added = true;
         return slots_[i].value;
     }
@@ -100,14 +112,9 @@ public:
     void prefetch(std::int64_t key) const noexcept { __builtin_prefetch(&slots_[home(key)]); }
 
     // How many slots past their home the keys sit, in total: what lookups pay beyond one probe each.
-    // About a third of the keys for any input while the hash mixes well; their square when it floods.
-    std::size_t displacement() const noexcept {
-        std::size_t total = 0;
-        for (std::size_t i = 0; i < capacity_; ++i) {
-            if (slots_[i].key != 0) total += (i - home(slots_[i].key)) & (capacity_ - 1);
-        }
-        return total;
-    }
+    // At most about half the keys for any input (a third at the load of a presized scan, whose keys
+    // land as random keys do); their square when crafted keys flood the table.
+    std::size_t displacement() const noexcept { return displaced_; }
 
 private:
     static constexpr unsigned MIN_BITS = 6;
@@ -118,21 +125,40 @@ private:
         [[no_unique_address]] V value;
     };
 
-    std::size_t home(std::int64_t key) const noexcept { return hasher_.hash(key) >> shift_; }
+    static constexpr std::size_t CHECK_EVERY = 256;
 
-    void grow() {
+    std::size_t home(std::int64_t key) const noexcept {
+        return (mixed_ ? hasher_.mixed(key) : hasher_.hash(key)) >> shift_;
+    }
+
+    // Whether the keys sit further from home than random keys would: more than three quarters of
+    // twice the displacement linear probing expects of random keys at this load (used * load / (2 *
+    // (1 - load)) in all). Looked at every CHECK_EVERY keys, from that many on: a sample that large
+    // strays that far by chance too rarely to matter, and a false alarm only costs the second round.
+    bool clustered() const noexcept {
+        if (used_ < CHECK_EVERY || used_ % CHECK_EVERY != 0) return false;
+        return displaced_ > 3 * used_ * used_ / (4 * (capacity_ - used_));
+    }
+
+    void grow() { rehash(capacity_ * 2, mixed_); }
+
+    // Moves every key into a fresh table of `capacity` slots, placed by the hash `mixed` names.
+    void rehash(std::size_t capacity, bool mixed) {
         // Allocated before anything changes: should it fail, the table is still whole and usable.
-        std::size_t old_capacity = capacity_;
-        auto* bigger = static_cast<Slot*>(allocate_block(old_capacity * 2 * sizeof(Slot)));
-        Slot* old = std::exchange(slots_, bigger);
-        capacity_ = old_capacity * 2;
-        shift_ -= 1;
+        auto* fresh = static_cast<Slot*>(allocate_block(capacity * sizeof(Slot)));
+        Slot* old = std::exchange(slots_, fresh);
+        const std::size_t old_capacity = std::exchange(capacity_, capacity);
+        shift_ = 64 - unsigned(std::countr_zero(capacity));
+        mixed_ = mixed;
+        displaced_ = 0;
         const std::size_t mask = capacity_ - 1;
         for (std::size_t j = 0; j < old_capacity; ++j) {
             if (old[j].key == 0) continue;
-            std::size_t i = home(old[j].key);
+            const std::size_t start = home(old[j].key);
+            std::size_t i = start;
             while (slots_[i].key != 0) i = (i + 1) & mask;
             slots_[i] = old[j];
+            displaced_ += (i - start) & mask;
         }
         free_block(old, old_capacity * sizeof(Slot));
     }
@@ -141,6 +167,8 @@ private:
     std::size_t capacity_;
     unsigned shift_;
     std::size_t used_ = 0;
+    std::size_t displaced_ = 0;  // how many slots past their home the keys sit, in total
+    bool mixed_ = false;         // placed by FxHasher::mixed, for good
     FxHasher hasher_;
     bool has_zero_ = false;
     V zero_value_{};

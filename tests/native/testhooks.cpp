@@ -123,16 +123,19 @@ PyObject* int64_hash(Args<"int64_hash(value)">& a) {
     return PyLong_FromUnsignedLongLong(FxHasher{}.hash(v));
 }
 
-// `count` int64 keys whose hashes agree in their top `bits` bits in this process, as bytes: what an
-// attacker who knew this process's seed would send to flood its tables.
-PyObject* int64_colliding(Args<"int64_colliding(count, bits)">& a) {
-    std::uint64_t count, bits;
-    if (to_count("count", a["count"], count) < 0 || to_count("bits", a["bits"], bits) < 0) return nullptr;
+// `count` int64 keys whose hashes (of `rounds` rounds: one, FxHasher::hash; two, ::mixed) agree in
+// their top `bits` bits in this process, as bytes: what an attacker who knew this process's seed
+// would send to flood its tables.
+PyObject* int64_colliding(Args<"int64_colliding(count, bits, rounds)">& a) {
+    std::uint64_t count, bits, rounds;
+    if (to_count("count", a["count"], count) < 0 || to_count("bits", a["bits"], bits) < 0 ||
+        to_count("rounds", a["rounds"], rounds) < 0)
+        return nullptr;
     if (bits < 1 || bits > 32) return PyErr_Format(PyExc_ValueError, "bits must be from 1 to 32");
     std::vector<std::int64_t> keys;
     FxHasher hasher;
     for (std::int64_t v = 1; keys.size() < count; ++v) {
-        if (hasher.hash(v) >> (64 - bits) == 0) keys.push_back(v);
+        if ((rounds == 1 ? hasher.hash(v) : hasher.mixed(v)) >> (64 - bits) == 0) keys.push_back(v);
     }
     return PyBytes_FromStringAndSize(reinterpret_cast<const char*>(keys.data()), Py_ssize_t(keys.size() * 8));
 }
