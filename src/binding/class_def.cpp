@@ -5,8 +5,10 @@
 
 namespace brisko {
 
-PyTypeObject* class_type(ClassDef& def) noexcept {
-    PyObject* type = def.cell.get_or_init([&]() {
+PyTypeObject* class_type(ClassDef& def) noexcept { return class_type(def, interpreter_cells::current()); }
+
+PyTypeObject* class_type(ClassDef& def, interpreter_cells::Block* block) noexcept {
+    PyObject* type = def.cell.get_or_init(block, [&]() {
         Owned made = Owned::steal(type_from_spec(nullptr, def.spec));
         if (!made) return made;
         auto* tp = reinterpret_cast<PyTypeObject*>(made.get());

@@ -21,6 +21,8 @@ struct ClassDef {
 // The class's type object (borrowed), created on first use: from its PyType_Spec, then `install`, then
 // frozen so that Python code cannot reassign its slots. Null with an exception on failure.
 PyTypeObject* class_type(ClassDef& def) noexcept;
+// The same, in `block`: the running interpreter's, found once for several values.
+PyTypeObject* class_type(ClassDef& def, interpreter_cells::Block* block) noexcept;
 
 // An `install` hook for a namespace class: each static method is kept in the class as the bare
 // builtin it wraps. A staticmethod object is a descriptor, which keeps the interpreter from caching

@@ -66,7 +66,7 @@ Block* make_block(std::int64_t interp_id) noexcept {
     auto* values =
         static_cast<std::byte*>(::operator new(rooms_size, std::align_val_t(alignof(std::max_align_t)), std::nothrow));
     if (!values) return nullptr;
-    Block* block = new (std::nothrow) Block{interp_id, 0, nullptr, 1, rooms_size, values};
+    Block* block = new (std::nothrow) Block{interp_id, 0, nullptr, 1, values};
     if (!block) {
         ::operator delete(values, std::align_val_t(alignof(std::max_align_t)));
         return nullptr;
@@ -134,7 +134,6 @@ int end_with_interpreter(PyInterpreterState* interp, std::uint64_t serial) noexc
 std::size_t reserve(Room& room, std::size_t size, std::size_t align) noexcept {
     rooms_size = (rooms_size + align - 1) / align * align;
     room.offset = rooms_size;
-    room.size = size;
     rooms_size += size;
     // Kept in the order reserved: values are made and unmade in the order they are declared.
     Room** end = &rooms;

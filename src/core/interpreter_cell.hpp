@@ -31,7 +31,6 @@ namespace interpreter_cells {
 // The room of one per-interpreter value in every block, and how to make and unmake it there.
 struct Room {
     std::size_t offset;
-    std::size_t size;
     void (*make)(void*) noexcept;
     void (*unmake)(void*) noexcept;  // with the block's interpreter attached
     Room* next;
@@ -46,7 +45,6 @@ struct Block {
     std::uint64_t serial;    // unique among every block the process ever opens; never 0
     Block* next;
     std::size_t holders;  // module objects of the interpreter's (more than one after a re-import)
-    std::size_t size;     // of `values`
     std::byte* values;    // every room's value, made when the block opens
 };
 
@@ -99,18 +97,19 @@ public:
     InterpreterLocal& operator=(const InterpreterLocal&) = delete;
 
     // The running interpreter's value, or null where brisko is not loaded.
-    T* get() const noexcept {
-        interpreter_cells::Block* block = interpreter_cells::current();
-        // A value declared after the block was opened (none is: each lives at namespace scope) has no room.
-        if (!block || offset_ + sizeof(T) > block->size) return nullptr;
-        return std::launder(reinterpret_cast<T*>(block->values + offset_));
+    T* get() const noexcept { return get(interpreter_cells::current()); }
+    // The value in `block` (the running interpreter's, found once for several values), or null.
+    T* get(interpreter_cells::Block* block) const noexcept {
+        // Every value has room in every block: all are declared at namespace scope, so all rooms are
+        // reserved while the library loads, before any block opens.
+        return block ? std::launder(reinterpret_cast<T*>(block->values + offset_)) : nullptr;
     }
 
 private:
     static void make(void* at) noexcept { new (at) T(); }
     static void unmake(void* at) noexcept { static_cast<T*>(at)->~T(); }
 
-    interpreter_cells::Room room_{0, 0, &make, &unmake, nullptr};
+    interpreter_cells::Room room_{0, &make, &unmake, nullptr};
     std::size_t offset_;
 };
 
@@ -120,7 +119,13 @@ public:
     // none.
     template <class Init>
     PyObject* get_or_init(Init&& init, const char* recursion_message = "recursive initialisation of a cached value") {
-        OnceCell* c = cell_.get();
+        return get_or_init(interpreter_cells::current(), init, recursion_message);
+    }
+    // The same in `block`, the running interpreter's (found once for several values), or null.
+    template <class Init>
+    PyObject* get_or_init(interpreter_cells::Block* block, Init&& init,
+                          const char* recursion_message = "recursive initialisation of a cached value") {
+        OnceCell* c = cell_.get(block);
         if (!c) return interpreter_cells::missing();
         return c->get_or_init(init, recursion_message);
     }

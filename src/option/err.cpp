@@ -70,6 +70,6 @@ Registered ERR{OPTION_NAMES, ERR_CLASS};
 
 PyTypeObject* err_type() noexcept { return class_type(ERR_CLASS); }
 
-PyObject* new_err(Owned error) { return new_value(err_type(), std::move(error)); }
+PyObject* new_err(Owned error) { return new_value(ERR_CLASS, std::move(error)); }
 
 }  // namespace brisko

@@ -78,6 +78,6 @@ PyTypeObject* ok_type() noexcept { return class_type(OK_CLASS); }
 
 }  // namespace
 
-PyObject* new_ok(Owned value) { return new_value(ok_type(), std::move(value)); }
+PyObject* new_ok(Owned value) { return new_value(OK_CLASS, std::move(value)); }
 
 }  // namespace brisko

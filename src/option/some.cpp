@@ -77,6 +77,6 @@ PyTypeObject* some_type() noexcept { return class_type(SOME_CLASS); }
 
 }  // namespace
 
-PyObject* new_some(Owned value) { return new_value(some_type(), std::move(value)); }
+PyObject* new_some(Owned value) { return new_value(SOME_CLASS, std::move(value)); }
 
 }  // namespace brisko

@@ -43,8 +43,8 @@ struct FreeValues {
 };
 InterpreterLocal<FreeValues> FREE_VALUES;
 
-ValueObject* allocate(PyTypeObject* type) {
-    FreeValues* free = FREE_VALUES.get();
+ValueObject* allocate(PyTypeObject* type, interpreter_cells::Block* block) {
+    FreeValues* free = FREE_VALUES.get(block);
     if (!free || free->count == 0) return PyObject_GC_New(ValueObject, type);
     ValueObject* self = free->items[--free->count];
     PyObject_Init(reinterpret_cast<PyObject*>(self), type);
@@ -63,15 +63,18 @@ void release(PyObject* self) noexcept {
     Py_DECREF(type);
 }
 #else
-ValueObject* allocate(PyTypeObject* type) { return PyObject_GC_New(ValueObject, type); }
+ValueObject* allocate(PyTypeObject* type, interpreter_cells::Block*) { return PyObject_GC_New(ValueObject, type); }
 void release(PyObject* self) noexcept { free_instance(self); }
 #endif
 
 }  // namespace
 
-PyObject* new_value(PyTypeObject* type, Owned value) {
+PyObject* new_value(ClassDef& cls, Owned value) {
+    // One search for the interpreter's block serves the class and the free list.
+    interpreter_cells::Block* block = interpreter_cells::current();
+    PyTypeObject* type = class_type(cls, block);
     if (!type) return nullptr;
-    ValueObject* self = allocate(type);
+    ValueObject* self = allocate(type, block);
     if (!self) return nullptr;
     PyObject* made = ValueObject::build(self, std::move(value));
     // Left untracked, a value over a small int costs the collector nothing, like the host's tuples.

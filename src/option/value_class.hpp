@@ -28,8 +28,8 @@ using ValueObject = CollectedObject<ObjectHead, ValueFields>;
 // collector's clear replaces it, and only on an object nothing else reaches.
 inline PyObject* held(PyObject* self) noexcept { return ValueObject::object(self)->fields.value.get(); }
 
-// A new instance of `type` (one of the three value classes, or null with its exception) owning `value`.
-PyObject* new_value(PyTypeObject* type, Owned value);
+// A new instance of one of the three value classes owning `value`, or null with an exception.
+PyObject* new_value(ClassDef& cls, Owned value);
 
 // The ClassDef install hook of a value class: `__match_args__` = (FIELD,), so that a class pattern
 // binds its one positional sub-pattern to the held object.
