@@ -3,6 +3,7 @@
 import collections.abc
 import contextlib
 import pathlib
+import subprocess
 import sys
 
 import pytest
@@ -84,6 +85,27 @@ def consumed(result):
     if isinstance(result, collections.abc.Iterator):
         return list(result)
     return result.collect() if type(result).__name__ == "Iter" else result
+
+
+def run_child(code, *args, env=None, timeout=600):
+    """The output of `code` run in a fresh process of the interpreter under test, which must exit
+    cleanly: a fault there ends the child, not the suite."""
+    out = subprocess.run([sys.executable, "-c", code, *args], capture_output=True, text=True, timeout=timeout, env=env)
+    assert out.returncode == 0, out.stderr[-3000:] + out.stdout[-1000:]
+    return out.stdout.strip()
+
+
+# For a child: load(name) loads brisko's library by path as the module `name` (brisko._brisko, or one
+# of the other modules it holds), past the package, whose import keeps a module of its own.
+LOAD_BY_PATH = """
+import gc, glob, importlib.machinery, importlib.util, os
+package = importlib.machinery.PathFinder.find_spec("brisko").submodule_search_locations[0]
+def load(name="brisko._brisko"):
+    spec = importlib.util.spec_from_file_location(name, glob.glob(os.path.join(package, "_brisko.*.so"))[0])
+    module = importlib.util.module_from_spec(spec)
+    spec.loader.exec_module(module)
+    return module
+"""
 
 
 def host_message(call):

@@ -6,10 +6,11 @@ fault crashes the child and not the suite."""
 
 import os
 import pathlib
-import subprocess
 import sys
 
 import pytest
+
+from conftest import LOAD_BY_PATH, run_child
 
 needs_concurrent = pytest.mark.skipif(sys.version_info < (3, 14), reason="concurrent.interpreters arrived in 3.14")
 
@@ -54,14 +55,10 @@ def counted(x):
 """
 
 
-def run_child(code, tmp_path=None):
-    env = None
-    if tmp_path is not None:
-        (tmp_path / "workers.py").write_text(WORKERS)
-        env = {**os.environ, "PYTHONPATH": os.pathsep.join(filter(None, [str(tmp_path), os.environ.get("PYTHONPATH")]))}
-    out = subprocess.run([sys.executable, "-c", code], capture_output=True, text=True, timeout=600, env=env)
-    assert out.returncode == 0 and out.stdout.strip().endswith("ok"), out.stderr[-3000:] + out.stdout[-1000:]
-    return out.stdout
+def with_workers(tmp_path):
+    """The environment of a child that can import WORKERS by name."""
+    (tmp_path / "workers.py").write_text(WORKERS)
+    return {**os.environ, "PYTHONPATH": os.pathsep.join(filter(None, [str(tmp_path), os.environ.get("PYTHONPATH")]))}
 
 
 @needs_concurrent
@@ -79,7 +76,6 @@ failure = _interpreters.exec(legacy, core)  # returns what it raised, rather tha
 assert failure is None, failure
 _interpreters.destroy(legacy)
 exec(core)  # and the main interpreter's classes are still its own
-print("ok")
 """)
 
 
@@ -112,8 +108,7 @@ with InterpreterPoolExecutor(2) as pool:
     got = list(pool.map(counted, [1, 2, 3]))
 assert got == [b.Some({1: 3}), b.Some({2: 2, 1: 1}), b.Some({3: 2, 1: 1})], got
 assert all(type(x) is b.Some for x in got)  # made by pickle here, of this interpreter's own class
-print("ok")
-""", tmp_path)
+""", env=with_workers(tmp_path))
 
 
 @needs_concurrent
@@ -144,13 +139,19 @@ rss, refs = resource.getrusage(resource.RUSAGE_SELF).ru_maxrss, total()
 rounds(200)
 grown_kib = resource.getrusage(resource.RUSAGE_SELF).ru_maxrss - rss
 print(grown_kib, total() - refs)
-print("ok")
 """)
     grown_kib, refs = map(int, out.split()[:2])
     # A leaked interpreter's classes and module alone are hundreds of KiB: 200 of them would be tens of
     # MiB. (The sanitizer holds freed memory back in quarantine: the process grows under it anyway.)
     assert grown_kib < 8 * 1024 or os.environ.get("BRISKO_SANITIZED"), grown_kib
     assert refs < 200, refs
+
+
+@pytest.mark.out_of_process
+def test_interpreters_and_threads_at_once():  # tools/stress.py at a small budget; ./dev tsan runs it longer
+    stress = str(ROOT / "tools" / "stress.py")
+    run_child(f"import runpy, sys; sys.argv[1:] = '--seconds 3 --rounds 20'.split(); runpy.run_path({stress!r}, "
+              "run_name='__main__')")
 
 
 # Isolated interpreters through the low-level module, which 3.13 has too.
@@ -193,7 +194,6 @@ assert hooks.open_interpreters() == 1
 isolated("assert type(b.curry(lambda x, y: x + y)(1)) is b.curry and hooks_count() == 2".replace(
     "hooks_count()", "_pickling._library_module('_testhooks').open_interpreters()"))
 assert hooks.open_interpreters() == 1
-print("ok")
 """)
 
 
@@ -201,12 +201,9 @@ print("ok")
 def test_a_module_used_after_its_interpreter_ended_reports_itself_gone():
     # A legacy interpreter shares this one's allocator, so its leaked module can be used here, where
     # brisko was never imported.
-    run_child("""
-import glob, importlib.machinery, importlib.util, os, _interpreters
-package = importlib.machinery.PathFinder.find_spec("brisko").submodule_search_locations[0]
-spec = importlib.util.spec_from_file_location("brisko._testhooks", glob.glob(os.path.join(package, "_brisko.*.so"))[0])
-hooks = importlib.util.module_from_spec(spec)
-spec.loader.exec_module(hooks)
+    run_child(LOAD_BY_PATH + """
+import _interpreters
+hooks = load("brisko._testhooks")
 legacy = _interpreters.create(_interpreters.new_config("legacy"))
 leak = "from brisko import _brisko as b, _pickling; _pickling._library_module('_testhooks').leak((b, b.curry, b.Some))"
 assert _interpreters.exec(legacy, leak) is None
@@ -221,5 +218,4 @@ for use in (lambda: curry(max)(1), lambda: Some(1)):
     else:
         raise AssertionError("a module of an ended interpreter answered")
 del module, curry, Some
-print("ok")
 """)

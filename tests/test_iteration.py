@@ -10,8 +10,6 @@ import itertools
 import inspect
 import operator
 import signal
-import subprocess
-import sys
 import textwrap
 import threading
 
@@ -22,7 +20,7 @@ from brisko._brisko import Iter, Some, accumulate, concat, concatv, cons, count,
 from brisko._brisko import frequencies, groupby, interleave, interpose, isdistinct, iterate, join, last, last_opt
 from brisko._brisko import mapcat, merge_sorted, nth, nth_opt, partition, partition_all, peek, peek_opt, pluck
 from brisko._brisko import reduceby, remove, second, sliding_window, tail, take, take_nth, topk, unique
-from conftest import Boom, X, consumed, fail, raising_after
+from conftest import Boom, X, consumed, fail, raising_after, run_child
 
 V = [2**70 + v for v in (3, 1, 4, 1, 5, 9, 2, 6)]  # not immortal: a leaked reference shows under ./dev leaks
 ODD, EVEN = [x for x in V if x % 2], [x for x in V if not x % 2]
@@ -343,6 +341,5 @@ def test_host_callables_are_looked_up_once_after_the_first_success():
         for t in threads: t.join()
         print(results.count([1, 2]))
     """
-    out = subprocess.run([sys.executable, "-c", textwrap.dedent(code)], capture_output=True, text=True, check=True)
     # A failed first lookup is retried; the first success binds, later replacements are ignored.
-    assert out.stdout.split() == ["ModuleNotFoundError", "patched", "patched", "8"]
+    assert run_child(textwrap.dedent(code)).split() == ["ModuleNotFoundError", "patched", "patched", "8"]

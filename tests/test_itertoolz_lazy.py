@@ -6,8 +6,6 @@ import collections
 import gc
 import itertools
 import operator
-import subprocess
-import sys
 
 import pytest
 from hypothesis import given
@@ -16,7 +14,7 @@ from hypothesis import strategies as st
 from brisko import _brisko as b
 from brisko._brisko import accumulate, interleave, interpose, partition, partition_all, pluck, remove, sliding_window
 from brisko._brisko import unique
-from conftest import CustomIterator, hashables, hashed
+from conftest import CustomIterator, hashables, hashed, run_child
 from models import round_robin
 
 
@@ -83,9 +81,7 @@ recycled = map(list, partition(3, map(scan, map(M, "abcdef"))))
 K = type("K", (int,), {"__lt__": lambda a, b: scan(int(a) < int(b))})  # topk's heap asks it
 print(list(partition(3, map(scan, range(6)))), juxt(scan, scan, scan)(7), list(recycled), topk(3, map(K, range(6))))
 """
-    out = subprocess.run([sys.executable, "-c", code], capture_output=True, text=True)
-    expected = "[(0, 1, 2), (3, 4, 5)] (7, 7, 7) [['a', 'b', 'c'], ['d', 'e', 'f']] (5, 4, 3)"
-    assert (out.returncode, out.stdout.strip()) == (0, expected), out.stderr
+    assert run_child(code) == "[(0, 1, 2), (3, 4, 5)] (7, 7, 7) [['a', 'b', 'c'], ['d', 'e', 'f']] (5, 4, 3)"
 
 
 # ---------------------------------------------------------------- the dedicated iterators

@@ -10,7 +10,6 @@ import itertools
 import pathlib
 import shutil
 import subprocess
-import sys
 import sysconfig
 import weakref
 
@@ -18,7 +17,7 @@ import pytest
 
 import brisko
 from brisko import _brisko as b
-from conftest import Boom, X, consumed, pair
+from conftest import LOAD_BY_PATH, Boom, X, consumed, pair, run_child
 
 # Which names, with which signatures and methods, the reference and the stub (through test_docs and
 # test_typing's stubtest) hold to the module; here, what kind of object each name is.
@@ -324,27 +323,9 @@ def test_exceptions_from_user_code_pass_through_untouched(name):
     assert raised.__context__ is None and raised.__cause__ is None
 
 
-# The extension loaded as a module of its own, past the package (which keeps its own import).
-LOAD = """
-import gc, glob, importlib.machinery, importlib.util, os
-package = importlib.machinery.PathFinder.find_spec("brisko").submodule_search_locations[0]
-library = glob.glob(os.path.join(package, "_brisko.*.so"))[0]
-def load(name="brisko._brisko"):
-    spec = importlib.util.spec_from_file_location(name, library)
-    module = importlib.util.module_from_spec(spec)
-    spec.loader.exec_module(module)
-    return module
-"""
-
-
-def run_child(code):
-    out = subprocess.run([sys.executable, "-c", LOAD + code], capture_output=True, text=True, timeout=600)
-    assert out.stdout.strip() == "ok", out.stderr[-3000:]
-
-
 @pytest.mark.out_of_process
 def test_a_second_import_shares_the_interpreters_classes():
-    run_child("""
+    run_child(LOAD_BY_PATH + """
 import brisko._brisko as packaged
 first, second = load(), load()
 assert first is not second and first.__all__ == second.__all__ and first.__all__ is not second.__all__
@@ -353,13 +334,12 @@ assert first.Some is second.Some and type(second.Nothing) is first.NothingType a
 del first
 gc.collect()  # the first module gone, its share with it: the classes stay for the others
 assert second.nth(1, "abc") == "b" and second.curry(max)(1, 2) == 2 and type(second.Some(1)) is second.Some
-print("ok")
 """)
 
 
 @pytest.mark.out_of_process
 def test_a_torn_down_module_reports_itself_gone():
-    run_child("""
+    run_child(LOAD_BY_PATH + """
 module = load()
 some, ok = module.Some(1), module.Ok(1)
 del module
@@ -371,5 +351,4 @@ for value in (some, ok):
         assert "brisko._brisko is not loaded in this interpreter" in str(e), e
     else:
         raise AssertionError("and_then answered without its classes")
-print("ok")
 """)

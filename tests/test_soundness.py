@@ -12,7 +12,6 @@ import operator
 import os
 import pickle
 import signal
-import subprocess
 import sys
 import threading
 import weakref
@@ -20,7 +19,7 @@ import weakref
 import pytest
 
 from brisko import _brisko as b
-from conftest import CustomIterator
+from conftest import CustomIterator, run_child
 
 
 class Stop(BaseException):
@@ -259,9 +258,8 @@ print(within == after, sorted(set(map(str, after.values()))))
 def test_a_finalizer_run_by_the_clear_finds_the_object_cleared():
     pytest.importorskip("brisko._testhooks")
     tests = os.path.dirname(os.path.abspath(__file__))
-    out = subprocess.run([sys.executable, "-c", CLEARED_FROM_WITHIN, tests], capture_output=True, text=True, timeout=60)
-    assert out.stdout.strip() == "True ['Err(None)', 'Ok(None)', 'ReferenceError', 'Some(None)', '[]', 'ended']", (
-        out.stdout + out.stderr[-2000:])
+    out = run_child(CLEARED_FROM_WITHIN, tests)
+    assert out == "True ['Err(None)', 'Ok(None)', 'ReferenceError', 'Some(None)', '[]', 'ended']", out
 
 
 DEEP_CHAINS = """
@@ -334,14 +332,12 @@ for kib in (next(filter(stack_fits, range(4, 1024, 4))), 160, 256):  # the small
     t.start()
     t.join()
 assert not failed, failed[0].exc_value
-print("ok")
 """
 
 
 @pytest.mark.out_of_process
 def test_deep_chains_raise_recursion_error_and_free_cleanly():
-    out = subprocess.run([sys.executable, "-c", DEEP_CHAINS], capture_output=True, text=True, timeout=600)
-    assert out.returncode == 0 and out.stdout.strip() == "ok", out.stderr[-2000:]
+    run_child(DEEP_CHAINS)
 
 
 # The slot and the method, each naming itself when a Panic escapes the step (None: the library's one
@@ -385,8 +381,7 @@ except MemoryError:
 @pytest.mark.out_of_process
 @pytest.mark.skipif("BRISKO_SANITIZED" in os.environ, reason="under the sanitizers a failed operator new aborts")
 def test_a_table_that_cannot_be_had_raises_memory_error():
-    out = subprocess.run([sys.executable, "-c", NO_ROOM_FOR_THE_TABLE], capture_output=True, text=True, timeout=60)
-    assert out.stdout.strip() == "MemoryError", out.stderr[-2000:]
+    assert run_child(NO_ROOM_FOR_THE_TABLE) == "MemoryError"
 
 
 # The consumer's islice drops its only reference to the brisko iterator while that iterator's
@@ -416,5 +411,4 @@ print(list(it), events)
 
 @pytest.mark.out_of_process
 def test_a_step_outlives_the_consumer_dropping_its_iterator():
-    out = subprocess.run([sys.executable, "-c", DROPPED_MID_STEP], capture_output=True, text=True, timeout=60)
-    assert out.stdout.strip() == "[1] ['refused', 'step goes on', 'source freed']", out.stderr[-2000:]
+    assert run_child(DROPPED_MID_STEP) == "[1] ['refused', 'step goes on', 'source freed']"
