@@ -89,20 +89,20 @@ public:
             return zero_value_;
         }
         if ((used_ + 1) * 2 > capacity_) grow();
-        const std::size_t mask = capacity_ - 1;
-        const std::size_t start = home(key);
+        std::size_t start = home(key);
         std::size_t i = start;
-        for (; slots_[i].key != 0; i = (i + 1) & mask) {
+        for (; slots_[i].key != 0; i = (i + 1) & (capacity_ - 1)) {
             if (slots_[i].key == key) return slots_[i].value;
         }
         // Looked at as a key joins, before any reference to its slot is handed out.
-        if (!mixed_ && clustered()) {
+        if (!mixed_ && clustered()) [[unlikely]] {
             rehash(capacity_, true);
-            return find_or_add(key, added);
+            i = start = home(key);
+            while (slots_[i].key != 0) i = (i + 1) & (capacity_ - 1);
         }
         slots_[i].key = key;
         ++used_;
-        displaced_ += (i - start) & mask;
+        displaced_ += (i - start) & (capacity_ - 1);
         added = true;
         return slots_[i].value;
     }
@@ -143,7 +143,7 @@ private:
     void grow() { rehash(capacity_ * 2, mixed_); }
 
     // Moves every key into a fresh table of `capacity` slots, placed by the hash `mixed` names.
-    void rehash(std::size_t capacity, bool mixed) {
+    [[gnu::noinline]] void rehash(std::size_t capacity, bool mixed) {
         // Allocated before anything changes: should it fail, the table is still whole and usable.
         auto* fresh = static_cast<Slot*>(allocate_block(capacity * sizeof(Slot)));
         Slot* old = std::exchange(slots_, fresh);
