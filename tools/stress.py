@@ -8,7 +8,7 @@ array with the lock released while another thread writes into it, and one interp
 module on purpose before it ends. At the end only the main interpreter's cells may be open.
 
 `./dev tsan` runs it under ThreadSanitizer, where any race report ends the process; `./dev test`
-runs a small budget of it (tests/test_stress.py). Exits non-zero on any failure."""
+runs a small budget of it (tests/test_interpreters.py). Exits non-zero on any failure."""
 
 import _interpreters  # the low-level module, which 3.13 has too
 import argparse
@@ -126,7 +126,7 @@ def buffer_writer_and_counter(deadline, errors):
     count is of values the array held, and the total is its length."""
     from brisko import _brisko as b
 
-    data = array.array("q", range(50_000))
+    data = array.array("q", range(200_000))  # long enough for the count to release the lock
     view = memoryview(data)
     done = threading.Event()
 
