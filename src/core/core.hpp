@@ -7,10 +7,11 @@
 
 #include "arg_vector.hpp"        // ArgVector: a vectorcall argument vector assembled in place
 #include "call.hpp"              // vectorcall, call_one, call_two, truth, equals
+#include "critical_section.hpp"  // CriticalSection: an object's lock where there is no interpreter lock
 #include "errors.hpp"            // ffi_err, fetch_err, discard_exception, iter_next, nested_next, check_signals
 #include "gc_visit.hpp"          // GcVisit: owned references shown to the cycle collector
 #include "interpreter_cell.hpp"  // InterpreterCell, InterpreterLocal: an object or native value per interpreter
-#include "item_access.hpp"       // indexed_item, get_item: exact list/tuple by a small int, else the host
+#include "item_access.hpp"       // indexed_item, get_item, list_item: in-place reads, safe without the lock
 #include "once_cell.hpp"         // OnceCell: one strong reference, filled at most once
 #include "owned.hpp"             // Owned: the one owning reference (steal, borrow, release)
 #include "panic.hpp"             // Panic, panic, boundary: no C++ exception crosses into the host

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 
+#include "../core/critical_section.hpp"
 #include "../core/errors.hpp"
 #include "../core/owned.hpp"
 
@@ -25,13 +26,18 @@ public:
 
     // 1 with the next entry held in `key` and `value`, 0 at the end, -1 with the exception set.
     int next(Owned& key, Owned& value) {
-        if (PyDict_GET_SIZE(dict_) != size_) return changed_size();
         PyObject *k, *v;
-        if (!PyDict_Next(dict_, &pos_, &k, &v)) return 0;
-        if (remaining_-- == 0) return changed_keys();
+        {
+            // Without the interpreter lock, the dict's own lock keeps other threads out from the
+            // size check until both entries are held, as the host's dict iterators do.
+            CriticalSection locked(dict_);
+            if (PyDict_GET_SIZE(dict_) != size_) return changed_size();
+            if (!PyDict_Next(dict_, &pos_, &k, &v)) return 0;
+            if (remaining_-- == 0) return changed_keys();
+            Py_INCREF(k);
+            Py_INCREF(v);
+        }
         // Both are held before either old reference goes: dropping one may run a __del__.
-        Py_INCREF(k);
-        Py_INCREF(v);
         key = Owned::steal(k);
         value = Owned::steal(v);
         return 1;

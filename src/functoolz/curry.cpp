@@ -11,6 +11,7 @@
 #include "../binding/function_def.hpp"
 #include "../binding/vectorcall_class.hpp"
 #include "../core/arg_vector.hpp"
+#include "../core/critical_section.hpp"
 #include "../core/errors.hpp"
 #include "../core/interpreter_cell.hpp"
 #include "../core/tuple.hpp"
@@ -47,9 +48,11 @@ InterpreterCell BIND_NAME, BIND_PARTIAL_NAME;
 Py_ssize_t size_of(const Owned& tuple) noexcept { return tuple ? PyTuple_GET_SIZE(tuple.get()) : 0; }
 
 // The keywords of a dict (its keys must be strs) as the two tuples a curry holds; both null for an
-// empty dict. Nothing here runs Python code, so the dict cannot change while it is read. -1 with
-// TypeError for a key that is not a str.
+// empty dict. Nothing here runs Python code, and the dict's lock keeps other threads out where
+// there is no interpreter lock, so the dict cannot change while it is read. -1 with TypeError for a
+// key that is not a str.
 int keywords_from_dict(PyObject* dict, Owned& names, Owned& values) {
+    CriticalSection locked(dict);
     Py_ssize_t n = PyDict_GET_SIZE(dict);
     if (n == 0) return 0;
     names = Owned::steal(PyTuple_New(n));

@@ -8,6 +8,7 @@
 #include <type_traits>
 #include <utility>
 
+#include "../core/critical_section.hpp"
 #include "../core/errors.hpp"
 #include "../core/owned.hpp"
 
@@ -36,6 +37,10 @@ int for_each_element(PyObject* seq, Body&& body, Passes&& passes = Passes()) {
     std::uint64_t n = 0;
     if (PyList_CheckExact(seq) || PyTuple_CheckExact(seq)) {
         bool is_list = PyList_CheckExact(seq);
+        // Without the interpreter lock, the list's own lock keeps other threads' changes out
+        // between the read of an element and the reference taken to it; as the interpreter lock
+        // is, it is let go while the body blocks, and the length is read again after it.
+        CriticalSection locked(seq);
         for (Py_ssize_t i = 0; i < (is_list ? PyList_GET_SIZE(seq) : PyTuple_GET_SIZE(seq)); ++i) {
             if (check_signals(++n) < 0) return -1;
             PyObject* borrowed = is_list ? PyList_GET_ITEM(seq, i) : PyTuple_GET_ITEM(seq, i);

@@ -1,6 +1,7 @@
-// GilRefCell: an iterator's mutable state behind a borrow counter. The interpreter lock gives mutual
-// exclusion between threads; the counter only catches reentrant use from the same thread (a user
-// callable advancing the iterator that is calling it), which gets "iterator already executing".
+// GilRefCell: an iterator's mutable state behind a borrow, which one thread at a time holds: the
+// state is read and written only under it. Another thread that borrows meanwhile waits for its turn;
+// reentrant use from the same thread (a user callable advancing the iterator that is calling it)
+// gets "iterator already executing".
 #pragma once
 
 #include <Python.h>
@@ -8,12 +9,9 @@
 #include <utility>
 
 #include "../core/gc_visit.hpp"
+#include "turn.hpp"
 
 namespace brisko {
-
-[[gnu::cold]] inline void already_executing() noexcept {
-    PyErr_SetString(PyExc_ValueError, "iterator already executing");
-}
 
 template <class T>
 class GilRefCell {
@@ -28,7 +26,7 @@ public:
         Guard(const Guard&) = delete;
         Guard& operator=(const Guard&) = delete;
         ~Guard() {
-            if (cell_) cell_->flag_ += 1;
+            if (cell_) cell_->turn_.give_back();
         }
         explicit operator bool() const noexcept { return cell_ != nullptr; }
         T* operator->() const noexcept { return &cell_->value_; }
@@ -38,29 +36,20 @@ public:
         GilRefCell* cell_;
     };
 
-    // An empty guard (ValueError set) when the cell is already borrowed.
-    [[nodiscard]] Guard borrow() noexcept {
-        if (flag_ != 0) {
-            already_executing();
-            return Guard(nullptr);
-        }
-        return try_borrow();
-    }
+    // An empty guard, with the exception set, when the calling thread borrows it already (or a
+    // signal's handler raised while it waited for its turn).
+    [[nodiscard]] Guard borrow() noexcept { return Guard(turn_.take() ? this : nullptr); }
 
-    // An empty guard, with nothing set, when the cell is already borrowed: for the collector's
-    // clear, which must leave no exception behind.
-    [[nodiscard]] Guard try_borrow() noexcept {
-        if (flag_ != 0) return Guard(nullptr);
-        flag_ = -1;
-        return Guard(this);
-    }
+    // An empty guard, with nothing set, when the cell is borrowed by anyone: for the collector's
+    // clear, which must neither wait nor leave an exception behind.
+    [[nodiscard]] Guard try_borrow() noexcept { return Guard(turn_.try_take() ? this : nullptr); }
 
     // For the collector only: it reads the state without a borrow (see GcVisit).
     int traverse(const GcVisit& visit) const { return visit(value_); }
 
 private:
     T value_;
-    Py_ssize_t flag_ = 0;  // 0 idle, -1 borrowed
+    Turn turn_;
 };
 
 }  // namespace brisko

@@ -9,6 +9,7 @@
 
 #include "../core/errors.hpp"
 #include "../core/gc_visit.hpp"
+#include "../core/item_access.hpp"
 #include "../core/owned.hpp"
 #include "raw_iter_next.hpp"
 
@@ -33,8 +34,10 @@ public:
     PyObject* next() {
         if (!is_list_) return checked_ ? nested_next(obj_.get()) : pull_native();
         if (exhausted_) return nullptr;
-        PyObject* list = obj_.get();
-        if (index_ < PyList_GET_SIZE(list)) return Py_NewRef(PyList_GET_ITEM(list, index_++));
+        if (PyObject* item = list_item(obj_.get(), index_)) {
+            ++index_;
+            return item;
+        }
         exhausted_ = true;
         return nullptr;
     }

@@ -3,6 +3,7 @@
 
 #include "../binding/cached_attr.hpp"
 #include "../binding/function_def.hpp"
+#include "../core/critical_section.hpp"
 #include "../core/errors.hpp"
 #include "../core/item_access.hpp"
 #include "../iteration/peeked.hpp"
@@ -29,8 +30,12 @@ int skip(PyObject* it, std::int64_t n) {
 bool exact_sequence(PyObject* seq) { return PyList_CheckExact(seq) || PyTuple_CheckExact(seq); }
 
 PyObject* item_or_stop(PyObject* seq, Py_ssize_t i) {
-    if (i >= PySequence_Fast_GET_SIZE(seq)) return stop_iteration();
-    return Py_NewRef(PySequence_Fast_GET_ITEM(seq, i));
+    PyObject* item = nullptr;
+    {
+        CriticalSection locked(seq);  // another thread may shorten a list between the two reads
+        if (i < PySequence_Fast_GET_SIZE(seq)) item = Py_NewRef(PySequence_Fast_GET_ITEM(seq, i));
+    }
+    return item ? item : stop_iteration();
 }
 
 PyObject* first(Args<"first(seq)">& a) {
@@ -78,8 +83,13 @@ PyObject* last(Args<"last(seq)">& a) {
     PyObject* seq = a["seq"];
     if (exact_sequence(seq)) {
         // The same element, and the same IndexError, as indexing the one-element tail slice.
-        Py_ssize_t size = PySequence_Fast_GET_SIZE(seq);
-        if (size > 0) return Py_NewRef(PySequence_Fast_GET_ITEM(seq, size - 1));
+        PyObject* item = nullptr;
+        {
+            CriticalSection locked(seq);
+            Py_ssize_t size = PySequence_Fast_GET_SIZE(seq);
+            if (size > 0) item = Py_NewRef(PySequence_Fast_GET_ITEM(seq, size - 1));
+        }
+        if (item) return item;
         PyErr_SetString(PyExc_IndexError, PyList_Check(seq) ? "list index out of range" : "tuple index out of range");
         return nullptr;
     }

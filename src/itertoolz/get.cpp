@@ -30,7 +30,8 @@ Registered GET{ITERTOOLZ_NAMES, function_def<get>()};
 // change the list), after the `done` entries already made.
 static PyObject* lookups_one_by_one(PyObject* ind, PyObject* coll, PyObject* dflt, std::vector<Owned> done) {
     for (Py_ssize_t i = Py_ssize_t(done.size()); i < PyList_GET_SIZE(ind); ++i) {
-        Owned key = Owned::borrow(PyList_GET_ITEM(ind, i));
+        Owned key = Owned::steal(list_item(ind, i));
+        if (!key) break;  // another thread shortened the list since its length was read
         Owned item = Owned::steal(lookup(coll, key.get(), dflt));
         if (!item) return nullptr;
         done.push_back(std::move(item));
@@ -39,8 +40,8 @@ static PyObject* lookups_one_by_one(PyObject* ind, PyObject* coll, PyObject* dfl
 }
 
 // The tuple of coll[k] for the keys of `ind` when indexed_item reads every one of them, or null
-// (no exception) when one is not: nothing here runs Python code, so the keys cannot change under
-// it and a miss can start over the general way.
+// (no exception) when one is not: nothing here runs Python code, so only another thread can change
+// the keys under it, and then a miss (a key gone) starts over the general way.
 static PyObject* indexed_lookups(PyObject* ind, PyObject* coll) {
     if (!PyList_CheckExact(coll) && !PyTuple_CheckExact(coll)) return nullptr;
     const Py_ssize_t n = PyList_GET_SIZE(ind);
@@ -50,9 +51,10 @@ static PyObject* indexed_lookups(PyObject* ind, PyObject* coll) {
         return nullptr;
     }
     for (Py_ssize_t i = 0; i < n; ++i) {
-        PyObject* item = indexed_item(coll, PyList_GET_ITEM(ind, i));
+        Owned key = Owned::steal(list_item(ind, i));
+        PyObject* item = key ? indexed_item(coll, key.get()) : nullptr;
         if (!item) return nullptr;
-        PyTuple_SET_ITEM(result.get(), i, Py_NewRef(item));
+        PyTuple_SET_ITEM(result.get(), i, item);
     }
     return result.release();
 }
@@ -67,14 +69,16 @@ PyObject* get_impl(PyObject* ind, PyObject* coll, PyObject* dflt) {
     const Py_ssize_t n = PyList_GET_SIZE(ind);
     if (n > SHORT) return lookups_one_by_one(ind, coll, dflt, {});
     std::array<Owned, SHORT> got;
+    auto go_on_one_by_one = [&](Py_ssize_t done) {  // the list changed: the first `done` are made
+        auto begin = std::make_move_iterator(got.begin());
+        return lookups_one_by_one(ind, coll, dflt, std::vector<Owned>(begin, begin + done));
+    };
     for (Py_ssize_t i = 0; i < n; ++i) {
-        Owned key = Owned::borrow(PyList_GET_ITEM(ind, i));  // held: the list may drop it meanwhile
+        Owned key = Owned::steal(list_item(ind, i));  // held: the list may drop it meanwhile
+        if (!key) return go_on_one_by_one(i);         // shortened by another thread
         got[std::size_t(i)] = Owned::steal(lookup(coll, key.get(), dflt));
         if (!got[std::size_t(i)]) return nullptr;
-        if (PyList_GET_SIZE(ind) != n) {
-            std::vector<Owned> done(std::make_move_iterator(got.begin()), std::make_move_iterator(got.begin() + i + 1));
-            return lookups_one_by_one(ind, coll, dflt, std::move(done));
-        }
+        if (PyList_GET_SIZE(ind) != n) return go_on_one_by_one(i + 1);
     }
     PyObject* result = PyTuple_New(n);
     if (!result) return nullptr;
