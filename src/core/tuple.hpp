@@ -36,8 +36,16 @@ inline PyObject* tuple_from_owned(std::vector<Owned>& items) {
 }
 
 // A result tuple may be refilled in place only while the iterator holds the one reference to it:
-// then no consumer can observe the change.
-inline bool recyclable(PyObject* tuple) noexcept { return Py_REFCNT(tuple) == 1; }
+// then no consumer can observe the change. Without the interpreter lock a count of one proves
+// nothing (another thread may hold a reference it has not counted in this thread's field yet): the
+// host's own test, as its iterators recycle their tuples.
+inline bool recyclable(PyObject* tuple) noexcept {
+#ifdef Py_GIL_DISABLED
+    return PyUnstable_Object_IsUniquelyReferenced(tuple);
+#else
+    return Py_REFCNT(tuple) == 1;
+#endif
+}
 
 // Call after refilling a recyclable tuple, before handing it out again. The host caches a tuple's
 // hash inside the tuple and the collector may have untracked it while it held only atomic values;

@@ -28,7 +28,7 @@ int CurryChain::signature(PyObject* func, PyObject*& sig) {
 
 bool CurryChain::Shape::matches(Py_ssize_t n, PyObject* kwnames) const noexcept {
     std::size_t count = kwnames ? std::size_t(PyTuple_GET_SIZE(kwnames)) : 0;
-    if (n_args != n || n_names != count) return false;
+    if (n_args.load(std::memory_order_acquire) != n || n_names != count) return false;
     // Keyword names are distinct within a call, so equal counts and every name found is a match.
     for (std::size_t i = 0; i < count; ++i) {
         PyObject* name = PyTuple_GET_ITEM(kwnames, Py_ssize_t(i));
@@ -50,18 +50,14 @@ Verdict CurryChain::verdict(Py_ssize_t n_args, PyObject* kwnames) const noexcept
 
 void CurryChain::remember(Py_ssize_t n_args, PyObject* kwnames, Verdict verdict) noexcept {
     std::size_t count = kwnames ? std::size_t(PyTuple_GET_SIZE(kwnames)) : 0;
-    if (count > MAX_NAMES) return;
-    Shape& shape = shapes_[next_];
-    next_ = (next_ + 1) % SHAPES;
-    // Filled before any old name goes: releasing a str runs no Python code, but the entry is
-    // consistent at every step regardless.
-    shape.n_args = -1;
-    for (std::size_t i = 0; i < MAX_NAMES; ++i) {
-        shape.names[i] = i < count ? Owned::borrow(PyTuple_GET_ITEM(kwnames, Py_ssize_t(i))) : Owned();
-    }
+    if (count > MAX_NAMES || claimed_.load(std::memory_order_relaxed) >= SHAPES) return;
+    const std::size_t slot = claimed_.fetch_add(1, std::memory_order_relaxed);
+    if (slot >= SHAPES) return;
+    Shape& shape = shapes_[slot];
+    for (std::size_t i = 0; i < count; ++i) shape.names[i] = Owned::borrow(PyTuple_GET_ITEM(kwnames, Py_ssize_t(i)));
     shape.n_names = count;
     shape.verdict = verdict;
-    shape.n_args = n_args;
+    shape.n_args.store(n_args, std::memory_order_release);
 }
 
 namespace {

@@ -9,6 +9,7 @@
 #include <Python.h>
 
 #include <array>
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 
@@ -36,8 +37,10 @@ public:
     // The verdict remembered for `n_args` positionals and the keyword names `kwnames` (a tuple,
     // or null for none), or Unknown.
     Verdict verdict(Py_ssize_t n_args, PyObject* kwnames) const noexcept;
-    // Remembers a verdict for a shape, evicting the oldest when the table is full. Shapes with
-    // many keyword names are not remembered (they are looked up afresh every time).
+    // Remembers a verdict for a shape while the table has room. The first SHAPES shapes stay for
+    // good: an entry, once published, never changes, so that threads calling the same curry read
+    // the table with no lock and never see an entry half-written or a name released under them. A
+    // chain called in more shapes than that, or with many keyword names, looks those up afresh.
     void remember(Py_ssize_t n_args, PyObject* kwnames, Verdict verdict) noexcept;
 
     int traverse(const GcVisit& visit) const {
@@ -50,7 +53,9 @@ private:
     static constexpr std::size_t MAX_NAMES = 4;
 
     struct Shape {
-        Py_ssize_t n_args = -1;  // -1: an empty entry
+        // -1 until the entry is published, by a release store after the fields below are written;
+        // a reader that loads it (acquire) as anything else reads them whole.
+        std::atomic<Py_ssize_t> n_args{-1};
         std::size_t n_names = 0;
         std::array<Owned, MAX_NAMES> names;  // the keyword names, in any order
         Verdict verdict = Verdict::Unknown;
@@ -60,7 +65,7 @@ private:
 
     OnceCell signature_;  // inspect.signature(func), or None for a callable without one
     std::array<Shape, SHAPES> shapes_;
-    std::size_t next_ = 0;  // the entry to fill (or evict) next
+    std::atomic<std::size_t> claimed_{0};  // entries taken by a writer, each by one only
 };
 
 // A new chain object (a new reference), or null with the exception set.

@@ -4,10 +4,8 @@
 
 #include <Python.h>
 
-// The per-iterator borrow counters are plain words that rely on the interpreter lock; the other
-// modules reach the same objects, so they declare the same.
-#ifdef Py_GIL_DISABLED
-#define BRISKO_MOD_GIL Py_MOD_GIL_USED
-#else
+// None of them needs the interpreter lock: where there is none, an iterator's state is held by one
+// thread at a time (Turn), containers read in place are read under their own locks, shared tables
+// publish entries whole, and process-wide state has the guards the README lists. So importing
+// brisko leaves a free-threaded interpreter free-threaded.
 #define BRISKO_MOD_GIL Py_MOD_GIL_NOT_USED
-#endif
