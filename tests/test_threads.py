@@ -6,7 +6,9 @@ the steps."""
 
 import array
 import collections
+import itertools
 import sys
+import sysconfig
 import threading
 
 import pytest
@@ -97,3 +99,38 @@ def test_threads_counting_their_own_int64_arrays_at_once_count_exactly():
     results = [None] * THREADS
     run_threads(lambda i: results.__setitem__(i, list(b.frequencies(arrays[i]).items())))
     assert results == expected
+
+
+def test_lists_and_dicts_changed_meanwhile_are_read_safely():
+    # One thread keeps changing a list and a dict that the others read through the in-place paths:
+    # every result is made of their elements, or is the host's own "changed" error; never a crash.
+    lst, d, finished = list(range(100)), dict.fromkeys(range(100), 0), []
+    reads = [lambda: b.frequencies(lst), lambda: list(b.unique(lst)), lambda: b.get([0, -1], lst, None),
+             lambda: list(b.remove(callable, lst)), lambda: (b.first(lst), b.last(lst)), lambda: b.valmap(abs, d),
+             lambda: b.merge(d, {-1: 0}), lambda: b.keyfilter(bool, d)]
+
+    def parts(x):
+        return [p for k, v in x.items() for p in (k, v)] if isinstance(x, dict) else x
+
+    def work(index):
+        if index == 0:
+            for i in itertools.takewhile(lambda _: len(finished) < THREADS - 1, itertools.count()):
+                lst.append(i), lst.pop(0), d.__setitem__(i % 200, i), d.pop((i + 100) % 200, None)
+            return
+        try:
+            for k in range(400):
+                try:
+                    assert all(type(p) is int for p in parts(reads[(index + k) % len(reads)]()))
+                except RuntimeError as e:
+                    assert "changed" in str(e), e
+        finally:
+            finished.append(index)
+
+    run_threads(work)
+
+
+@pytest.mark.skipif(not sysconfig.get_config_var("Py_GIL_DISABLED"), reason="not a free-threaded build")
+def test_brisko_leaves_a_free_threaded_interpreter_free_threaded():
+    from brisko import _introspect  # noqa: F401 - with _brisko and the test hooks, every module of it
+
+    assert not sys._is_gil_enabled()
