@@ -19,6 +19,7 @@ GROUPS = {
     "cases_iter": "Fluent Iter",
     "cases_pickling": "Pickling",
     "cases_interpreters": "Two cores: interpreters, processes, threads",
+    "cases_threads": "Two cores, two threads (free-threaded on 3.14t)",
 }
 # The axis spans these ratios; a ratio outside is drawn at the edge with its number.
 LOW, HIGH = 0.01, 10.0

@@ -13,7 +13,7 @@ import harness  # noqa: E402
 
 MODULES = [
     "cases_itertoolz", "cases_hashing", "cases_functoolz", "cases_option", "cases_dicttoolz", "cases_iter",
-    "cases_pickling", "cases_interpreters",
+    "cases_pickling", "cases_interpreters", "cases_threads",
 ]
 
 
