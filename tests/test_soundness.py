@@ -14,6 +14,7 @@ import pickle
 import signal
 import sys
 import threading
+import time
 import weakref
 
 import pytest
@@ -102,8 +103,9 @@ def test_endless_loops_answer_signals(name, alarm):
 
 def test_a_long_int64_scan_lets_other_threads_run_and_answers_signals():
     # 2**31 zeros in untouched read-only pages: seconds of scanning that cost no memory. Under a huge
-    # switch interval the sender runs only once the scan lets go of the lock; excepts catches only
-    # what frequencies itself raises, so a handler run after the call returns raises past it.
+    # switch interval the sender runs only once the scan lets go of the lock (with no lock, it waits
+    # a moment for the scan to start); excepts catches only what frequencies itself raises, so a
+    # handler run before the call or after it returns raises past it.
     def handler(signum, frame):
         raise Interrupted
 
@@ -113,7 +115,9 @@ def test_a_long_int64_scan_lets_other_threads_run_and_answers_signals():
     sys.setswitchinterval(1000)
     try:
         with mmap.mmap(-1, 8 << 31, flags=mmap.MAP_PRIVATE, prot=mmap.PROT_READ) as zeros:
-            _thread.start_new_thread(lambda: [signal.pthread_kill(main, signal.SIGUSR1), sender.release()], ())
+            wait = 0 if sys._is_gil_enabled() else 0.2
+            _thread.start_new_thread(lambda: [time.sleep(wait), signal.pthread_kill(main, signal.SIGUSR1),
+                                              sender.release()], ())
             outcome = b.excepts(Interrupted, b.frequencies, lambda e: "interrupted")(memoryview(zeros).cast("q"))
     finally:
         sys.setswitchinterval(interval)

@@ -5,14 +5,26 @@ nothing outside the standard library."""
 import sys
 
 
+def python_version():
+    """This interpreter's version as ./dev names it: "3.14", or "3.14t" for a free-threaded build,
+    whose extensions are built and tagged apart from the regular build's."""
+    import sysconfig
+
+    return "%d.%d" % sys.version_info[:2] + ("t" if sysconfig.get_config_var("Py_GIL_DISABLED") else "")
+
+
+def print_version():
+    print(python_version())
+
+
 def can_build_ext(*versions):
-    """Exits 0 when this interpreter is a CPython of one of `versions` ("3.14", ...) with the headers
-    extensions build against."""
+    """Exits 0 when this interpreter is a CPython of one of `versions` ("3.14", "3.14t", ...) with
+    the headers extensions build against."""
     import os
     import platform
     import sysconfig
 
-    ok = (platform.python_implementation() == "CPython" and "%d.%d" % sys.version_info[:2] in versions
+    ok = (platform.python_implementation() == "CPython" and python_version() in versions
           and os.path.exists(os.path.join(sysconfig.get_path("include"), "Python.h")))
     sys.exit(0 if ok else 1)
 
@@ -119,6 +131,7 @@ def pyright_config(pyproject, out):
 
 
 COMMANDS = {
+    "version": print_version,
     "can-build-ext": can_build_ext,
     "fetch-pyright": fetch_pyright,
     "check-wheel": check_wheel,

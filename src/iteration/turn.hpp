@@ -18,6 +18,12 @@ namespace brisko {
 
 class Turn {
 public:
+    Turn() noexcept = default;
+    // An iterator's state moves only while the iterator is built, never while borrowed: the moved
+    // turn is idle, and so is the new one.
+    Turn(Turn&&) noexcept {}
+    Turn& operator=(Turn&&) = delete;
+
     // True when the calling thread (attached) now holds the turn. False, with ValueError "iterator
     // already executing", when it holds it already; or, after waiting, with the exception of a
     // signal handler that raised meanwhile.
