@@ -35,13 +35,16 @@ def brisko_job(seed):
     return sorted(totals.items()), sorted(counts.items())
 
 
-def plain_job(seed):
-    rs = records(seed)
+def plain_totals(rs):
     groups = {}
     for r in rs:
         groups.setdefault(r[0] % 100, []).append(r)
-    totals = {k: sum(r[1] for r in group) for k, group in groups.items()}
-    counts = Counter(r[0] % 7 for r in rs)
+    return {k: sum(r[1] for r in group) for k, group in groups.items()}
+
+
+def plain_job(seed):
+    rs = records(seed)
+    totals, counts = plain_totals(rs), Counter(r[0] % 7 for r in rs)
     return sorted(totals.items()), sorted(counts.items())
 
 

@@ -14,13 +14,9 @@ import time
 from concurrent.futures import ThreadPoolExecutor
 
 from brisko._brisko import frequencies, groupby, pluck, unique, valmap
+from cases_interpreters import RECORDS, plain_totals, records
 
-RECORDS = 1_000_000
 FREE_THREADED = bool(sysconfig.get_config_var("Py_GIL_DISABLED")) and not sys._is_gil_enabled()
-
-
-def records(seed):
-    return [((i * 7919 + seed) % 1000, i) for i in range(RECORDS)]
 
 
 def brisko_job(seed):
@@ -32,11 +28,7 @@ def brisko_job(seed):
 
 def plain_job(seed):
     rs = records(seed)
-    groups = {}
-    for r in rs:
-        groups.setdefault(r[0] % 100, []).append(r)
-    totals = {k: sum(r[1] for r in group) for k, group in groups.items()}
-    counts = {}
+    totals, counts = plain_totals(rs), {}
     for r in rs:
         k = r[0] % 7
         counts[k] = counts.get(k, 0) + 1
