@@ -7,11 +7,11 @@
 
 namespace brisko {
 
-// Guard: the spec and hook are immutable after load; the type object is per interpreter. Declare
+// Guard: the type spec and hook are immutable after load; the type object is per interpreter. Declare
 // one at namespace scope.
-// One class: its spec, an optional hook that completes the type before it is frozen (a slot a spec
-// cannot name, such as the shared raw iternext, or a class attribute; 0, or -1 with the exception
-// set), and the cell holding its type object once made.
+// One class: its PyType_Spec, an optional hook that completes the type before it is frozen (a slot
+// a type spec cannot name, such as the shared raw iternext, or a class attribute; 0, or -1 with the
+// exception set), and the cell holding its type object once made.
 struct ClassDef {
     PyType_Spec* spec;
     int (*install)(PyTypeObject*) = nullptr;
