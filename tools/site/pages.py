@@ -37,7 +37,7 @@ PAGES = [
     ("pickling", None, ["Pickling and copying"]),
     ("types", None, ["Types"]),
     ("scaling", None, ["Scaling out"]),
-    ("threads-interpreters", "Threads and interpreters", ["Threads", "Many interpreters"]),
+    ("threads-interpreters", "Threads and interpreters", ["Threads and free-threaded Python", "Many interpreters"]),
 ]
 
 
