@@ -149,6 +149,14 @@ int check_dict(const char* param, PyObject* obj) {
     return -1;
 }
 
+int gathered_keyword(PyObject* kwargs, const char* name, Owned& out) {
+    if (!kwargs) return 0;
+    PyObject* value = nullptr;
+    int found = PyDict_GetItemStringRef(kwargs, name, &value);
+    out = Owned::steal(value);
+    return found;
+}
+
 int to_bool(const char* param, PyObject* obj, bool& out) {
     if (PyBool_Check(obj)) {
         out = obj == Py_True;

@@ -94,5 +94,8 @@ int to_i64(const char* param, PyObject* obj, std::int64_t& out);
 int to_bool(const char* param, PyObject* obj, bool& out);
 // A parameter that must be a dict (subclasses included): 0, or -1 with the host's conversion TypeError.
 int check_dict(const char* param, PyObject* obj);
+// For a line that takes **kwargs and reads some of them by name: the keyword `name` of `kwargs`
+// (null when none were given) into `out`, 1 when present, 0 absent, -1 with an exception.
+int gathered_keyword(PyObject* kwargs, const char* name, Owned& out);
 
 }  // namespace brisko

@@ -8,7 +8,6 @@
 #include "cached_attr.hpp"       // HostAttr, cached_attr, lookup_attr, call_attr
 #include "class_def.hpp"         // ClassDef, class_type, alloc_instance, free_instance
 #include "collected_object.hpp"  // CollectedObject, collected_slots: object-holding classes, the rule once cleared
-#include "context.hpp"           // Context: the module or class a body runs in
 #include "function_def.hpp"      // function_def, method_def, static_method_def, Constructor, Kwargs
 #include "named_args.hpp"        // Args: a body's arguments, by the names of its line
 #include "registration.hpp"      // RegistrationTable, Registered: exported names in order, unexported classes

@@ -8,7 +8,6 @@
 #include "../core/panic.hpp"
 #include "../core/python_compat.hpp"  // Py_tp_vectorcall, which the constructors fill
 #include "args.hpp"
-#include "context.hpp"
 #include "named_args.hpp"
 #include "signature_line.hpp"
 
@@ -80,21 +79,21 @@ struct Checked {
 
 // The fast-call entries behind every declared callable: bind, then run the body inside the boundary.
 template <class C, auto BODY>
-PyObject* function_entry(PyObject* module, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) noexcept {
+PyObject* function_entry(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) noexcept {
     return boundary([&]() -> PyObject* {
-        typename C::A a(Context::of_module(module));
+        typename C::A a;
         if (a.bind(C::D::SIG, args, nargs, kwnames) < 0) return nullptr;
         return BODY(a);
     });
 }
 
-// No class of brisko's can be subclassed, so the class of `self` is the one defining the method.
-// (METH_METHOD would pass it too, but the interpreter specialises its calls only of methods
-// without that flag.)
+// A body reaches its interpreter's state through InterpreterCell, not through a module or class
+// passed in: METH_METHOD would pass the defining class, but the interpreter specialises its calls
+// only of methods without that flag.
 template <class C, auto BODY>
 PyObject* method_entry(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) noexcept {
     return boundary([&]() -> PyObject* {
-        typename C::A a(Context::of_class(Py_TYPE(self)));
+        typename C::A a;
         if (a.bind(C::D::SIG, args, nargs, kwnames) < 0) return nullptr;
         return BODY(self, a);
     });
@@ -102,9 +101,9 @@ PyObject* method_entry(PyObject* self, PyObject* const* args, Py_ssize_t nargs, 
 
 // A static method is kept in its class as a builtin bound to the class (bare_static_methods).
 template <class C, auto BODY>
-PyObject* static_method_entry(PyObject* cls, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) noexcept {
+PyObject* static_method_entry(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) noexcept {
     return boundary([&]() -> PyObject* {
-        typename C::A a(Context::of_class(reinterpret_cast<PyTypeObject*>(cls)));
+        typename C::A a;
         if (a.bind(C::D::SIG, args, nargs, kwnames) < 0) return nullptr;
         return BODY(a);
     });
@@ -113,9 +112,9 @@ PyObject* static_method_entry(PyObject* cls, PyObject* const* args, Py_ssize_t n
 // A class constructor in vectorcall form, for the type's `Py_tp_vectorcall` slot: `cls(...)` binds
 // like any registered function and builds no argument tuple. The body allocates the instance.
 template <class C, auto BODY>
-PyObject* constructor_entry(PyObject* cls, PyObject* const* args, std::size_t nargsf, PyObject* kwnames) noexcept {
+PyObject* constructor_entry(PyObject*, PyObject* const* args, std::size_t nargsf, PyObject* kwnames) noexcept {
     return boundary([&]() -> PyObject* {
-        typename C::A a(Context::of_class(reinterpret_cast<PyTypeObject*>(cls)));
+        typename C::A a;
         if (a.bind(C::D::SIG, args, Py_ssize_t(nargsf), kwnames) < 0) return nullptr;
         return BODY(a);
     });

@@ -9,7 +9,6 @@
 #include <cstdint>
 
 #include "args.hpp"
-#include "context.hpp"
 #include "signature_line.hpp"
 
 namespace brisko {
@@ -30,7 +29,7 @@ public:
         std::size_t slot_;
     };
 
-    explicit Args(Context context) noexcept : context_(context) {}
+    Args() noexcept = default;
     Args(const Args&) = delete;
     Args& operator=(const Args&) = delete;
 
@@ -49,8 +48,11 @@ public:
     // keyword names instead when every keyword went to **kwargs (see Bound).
     PyObject* kwargs() const noexcept { return bound_.kwargs.get(); }
     PyObject* kwnames() const noexcept { return bound_.kwnames; }
+    // A keyword that **kwargs gathered, by name (gathered_keyword): 1 present, 0 absent, -1 error.
+    int kwarg(const char* name, Owned& out) const { return gathered_keyword(kwargs(), name, out); }
 
-    const Context& context() const noexcept { return context_; }
+    // The callable's name as its line gives it, "take" or "Iter.take", for what names the tool.
+    static constexpr const char* tool() noexcept { return Read::TOOL.data(); }
 
     // The typed conversions of args.hpp, of the argument called `name`.
     int to_count(Name name, std::uint64_t& out) const { return brisko::to_count(param(name), (*this)[name], out); }
@@ -75,7 +77,6 @@ private:
     static constexpr const char* param(Name name) { return Read::param(name.slot()); }
 
     Bound<Read::N_SLOTS> bound_;
-    Context context_;
 };
 
 }  // namespace brisko

@@ -52,7 +52,8 @@ public:
     // A class the module makes at import: exported under its name, or only made.
     enum class Exported : bool { no, yes };
 
-    // A function declared here: `Registered TAKE{ITERTOOLZ_NAMES, function_def<"take(n, seq)", take>()};`
+    // A function declared here: `Registered TAKE{ITERTOOLZ_NAMES, function_def<take>()};`, the line
+    // read from the type of `take`'s parameter.
     Registered(RegistrationTable& table, PyMethodDef def) noexcept;
     // A function whose method-table entry is defined elsewhere and lives as long as the library.
     Registered(RegistrationTable& table, PyMethodDef* def) noexcept;

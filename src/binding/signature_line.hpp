@@ -10,7 +10,7 @@
 
 namespace brisko {
 
-// A signature line as a template argument: `function_def<"take(n, seq)", take>()`.
+// A signature line as a template argument: `Args<"take(n, seq)">`, the parameter of `take`'s body.
 template <std::size_t N>
 struct SignatureLine {
     static constexpr std::size_t SIZE = N;
@@ -209,6 +209,13 @@ struct Line {
     static constexpr std::size_t N_SLOTS = std::size_t(PARSED.n_positional) + PARSED.n_kwonly;
 
     static constexpr const char* param(std::size_t slot) { return PARSED.names + PARSED.params[slot]; }
+
+    // What the line names, "take" or "Iter.take": the tool its body's errors and iterators name.
+    static constexpr std::array<char, N> TOOL = [] {
+        std::array<char, N> tool{};
+        for (std::size_t i = 0; LINE.text[i] != '('; ++i) tool[i] = LINE.text[i];
+        return tool;
+    }();
     static constexpr Default default_of(std::size_t slot) { return PARSED.defaults[slot]; }
 
     // The slot of the parameter called `name`. Evaluated while compiling only: a name the line does

@@ -59,17 +59,17 @@ PyObject* islice(PyObject* inner, std::uint64_t n, bool drop) {
 // map and filter run the function in a dedicated iterator's step, as every chain method that calls
 // user code does: its errors, StopIteration included, are reported as this Iter's, never lost.
 PyObject* map(PyObject* self, Args<"Iter.map($self, f)">& a) {
-    return wrap(Owned::steal(map_impl("Iter.map", a["f"], inner_of(self))));
+    return wrap(Owned::steal(map_impl(a.tool(), a["f"], inner_of(self))));
 }
 
 // A None function keeps the elements that are true themselves, as the builtin filter does.
 PyObject* filter(PyObject* self, Args<"Iter.filter($self, f)">& a) {
-    return wrap(Owned::steal(filter_impl("Iter.filter", a["f"], inner_of(self))));
+    return wrap(Owned::steal(filter_impl(a.tool(), a["f"], inner_of(self))));
 }
 
 PyObject* unique(PyObject* self, Args<"Iter.unique($self, key=None)">& a) {
     PyObject* key = a.unless_none("key");
-    return wrap(Owned::steal(unique_impl("Iter.unique", inner_of(self), key)));
+    return wrap(Owned::steal(unique_impl(a.tool(), inner_of(self), key)));
 }
 
 PyObject* take(PyObject* self, Args<"Iter.take($self, n)">& a) {
@@ -98,11 +98,11 @@ PyObject* partition_all(PyObject* self, Args<"Iter.partition_all($self, n)">& a)
 }
 
 PyObject* flat_map(PyObject* self, Args<"Iter.flat_map($self, f)">& a) {
-    return wrap(Owned::steal(mapcat_impl("Iter.flat_map", a["f"], inner_of(self))));
+    return wrap(Owned::steal(mapcat_impl(a.tool(), a["f"], inner_of(self))));
 }
 
 PyObject* pluck(PyObject* self, Args<"Iter.pluck($self, ind)">& a) {
-    return wrap(Owned::steal(pluck_impl("Iter.pluck", a["ind"], inner_of(self), nullptr)));
+    return wrap(Owned::steal(pluck_impl(a.tool(), a["ind"], inner_of(self), nullptr)));
 }
 
 // Unlike the module-level interpose, nothing is pulled now: the first element is read on the first
@@ -112,7 +112,7 @@ PyObject* interpose(PyObject* self, Args<"Iter.interpose($self, el)">& a) {
 }
 
 PyObject* accumulate(PyObject* self, Args<"Iter.accumulate($self, binop)">& a) {
-    return wrap(Owned::steal(accumulate_impl("Iter.accumulate", a["binop"], inner_of(self), nullptr)));
+    return wrap(Owned::steal(accumulate_impl(a.tool(), a["binop"], inner_of(self), nullptr)));
 }
 
 // ---------------------------------------------------------------- terminal methods

@@ -40,7 +40,7 @@ private:
 };
 
 PyObject* accumulate(Args<"accumulate(binop, seq, initial=...)">& a) {
-    return accumulate_impl("accumulate", a["binop"], a["seq"], a["initial"]);
+    return accumulate_impl(a.tool(), a["binop"], a["seq"], a["initial"]);
 }
 Registered ACCUMULATE{ITERTOOLZ_NAMES, function_def<accumulate>()};
 

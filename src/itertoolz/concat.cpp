@@ -24,7 +24,7 @@ PyObject* concatv(Args<"concatv(*seqs)">& a) {
 }
 Registered CONCATV{ITERTOOLZ_NAMES, function_def<concatv>()};
 
-PyObject* mapcat(Args<"mapcat(func, seqs)">& a) { return mapcat_impl("mapcat", a["func"], a["seqs"]); }
+PyObject* mapcat(Args<"mapcat(func, seqs)">& a) { return mapcat_impl(a.tool(), a["func"], a["seqs"]); }
 Registered MAPCAT{ITERTOOLZ_NAMES, function_def<mapcat>()};
 
 }  // namespace

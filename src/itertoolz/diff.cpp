@@ -97,15 +97,6 @@ private:
     bool done_ = false;
 };
 
-// Keyword `name` of `kwargs` (which may be null) into `out`: 1 present, 0 absent, -1 error.
-int keyword(PyObject* kwargs, const char* name, Owned& out) {
-    if (!kwargs) return 0;
-    PyObject* value = nullptr;
-    int found = PyDict_GetItemStringRef(kwargs, name, &value);
-    out = Owned::steal(value);
-    return found;
-}
-
 PyObject* diff(Args<"diff(*seqs, **kwargs)">& a) {
     PyObject* const* seqs = a.rest();
     Py_ssize_t count = a.n_rest();
@@ -123,15 +114,15 @@ PyObject* diff(Args<"diff(*seqs, **kwargs)">& a) {
     }
     // Presence is what counts for default (None fills with None); key=None means no key.
     Owned dflt, key;
-    int has_default = keyword(a.kwargs(), "default", dflt);
-    if (has_default < 0 || keyword(a.kwargs(), "key", key) < 0) return nullptr;
+    int has_default = a.kwarg("default", dflt);
+    if (has_default < 0 || a.kwarg("key", key) < 0) return nullptr;
     if (key.get() == Py_None) key.reset();
     std::vector<Owned> iters;
     for (Py_ssize_t i = 0; i < count; ++i) {
         iters.push_back(Owned::steal(PyObject_GetIter(seqs[i])));
         if (!iters.back()) return nullptr;
     }
-    return new_native_iter<DiffStep>("diff", std::move(iters), has_default > 0, std::move(dflt), std::move(key));
+    return new_native_iter<DiffStep>(a.tool(), std::move(iters), has_default > 0, std::move(dflt), std::move(key));
 }
 Registered DIFF{ITERTOOLZ_NAMES, function_def<diff>()};
 

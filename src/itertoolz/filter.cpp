@@ -44,7 +44,7 @@ private:
 PyObject* remove(Args<"remove(predicate, seq)">& a) {
     PySource source = PySource::from(a["seq"]);
     if (!source) return nullptr;
-    return new_native_iter<FilterStep>("remove", std::move(source), Owned::borrow(a["predicate"]));
+    return new_native_iter<FilterStep>(a.tool(), std::move(source), Owned::borrow(a["predicate"]));
 }
 Registered REMOVE{ITERTOOLZ_NAMES, function_def<remove>()};
 

@@ -46,7 +46,7 @@ PyObject* interleave(Args<"interleave(seqs)">& a) {
         return iters.back() ? 0 : -1;
     });
     if (rc < 0) return nullptr;
-    return new_native_iter<InterleaveStep>("interleave", std::move(iters));
+    return new_native_iter<InterleaveStep>(a.tool(), std::move(iters));
 }
 Registered INTERLEAVE{ITERTOOLZ_NAMES, function_def<interleave>()};
 

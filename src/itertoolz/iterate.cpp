@@ -36,7 +36,7 @@ private:
 };
 
 PyObject* iterate(Args<"iterate(func, x)">& a) {
-    return new_native_iter<IterateStep>("iterate", Owned::borrow(a["func"]), Owned::borrow(a["x"]));
+    return new_native_iter<IterateStep>(a.tool(), Owned::borrow(a["func"]), Owned::borrow(a["x"]));
 }
 Registered ITERATE{ITERTOOLZ_NAMES, function_def<iterate>()};
 

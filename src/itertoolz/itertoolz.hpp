@@ -24,7 +24,7 @@ PyObject* mapcat_impl(const char* tool, PyObject* func, PyObject* seqs);
 PyObject* map_impl(const char* tool, PyObject* func, PyObject* seq);
 // The elements whose predicate result is true, a FilterIter; a None predicate tests the elements.
 PyObject* filter_impl(const char* tool, PyObject* predicate, PyObject* seq);
-// `rest` holds the optional initial value: zero or one items.
+// `initial` may be null: none given, the first element starts the totals.
 PyObject* accumulate_impl(const char* tool, PyObject* binop, PyObject* seq, PyObject* initial);
 PyObject* partition_all_impl(std::uint64_t n, PyObject* seq);
 // A NativeIter that yields nothing.
@@ -41,7 +41,7 @@ PyObject* sliding_window_impl(std::uint64_t n, PyObject* seq);
 // The elements of `seq` with `el` between each two; unlike the module-level interpose, nothing is
 // read before the first step.
 PyObject* interpose_impl(PyObject* el, PyObject* seq);
-// `rest` holds the optional default: zero or one items.
+// `dflt` may be null: none given, a missing index raises.
 PyObject* pluck_impl(const char* tool, PyObject* ind, PyObject* seqs, PyObject* dflt);
 // `key` may be null (no key).
 PyObject* unique_impl(const char* tool, PyObject* seq, PyObject* key);

@@ -122,7 +122,7 @@ PyObject* join(Args<"join(leftkey, leftseq, rightkey, rightseq, left_default=Non
     Owned right = Owned::steal(PyObject_GetIter(a["rightseq"]));
     if (!right) return nullptr;
     return new_native_iter<JoinStep>(
-        "join", Owned::borrow(a["leftkey"]), Owned::borrow(a["leftseq"]), Owned::borrow(a["rightkey"]),
+        a.tool(), Owned::borrow(a["leftkey"]), Owned::borrow(a["leftseq"]), Owned::borrow(a["rightkey"]),
         std::move(right), Owned::borrow(a.unless_none("left_default")), Owned::borrow(a.unless_none("right_default")));
 }
 Registered JOIN{ITERTOOLZ_NAMES, function_def<join>()};

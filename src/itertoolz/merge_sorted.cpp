@@ -59,7 +59,7 @@ PyObject* merge_sorted(Args<"merge_sorted(*seqs, key=None)">& a) {
     if (!merged) return nullptr;
     Owned it = Owned::steal(PyObject_GetIter(merged.get()));
     if (!it) return nullptr;
-    return new_native_iter<ForwardStep>("merge_sorted", std::move(it));
+    return new_native_iter<ForwardStep>(a.tool(), std::move(it));
 }
 Registered MERGE_SORTED{ITERTOOLZ_NAMES, function_def<merge_sorted>()};
 

@@ -119,8 +119,8 @@ PyObject* partition(Args<"partition(n, seq, pad=...)">& a) {
     PySource source = PySource::from(a["seq"]);
     if (!source) return nullptr;
     PyObject* pad = a["pad"];
-    return new_native_iter<PartitionStep>("partition", std::move(source), std::uint64_t(n),
-                                          pad ? Tail::Pad : Tail::Drop, Owned::borrow(pad));
+    return new_native_iter<PartitionStep>(a.tool(), std::move(source), std::uint64_t(n), pad ? Tail::Pad : Tail::Drop,
+                                          Owned::borrow(pad));
 }
 Registered PARTITION{ITERTOOLZ_NAMES, function_def<partition>()};
 

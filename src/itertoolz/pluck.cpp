@@ -74,7 +74,7 @@ private:
 };
 
 PyObject* pluck(Args<"pluck(ind, seqs, default=...)">& a) {
-    return pluck_impl("pluck", a["ind"], a["seqs"], a["default"]);
+    return pluck_impl(a.tool(), a["ind"], a["seqs"], a["default"]);
 }
 Registered PLUCK{ITERTOOLZ_NAMES, function_def<pluck>()};
 

@@ -146,7 +146,7 @@ PyObject* new_unique_i64_iter(BufferView view) {
 
 PyObject* unique(Args<"unique(seq, key=None)">& a) {
     PyObject* key = a.unless_none("key");
-    return unique_impl("unique", a["seq"], key);
+    return unique_impl(a.tool(), a["seq"], key);
 }
 Registered UNIQUE{ITERTOOLZ_NAMES, function_def<unique>()};
 
