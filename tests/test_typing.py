@@ -1,5 +1,5 @@
 """The stubs against the runtime, the reference, mypy and pyright: stubtest finds nothing beyond its
-allow-list, the stub is what tools/stub.py makes of it, it is clean under --strict, a program using
+allow-list, the stub is clean under --strict (tests/test_sync.py checks that it is generated), a program using
 every name and one starting `from brisko import *` type-check under both checkers and run, and a file
 of mistakes fails with exactly the errors it announces (pyright on the same lines)."""
 
@@ -15,7 +15,6 @@ import sysconfig
 import pytest
 
 import brisko
-import stub
 
 pytestmark = [
     pytest.mark.skipif(
@@ -86,11 +85,6 @@ def test_stubtest_finds_nothing_beyond_the_allowlist():
     out = _run("-m", "mypy.stubtest", "brisko._brisko", "--allowlist", str(TYPING / "stubtest_allowlist.txt"),
                python=sys.executable)
     assert out.returncode == 0, out.stdout + out.stderr
-
-
-def test_the_stub_is_generated():
-    """Its arity overloads, and every name's docstring (the first sentence of its reference entry)."""
-    assert stub.generate(STUB.read_text(), stub.REFERENCE.read_text()) == STUB.read_text(), "run tools/stub.py"
 
 
 def test_the_stub_is_strict_clean(mypy_errors):

@@ -1,18 +1,16 @@
-"""Writes the generated parts of python/brisko/_brisko.pyi: the arity overloads of pipe, compose,
+"""The generated parts of python/brisko/_brisko.pyi: the arity overloads of pipe, compose,
 compose_left, thread_first, thread_last and juxt, the overloads that type a literal index into a
 tuple (get, get_opt, pluck, countby, groupby, reduceby and their Iter methods), each between BEGIN/END
-GENERATED lines, and the docstring of every name the reference documents, which is the first
-sentence of its entry there.
+GENERATED lines, and the docstring of every name the reference documents: the first paragraph of
+its entry there and the entry's first example, which editors show on hover.
 
 The reference is the one source of that prose: its examples run as tests, and a docstring is its
-summary. `./dev python tools/stub.py` rewrites the stub; tests/test_typing.py fails while the
-checked-in stub differs from what this makes of it.
+summary. `./dev sync` (tools/sync.py) rewrites the stub with them.
 """
 
 import ast
 import pathlib
 import re
-import sys
 import textwrap
 
 ROOT = pathlib.Path(__file__).resolve().parent.parent
@@ -114,35 +112,41 @@ def _overload_block(name, indent):
     return lines
 
 
-def first_sentences(reference):
-    """{name as headed, e.g. 'take' or 'Option.of': the first sentence of its entry}."""
+# An entry runs to the next heading (a comment in an example starts with a small letter).
+ENTRY = re.compile(r"^#+ `([A-Za-z_.]+)[^`]*`\n\n(.*?)(?=^#+ [`A-Z]|\Z)", re.MULTILINE | re.DOTALL)
+EXAMPLE = re.compile(r"^```python\n(.*?)^```", re.MULTILINE | re.DOTALL)
+
+
+def summaries(reference):
+    """{name as headed, e.g. 'take' or 'Option.of': its docstring}, which is the first paragraph of
+    its entry and the entry's first example, as an editor shows on hover."""
     found = {}
-    for match in re.finditer(r"^#+ `([A-Za-z_.]+)[^`]*`\n\n(.*?)(?:\n\n|\Z)", reference, re.MULTILINE | re.DOTALL):
-        paragraph = " ".join(match.group(2).split())
-        # The first full stop followed by a space or the end, outside backticks.
-        ticks, end = 0, len(paragraph)
-        for i, c in enumerate(paragraph):
-            ticks += c == "`"
-            if c == "." and ticks % 2 == 0 and paragraph[i + 1 : i + 2] in ("", " "):
-                end = i + 1
-                break
-        found[match.group(1)] = paragraph[:end]
+    for match in ENTRY.finditer(reference):
+        paragraph = " ".join(match.group(2).split("\n\n")[0].split())
+        example = EXAMPLE.search(match.group(2))
+        found[match.group(1)] = (paragraph, example.group(1).rstrip("\n") if example else "")
     return found
 
 
-def _docstring(text, indent):
-    if '"""' in text or "\\" in text:
+def _docstring(summary, indent):
+    paragraph, example = summary
+    text = paragraph + (f"\n\n{example}" if example else "")
+    if '"""' in text:
         raise ValueError(f"cannot quote {text!r}")
-    one_line = f'{indent}"""{text}"""'
-    if len(one_line) <= WIDTH:
+    quote = 'r"""' if "\\" in text else '"""'
+    one_line = f"{indent}{quote}{paragraph}\"\"\""
+    if not example and len(one_line) <= WIDTH:
         return [one_line]
-    wrapped = textwrap.wrap(f'"""{text}"""', WIDTH - len(indent), break_on_hyphens=False)
-    return [indent + line for line in wrapped]
+    lines = textwrap.wrap(quote + paragraph, WIDTH - len(indent), break_on_hyphens=False)
+    if example:
+        lines += [""] + example.splitlines()
+    return [indent + line if line else "" for line in lines] + [indent + '"""']
 
 
 def _docstring_nodes(tree):
     """{name: the docstring's Expr node} for every top-level function, class and annotated variable,
-    and for 'Cls.method' the methods of the classes (the first overload of each name)."""
+    and for 'Cls.method' the methods of the classes (the first overload of each name). A function
+    written on one line, `def f(x: int) -> int: ...`, has its `...` there, where a docstring goes."""
     nodes = {}
 
     def visit(body, prefix):
@@ -154,7 +158,8 @@ def _docstring_nodes(tree):
                 name, doc = node.target.id, following
             if name is None or prefix + name in nodes:
                 continue
-            if isinstance(doc, ast.Expr) and isinstance(doc.value, ast.Constant) and isinstance(doc.value.value, str):
+            constant = isinstance(doc, ast.Expr) and isinstance(doc.value, ast.Constant) and doc.value.value
+            if isinstance(constant, str) or constant is ... and doc.lineno == node.lineno:
                 nodes[prefix + name] = doc
             if isinstance(node, ast.ClassDef) and not prefix:
                 visit(node.body, node.name + ".")
@@ -179,19 +184,16 @@ def generate(stub, reference):
     undocumented = sorted(set(exported) - set(nodes))
     if undocumented:
         raise ValueError(f"names without a docstring in the stub: {undocumented}")
-    sentences = first_sentences(reference)
-    missing = sorted(set(sentences) - set(nodes))
+    docs = summaries(reference)
+    missing = sorted(set(docs) - set(nodes))
     if missing:
         raise ValueError(f"documented names the stub does not declare with a docstring: {missing}")
-    for name, node in sorted(((n, nodes[n]) for n in sentences), key=lambda item: -item[1].lineno):
-        indent = lines[node.lineno - 1][: node.col_offset]
-        lines[node.lineno - 1 : node.end_lineno] = _docstring(sentences[name], indent)
+    for name, node in sorted(((n, nodes[n]) for n in docs), key=lambda item: -item[1].lineno):
+        line = lines[node.lineno - 1]
+        if node.value.value is ...:  # the one-line form: the docstring goes under its def
+            indent = line[: len(line) - len(line.lstrip())] + "    "
+            lines[node.lineno - 1 : node.end_lineno] = [line[: node.col_offset].rstrip()] + _docstring(docs[name], indent)
+        else:
+            lines[node.lineno - 1 : node.end_lineno] = _docstring(docs[name], line[: node.col_offset])
     return "\n".join(lines) + "\n"
 
-
-def main():
-    STUB.write_text(generate(STUB.read_text(), REFERENCE.read_text()))
-
-
-if __name__ == "__main__":
-    sys.exit(main())

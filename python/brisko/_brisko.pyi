@@ -257,11 +257,34 @@ class Option(_OptionMethods[_T_co], Protocol[_T_co]):
     """An optional value: a Some[T] or a NothingType. `Option.of(v)` makes one from a maybe-None v."""
     @staticmethod
     def of(v: _T | None) -> Some[_T] | NothingType:
-        """Returns a new `NothingType` when `v` is `None`, else `Some(v)`."""
+        """Returns a new `NothingType` when `v` is `None`, else `Some(v)`. `Option` itself has no constructor.
+
+        >>> Option.of({"a": 1}.get("a")), Option.of({"a": 1}.get("b"))
+        (Some(1), Nothing)
+        """
 
 @final
 class Some(Option[_T_co]):
-    """A present value."""
+    """A present value. Its methods: `map(f)` gives `Some(f(value))`; `and_then(f)` gives what `f(value)` returns, which
+    must be a `Some` or a `NothingType` (else `TypeError`); `filter(pred)` gives a new `Some(value)` or a `NothingType`;
+    `unwrap()`, `unwrap_or(default)` and `unwrap_or_else(f)` give `value`; `ok_or(err)` gives `Ok(value)`; `is_some()`
+    is `True`, `is_none()` is `False`, and a `Some` is always true, whatever it holds.
+
+    >>> Some(3).map(lambda x: x + 1)
+    Some(4)
+    >>> Some(3).filter(lambda x: x > 5)
+    Nothing
+    >>> Some(0).unwrap_or(7), bool(Some(0))
+    (0, True)
+    >>> for option in Some(5), first_opt([]):
+    ...     match option:
+    ...         case Some(x):
+    ...             print("got", x)
+    ...         case NothingType():
+    ...             print("nothing")
+    got 5
+    nothing
+    """
 
     __match_args__ = ("value",)
     __hash__: ClassVar[None]  # type: ignore[assignment]
@@ -291,7 +314,20 @@ class Some(Option[_T_co]):
 
 @final
 class NothingType(Option[Never]):
-    """An absent value."""
+    """An absent value. `map`, `and_then` and `filter` give a new `NothingType` without calling their argument;
+    `unwrap()` raises `ValueError`; `unwrap_or(default)` gives `default` and `unwrap_or_else(f)` gives `f()`;
+    `ok_or(err)` gives `Err(err)`; `is_some()` is `False`, `is_none()` is `True`, and every instance is false and equal
+    to every other.
+
+    >>> NothingType().unwrap_or(7)
+    7
+    >>> NothingType().ok_or("missing")
+    Err('missing')
+    >>> NothingType().unwrap()
+    Traceback (most recent call last):
+      ...
+    ValueError: called `unwrap` on Nothing
+    """
 
     __hash__: ClassVar[None]  # type: ignore[assignment]
     def __new__(cls) -> Self: ...
@@ -316,7 +352,18 @@ class NothingType(Option[Never]):
     def __bool__(self) -> Literal[False]: ...
 
 Nothing: Final[NothingType]
-"""A ready-made `NothingType` instance."""
+"""A ready-made `NothingType` instance. Operations make new instances, so test with `==` (or `is_none()`), not `is`; in
+a `match`, write `case NothingType():` or the dotted `case brisko.Nothing:` (compared with `==`), never a bare `case
+Nothing:`.
+
+>>> first_opt([]) == Nothing, first_opt([]) is Nothing
+(True, False)
+>>> import brisko
+>>> match last_opt([]):
+...     case brisko.Nothing:
+...         print("empty")
+empty
+"""
 
 @type_check_only
 class _ResultMethods(Protocol[_T_co, _E_co]):
@@ -336,11 +383,32 @@ class Result(_ResultMethods[_T_co, _E_co], Protocol[_T_co, _E_co]):
     @staticmethod
     def of(f: Callable[[], _T]) -> Ok[_T] | Err[Exception]:
         """Returns `Ok(f())`, or `Err(exception)` when `f()` raises an `Exception` (an exception that only derives from
-        `BaseException`, such as `KeyboardInterrupt`, propagates)."""
+        `BaseException`, such as `KeyboardInterrupt`, propagates). `Result` itself has no constructor.
+
+        >>> Result.of(lambda: 10 // 2)
+        Ok(5)
+        >>> match Result.of(lambda: int("ten")):
+        ...     case Ok(v):
+        ...         print("value", v)
+        ...     case Err(e):
+        ...         print("failed:", e)
+        failed: invalid literal for int() with base 10: 'ten'
+        """
 
 @final
 class Ok(Result[_T_co, Never]):
-    """A success."""
+    """A success. `map(f)` gives `Ok(f(value))`; `map_err(f)` gives a new `Ok` with the same value; `and_then(f)` gives
+    what `f(value)` returns, which must be an `Ok` or an `Err` (else `TypeError`); `unwrap()` and `unwrap_or(default)`
+    give `value`; `ok()` gives `Some(value)` and `err()` a `NothingType`; `is_ok()` is `True`, `is_err()` is `False`,
+    and an `Ok` is always true.
+
+    >>> Ok(2).map(lambda x: x * 10)
+    Ok(20)
+    >>> Ok(2).and_then(lambda x: Err("odd") if x % 2 else Ok(x // 2))
+    Ok(1)
+    >>> Ok(2).ok()
+    Some(2)
+    """
 
     __match_args__ = ("value",)
     __hash__: ClassVar[None]  # type: ignore[assignment]
@@ -370,7 +438,19 @@ class Ok(Result[_T_co, Never]):
 
 @final
 class Err(Result[Never, _E_co]):
-    """A failure."""
+    """A failure. `map(f)` and `and_then(f)` give a new `Err` with the same error; `map_err(f)` gives `Err(f(error))`;
+    `unwrap()` raises `ValueError` naming the error; `unwrap_or(default)` gives `default`; `ok()` gives a `NothingType`
+    and `err()` gives `Some(error)`; `is_ok()` is `False`, `is_err()` is `True`, and an `Err` is always false.
+
+    >>> Err("boom").map_err(str.upper)
+    Err('BOOM')
+    >>> Err("boom").unwrap_or(0)
+    0
+    >>> Err(KeyError("k")).unwrap()
+    Traceback (most recent call last):
+      ...
+    ValueError: called `unwrap` on Err(KeyError('k'))
+    """
 
     __match_args__ = ("error",)
     __hash__: ClassVar[None]  # type: ignore[assignment]
@@ -399,20 +479,36 @@ class Err(Result[Never, _E_co]):
     def __bool__(self) -> Literal[False]: ...
 
 def first_opt(seq: Iterable[_T]) -> Some[_T] | NothingType:
-    """Returns `Some(first element)`, or a `NothingType` for an empty input."""
+    """Returns `Some(first element)`, or a `NothingType` for an empty input.
+
+    >>> first_opt([4, 5]), first_opt([])
+    (Some(4), Nothing)
+    """
 
 def last_opt(seq: Iterable[_T]) -> Some[_T] | NothingType:
-    """Returns `Some(last element)`, or a `NothingType` for an empty input; it consumes the input."""
+    """Returns `Some(last element)`, or a `NothingType` for an empty input; it consumes the input.
+
+    >>> last_opt("abc")
+    Some('c')
+    """
 
 def nth_opt(n: SupportsIndex, seq: Iterable[_T]) -> Some[_T] | NothingType:
     """Returns `Some(element at position n)`, or a `NothingType` when the input is shorter; there is no negative
-    indexing."""
+    indexing.
+
+    >>> nth_opt(2, [10, 20, 30]), nth_opt(3, [10, 20, 30])
+    (Some(30), Nothing)
+    """
 
 # BEGIN GENERATED get_opt (tools/stub.py)
 @overload
 def get_opt(ind: Literal[0], coll: tuple[_V, *tuple[Any, ...]] | None) -> Some[_V] | NothingType:
     """Returns `Some(coll[ind])`, or a `NothingType` when the lookup raises `KeyError`, `IndexError` or `TypeError`;
-    other exceptions propagate."""
+    other exceptions propagate.
+
+    >>> get_opt("a", {"a": 1}), get_opt(5, [1]), get_opt(-1, [1, 2])
+    (Some(1), Nothing, Some(2))
+    """
 @overload
 def get_opt(ind: Literal[1], coll: tuple[Any, _V, *tuple[Any, ...]] | None) -> Some[_V] | NothingType: ...
 @overload
@@ -432,42 +528,103 @@ def get_opt(ind: _K, coll: _Indexable[_K, _V] | None) -> Some[_V] | NothingType:
 # END GENERATED get_opt
 
 def get_in_opt(coll: Any, *keys: Any) -> Some[Any] | NothingType:
-    """Returns `Some(coll[k1][k2]...)`, or a `NothingType` when a lookup raises `KeyError`, `IndexError` or
-    `TypeError`."""
+    """Returns `Some(coll[k1][k2]...)`, or a `NothingType` when a lookup raises `KeyError`, `IndexError` or `TypeError`.
+
+    >>> get_in_opt({"a": [1, 2]}, "a", 1), get_in_opt({"a": [1, 2]}, "a", 5)
+    (Some(2), Nothing)
+    """
 
 def peek_opt(seq: Iterable[_T]) -> Some[tuple[_T, Iterator[_T]]] | NothingType:
-    """Returns `Some((first element, iterator over every element))`, or a `NothingType` for an empty input."""
+    """Returns `Some((first element, iterator over every element))`, or a `NothingType` for an empty input.
+
+    >>> match peek_opt(iter("xyz")):
+    ...     case Some((head, everything)):
+    ...         print(head, list(everything))
+    ...     case NothingType():
+    ...         print("empty")
+    x ['x', 'y', 'z']
+    """
 
 # ---------------------------------------------------------------- sequence and iterator tools
 
 @final
 class NativeIter(Iterator[_T_co]):
-    """The class of the iterators most lazy tools return (`remove`, `iterate`, `accumulate`, ...)."""
+    """The class of the iterators most lazy tools return (`remove`, `iterate`, `accumulate`, ...). It has no
+    constructor: `NativeIter()` raises `TypeError`. Calling `next()` on one from inside a callable it is running raises
+    `ValueError` "iterator already executing".
+
+    >>> type(remove(bool, [])) is NativeIter
+    True
+    """
 
     def __iter__(self) -> Self: ...
     def __next__(self) -> _T_co: ...
 
 def count(seq: Iterable[object]) -> int:
-    """Returns the number of elements, consuming an iterator (lists are iterated too)."""
+    """Returns the number of elements, consuming an iterator (lists are iterated too).
+
+    >>> count(x for x in "abc" if x != "b")
+    2
+    """
 
 def first(seq: Iterable[_T]) -> _T:
-    """Returns the first element of `seq`; raises `StopIteration` when `seq` is empty."""
+    """Returns the first element of `seq`; raises `StopIteration` when `seq` is empty.
+
+    >>> first([10, 20, 30])
+    10
+    >>> first([])
+    Traceback (most recent call last):
+      ...
+    StopIteration
+    """
 
 def second(seq: Iterable[_T]) -> _T:
-    """Returns the second element; raises `StopIteration` when `seq` has fewer than two."""
+    """Returns the second element; raises `StopIteration` when `seq` has fewer than two.
+
+    >>> second("abc")
+    'b'
+    """
 
 def last(seq: Iterable[_T]) -> _T:
-    """Returns the last element; raises `IndexError` when `seq` is empty."""
+    """Returns the last element; raises `IndexError` when `seq` is empty.
+
+    >>> last("abc")
+    'c'
+    >>> last(x for x in range(4))
+    3
+    """
 
 def nth(n: SupportsIndex, seq: Iterable[_T]) -> _T:
     """Returns `seq[n]` for a sequence (so a negative `n` counts from the end, and an index out of range raises the
     sequence's `IndexError`) and otherwise the element at position `n` of the iteration; raises `StopIteration` when an
-    iterator is shorter, and `ValueError` for a negative `n` on one."""
+    iterator is shorter, and `ValueError` for a negative `n` on one.
+
+    >>> nth(1, "abc")
+    'b'
+    >>> nth(-1, [1, 2, 3])
+    3
+    >>> nth(2, iter([10, 20, 30]))
+    30
+    """
 
 @overload
 def get(ind: list[_K], coll: _Indexable[_K, _V]) -> tuple[_V, ...]:
     """Returns `coll[ind]`, or for a list `ind` the tuple of `coll[i]`; with a `default`, a lookup that raises
-    `KeyError`, `IndexError` or `TypeError` gives the default instead, and without one the error propagates."""
+    `KeyError`, `IndexError` or `TypeError` gives the default instead, and without one the error propagates.
+
+    >>> get(1, ["a", "b", "c"])
+    'b'
+    >>> get("x", {"x": 1, "y": 2})
+    1
+    >>> get([0, 5], [10], "d")
+    (10, 'd')
+    >>> get(5, [10], None) is None
+    True
+    >>> get(5, [10])
+    Traceback (most recent call last):
+      ...
+    IndexError: list index out of range
+    """
 @overload
 def get(ind: list[_K], coll: _Indexable[_K, _V] | None, default: _D) -> tuple[_V | _D, ...]: ...
 # BEGIN GENERATED get (tools/stub.py)
@@ -511,15 +668,33 @@ def get(ind: _K, coll: _Indexable[_K, _V] | None, default: _D) -> _V | _D: ...
 
 def isdistinct(seq: Iterable[Hashable]) -> bool:
     """Returns whether no two elements are equal, stopping at the first repeat; an unhashable element raises
-    `TypeError`."""
+    `TypeError`.
+
+    >>> isdistinct([1, 2, 3]), isdistinct("aba")
+    (True, False)
+    """
 
 def frequencies(seq: Iterable[_H]) -> dict[_H, int]:
     """Returns a dict mapping each distinct element to its number of occurrences, in first-appearance order; an
-    unhashable element raises `TypeError`."""
+    unhashable element raises `TypeError`. An int64 buffer is counted natively, as `unique` scans one (and with the same
+    result for a buffer written meanwhile), with the interpreter lock released: threads counting their own buffers run
+    at once, each on its own core.
+
+    >>> frequencies("abca")
+    {'a': 2, 'b': 1, 'c': 1}
+    >>> frequencies([1, 1.0, True])
+    {1: 3}
+    """
 
 @overload
 def topk(k: SupportsIndex, seq: Iterable[SupportsRichComparisonT], key: None = None) -> tuple[SupportsRichComparisonT, ...]:
-    """Returns a tuple of the `k` largest elements (by `key` when given), largest first, equal ones in input order."""
+    """Returns a tuple of the `k` largest elements (by `key` when given), largest first, equal ones in input order.
+
+    >>> topk(2, [1, 5, 3, 5])
+    (5, 5)
+    >>> topk(2, ["bb", "a", "cc"], key=len)
+    ('bb', 'cc')
+    """
 @overload
 def topk(k: SupportsIndex, seq: Iterable[_T], key: Callable[[_T], SupportsRichComparison]) -> tuple[_T, ...]: ...
 @overload
@@ -527,23 +702,46 @@ def topk(k: SupportsIndex, seq: Iterable[_T], key: _KeySpec) -> tuple[_T, ...]: 
 
 def peek(seq: Iterable[_T]) -> tuple[_T, Iterator[_T]]:
     """Returns the tuple of the first element and an iterator that yields every element, that one included; raises
-    `StopIteration` when `seq` is empty."""
+    `StopIteration` when `seq` is empty.
+
+    >>> head, everything = peek(iter([1, 2, 3]))
+    >>> head, list(everything)
+    (1, [1, 2, 3])
+    """
 
 def take(n: int, seq: Iterable[_T]) -> Iterator[_T]:
-    """Returns a lazy iterator over the first `n` elements (`itertools.islice(seq, n)`)."""
+    """Returns a lazy iterator over the first `n` elements (`itertools.islice(seq, n)`).
+
+    >>> list(take(2, [10, 20, 30]))
+    [10, 20]
+    """
 
 def drop(n: int, seq: Iterable[_T]) -> Iterator[_T]:
-    """Returns a lazy iterator over the elements after the first `n`."""
+    """Returns a lazy iterator over the elements after the first `n`.
+
+    >>> list(drop(2, [10, 20, 30]))
+    [30]
+    """
 
 def take_nth(n: int, seq: Iterable[_T]) -> Iterator[_T]:
-    """Returns a lazy iterator over every `n`-th element, starting with the first."""
+    """Returns a lazy iterator over every `n`-th element, starting with the first.
+
+    >>> list(take_nth(2, range(7)))
+    [0, 2, 4, 6]
+    """
 
 # A sliceable input gives its own slice; anything else gives a tuple. For an input known only as
 # an Iterable the checker cannot tell which, hence Sequence.
 @overload
 def tail(n: SupportsIndex, seq: list[_T]) -> list[_T]:
     """Returns the last `n` elements: `seq[-n:]` when `seq` can be sliced (a list for a list, a string for a string),
-    otherwise a tuple; `tail(0, seq)` is empty."""
+    otherwise a tuple; `tail(0, seq)` is empty.
+
+    >>> tail(2, [1, 2, 3])
+    [2, 3]
+    >>> tail(2, iter([1, 2, 3]))
+    (2, 3)
+    """
 @overload
 def tail(n: SupportsIndex, seq: tuple[_T, ...]) -> tuple[_T, ...]: ...
 @overload
@@ -554,40 +752,84 @@ def tail(n: SupportsIndex, seq: Iterator[_T]) -> tuple[_T, ...]: ...
 def tail(n: SupportsIndex, seq: Iterable[_T]) -> Sequence[_T]: ...
 
 def cons(el: _U, seq: Iterable[_T]) -> Iterator[_T | _U]:
-    """Returns a lazy iterator over `el` followed by the elements of `seq`."""
+    """Returns a lazy iterator over `el` followed by the elements of `seq`.
+
+    >>> list(cons(0, [1, 2]))
+    [0, 1, 2]
+    """
 
 def concat(seqs: Iterable[Iterable[_T]]) -> Iterator[_T]:
-    """Returns a lazy iterator over the elements of each iterable in `seqs` in turn."""
+    """Returns a lazy iterator over the elements of each iterable in `seqs` in turn.
+
+    >>> list(concat([[1, 2], [], (3,)]))
+    [1, 2, 3]
+    """
 
 def concatv(*seqs: Iterable[_T]) -> Iterator[_T]:
-    """Returns a lazy iterator over the elements of each argument in turn."""
+    """Returns a lazy iterator over the elements of each argument in turn.
+
+    >>> list(concatv([1], "ab"))
+    [1, 'a', 'b']
+    """
 
 def interpose(el: _U, seq: Iterable[_T]) -> Iterator[_T | _U]:
     """Returns an iterator over the elements of `seq` with `el` between each two; the first element is taken from `seq`
-    at the call."""
+    at the call. An empty `seq` gives an empty iterator.
+
+    >>> list(interpose(0, [1, 2, 3]))
+    [1, 0, 2, 0, 3]
+    >>> list(interpose(0, []))
+    []
+    """
 
 def interleave(seqs: Iterable[Iterable[_T]]) -> Iterator[_T]:
     """Returns a lazy iterator taking one element from each iterable in turn, dropping the ones that run out; raises
-    `TypeError` at the call when an item of `seqs` is not iterable."""
+    `TypeError` at the call when an item of `seqs` is not iterable.
+
+    >>> list(interleave([[1, 2, 3], "ab", []]))
+    [1, 'a', 2, 'b', 3]
+    """
 
 def sliding_window(n: SupportsIndex, seq: Iterable[_T]) -> Iterator[tuple[_T, ...]]:
     """Returns an iterator over the overlapping `n`-tuples of `seq`, having taken its first `n - 1` elements at the
-    call; a negative `n` raises `ValueError` "n must be >= 0"."""
+    call; a negative `n` raises `ValueError` "n must be >= 0".
+
+    >>> list(sliding_window(2, [1, 2, 3]))
+    [(1, 2), (2, 3)]
+    >>> list(sliding_window(4, [1, 2, 3]))
+    []
+    """
 
 @overload
 def partition(n: SupportsIndex, seq: Iterable[_T]) -> Iterator[tuple[_T, ...]]:
     """Returns a lazy iterator over tuples of exactly `n` elements: a short final group is dropped, or padded with the
-    pad value when one is given; `n` below 1 gives an empty iterator."""
+    pad value when one is given; `n` below 1 gives an empty iterator.
+
+    >>> list(partition(2, [1, 2, 3]))
+    [(1, 2)]
+    >>> list(partition(2, [1, 2, 3], None))
+    [(1, 2), (3, None)]
+    """
 @overload
 def partition(n: SupportsIndex, seq: Iterable[_T], pad: _U) -> Iterator[tuple[_T | _U, ...]]: ...
 
 def partition_all(n: SupportsIndex, seq: Iterable[_T]) -> Iterator[tuple[_T, ...]]:
-    """Returns a lazy iterator over tuples of `n` elements, the last one possibly shorter."""
+    """Returns a lazy iterator over tuples of `n` elements, the last one possibly shorter.
+
+    >>> list(partition_all(2, [1, 2, 3]))
+    [(1, 2), (3,)]
+    """
 
 @overload
 def merge_sorted(*seqs: Iterable[SupportsRichComparisonT], key: None = None) -> Iterator[SupportsRichComparisonT]:
     """Returns a lazy iterator merging inputs that are each sorted (by `key` when given) into one sorted stream, as
-    `heapq.merge` does."""
+    `heapq.merge` does.
+
+    >>> list(merge_sorted([1, 4], [2, 3]))
+    [1, 2, 3, 4]
+    >>> list(merge_sorted(["bb", "dddd"], ["a", "ccc"], key=len))
+    ['a', 'bb', 'ccc', 'dddd']
+    """
 @overload
 def merge_sorted(*seqs: Iterable[_T], key: Callable[[_T], SupportsRichComparison]) -> Iterator[_T]: ...
 
@@ -597,7 +839,15 @@ def merge_sorted(*seqs: Iterable[_T], key: Callable[[_T], SupportsRichComparison
 def diff(seqs: list[Iterable[_T]], /, *, key: Callable[[_T], object] | None = None) -> Iterator[tuple[_T, ...]]:
     """Returns a lazy iterator over the tuples of parallel elements that are not all equal (compared by `key(element)`
     with `key=`), stopping at the shortest input unless `default=` fills the exhausted ones; a single list argument is
-    the list of sequences; fewer than two sequences raise `TypeError`."""
+    the list of sequences; fewer than two sequences raise `TypeError`.
+
+    >>> list(diff([1, 2, 3], [1, 2, 10]))
+    [(3, 10)]
+    >>> list(diff([1, 2], [1], default=None))
+    [(2, None)]
+    >>> list(diff(["a", "b"], ["A", "c"], key=str.lower))
+    [('b', 'c')]
+    """
 @overload
 def diff(
     seqs: list[Iterable[_T]], /, *, default: _D, key: Callable[[_T | _D], object] | None = None
@@ -610,7 +860,13 @@ def diff(*seqs: Iterable[_T], default: _D, key: Callable[[_T | _D], object] | No
 @overload
 def groupby(key: Callable[[_T], _H], seq: Iterable[_T]) -> dict[_H, list[_T]]:
     """Returns a dict mapping each key value to the list of elements with that key, keys in first-appearance order; an
-    unhashable key value raises `TypeError`."""
+    unhashable key value raises `TypeError`.
+
+    >>> groupby(len, ["a", "bb", "c"])
+    {1: ['a', 'c'], 2: ['bb']}
+    >>> groupby(0, ["ab", "ac", "b"])
+    {'a': ['ab', 'ac'], 'b': ['b']}
+    """
 @overload
 def groupby(key: int, seq: Iterable[_NT]) -> dict[Any, list[_NT]]: ...
 # BEGIN GENERATED groupby (tools/stub.py)
@@ -636,7 +892,11 @@ def groupby(key: _KeySpec, seq: Iterable[_T]) -> dict[Any, list[_T]]: ...
 
 @overload
 def countby(key: Callable[[_T], _H], seq: Iterable[_T]) -> dict[_H, int]:
-    """Returns a dict mapping each key value to the number of elements with that key."""
+    """Returns a dict mapping each key value to the number of elements with that key.
+
+    >>> countby(len, ["a", "bb", "c"])
+    {1: 2, 2: 1}
+    """
 # BEGIN GENERATED countby (tools/stub.py)
 @overload
 def countby(key: Literal[0], seq: Iterable[tuple[_H, *tuple[Any, ...]]]) -> dict[_H, int]: ...
@@ -664,7 +924,13 @@ def countby(key: _KeySpec, seq: Iterable[_T]) -> dict[Any, int]: ...
 @overload
 def reduceby(key: Callable[[_T], _H], binop: Callable[[_T, _T], _T], seq: Iterable[_T]) -> dict[_H, _T]:
     """Returns a dict mapping each key value to the reduction of its elements by `binop`, starting from the initial
-    value when one is given (a callable initial value is called for a fresh start per key)."""
+    value when one is given (a callable initial value is called for a fresh start per key).
+
+    >>> reduceby(lambda x: x % 2, operator.add, [1, 2, 3, 4])
+    {1: 4, 0: 6}
+    >>> reduceby(lambda x: x % 2, lambda acc, x: acc + [x], [1, 2, 3], list)
+    {1: [1, 3], 0: [2]}
+    """
 @overload
 def reduceby(key: Callable[[_T], _H], binop: Callable[[_A, _T], _R], seq: Iterable[_T], init: Callable[[], _A]) -> dict[_H, _R]: ...
 @overload
@@ -733,13 +999,25 @@ def reduceby(key: _KeySpec, binop: Callable[[_A, _T], _R], seq: Iterable[_T], in
 def reduceby(key: _KeySpec, binop: Callable[[_A, _T], _R], seq: Iterable[_T], init: _A) -> dict[Any, _R]: ...
 
 def mapcat(func: Callable[[_T], Iterable[_U]], seqs: Iterable[_T]) -> Iterator[_U]:
-    """Returns a lazy iterator over the elements of `func(x)` for each `x` in `seqs`."""
+    """Returns a lazy iterator over the elements of `func(x)` for each `x` in `seqs`.
+
+    >>> list(mapcat(lambda x: [x, x], [1, 2]))
+    [1, 1, 2, 2]
+    """
 
 @overload
 def pluck(ind: list[_K], seqs: Iterable[_Indexable[_K, _V]]) -> Iterator[tuple[_V, ...]]:
     """Returns a lazy iterator over `element[ind]` for each element (the tuple of items for a list `ind`); with a
     default, lookups that raise `KeyError`, `IndexError` or `TypeError` give it instead, and without one the error
-    surfaces from the iteration."""
+    surfaces from the iteration.
+
+    >>> list(pluck("name", [{"name": "ada"}, {"name": "bob"}]))
+    ['ada', 'bob']
+    >>> list(pluck([0, 2], ["abc", "xyz"]))
+    [('a', 'c'), ('x', 'z')]
+    >>> list(pluck(1, [[1], [2, 3]], None))
+    [None, 3]
+    """
 @overload
 def pluck(ind: list[_K], seqs: Iterable[_Indexable[_K, _V]], default: _D) -> Iterator[tuple[_V | _D, ...]]: ...
 # BEGIN GENERATED pluck (tools/stub.py)
@@ -782,23 +1060,49 @@ def pluck(ind: _K, seqs: Iterable[_Indexable[_K, _V]]) -> Iterator[_V]: ...
 def pluck(ind: _K, seqs: Iterable[_Indexable[_K, _V]], default: _D) -> Iterator[_V | _D]: ...
 
 def remove(predicate: Callable[[_T], object], seq: Iterable[_T]) -> Iterator[_T]:
-    """Returns a lazy iterator over the elements for which `predicate` is false."""
+    """Returns a lazy iterator over the elements for which `predicate` is false.
+
+    >>> list(remove(lambda x: x % 2, range(6)))
+    [0, 2, 4]
+    """
 
 @overload
 def accumulate(binop: Callable[[_T, _T], _T], seq: Iterable[_T]) -> Iterator[_T]:
     """Returns a lazy iterator over the running reductions of `seq` by `binop`, starting with the initial value when one
-    is given."""
+    is given.
+
+    >>> list(accumulate(operator.add, [1, 2, 3]))
+    [1, 3, 6]
+    >>> list(accumulate(operator.add, [1, 2, 3], 10))
+    [10, 11, 13, 16]
+    """
 @overload
 def accumulate(binop: Callable[[_A, _T], _A], seq: Iterable[_T], initial: _A) -> Iterator[_A]: ...
 
 def iterate(func: Callable[[_T], _T], x: _T) -> Iterator[_T]:
     """Returns an endless lazy iterator over `x`, `func(x)`, `func(func(x))`, ...; an exception from `func` surfaces
-    once, and the iterator is over after it."""
+    once, and the iterator is over after it.
+
+    >>> list(take(4, iterate(lambda x: x * 2, 1)))
+    [1, 2, 4, 8]
+    """
 
 @overload
 def unique(seq: Iterable[_H], key: None = None) -> Iterator[_H]:
     """Returns a lazy iterator over the first occurrence of each distinct element, or of each distinct `key(element)`;
-    an unhashable element (or key) raises `TypeError` when it is reached."""
+    an unhashable element (or key) raises `TypeError` when it is reached. A one-dimensional int64 buffer (an
+    `array('q')`, a numpy `int64` array) is scanned natively, and stays exported (it cannot be resized) until the
+    iterator is exhausted; a buffer that another thread or process writes meanwhile gives some result, not necessarily
+    one of any single state of the buffer, and never a crash.
+
+    >>> list(unique([1, 2, 1, 3, 2]))
+    [1, 2, 3]
+    >>> list(unique(["a", "A", "b"], key=str.lower))
+    ['a', 'b']
+    >>> from array import array
+    >>> list(unique(array("q", [3, 1, 3])))
+    [3, 1]
+    """
 @overload
 def unique(seq: Iterable[_T], key: Callable[[_T], Hashable]) -> Iterator[_T]: ...
 
@@ -814,7 +1118,15 @@ def join(
 ) -> Iterator[tuple[_TL, _TR]]:
     """Returns a lazy iterator over the `(left, right)` pairs whose keys are equal, in right order; a `left_default`
     pairs unmatched right elements with it, and a `right_default` adds the unmatched left elements at the end, paired
-    with it (`None` means no default)."""
+    with it (`None` means no default).
+
+    >>> people = [("ada", 1), ("bob", 2)]
+    >>> cities = [(1, "paris"), (3, "rome")]
+    >>> list(join(1, people, 0, cities))
+    [(('ada', 1), (1, 'paris'))]
+    >>> list(join(1, people, 0, cities, left_default="?", right_default="?"))
+    [(('ada', 1), (1, 'paris')), ('?', (3, 'rome')), (('bob', 2), '?')]
+    """
 @overload
 def join(
     leftkey: Callable[[_TL], Hashable] | _KeySpec,
@@ -865,7 +1177,12 @@ def join(
 class curry(Generic[_R]):
     """Returns a curry: a callable that gathers positional and keyword arguments until they bind to `func`'s signature
     (as `inspect.signature(func).bind` decides), then calls `func`; arguments that can never bind are passed to `func`,
-    which raises its own `TypeError`."""
+    which raises its own `TypeError`.
+
+    >>> add3 = curry(lambda a, b, c: a + b + c)
+    >>> add3(1)(2)(3), add3(1, 2)(3), curry(add3, 1)(2, 3)
+    (6, 6, 6)
+    """
 
     @overload
     def __new__(cls, func: _Curried1[Any, Any], *args: Any, **kwargs: Any) -> curry[Any]: ...
@@ -969,7 +1286,13 @@ class _Flip(curry[Any]):
     def __call__(self) -> _Flip: ...
 
 flip: Final[_Flip]
-"""Returns `func(b, a)`."""
+"""Returns `func(b, a)`. `flip` is a `curry`, so `flip(func)` and `flip(func, a)` wait for the remaining arguments.
+
+>>> flip(pow, 2, 3)
+9
+>>> flip(operator.sub)(1)(10)
+9
+"""
 
 # apply, complement, compose, compose_left, excepts and memoize keep the wrapped function's
 # parameters (a ParamSpec), so a call with the wrong arguments is an error. A ParamSpec cannot
@@ -978,10 +1301,18 @@ flip: Final[_Flip]
 # parameters matter.
 
 def identity(x: _T) -> _T:
-    """Returns `x` itself."""
+    """Returns `x` itself.
+
+    >>> identity(3)
+    3
+    """
 
 def apply(func: Callable[_P, _R], *args: _P.args, **kwargs: _P.kwargs) -> _R:
-    """Returns `func(*args, **kwargs)`."""
+    """Returns `func(*args, **kwargs)`.
+
+    >>> apply(max, 1, 5, 3)
+    5
+    """
 
 # pipe, compose, compose_left, thread_first and thread_last are typed stage by stage for up to
 # eight functions; beyond that every stage must map a type to itself (and the tuple forms of the
@@ -989,7 +1320,11 @@ def apply(func: Callable[_P, _R], *args: _P.args, **kwargs: _P.kwargs) -> _R:
 # BEGIN GENERATED pipe (tools/stub.py)
 @overload
 def pipe(data: _T0) -> _T0:
-    """Returns `data` passed through each function in turn: `pipe(x, f, g)` is `g(f(x))`."""
+    """Returns `data` passed through each function in turn: `pipe(x, f, g)` is `g(f(x))`.
+
+    >>> pipe([3, 1, 2], sorted, lambda xs: xs[-2:])
+    [2, 3]
+    """
 @overload
 def pipe(data: _T0, f1: Callable[[_T0], _T1], /) -> _T1: ...
 @overload
@@ -1011,13 +1346,24 @@ def pipe(data: _T, *funcs: Callable[[_T], _T]) -> _T: ...
 # END GENERATED pipe
 
 def do(func: Callable[[_T], object], x: _T) -> _T:
-    """Returns `x` after calling `func(x)` for its effect."""
+    """Returns `x` after calling `func(x)` for its effect.
+
+    >>> seen = []
+    >>> do(seen.append, 5), seen
+    (5, [5])
+    """
 
 # BEGIN GENERATED compose (tools/stub.py)
 @overload
 def compose() -> Callable[[_T], _T]:
     """Returns a function calling the last of `funcs` first: `compose(f, g)(x)` is `f(g(x))`; only the first function
-    called receives keyword arguments; no functions give the identity function."""
+    called receives keyword arguments; no functions give the identity function.
+
+    >>> compose(str, abs)(-3)
+    '3'
+    >>> compose()(5)
+    5
+    """
 @overload
 def compose(f1: Callable[_P, _T1], /) -> Callable[_P, _T1]: ...
 @overload
@@ -1041,7 +1387,11 @@ def compose(*funcs: Callable[[_T], _T]) -> Callable[[_T], _T]: ...
 # BEGIN GENERATED compose_left (tools/stub.py)
 @overload
 def compose_left() -> Callable[[_T], _T]:
-    """Returns a function calling the first of `funcs` first: `compose_left(f, g)(x)` is `g(f(x))`."""
+    """Returns a function calling the first of `funcs` first: `compose_left(f, g)(x)` is `g(f(x))`.
+
+    >>> compose_left(abs, str)(-3)
+    '3'
+    """
 @overload
 def compose_left(f1: Callable[_P, _T1], /) -> Callable[_P, _T1]: ...
 @overload
@@ -1063,7 +1413,12 @@ def compose_left(*funcs: Callable[[_T], _T]) -> Callable[[_T], _T]: ...
 # END GENERATED compose_left
 
 def complement(func: Callable[_P, object]) -> Callable[_P, bool]:
-    """Returns a function whose result is `not func(...)`."""
+    """Returns a function whose result is `not func(...)`.
+
+    >>> is_odd = complement(lambda x: x % 2 == 0)
+    >>> is_odd(3)
+    True
+    """
 
 # juxt is typed for functions of one argument, whose type they share, and otherwise leaves the
 # combined function's parameters unchecked (its functions may each take different ones); its
@@ -1073,7 +1428,13 @@ def complement(func: Callable[_P, object]) -> Callable[_P, bool]:
 @overload
 def juxt() -> Callable[..., tuple[()]]:
     """Returns a function that calls each function with the same arguments and returns the tuple of results; a single
-    non-callable argument is an iterable of functions."""
+    non-callable argument is an iterable of functions.
+
+    >>> juxt(min, max)([3, 1, 2])
+    (1, 3)
+    >>> juxt([len, sum])([3, 1, 2])
+    (3, 6)
+    """
 @overload
 def juxt(funcs: Iterable[Callable[..., _T]], /) -> Callable[..., tuple[_T, ...]]: ...
 @overload
@@ -1104,7 +1465,15 @@ def excepts(
 ) -> Callable[_P, _R | None]:
     """Returns a function that calls `func` and, when it raises an exception matching `exc` (a class, or a tuple of
     classes and such tuples, nested to any depth), returns `handler(exception)` instead, or `None` without a handler;
-    other exceptions propagate."""
+    other exceptions propagate. A nesting too deep for the stack raises `RecursionError`, whose `__context__` is the
+    exception caught.
+
+    >>> safe_inverse = excepts(ZeroDivisionError, lambda x: 1 / x, lambda e: float("inf"))
+    >>> safe_inverse(4), safe_inverse(0)
+    (0.25, inf)
+    >>> excepts(ZeroDivisionError, lambda x: 1 / x)(0) is None
+    True
+    """
 @overload
 def excepts(exc: type[_X] | tuple[type[_X], ...], func: Callable[_P, _R], handler: Callable[[_X], _U]) -> Callable[_P, _R | _U]: ...
 
@@ -1114,13 +1483,47 @@ def memoize(
     key: Callable[[tuple[Any, ...], dict[str, Any] | None], Hashable] | None = None,
 ) -> Callable[_P, _R]:
     """Returns `func` with its results cached in `cache` (a dict, new by default), under the key below; a `cache` that
-    is not a dict raises `TypeError`, and unhashable arguments raise `TypeError` at the call."""
+    is not a dict raises `TypeError`, and unhashable arguments raise `TypeError` at the call. Pickled or copied, it
+    leaves its entries behind (see [Pickling and copying](#pickling-and-copying)).
+
+    >>> cache = {}
+    >>> @memoize
+    ... def fib(n):
+    ...     return n if n < 2 else fib(n - 1) + fib(n - 2)
+    >>> fib(30)
+    832040
+    >>> square = memoize(lambda x: x * x, cache=cache)
+    >>> square(4), cache
+    (16, {4: 16})
+    >>> pairs = {}
+    >>> pair = memoize(lambda x, y: (x, y), cache=pairs)
+    >>> pair(1, y=2), pairs
+    ((1, 2), {((1,), frozenset({('y', 2)})): (1, 2)})
+    >>> pair((1,), frozenset({("y", 2)}))
+    (1, 2)
+    >>> class Circle:
+    ...     def __init__(self, r):
+    ...         self.r = r
+    ...         self.area = memoize(self._area)
+    ...     def _area(self, scale):
+    ...         return 3 * self.r * self.r * scale
+    ...     @staticmethod
+    ...     @memoize
+    ...     def unit_area(scale):
+    ...         return 3 * scale
+    >>> Circle(2).area(10), Circle(2).unit_area(10)
+    (120, 30)
+    """
 
 # BEGIN GENERATED thread_first (tools/stub.py)
 @overload
 def thread_first(val: _T0) -> _T0:
     """Returns `val` threaded through `forms` as the first argument: a callable `f` gives `f(val)`, a tuple `(f, a, b)`
-    gives `f(val, a, b)`; an empty tuple raises `IndexError`."""
+    gives `f(val, a, b)`; an empty tuple raises `IndexError`.
+
+    >>> thread_first(2, (pow, 3), str)
+    '8'
+    """
 @overload
 def thread_first(val: _T0, f1: _FirstForm[_T0, _T1, _X1a, _X1b, _X1c], /) -> _T1: ...
 @overload
@@ -1144,7 +1547,11 @@ def thread_first(val: _T, *forms: _FirstForm[_T, _T, _X1a, _X1b, _X1c]) -> _T: .
 # BEGIN GENERATED thread_last (tools/stub.py)
 @overload
 def thread_last(val: _T0) -> _T0:
-    """Returns `val` threaded through `forms` as the last argument: a tuple `(f, a, b)` gives `f(a, b, val)`."""
+    """Returns `val` threaded through `forms` as the last argument: a tuple `(f, a, b)` gives `f(a, b, val)`.
+
+    >>> thread_last(2, (pow, 3), str)
+    '9'
+    """
 @overload
 def thread_last(val: _T0, f1: _LastForm[_T0, _T1, _X1a, _X1b, _X1c], /) -> _T1: ...
 @overload
@@ -1175,7 +1582,16 @@ def thread_last(val: _T, *forms: _LastForm[_T, _T, _X1a, _X1b, _X1c]) -> _T: ...
 @overload
 def merge(*dicts: Mapping[_K, _V], factory: None = None) -> dict[_K, _V]:
     """Returns a new mapping with every key of every mapping, later mappings winning; a single argument without `keys`
-    is an iterable of mappings; another argument without `keys` raises `TypeError`."""
+    is an iterable of mappings; another argument without `keys` raises `TypeError`.
+
+    >>> merge({"a": 1, "b": 2}, {"b": 3})
+    {'a': 1, 'b': 3}
+    >>> merge([{"a": 1}, {"c": 4}])
+    {'a': 1, 'c': 4}
+    >>> from collections import OrderedDict
+    >>> merge({"a": 1}, factory=OrderedDict)
+    OrderedDict({'a': 1})
+    """
 @overload
 def merge(dicts: Iterable[Mapping[_K, _V]], /, *, factory: None = None) -> dict[_K, _V]: ...
 @overload
@@ -1192,7 +1608,12 @@ def merge(
 @overload
 def merge_with(func: Callable[[list[_V]], _W], *dicts: Mapping[_K, _V], factory: None = None) -> dict[_K, _W]:
     """Returns a new mapping from each key to `func` of the list of its values across the mappings, in order (`func`
-    always receives a list)."""
+    always receives a list). As for `merge`, a single argument without `keys` is an iterable of mappings, and another
+    argument without `keys` raises `TypeError`.
+
+    >>> merge_with(sum, {"a": 1}, {"a": 2, "b": 3})
+    {'a': 3, 'b': 3}
+    """
 @overload
 def merge_with(func: Callable[[list[_V]], _W], dicts: Iterable[Mapping[_K, _V]], /, *, factory: None = None) -> dict[_K, _W]: ...
 @overload
@@ -1210,7 +1631,11 @@ def merge_with(
 
 @overload
 def assoc(d: _SupportsItems[_K, _V], key: _K2, value: _V2, factory: None = None) -> dict[_K | _K2, _V | _V2]:
-    """Returns a copy of `d` with `key` set to `value`."""
+    """Returns a copy of `d` with `key` set to `value`.
+
+    >>> assoc({"a": 1}, "b", 2)
+    {'a': 1, 'b': 2}
+    """
 @overload
 def assoc(d: _SupportsItems[_K, _V], key: _K2, value: _V2, factory: type[_M]) -> _M: ...
 @overload
@@ -1220,7 +1645,11 @@ def assoc(
 
 @overload
 def dissoc(d: _SupportsItems[_K, _V], *keys: Hashable, factory: None = None) -> dict[_K, _V]:
-    """Returns a copy of `d` without the given keys; absent keys are skipped."""
+    """Returns a copy of `d` without the given keys; absent keys are skipped.
+
+    >>> dissoc({"a": 1, "b": 2, "c": 3}, "a", "z")
+    {'b': 2, 'c': 3}
+    """
 @overload
 def dissoc(d: _SupportsItems[_K, _V], *keys: Hashable, factory: type[_M]) -> _M: ...
 @overload
@@ -1232,7 +1661,13 @@ def dissoc(
 @overload
 def assoc_in(d: Mapping[Any, Any], keys: Iterable[Hashable], value: object, factory: None = None) -> dict[Any, Any]:
     """Returns a copy of the nested mapping `d` with the value at the path `keys` set to `value`, creating missing
-    levels; every mapping on the path is copied, the rest is shared; an empty path raises `StopIteration`."""
+    levels; every mapping on the path is copied, the rest is shared; an empty path raises `StopIteration`.
+
+    >>> assoc_in({"a": {"b": 1}}, ["a", "c"], 2)
+    {'a': {'b': 1, 'c': 2}}
+    >>> assoc_in({}, ["x", "y"], 0)
+    {'x': {'y': 0}}
+    """
 @overload
 def assoc_in(d: Mapping[Any, Any], keys: Iterable[Hashable], value: object, factory: Callable[[], _M]) -> _M: ...
 
@@ -1241,7 +1676,13 @@ def update_in(
     d: Mapping[Any, Any], keys: Iterable[Hashable], func: Callable[[Any], object], default: object = None, factory: None = None
 ) -> dict[Any, Any]:
     """Returns a copy of the nested mapping `d` with the value at the path `keys` replaced by `func(value)`, or by
-    `func(default)` when the path ends at a missing key; an empty path raises `StopIteration`."""
+    `func(default)` when the path ends at a missing key; an empty path raises `StopIteration`.
+
+    >>> update_in({"a": {"n": 1}}, ["a", "n"], lambda n: n + 1)
+    {'a': {'n': 2}}
+    >>> update_in({}, ["hits"], lambda n: n + 1, 0)
+    {'hits': 1}
+    """
 @overload
 def update_in(
     d: Mapping[Any, Any], keys: Iterable[Hashable], func: Callable[[Any], object], default: object, factory: Callable[[], _M]
@@ -1249,11 +1690,21 @@ def update_in(
 
 def get_in(keys: Iterable[Any], coll: Any, default: Any = None, no_default: bool = False) -> Any:
     """Returns `coll[k1][k2]...` for the keys in turn, or `default` when a lookup raises `KeyError`, `IndexError` or
-    `TypeError`; with `no_default=True` (a `bool`) that error propagates instead."""
+    `TypeError`; with `no_default=True` (a `bool`) that error propagates instead.
+
+    >>> get_in(["a", 1], {"a": [10, 20]})
+    20
+    >>> get_in(["a", 5], {"a": [10, 20]}, "missing")
+    'missing'
+    """
 
 @overload
 def keymap(func: Callable[[_K], _K2], d: _SupportsItems[_K, _V], factory: None = None) -> dict[_K2, _V]:
-    """Returns a new mapping with `func(key)` for each key (a later item wins when two keys map to the same one)."""
+    """Returns a new mapping with `func(key)` for each key (a later item wins when two keys map to the same one).
+
+    >>> keymap(str.upper, {"a": 1, "b": 2})
+    {'A': 1, 'B': 2}
+    """
 @overload
 def keymap(func: Callable[[_K], _K2], d: _SupportsItems[_K, _V], factory: type[_M]) -> _M: ...
 @overload
@@ -1263,7 +1714,11 @@ def keymap(
 
 @overload
 def valmap(func: Callable[[_V], _V2], d: _SupportsItems[_K, _V], factory: None = None) -> dict[_K, _V2]:
-    """Returns a new mapping with `func(value)` for each value."""
+    """Returns a new mapping with `func(value)` for each value.
+
+    >>> valmap(len, {"a": "xyz", "b": ""})
+    {'a': 3, 'b': 0}
+    """
 @overload
 def valmap(func: Callable[[_V], _V2], d: _SupportsItems[_K, _V], factory: type[_M]) -> _M: ...
 @overload
@@ -1276,7 +1731,11 @@ def itemmap(
     func: Callable[[tuple[_K, _V]], tuple[_K2, _V2]], d: _SupportsItems[_K, _V], factory: None = None
 ) -> dict[_K2, _V2]:
     """Returns a new mapping with the pair `func((key, value))` for each item; a result that is not a pair raises
-    `ValueError`."""
+    `ValueError`.
+
+    >>> itemmap(lambda kv: (kv[1], kv[0]), {"a": 1, "b": 2})
+    {1: 'a', 2: 'b'}
+    """
 @overload
 def itemmap(func: Callable[[tuple[_K, _V]], tuple[_K2, _V2]], d: _SupportsItems[_K, _V], factory: type[_M]) -> _M: ...
 @overload
@@ -1288,7 +1747,11 @@ def itemmap(
 
 @overload
 def keyfilter(predicate: Callable[[_K], object], d: _SupportsItems[_K, _V], factory: None = None) -> dict[_K, _V]:
-    """Returns a new mapping with the items whose key satisfies `predicate`."""
+    """Returns a new mapping with the items whose key satisfies `predicate`.
+
+    >>> keyfilter(lambda k: k.startswith("_"), {"_x": 1, "y": 2})
+    {'_x': 1}
+    """
 @overload
 def keyfilter(predicate: Callable[[_K], object], d: _SupportsItems[_K, _V], factory: type[_M]) -> _M: ...
 @overload
@@ -1298,7 +1761,11 @@ def keyfilter(
 
 @overload
 def valfilter(predicate: Callable[[_V], object], d: _SupportsItems[_K, _V], factory: None = None) -> dict[_K, _V]:
-    """Returns a new mapping with the items whose value satisfies `predicate`."""
+    """Returns a new mapping with the items whose value satisfies `predicate`.
+
+    >>> valfilter(bool, {"a": [], "b": [0]})
+    {'b': [0]}
+    """
 @overload
 def valfilter(predicate: Callable[[_V], object], d: _SupportsItems[_K, _V], factory: type[_M]) -> _M: ...
 @overload
@@ -1308,7 +1775,11 @@ def valfilter(
 
 @overload
 def itemfilter(predicate: Callable[[tuple[_K, _V]], object], d: _SupportsItems[_K, _V], factory: None = None) -> dict[_K, _V]:
-    """Returns a new mapping with the items whose `(key, value)` pair satisfies `predicate`."""
+    """Returns a new mapping with the items whose `(key, value)` pair satisfies `predicate`.
+
+    >>> itemfilter(lambda kv: kv[0] == kv[1], {1: 1, 2: 3})
+    {1: 1}
+    """
 @overload
 def itemfilter(predicate: Callable[[tuple[_K, _V]], object], d: _SupportsItems[_K, _V], factory: type[_M]) -> _M: ...
 @overload
@@ -1320,7 +1791,17 @@ def itemfilter(
 
 @final
 class Iter(Generic[_T_co]):
-    """Wraps any object without iterating it; errors for a non-iterable appear at the first method that iterates."""
+    """Wraps any object without iterating it; errors for a non-iterable appear at the first method that iterates. Chain
+    methods return a new `Iter` around a lazy result and never iterate; terminal methods consume the wrapped object. An
+    `Iter` is iterable (each `for` loop over one wrapping a list starts again) but is not itself an iterator. Derived
+    `Iter`s share the wrapped object, so over an iterator they advance it together.
+
+    >>> Iter([3, 1, 3, 2, 5]).unique().map(lambda x: x * 10).take(3).collect()
+    [30, 10, 20]
+    >>> it = Iter(iter([1, 2, 3]))
+    >>> it.take(1).collect(), it.collect()
+    ([1], [2, 3])
+    """
 
     def __new__(cls, inner: Iterable[_T_co]) -> Iter[_T_co]: ...
     def __iter__(self) -> Iterator[_T_co]: ...
