@@ -192,8 +192,9 @@ def generate(stub, reference):
         line = lines[node.lineno - 1]
         if node.value.value is ...:  # the one-line form: the docstring goes under its def
             indent = line[: len(line) - len(line.lstrip())] + "    "
-            lines[node.lineno - 1 : node.end_lineno] = [line[: node.col_offset].rstrip()] + _docstring(docs[name], indent)
+            written = [line[: node.col_offset].rstrip()] + _docstring(docs[name], indent)
         else:
-            lines[node.lineno - 1 : node.end_lineno] = _docstring(docs[name], line[: node.col_offset])
+            written = _docstring(docs[name], line[: node.col_offset])
+        lines[node.lineno - 1 : node.end_lineno] = written
     return "\n".join(lines) + "\n"
 
