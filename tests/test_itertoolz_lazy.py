@@ -36,9 +36,28 @@ def test_accumulate_matches_itertools(values, initial):
     assert list(accumulate(pair, values, *rest)) == list(itertools.accumulate([*rest, *values], pair))
 
 
+# Every path that cuts a sequence into pieces of n, by the name its errors give.
+SIZED = {
+    "partition": partition, "partition_all": partition_all, "sliding_window": sliding_window,
+    "Iter.partition_all": lambda n, seq: b.Iter(seq).partition_all(n),
+    "Iter.sliding_window": lambda n, seq: b.Iter(seq).sliding_window(n),
+}
+
+
+@pytest.mark.parametrize("tool", sorted(SIZED))
+def test_a_size_below_one_is_refused_before_the_sequence_is_touched(tool):
+    touched = []
+    seq = type("Watched", (), {"__iter__": lambda self: touched.append("iter") or iter([1, 2])})()
+    for n in (0, -1, -2**70):
+        with pytest.raises(ValueError, match=rf"^{tool}: n must be at least 1, got {n}$") as raised:
+            SIZED[tool](n, seq)
+        assert touched == [] and not getattr(raised.value, "__notes__", None)
+    with pytest.raises(OverflowError, match="^int too big to convert\n"):
+        SIZED[tool](2**64, [1])
+    assert list(SIZED[tool](1, [1, 2])) == [(1,), (2,)]
+
+
 def test_partition_edges():
-    assert list(partition(0, 5)) == [] and list(partition(-1, 5)) == []
-    assert list(partition_all(0, [1])) == [] and list(partition_all(-3, [1])) == []
     assert list(partition(5000, range(5001))) == [tuple(range(5000))]
     assert list(partition_all(5000, range(5001))) == [tuple(range(5000)), (5000,)]
     assert list(partition(5000, range(3), "x")) == [(0, 1, 2) + ("x",) * 4997]
@@ -107,9 +126,6 @@ def test_length_hints():
 
 
 def test_sliding_window_edges():
-    assert list(sliding_window(0, 5)) == []
-    with pytest.raises(ValueError, match="^n must be >= 0$"):
-        sliding_window(-1, [1])
     with pytest.raises(ZeroDivisionError):  # raised while priming, at call time, and not taken for the end
         sliding_window(3, (1 / x for x in [1, 0]))
 

@@ -230,7 +230,8 @@ def test_argument_limits_of_their_own(call, message):
     ]
     + [(lambda m=m, v=v: getattr(b.Iter([1]), m)(v), exc, p, None)
        for m, p in [("take", "n"), ("drop", "n"), ("sliding_window", "n"), ("partition_all", "n"), ("nth", "i")]
-       for v, exc in [(-1, OverflowError), (2**64, OverflowError), ("1", TypeError)]],
+       for v, exc in [(-1, OverflowError), (2**64, OverflowError), ("1", TypeError)]
+       if v != -1 or m in ("take", "drop", "nth")],  # a piece size below 1 is the tool's own ValueError
 )
 def test_failed_conversions_keep_their_exception_and_gain_a_note(call, exc, param, message):
     with pytest.raises(exc) as info:

@@ -792,7 +792,7 @@ def interleave(seqs: Iterable[Iterable[_T]]) -> Iterator[_T]:
 
 def sliding_window(n: SupportsIndex, seq: Iterable[_T]) -> Iterator[tuple[_T, ...]]:
     """Returns an iterator over the overlapping `n`-tuples of `seq`, having taken its first `n - 1` elements at the
-    call; a negative `n` raises `ValueError` "n must be >= 0".
+    call; `n` below 1 raises `ValueError` (see "Counts").
 
     >>> list(sliding_window(2, [1, 2, 3]))
     [(1, 2), (2, 3)]
@@ -803,7 +803,7 @@ def sliding_window(n: SupportsIndex, seq: Iterable[_T]) -> Iterator[tuple[_T, ..
 @overload
 def partition(n: SupportsIndex, seq: Iterable[_T]) -> Iterator[tuple[_T, ...]]:
     """Returns a lazy iterator over tuples of exactly `n` elements: a short final group is dropped, or padded with the
-    pad value when one is given; `n` below 1 gives an empty iterator.
+    pad value when one is given; `n` below 1 raises `ValueError` (see "Counts").
 
     >>> list(partition(2, [1, 2, 3]))
     [(1, 2)]
@@ -814,7 +814,8 @@ def partition(n: SupportsIndex, seq: Iterable[_T]) -> Iterator[tuple[_T, ...]]:
 def partition(n: SupportsIndex, seq: Iterable[_T], pad: _U) -> Iterator[tuple[_T | _U, ...]]: ...
 
 def partition_all(n: SupportsIndex, seq: Iterable[_T]) -> Iterator[tuple[_T, ...]]:
-    """Returns a lazy iterator over tuples of `n` elements, the last one possibly shorter.
+    """Returns a lazy iterator over tuples of `n` elements, the last one possibly shorter; `n` below 1 raises
+    `ValueError` (see "Counts").
 
     >>> list(partition_all(2, [1, 2, 3]))
     [(1, 2), (3,)]

@@ -177,13 +177,26 @@ int to_bool(const char* param, PyObject* obj, bool& out) {
     return -1;
 }
 
-int to_i64(const char* param, PyObject* obj, std::int64_t& out) {
-    long long v = PyLong_AsLongLong(obj);
+int to_size(const char* tool, const char* param, PyObject* obj, std::uint64_t& out) {
+    Owned number = Owned::steal(PyNumber_Index(obj));
+    int overflow = 0;
+    long long v = number ? PyLong_AsLongLongAndOverflow(number.get(), &overflow) : -1;
     if (v == -1 && PyErr_Occurred()) {
         add_processing_note(param);
         return -1;
     }
-    out = v;
+    if (overflow > 0) {
+        PyErr_SetString(PyExc_OverflowError, "int too big to convert");
+        add_processing_note(param);
+        return -1;
+    }
+    // A size of 0 would make no piece at all: what a job sized from its input's length gets from a
+    // small input, and must not take for an empty result.
+    if (overflow < 0 || v < 1) {
+        PyErr_Format(PyExc_ValueError, "%s: %s must be at least 1, got %S", tool, param, number.get());
+        return -1;
+    }
+    out = std::uint64_t(v);
     return 0;
 }
 

@@ -88,7 +88,10 @@ inline int bind(const Signature& sig, PyObject* const* args, Py_ssize_t nargsf, 
 // Typed conversions of one bound argument, the parameter named by `param`. On failure the
 // conversion's own exception propagates with the note "while processing '<param>'".
 int to_count(const char* param, PyObject* obj, std::uint64_t& out);
-int to_i64(const char* param, PyObject* obj, std::int64_t& out);
+// The size of each piece a sequence is cut into: an integer from 1 up. Below 1, ValueError
+// "<tool>: <param> must be at least 1, got <n>", without a note; beyond the signed 64-bit range, the
+// host's OverflowError "int too big to convert".
+int to_size(const char* tool, const char* param, PyObject* obj, std::uint64_t& out);
 // A flag: a bool, or a numpy bool scalar (read through its truth slot). Anything else fails the
 // type test with the host's cast message.
 int to_bool(const char* param, PyObject* obj, bool& out);

@@ -4,7 +4,7 @@
 // classes and the module their wrappers name, and the host's standard-library objects cached once.
 #pragma once
 
-#include "args.hpp"              // Signature, Default, Bound, bind, to_count/to_i64/to_bool/check_dict
+#include "args.hpp"              // Signature, Default, Bound, bind, to_count/to_size/to_bool/check_dict
 #include "cached_attr.hpp"       // HostAttr, cached_attr, lookup_attr, call_attr
 #include "class_def.hpp"         // ClassDef, class_type, alloc_instance, free_instance
 #include "collected_object.hpp"  // CollectedObject, collected_slots: object-holding classes, the rule once cleared

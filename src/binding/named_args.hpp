@@ -56,7 +56,9 @@ public:
 
     // The typed conversions of args.hpp, of the argument called `name`.
     int to_count(Name name, std::uint64_t& out) const { return brisko::to_count(param(name), (*this)[name], out); }
-    int to_i64(Name name, std::int64_t& out) const { return brisko::to_i64(param(name), (*this)[name], out); }
+    int to_size(Name name, std::uint64_t& out) const {
+        return brisko::to_size(tool(), param(name), (*this)[name], out);
+    }
     int to_bool(Name name, bool& out) const {
         PyObject* value = (*this)[name];
         if (PyBool_Check(value)) {  // the common case, a default among them, needs no call

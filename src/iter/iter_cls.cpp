@@ -87,13 +87,13 @@ PyObject* drop(PyObject* self, Args<"Iter.drop($self, n)">& a) {
 // The one chain method that pulls at call time: the window is primed with its first n - 1 elements.
 PyObject* sliding_window(PyObject* self, Args<"Iter.sliding_window($self, n)">& a) {
     std::uint64_t n;
-    if (a.to_count("n", n) < 0) return nullptr;
+    if (a.to_size("n", n) < 0) return nullptr;
     return wrap(Owned::steal(sliding_window_impl(n, inner_of(self))));
 }
 
 PyObject* partition_all(PyObject* self, Args<"Iter.partition_all($self, n)">& a) {
     std::uint64_t n;
-    if (a.to_count("n", n) < 0) return nullptr;
+    if (a.to_size("n", n) < 0) return nullptr;
     return wrap(Owned::steal(partition_all_impl(n, inner_of(self))));
 }
 

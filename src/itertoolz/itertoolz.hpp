@@ -26,9 +26,8 @@ PyObject* map_impl(const char* tool, PyObject* func, PyObject* seq);
 PyObject* filter_impl(const char* tool, PyObject* predicate, PyObject* seq);
 // `initial` may be null: none given, the first element starts the totals.
 PyObject* accumulate_impl(const char* tool, PyObject* binop, PyObject* seq, PyObject* initial);
+// `n` is at least 1 (to_size).
 PyObject* partition_all_impl(std::uint64_t n, PyObject* seq);
-// A NativeIter that yields nothing.
-PyObject* new_empty_iter();
 // coll[ind] (a tuple of lookups when `ind` is a list), `dflt` (when not null) replacing lookup errors.
 PyObject* get_impl(PyObject* ind, PyObject* coll, PyObject* dflt);
 
@@ -37,6 +36,7 @@ PyObject* apply_key(PyObject* key, PyObject* item);
 // The key rule for a key already known not to be callable.
 PyObject* lookup_key(PyObject* key, PyObject* item);
 
+// `n` is at least 1 (to_size).
 PyObject* sliding_window_impl(std::uint64_t n, PyObject* seq);
 // The elements of `seq` with `el` between each two; unlike the module-level interpose, nothing is
 // read before the first step.

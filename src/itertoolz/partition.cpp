@@ -24,10 +24,7 @@ public:
     PartitionStep(PySource source, std::uint64_t n, Tail tail, Owned pad)
         : source_(std::move(source)), n_(n), tail_(tail), pad_(std::move(pad)) {}
 
-    PyObject* next() override {
-        if (n_ == 0) return nullptr;
-        return n_ <= DIRECT_CHUNK ? next_direct() : next_buffered();
-    }
+    PyObject* next() override { return n_ <= DIRECT_CHUNK ? next_direct() : next_buffered(); }
 
     // The reused chunk is visited too: while it is being refilled, the collector may run.
     int traverse(const GcVisit& visit) const override { return visit.all(source_, pad_, last_); }
@@ -113,22 +110,20 @@ private:
 };
 
 PyObject* partition(Args<"partition(n, seq, pad=...)">& a) {
-    std::int64_t n;
-    if (a.to_i64("n", n) < 0) return nullptr;
-    if (n < 1) return new_empty_iter();
+    std::uint64_t n;
+    if (a.to_size("n", n) < 0) return nullptr;
     PySource source = PySource::from(a["seq"]);
     if (!source) return nullptr;
     PyObject* pad = a["pad"];
-    return new_native_iter<PartitionStep>(a.tool(), std::move(source), std::uint64_t(n), pad ? Tail::Pad : Tail::Drop,
+    return new_native_iter<PartitionStep>(a.tool(), std::move(source), n, pad ? Tail::Pad : Tail::Drop,
                                           Owned::borrow(pad));
 }
 Registered PARTITION{ITERTOOLZ_NAMES, function_def<partition>()};
 
 PyObject* partition_all(Args<"partition_all(n, seq)">& a) {
-    std::int64_t n;
-    if (a.to_i64("n", n) < 0) return nullptr;
-    if (n < 1) return new_empty_iter();
-    return partition_all_impl(std::uint64_t(n), a["seq"]);
+    std::uint64_t n;
+    if (a.to_size("n", n) < 0) return nullptr;
+    return partition_all_impl(n, a["seq"]);
 }
 Registered PARTITION_ALL{ITERTOOLZ_NAMES, function_def<partition_all>()};
 

@@ -111,20 +111,15 @@ PyObject* new_sliding_window_iter(std::uint64_t n, PySource source, std::vector<
 }
 
 PyObject* sliding_window(Args<"sliding_window(n, seq)">& a) {
-    std::int64_t n;
-    if (a.to_i64("n", n) < 0) return nullptr;
-    if (n < 0) {
-        PyErr_SetString(PyExc_ValueError, "n must be >= 0");
-        return nullptr;
-    }
-    return sliding_window_impl(std::uint64_t(n), a["seq"]);
+    std::uint64_t n;
+    if (a.to_size("n", n) < 0) return nullptr;
+    return sliding_window_impl(n, a["seq"]);
 }
 Registered SLIDING_WINDOW{ITERTOOLZ_NAMES, function_def<sliding_window>()};
 
 }  // namespace
 
 PyObject* sliding_window_impl(std::uint64_t n, PyObject* seq) {
-    if (n == 0) return new_empty_iter();
     PySource source = PySource::from(seq);
     if (!source) return nullptr;
     // Room for a bounded number up front: a huge n allocates only as elements actually arrive.
