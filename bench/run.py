@@ -6,7 +6,7 @@ import pathlib
 import sys
 
 ROOT = pathlib.Path(__file__).resolve().parent.parent
-CHART = ROOT / "docs" / "bench.svg"  # the documentation site shows the chart committed here
+CHARTS = ROOT / "docs" / "bench"  # the documentation site shows the charts committed here
 sys.path[:0] = [str(ROOT / "bench"), str(ROOT / "tools")]
 
 import harness  # noqa: E402
@@ -23,8 +23,8 @@ def main():
     parser.add_argument("-k", "--filter", default="", help="only cases whose name contains this text")
     parser.add_argument("--scale", type=float, default=1.0, help="fraction of the standard input sizes")
     parser.add_argument("--memory", action="store_true", help="print peak memory against the standard library instead")
-    parser.add_argument("--plot", nargs="?", const=str(CHART), metavar="SVG",
-                        help=f"also draw the ratios as a chart, by default into {CHART.relative_to(ROOT)}")
+    parser.add_argument("--plot", nargs="?", const=str(CHARTS), metavar="DIR",
+                        help=f"also draw the ratios as charts, one per group (default {CHARTS.relative_to(ROOT)}/)")
     args = parser.parse_args()
     if args.memory:
         import memory
@@ -44,8 +44,8 @@ def main():
     if args.plot:
         import plot
 
-        plot.plot(results, modules, args.plot, args.repeat, args.scale)
-        print(f"bench: the chart is in {args.plot}")
+        written = plot.plot(results, modules, args.plot, args.repeat, args.scale)
+        print(f"bench: {len(written)} charts in {args.plot}")
 
 
 if __name__ == "__main__":

@@ -1,7 +1,10 @@
 """./dev docs: builds the documentation site into build/site/html with Sphinx, warnings as errors,
-from the README and the reference (pages.py cuts them into pages). With --check it then opens the
-built site in headless Chromium (browser.py): a search through the site's own search box, every
-internal link followed, and screenshots of the index and benchmark pages."""
+from the README, the reference, the getting-started walk-through, the changelog and the benchmark
+charts (pages.py cuts them into pages). With --check it then opens the built site in headless
+Chromium (browser.py) and reads it as a reader does: searches through the site's own search box,
+the landing page's first screen, every internal link followed, every code block's width and the
+charts' label size, with screenshots of the landing page, a tool page, the search results and the
+benchmark page."""
 
 import argparse
 import pathlib
