@@ -265,6 +265,10 @@ def test_key_forms_follow_the_signature():
     parameters = types.SimpleNamespace(values=lambda: CustomIterator([inspect.Parameter("x", 1)]))
     whole = type("Whole", (inspect.Signature,), {"parameters": parameters})()
     assert keys_after(type("F", (), {"__call__": lambda s, x: x, "__signature__": whole})(), ((5,), {})) == [5]
+    # A stack of memoizes keys as its lowest one, whose signature is read once, not once per level.
+    signed = Signed()
+    assert keys_after(functools.reduce(lambda f, _: memoize(f), range(3), signed), ((X, Y), {})) == [(X, Y)]
+    assert signed.lookups == 1 and keys_after(memoize(memoize(lambda x: x)), ((X,), {})) == [X]
 
 
 def test_hits_skip_the_call_and_failures_store_nothing():

@@ -173,8 +173,15 @@ PyObject* Memoize::call(Memoize& self, PyObject* const* args, std::size_t nargsf
 PyObject* memoize(Args<"memoize(func, cache=None, key=None)">& a) {
     PyObject* given = a.unless_none("cache");
     if (given && a.check_dict("cache") < 0) return nullptr;
+    // Over a memoize, the key shape is the one below: the signature is read through the same chain of
+    // __wrapped__, one link per level, which made a tall stack of them quadratic to build.
     KeyShape shape;
-    if (analyse(a["func"], shape) < 0) return nullptr;
+    const Memoize* below = Py_IS_TYPE(a["func"], memoize_type()) ? CallOnly<Memoize>::live_fields(a["func"]) : nullptr;
+    if (below) {
+        shape = below->shape;
+    } else if (analyse(a["func"], shape) < 0) {
+        return nullptr;
+    }
     Owned cache = given ? Owned::borrow(given) : Owned::steal(PyDict_New());
     if (!cache) return nullptr;
     Owned key = Owned::borrow(a.unless_none("key"));
