@@ -113,9 +113,9 @@ assert all(type(x) is b.Some for x in got)  # made by pickle here, of this inter
 
 @needs_concurrent
 @pytest.mark.out_of_process
-def test_two_hundred_interpreters_in_a_row_leave_nothing_behind():
+def test_interpreters_made_in_a_row_leave_nothing_behind():
     out = run_child("""
-import gc, resource, sys
+import gc, os, resource, sys
 from concurrent import interpreters
 from brisko import _pickling
 _testhooks = _pickling._library_module("_testhooks")
@@ -136,7 +136,9 @@ def total():
 
 rounds(20)  # the main interpreter's own caches settle
 rss, refs = resource.getrusage(resource.RUSAGE_SELF).ru_maxrss, total()
-rounds(200)
+# Under the sanitizers the growth says nothing (below): there, a few rounds serve to find a use of a
+# freed interpreter's memory, where 200 took minutes under ThreadSanitizer.
+rounds(20 if os.environ.get("BRISKO_SANITIZED") else 200)
 grown_kib = resource.getrusage(resource.RUSAGE_SELF).ru_maxrss - rss
 print(grown_kib, total() - refs)
 """)

@@ -316,10 +316,10 @@ except RecursionError as e:
     assert type(e.__context__) is ZeroDivisionError, e.__context__
 else:
     raise AssertionError("excepts did not raise RecursionError")
-def free_chains():  # long chains of values, directly or through lists, are freed without deep recursion
+def free_chains(n):  # long chains of values, directly or through lists, are freed without deep recursion
     for make in (b.Some, b.Ok, b.Err, lambda x: b.Some([x])):
         x = make([])
-        for _ in range(300_000):
+        for _ in range(n):
             x = make(x)
         del x
 
@@ -329,10 +329,10 @@ def stack_fits(kib):
     except ValueError:
         return False
 
-free_chains()
+free_chains(300_000)
 smallest = next(filter(stack_fits, range(4, 1024, 4)))  # the smallest stack a thread can be given, and up
 for kib in filter(stack_fits, (smallest, 160, 256)):
-    t = threading.Thread(target=free_chains)
+    t = threading.Thread(target=free_chains, args=(30_000,))  # far past what these stacks could recurse
     t.start()
     t.join()
 assert not failed, failed[0].exc_value
