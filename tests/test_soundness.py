@@ -340,7 +340,7 @@ assert not failed, failed[0].exc_value
 
 
 @pytest.mark.out_of_process
-@pytest.mark.skipif("BRISKO_TSAN" in os.environ, reason="minutes under ThreadSanitizer, and about depth, not threads")
+@pytest.mark.skipif("BRISKO_TSAN" in os.environ, reason="about depth, not threads")
 def test_deep_chains_raise_recursion_error_and_free_cleanly():
     run_child(DEEP_CHAINS)
 
